@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace qvm {
+
+// What the core asks of the program around it: keep the user interface alive and talk to the
+// user. The desktop program answers with real dialogs, the tests with scripted answers and
+// qvmctl from its options.
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // Let pending timers and user actions run.
+  virtual void PumpEvents() = 0;
+  // A message box with an OK button only.
+  virtual void ShowMessage(const std::string& title, const std::string& text) = 0;
+  // A Retry/Cancel prompt; true means Retry.
+  virtual bool AskRetryCancel(const std::string& title, const std::string& text) = 0;
+  // A Yes/No question; true means Yes.
+  virtual bool AskYesNo(const std::string& title, const std::string& text) = 0;
+  // File choice; nothing when the user cancels.
+  virtual std::optional<std::string> AskSaveFileName(const std::string& title,
+                                                     const std::string& filter,
+                                                     const std::string& suggested) = 0;
+  virtual std::optional<std::string> AskOpenFileName(const std::string& title,
+                                                     const std::string& filter) = 0;
+};
+
+}  // namespace qvm

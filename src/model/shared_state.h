@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qvm {
+
+inline constexpr const char* kTabDefs52400 = "\\tabdefs_QVM52400_RevA.csv";
+inline constexpr const char* kTabDefs38817 = "\\tabdefs_QVM38817_RevA.csv";
+
+// The console-wide state record, with the values it holds when the console loads.
+struct SharedState {
+  bool DaisyChainMode = false;
+  std::int16_t DeviceCount52400 = 0;
+  std::int16_t DeviceCount52401 = 0;
+  std::int16_t SelectedDevice = 1;
+  std::int16_t SelectedDeviceType = 0;
+
+  // Results of the manual configuration dialog.
+  bool DeviceConfigChosen = false;
+  bool ManualConfigAccepted = false;
+  bool ManualDaisyChain = false;
+  std::int16_t ManualCount52400 = 0;
+  std::int16_t ManualCount52401 = 0;
+  bool IdentifyCompanionType = false;
+
+  bool UprPollingActive = false;
+  bool DemoMode = false;
+  bool SuppressControlEvents = false;
+  bool UpDownUpdating = false;
+  bool BalanceUpdateInProgress = false;
+
+  std::int16_t Tint25 = 9217;
+  std::string PartName52400 = "QVM52400";
+  std::string PartName52401 = "QVM52401";
+  std::string TabDefsFileName = kTabDefs52400;
+
+  // Display name of a device type.
+  const std::string& PartName(int devType) const {
+    return devType != 0 ? PartName52401 : PartName52400;
+  }
+};
+
+}  // namespace qvm
