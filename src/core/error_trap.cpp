@@ -2,8 +2,7 @@
 
 namespace qvm {
 
-std::string ErrorTrapMessage(std::string_view procedure, int number,
-                             std::string_view description) {
+std::string ErrorTrapMessage(std::string_view procedure, int number, std::string_view description) {
   std::string text = "Error in ";
   text += procedure;
   text += " Err.Number = ";

@@ -10,9 +10,13 @@ namespace qvm {
 std::string HexDigits(std::uint32_t value, int width);
 
 // Two upper-case hexadecimal digits of a byte.
-inline std::string HexByte(std::uint8_t b) { return HexDigits(b, 2); }
+inline std::string HexByte(std::uint8_t b) {
+  return HexDigits(b, 2);
+}
 
 // "0x" followed by HexDigits(value, width).
-inline std::string Hex0x(std::uint32_t value, int width) { return "0x" + HexDigits(value, width); }
+inline std::string Hex0x(std::uint32_t value, int width) {
+  return "0x" + HexDigits(value, width);
+}
 
 }  // namespace qvm

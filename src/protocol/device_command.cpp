@@ -5,7 +5,9 @@
 namespace qvm {
 
 namespace {
-std::uint8_t Byte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
+std::uint8_t Byte(int value) {
+  return static_cast<std::uint8_t>(value & 0xFF);
+}
 
 // Masks the data to 14 bits, or to the 6 bits a read carries, and writes it back.
 int MaskData(std::uint8_t cat, std::int16_t& dat) {

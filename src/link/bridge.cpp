@@ -1,0 +1,187 @@
+#include "link/bridge.h"
+
+#include <algorithm>
+
+namespace qvm {
+
+namespace {
+constexpr const char* kCheckConnection = "Please check USB connection.";
+constexpr std::size_t kI2cFirstData = 5;
+}  // namespace
+
+std::string BoardNotFoundText(const std::string& boardFamilyName) {
+  return std::string(kCheckConnection) + "\r\n" + "Velquist HID USB (PID 2035) " + " " +
+         boardFamilyName + " Evaluation Board not found.";
+}
+
+Bridge::Bridge(HidBus& bus, Host& host, Clock& clock, ConsoleView& view)
+    : bus_(bus), host_(host), clock_(clock), view_(view) {}
+
+void Bridge::OpenBridge() {
+  CloseBridge();
+  EvbConnected = false;
+  while (ScanBoards() == 0) {
+    if (!host_.AskRetryCancel(MessageTitle, BoardNotFoundText(BoardFamilyName))) {
+      view_.UnloadBenchWindow();
+      view_.RefillBoardList(0);
+      return;
+    }
+  }
+  EvbConnected = true;
+  if (view_.TraceActive()) view_.AppendTrace(std::string("     ") + "Init USB HID Connection\r\n");
+  selected_ = 0;
+  view_.RefillBoardList(BoardCount());
+}
+
+int Bridge::ScanBoards() {
+  for (const HidDeviceInfo& info : bus_.Enumerate()) {
+    if (info.vendorId != kBridgeVendorId || info.productId != kBridgeProductId) continue;
+    if (auto device = bus_.Open(info.path)) boards_.push_back(std::move(device));
+  }
+  return BoardCount();
+}
+
+void Bridge::CloseBridge() {
+  boards_.clear();
+  selected_ = -1;
+}
+
+void Bridge::SelectBoard(int instance) {
+  if (instance >= 0 && instance < BoardCount()) selected_ = instance;
+}
+
+bool Bridge::SelectedBoardIsSimulated() const {
+  return selected_ >= 0 && boards_[static_cast<std::size_t>(selected_)]->IsSimulated();
+}
+
+bool Bridge::WriteReport() {
+  if (selected_ < 0) return false;
+  return boards_[static_cast<std::size_t>(selected_)]->Write(ReportBuffer);
+}
+
+ReadResult Bridge::ReadInto(int timeoutMs) {
+  if (selected_ < 0) {
+    clock_.SleepMs(timeoutMs);
+    return ReadResult::Error;
+  }
+  return boards_[static_cast<std::size_t>(selected_)]->Read(ReportBuffer, timeoutMs);
+}
+
+std::uint16_t Bridge::ReadReport() {
+  if (ReadInto(kReadTimeoutMs) != ReadResult::Report) return kTransferReadTimeout;
+  return ReportBuffer[1] != 0 ? kTransferDeviceError : kTransferSuccess;
+}
+
+void Bridge::FlushInput() {
+  while (ReadInto(1) == ReadResult::Report) {
+  }
+}
+
+void Bridge::FillReport(std::uint8_t value) {
+  if (view_.TraceActive() && view_.TraceDetailed()) {
+    view_.AppendTrace("Clear USB Buffer Memory: " + std::to_string(kReportSize - 1) + "\r\n");
+  }
+  ReportBuffer.fill(value);
+}
+
+bool Bridge::RetryAfterLinkError(const std::string& text) {
+  if (host_.AskRetryCancel(MessageTitle, text)) {
+    OpenBridge();
+    return true;
+  }
+  view_.UnloadBenchWindow();
+  return false;
+}
+
+std::uint16_t Bridge::checkStatus(bool result) {
+  if (result) return kTransferSuccess;
+  RetryAfterLinkError(std::string(kCheckConnection) + "\r\n" + "checkStatus");
+  return 0;
+}
+
+bool Bridge::ShowTransferError(std::uint16_t status, bool addressValid) {
+  if (status == kTransferDeviceError && !addressValid) {
+    if (host_.AskRetryCancel(MessageTitle,
+                             "Invalid I2C address. Press Retry to return to GUI and enter valid "
+                             "address or Cancel to close GUI.")) {
+      return true;
+    }
+    view_.UnloadBenchWindow();
+    return false;
+  }
+  if (status == kTransferReadTimeout || status == kTransferWriteFailed) {
+    view_.MarkAttachmentLost();
+    const char* call = status == kTransferReadTimeout ? "ReadFile" : "WriteFile";
+    return RetryAfterLinkError(std::string(kCheckConnection) + call + " error.");
+  }
+  return false;
+}
+
+std::uint16_t Bridge::I2cReadTransfer(std::uint8_t slaveAddress, std::uint8_t readCount,
+                                      std::span<const std::uint8_t> writeBytes,
+                                      std::vector<std::uint8_t>& readBytes) {
+  const std::size_t writeCount = std::min(writeBytes.size(), kReportSize - kI2cFirstData);
+  FillReport(0);
+  SetReportId();
+  ReportBuffer[1] = 6;
+  ReportBuffer[2] = static_cast<std::uint8_t>(slaveAddress + 1);
+  ReportBuffer[3] = readCount;
+  ReportBuffer[4] = static_cast<std::uint8_t>(writeCount);
+  std::copy_n(writeBytes.begin(), writeCount, ReportBuffer.begin() + kI2cFirstData);
+  if (!WriteReport()) return kTransferWriteFailed;
+  const std::uint16_t status = ReadReport();
+  if (status == kTransferSuccess) {
+    const std::size_t n = std::min<std::size_t>(readCount, kReportSize - 2);
+    readBytes.assign(ReportBuffer.begin() + 2, ReportBuffer.begin() + 2 + static_cast<long>(n));
+  }
+  return status;
+}
+
+std::uint16_t Bridge::I2cWriteTransfer(std::uint8_t slaveAddress,
+                                       std::span<const std::uint8_t> addressBytes,
+                                       std::span<const std::uint8_t> dataBytes) {
+  const std::size_t room = kReportSize - kI2cFirstData;
+  const std::size_t addressCount = std::min(addressBytes.size(), room);
+  const std::size_t dataCount = std::min(dataBytes.size(), room - addressCount);
+  FillReport(0);
+  SetReportId();
+  ReportBuffer[1] = 6;
+  ReportBuffer[2] = slaveAddress;
+  ReportBuffer[3] = static_cast<std::uint8_t>(dataCount);
+  ReportBuffer[4] = static_cast<std::uint8_t>(addressCount);
+  auto out = std::copy_n(addressBytes.begin(), addressCount, ReportBuffer.begin() + kI2cFirstData);
+  std::copy_n(dataBytes.begin(), dataCount, out);
+  if (!WriteReport()) return kTransferWriteFailed;
+  return ReadReport();
+}
+
+std::uint16_t Bridge::I2cRead(std::uint8_t slaveAddress, std::uint8_t readCount,
+                              std::span<const std::uint8_t> writeBytes,
+                              std::vector<std::uint8_t>& readBytes, bool addressValid) {
+  for (;;) {
+    const std::uint16_t status = I2cReadTransfer(slaveAddress, readCount, writeBytes, readBytes);
+    const bool linkFailed = status == kTransferReadTimeout || status == kTransferWriteFailed;
+    if (!ShowTransferError(status, addressValid) || !linkFailed) return status;
+  }
+}
+
+std::uint16_t Bridge::I2cWrite(std::uint8_t slaveAddress,
+                               std::span<const std::uint8_t> addressBytes,
+                               std::span<const std::uint8_t> dataBytes, bool addressValid) {
+  for (;;) {
+    const std::uint16_t status = I2cWriteTransfer(slaveAddress, addressBytes, dataBytes);
+    const bool linkFailed = status == kTransferReadTimeout || status == kTransferWriteFailed;
+    if (!ShowTransferError(status, addressValid) || !linkFailed) return status;
+  }
+}
+
+void Bridge::DelaySeconds(float seconds) {
+  // The clock is monotonic, so unlike a time-of-day reading it never wraps at midnight.
+  const std::int64_t end = clock_.NowMs() + static_cast<std::int64_t>(seconds * 1000.0f);
+  while (clock_.NowMs() < end) {
+    clock_.SleepMs(4);
+    host_.PumpEvents();
+  }
+}
+
+}  // namespace qvm

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/clock.h"
+#include "core/console_view.h"
+#include "core/host.h"
+#include "link/hid_device.h"
+#include "link/transfer_status.h"
+
+namespace qvm {
+
+// The bridge boards on the USB bus and the one report buffer every transfer goes through.
+// All attached boards are opened; one of them, chosen by its instance number, is selected.
+class Bridge {
+ public:
+  static constexpr int kReadTimeoutMs = 6000;
+
+  Bridge(HidBus& bus, Host& host, Clock& clock, ConsoleView& view);
+
+  // True after an OpenBridge that opened at least one board.
+  bool EvbConnected = false;
+  Report ReportBuffer{};
+  // Set by the startup window: the prompts' title and the family name inside the
+  // board-not-found text.
+  std::string MessageTitle;
+  std::string BoardFamilyName = "BMS ";
+
+  // Enumerates, opens every bridge board and selects board 0; prompts while none is found.
+  void OpenBridge();
+  // Closes every board; leaves EvbConnected to the caller.
+  void CloseBridge();
+
+  int BoardCount() const { return static_cast<int>(boards_.size()); }
+  // Board selection from the board list; an instance out of range is ignored.
+  void SelectBoard(int instance);
+  int SelectedBoard() const { return selected_; }
+  bool SelectedBoardIsSimulated() const;
+
+  // Sends ReportBuffer as one output report on the selected board.
+  bool WriteReport();
+  // Waits up to `timeoutMs` for the next input report and, when one arrives, puts it in
+  // ReportBuffer; otherwise the buffer keeps what it held.
+  ReadResult ReadInto(int timeoutMs);
+
+  // Reads one input report with the 6000 ms time-out.
+  std::uint16_t ReadReport();
+  // Discards queued input reports.
+  void FlushInput();
+  void FillReport(std::uint8_t value);
+  void SetReportId() { ReportBuffer[0] = 1; }
+
+  // 8 when `result` is true; otherwise prompts (Retry reopens the link) and returns 0.
+  std::uint16_t checkStatus(bool result);
+  // The prompt for a failed I2C transfer; true when the user chose Retry.
+  bool ShowTransferError(std::uint16_t status, bool addressValid);
+
+  // I2C transfers through the bridge (command 6). Addresses are 8-bit (write form).
+  std::uint16_t I2cReadTransfer(std::uint8_t slaveAddress, std::uint8_t readCount,
+                                std::span<const std::uint8_t> writeBytes,
+                                std::vector<std::uint8_t>& readBytes);
+  std::uint16_t I2cWriteTransfer(std::uint8_t slaveAddress,
+                                 std::span<const std::uint8_t> addressBytes,
+                                 std::span<const std::uint8_t> dataBytes);
+  // The same with the prompts, repeated while the link fails (status 2 or 4) and the user
+  // answers Retry.
+  std::uint16_t I2cRead(std::uint8_t slaveAddress, std::uint8_t readCount,
+                        std::span<const std::uint8_t> writeBytes,
+                        std::vector<std::uint8_t>& readBytes, bool addressValid = true);
+  std::uint16_t I2cWrite(std::uint8_t slaveAddress, std::span<const std::uint8_t> addressBytes,
+                         std::span<const std::uint8_t> dataBytes, bool addressValid = true);
+
+  // Waits while keeping the user interface alive.
+  void DelaySeconds(float seconds);
+
+ private:
+  // One scan of the bus; returns the number of boards opened.
+  int ScanBoards();
+  bool RetryAfterLinkError(const std::string& text);
+
+  HidBus& bus_;
+  Host& host_;
+  Clock& clock_;
+  ConsoleView& view_;
+  std::vector<std::unique_ptr<HidDevice>> boards_;
+  int selected_ = -1;
+};
+
+// "Please check USB connection." prompts of the link.
+std::string BoardNotFoundText(const std::string& boardFamilyName);
+
+}  // namespace qvm

@@ -1,0 +1,115 @@
+#include "link/packet_exchange.h"
+
+#include <algorithm>
+
+#include "link/frame_trace.h"
+
+namespace qvm {
+
+PacketExchange::PacketExchange(Bridge& bridge, ExchangeState& state, Host& host, Clock& clock,
+                               ConsoleView& view)
+    : bridge_(bridge), state_(state), host_(host), clock_(clock), view_(view) {}
+
+void PacketExchange::cmdMCBSPI_Click() {
+  host_.PumpEvents();
+  if (state_.BridgeBusy) {
+    // Another exchange is still running (reached through event pumping): refuse this one
+    // instead of ending the program.
+    host_.ShowMessage(bridge_.MessageTitle,
+                      "USB Still Busy from previous call, exit comm routine, Ending ");
+    state_.ExchangeFailed = true;
+    return;
+  }
+  state_.PacketSequence =
+      state_.PacketSequence >= 7 ? 1 : static_cast<std::uint8_t>(state_.PacketSequence + 1);
+  state_.BridgeBusy = true;
+  state_.ExchangeFailed = false;
+
+  // The data bytes: the frame after the header, then the extra byte that the count announces
+  // (a zero), less one byte during a scan.
+  int count = state_.FrameByteCount - (state_.ScanInProgress ? 1 : 0);
+  count = std::clamp(count, 0, kMaxDataBytes);
+  std::vector<std::uint8_t> payload(static_cast<std::size_t>(count), 0);
+  for (std::size_t i = 0; i < payload.size() && i + 1 < state_.FrameBuffer.size(); ++i) {
+    payload[i] = state_.FrameBuffer[i + 1];
+  }
+
+  ExchangeDisplay display;
+  display.bytesToWrite = state_.FrameByteCount;
+  int retries = 0;
+  bool matched = Attempt(payload, display);
+  if (!matched) {
+    retries = 1;
+    view_.AppendLog("Packet Sync: Retry count = " + std::to_string(retries) + "BQTY " +
+                    std::to_string(bridge_.ReportBuffer[3]) + "XID " +
+                    std::to_string(state_.PacketSequence) + "RID " +
+                    std::to_string(bridge_.ReportBuffer[2]) + "\r\n");
+    matched = Attempt(payload, display);
+  }
+  if (!matched) {
+    state_.ExchangeFailed = true;
+    if (bridge_.ReportBuffer[2] != 0) {
+      host_.ShowMessage(bridge_.MessageTitle, "HID Packet Sync Error Retry 2x");
+    } else {
+      view_.StopPolling();
+      host_.ShowMessage(bridge_.MessageTitle,
+                        "USB Communications lost, Disconnect and Reconnect, Polling Terminated");
+    }
+  }
+
+  state_.ReplyCount = bridge_.ReportBuffer[3];
+  display.requestSequence = state_.PacketSequence;
+  display.replySequence = bridge_.ReportBuffer[2];
+  display.replyCount = bridge_.ReportBuffer[3];
+  std::copy_n(bridge_.ReportBuffer.begin(), display.read.size(), display.read.begin());
+  view_.ShowExchange(display);
+  state_.BridgeBusy = false;
+}
+
+bool PacketExchange::Attempt(const std::vector<std::uint8_t>& payload, ExchangeDisplay& display) {
+  Report& report = bridge_.ReportBuffer;
+  bridge_.FlushInput();
+  report[0] = 1;
+  host_.PumpEvents();
+
+  report[1] = state_.BridgeCommand;
+  report[2] = state_.PacketSequence;
+  report[3] = static_cast<std::uint8_t>(payload.size());
+  report[4] = state_.FrameBuffer.empty() ? 0 : state_.FrameBuffer[0];
+  std::copy(payload.begin(), payload.end(), report.begin() + 5);
+  std::copy_n(report.begin(), display.written.size(), display.written.begin());
+
+  bridge_.WriteReport();
+  clock_.SleepMs(2);
+
+  // A stale reply can never match.
+  report[2] = 0;
+  bridge_.ReadInto(0);
+  if (report[2] == state_.PacketSequence) return true;
+
+  int reads = 0;
+  while (report[2] != state_.PacketSequence && reads <= kCatchUpReads) {
+    bridge_.ReadInto(1);
+    ++reads;
+  }
+  display.catchUpReads = reads;
+  return report[2] == state_.PacketSequence;
+}
+
+void PacketExchange::LogSentFrame(std::span<const std::uint8_t> bytes, int devType) {
+  LogFrame("Sent:", bytes, devType, state_.TraceSent);
+}
+
+void PacketExchange::LogReceivedFrame(std::span<const std::uint8_t> bytes, int devType) {
+  LogFrame("Rcvd:", bytes, devType, state_.TraceReceived);
+}
+
+void PacketExchange::LogFrame(std::string_view label, std::span<const std::uint8_t> bytes,
+                              int devType, std::string& lastTrace) {
+  const std::string text = FrameTraceText(label, bytes);
+  lastTrace = ReplaceLineBreaks(text, " ");
+  if (view_.ShowActivityLogs()) view_.AppendHexLog(devType != 0 ? 1 : 0, text);
+  if (view_.CommLoggingActive()) view_.LogEvent(ReplaceLineBreaks(text, ""));
+}
+
+}  // namespace qvm
