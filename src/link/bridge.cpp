@@ -35,7 +35,7 @@ void Bridge::OpenBridge() {
 
 int Bridge::ScanBoards() {
   for (const HidDeviceInfo& info : bus_.Enumerate()) {
-    if (info.vendorId != kBridgeVendorId || info.productId != kBridgeProductId) continue;
+    if (!IsBridgeBoard(info)) continue;
     if (auto device = bus_.Open(info.path)) boards_.push_back(std::move(device));
   }
   return BoardCount();

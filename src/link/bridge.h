@@ -90,7 +90,12 @@ class Bridge {
   int selected_ = -1;
 };
 
-// "Please check USB connection." prompts of the link.
+// True for the HID devices that are our bridge boards (vendor and product id).
+inline bool IsBridgeBoard(const HidDeviceInfo& info) {
+  return info.vendorId == kBridgeVendorId && info.productId == kBridgeProductId;
+}
+
+// Text of the board-not-found prompt.
 std::string BoardNotFoundText(const std::string& boardFamilyName);
 
 }  // namespace qvm

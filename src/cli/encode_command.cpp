@@ -1,0 +1,25 @@
+#include "cli/encode_command.h"
+
+#include <ostream>
+
+#include "core/hex.h"
+#include "protocol/device_command.h"
+
+namespace qvm::cli {
+
+int RunEncode(const EncodeOptions& options, std::ostream& out) {
+  std::vector<std::uint8_t> frame;
+  auto dat = static_cast<std::int16_t>(options.dat & 0x3FFF);
+  const auto cat = static_cast<std::uint8_t>(options.cat);
+  const auto adr = static_cast<std::uint8_t>(options.adr);
+  if (options.daisy) {
+    EncodeDaisyFrame(static_cast<std::uint8_t>(options.dev), cat, adr, dat, frame);
+  } else {
+    EncodeNonDaisyFrame(cat, adr, dat, frame);
+  }
+  for (std::size_t i = 0; i < frame.size(); ++i) out << (i > 0 ? " " : "") << HexByte(frame[i]);
+  out << '\n';
+  return 0;
+}
+
+}  // namespace qvm::cli

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace qvm::cli {
+
+// A whole number written in decimal or with a 0x prefix in hexadecimal; nothing for any other
+// text or a value outside 0..max.
+std::optional<std::uint32_t> ParseNumberText(std::string_view text, std::uint32_t max);
+
+}  // namespace qvm::cli
