@@ -1,0 +1,106 @@
+#include "sim/bridge/simulated_board.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace qvm::sim {
+
+namespace {
+
+constexpr const char* kUnpluggedText = "simulated board unplugged";
+constexpr const char* kWriteFailedText = "simulated board: write failed";
+
+}  // namespace
+
+SimulatedBoard::SimulatedBoard(Clock& clock, std::string path, std::uint16_t vendorId,
+                               std::uint16_t productId, SpiTarget* target)
+    : clock_(clock),
+      path_(std::move(path)),
+      vendorId_(vendorId),
+      productId_(productId),
+      firmware_(clock, target) {}
+
+SimulatedBoard::SimulatedBoard(Clock& clock, std::string path, std::shared_ptr<SpiTarget> target)
+    : SimulatedBoard(clock, std::move(path), kBridgeVendorId, kBridgeProductId, target.get()) {
+  ownedTarget_ = std::move(target);
+}
+
+bool SimulatedBoard::Write(const Report& report) {
+  if (!plugged_) {
+    lastError_ = kUnpluggedText;
+    return false;
+  }
+  if (TakeFault(faults_.failWrites)) {
+    lastError_ = kWriteFailedText;
+    return false;
+  }
+  if (received_.size() >= kHistoryLimit) received_.pop_front();
+  received_.push_back(report);
+
+  std::optional<Report> reply = firmware_.Handle(report);
+  if (!reply || TakeFault(faults_.dropReplies)) return true;
+  if (SpiPort::IsPacketCommand(report[1])) InjectPacketFaults(report, *reply);
+  Queue(*reply);
+  return true;
+}
+
+void SimulatedBoard::InjectPacketFaults(const Report& request, Report& reply) {
+  if (TakeFault(faults_.zeroSequence)) {
+    reply[2] = 0;
+  } else if (TakeFault(faults_.wrongSequence)) {
+    // Another sequence number of the rolling 1..7 range.
+    reply[2] = static_cast<std::uint8_t>(request[2] % 7 + 1);
+  }
+  if (TakeFault(faults_.shortReplies) && faults_.shortReplyCount < reply[3]) {
+    reply[3] = faults_.shortReplyCount;
+    std::fill(reply.begin() + 4 + reply[3], reply.end(), 0);
+  }
+}
+
+void SimulatedBoard::Queue(const Report& reply) {
+  // A reply never overtakes an earlier one, even when the latency shrinks.
+  std::int64_t ready = clock_.NowMs() + std::max<std::int64_t>(faults_.replyLatencyMs, 0);
+  if (!queue_.empty()) ready = std::max(ready, queue_.back().readyMs);
+  if (queue_.size() >= kQueueLimit) queue_.pop_front();
+  queue_.push_back({reply, ready});
+}
+
+ReadResult SimulatedBoard::Read(Report& report, int timeoutMs) {
+  if (!plugged_) {
+    lastError_ = kUnpluggedText;
+    return ReadResult::Error;
+  }
+  const std::int64_t now = clock_.NowMs();
+  if (queue_.empty() || (timeoutMs >= 0 && queue_.front().readyMs > now + timeoutMs)) {
+    clock_.SleepMs(std::max(timeoutMs, 0));
+    return ReadResult::Timeout;
+  }
+  const PendingReply next = queue_.front();
+  queue_.pop_front();
+  if (next.readyMs > now) clock_.SleepMs(next.readyMs - now);
+  report = next.report;
+  return ReadResult::Report;
+}
+
+HidDeviceInfo SimulatedBoard::Info() const {
+  HidDeviceInfo info;
+  info.path = path_;
+  info.vendorId = vendorId_;
+  info.productId = productId_;
+  info.product = "Simulated bridge board";
+  return info;
+}
+
+void SimulatedBoard::Unplug() {
+  plugged_ = false;
+  queue_.clear();
+  lastError_ = kUnpluggedText;
+}
+
+void SimulatedBoard::Replug() {
+  if (plugged_) return;
+  plugged_ = true;
+  ++generation_;
+}
+
+}  // namespace qvm::sim
