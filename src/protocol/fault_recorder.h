@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace qvm {
+
+// Where the protocol reports communication errors and newly raised device faults. The console
+// shows them in its communication-error and fault-status windows and marks the chart sample
+// being acquired; the display name of device type 0 that heads those windows comes from the
+// shared state.
+class FaultRecorder {
+ public:
+  virtual ~FaultRecorder() = default;
+
+  // A response frame failed its CRC4 check.
+  virtual void RecordCrc4Error() = 0;
+  // A device answered NAK; the traces are the request that drew it and the reply that carried
+  // it, each with its line breaks replaced by blanks.
+  virtual void RecordNackResponse(const std::string& traceSent,
+                                  const std::string& traceReceived) = 0;
+  // The reply was too short or could not be read as a response.
+  virtual void RecordUnrecognizedResponse() = 0;
+  // The bridge did not answer a packet.
+  virtual void RecordPipeComError() = 0;
+  // A fault bit newly set: "<type name> device <n> <bit name> Fault".
+  virtual void RecordFaultStatus(const std::string& faultText) = 0;
+};
+
+}  // namespace qvm

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "protocol/session.h"
+
+namespace qvm {
+
+// Identify protocol constants (page 3 commands).
+inline constexpr std::uint8_t kCommandPage = 3;
+inline constexpr std::uint8_t kAdrIdentify = 9;
+inline constexpr std::uint8_t kAdrAck = 12;
+inline constexpr std::uint8_t kAdrReset = 18;
+// Identify number that closes the numbering.
+inline constexpr std::int16_t kIdentifyClose = 63;
+inline constexpr int kMaxChainDevices = 14;
+
+// Numbers the devices of one type on the daisy chain (RESET, Identify 0, Identify 2..14, close)
+// and sets the type's device count; three attempts, each after a RESET.
+void IdentifyDaisyChain(Session& session, int devType);
+
+// Proves a single device by writing and reading back its user register, restores the register
+// and reads the 28-bit serial number; the type's device count becomes 1.
+void IdentifyNonDaisyChain(Session& session, int devType);
+
+}  // namespace qvm

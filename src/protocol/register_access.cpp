@@ -1,0 +1,90 @@
+#include "protocol/register_access.h"
+
+#include <optional>
+
+#include "core/hex.h"
+#include "protocol/command_frame.h"
+#include "protocol/polling_guard.h"
+#include "protocol/procedure_trap.h"
+#include "protocol/response_parser.h"
+#include "protocol/traffic_line.h"
+
+namespace qvm {
+
+namespace {
+
+constexpr const char* kRead = "ReadSingleReg";
+constexpr const char* kWrite = "WriteSingleReg";
+
+void ReportNotConnected(Session& session, const char* procedure) {
+  const std::string& part = session.state.PartName52400;
+  session.host.ShowMessage(session.bridge.MessageTitle, part + "EVB not connected!");
+  session.LogLine(std::string(procedure) + ": " + part +
+                  "EVB not detected. Please check connections.");
+}
+
+std::optional<int> LoggedDevice(const Session& session, const DeviceCommand& command) {
+  if (!session.state.DaisyChainMode) return std::nullopt;
+  return command.dev;
+}
+
+// Sends the command; on a failed exchange reports it, resumes polling and returns false.
+bool Exchange(Session& session, DeviceCommand& command, const char* procedure) {
+  if (SendCommandFrame(session, command)) return true;
+  ReportPipeError(session, procedure, command.devType);
+  ResumeUprPolling(session);
+  return false;
+}
+
+void Read(Session& session, DeviceCommand& command) {
+  if (!session.bridge.EvbConnected) {
+    ResumeUprPolling(session);
+    ReportNotConnected(session, kRead);
+    return;
+  }
+  PauseUprPolling(session);
+  const std::string& name = session.state.PartName(command.devType);
+  session.LogLine(TrafficLine("cmd,", name, LoggedDevice(session, command), command.cat,
+                              command.adr, command.dat, 2));
+  if (!Exchange(session, command, kRead)) return;
+  if (session.state.DaisyChainMode) {
+    ParseDaisyChainResponse(session, command, "rcv,");
+  } else {
+    ParseNonDaisyChainResponse(session, command, "rcv,");
+  }
+  ResumeUprPolling(session);
+}
+
+void Write(Session& session, DeviceCommand& command) {
+  if (!session.bridge.EvbConnected) {
+    ReportNotConnected(session, kWrite);
+    return;
+  }
+  PauseUprPolling(session);
+  command.cat |= 0x8;
+  const std::string& name = session.state.PartName(command.devType);
+  const int selectedType = TypeIndex(session.state.SelectedDeviceType);
+  if (session.model.RegKind(selectedType, command.RegisterIndex()) != kKindReadWrite) {
+    ResumeUprPolling(session);
+    session.LogLine(std::string(kWrite) + ": " + name + ",cat" + Hex0x(command.cat, 2) + ",adr" +
+                    Hex0x(command.adr, 2) + " write not supported");
+    return;
+  }
+  session.LogLine(TrafficLine("wrt,", name, LoggedDevice(session, command), command.cat,
+                              command.adr, command.dat, 4));
+  if (!Exchange(session, command, kWrite)) return;
+  if (session.state.DaisyChainMode) ParseDaisyChainResponse(session, command, "rcv,");
+  ResumeUprPolling(session);
+}
+
+}  // namespace
+
+void ReadSingleReg(Session& session, DeviceCommand& command) {
+  RunTrapped(session, kRead, [&] { Read(session, command); });
+}
+
+void WriteSingleReg(Session& session, DeviceCommand& command) {
+  RunTrapped(session, kWrite, [&] { Write(session, command); });
+}
+
+}  // namespace qvm

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "protocol/device_command.h"
+#include "protocol/session.h"
+
+namespace qvm {
+
+// Reads one register of one device between a polling pause and resume; the value lands in the
+// register image (and, in single-device mode, in `command.dat`).
+void ReadSingleReg(Session& session, DeviceCommand& command);
+
+// Writes one register of one device; sets the write bit of `command.cat`. Registers that the
+// selected device type's kind table does not mark read/write are refused without sending.
+void WriteSingleReg(Session& session, DeviceCommand& command);
+
+}  // namespace qvm
