@@ -31,8 +31,7 @@ std::optional<std::string> ScriptedHost::AskSaveFileName(const std::string&, con
   return Next(fileAnswers);
 }
 
-std::optional<std::string> ScriptedHost::AskOpenFileName(const std::string&,
-                                                         const std::string&) {
+std::optional<std::string> ScriptedHost::AskOpenFileName(const std::string&, const std::string&) {
   return Next(fileAnswers);
 }
 
