@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "board_test_support.h"
+#include "sim/bridge/simulated_board.h"
+
+namespace qvm::sim {
+namespace {
+
+using test::RecordingTarget;
+using test::Request;
+
+class SpiPacketTest : public ::testing::Test {
+ protected:
+  Report Exchange(SimulatedBoard& board, const Report& request) {
+    EXPECT_TRUE(board.Write(request));
+    Report reply{};
+    EXPECT_EQ(board.Read(reply, 0), ReadResult::Report);
+    return reply;
+  }
+
+  VirtualClock clock;
+  RecordingTarget target;
+};
+
+TEST_F(SpiPacketTest, ChainPacketReachesTargetAndItsBytesComeBack) {
+  SimulatedBoard board(clock, "sim0", kBridgeVendorId, kBridgeProductId, &target);
+  target.answer = {0xA1, 0xB2, 0xC3, 0xD4, 0xE5};
+  clock.SleepMs(1234);
+
+  const Report reply = Exchange(board, Request({22, 5, 4, 0x80, 0x13, 0x48, 0x0C, 0x00}));
+
+  ASSERT_EQ(target.seen.size(), 1u);
+  EXPECT_EQ(target.seen[0].bridgeCommand, 22);
+  EXPECT_EQ(target.seen[0].header, 0x80);
+  EXPECT_EQ(target.seen[0].bytes, (std::vector<std::uint8_t>{0x13, 0x48, 0x0C, 0x00}));
+  EXPECT_EQ(target.seen[0].advancedToMs, 1234);
+
+  EXPECT_EQ(reply[0], 1);
+  EXPECT_EQ(reply[1], 0);
+  EXPECT_EQ(reply[2], 5);
+  EXPECT_EQ(reply[3], 6);
+  EXPECT_EQ(reply[4], 0);
+  EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 5, reply.begin() + 10), target.answer);
+  EXPECT_EQ(reply[10], 0);
+}
+
+TEST_F(SpiPacketTest, EveryPacketCommandPassesItsCodeAndHeader) {
+  SimulatedBoard board(clock, "sim0", kBridgeVendorId, kBridgeProductId, &target);
+  target.answer = {0x88};
+  for (std::uint8_t command : {21, 22, 23, 24}) {
+    const std::uint8_t header = command == 24 ? 0x70 : 0x30;
+    const Report reply = Exchange(board, Request({command, 3, 1, header, 0x00}));
+    EXPECT_EQ(reply[2], 3);
+    EXPECT_EQ(reply[3], 2);
+    EXPECT_EQ(reply[5], 0x88);
+    EXPECT_EQ(target.seen.back().bridgeCommand, command);
+    EXPECT_EQ(target.seen.back().header, header);
+  }
+  EXPECT_EQ(target.advances, 4);
+}
+
+TEST_F(SpiPacketTest, LoopbackClocksInWhatWasClockedOut) {
+  SimulatedBoard board(clock, "sim0");
+  const Report reply = Exchange(board, Request({21, 7, 4, 0x00, 0x11, 0x22, 0x33, 0x44}));
+  EXPECT_EQ(reply[2], 7);
+  EXPECT_EQ(reply[3], 5);
+  EXPECT_EQ(reply[4], 0);
+  EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 5, reply.begin() + 9),
+            (std::vector<std::uint8_t>{0x11, 0x22, 0x33, 0x44}));
+}
+
+TEST_F(SpiPacketTest, EmptyPacketRepliesCountOne) {
+  SimulatedBoard board(clock, "sim0");
+  const Report reply = Exchange(board, Request({21, 2, 0, 0x00}));
+  EXPECT_EQ(reply[3], 1);
+}
+
+TEST_F(SpiPacketTest, OversizedCountIsCutToTheReport) {
+  SimulatedBoard board(clock, "sim0", kBridgeVendorId, kBridgeProductId, &target);
+  target.answer.assign(80, 0x5A);
+  const Report reply = Exchange(board, Request({22, 1, 200, 0x00}));
+  ASSERT_EQ(target.seen.size(), 1u);
+  EXPECT_EQ(target.seen[0].bytes.size(), 59u);
+  EXPECT_EQ(reply[3], 60);
+  EXPECT_EQ(reply[63], 0x5A);
+}
+
+TEST_F(SpiPacketTest, LongLoopbackFillsTheWholeReply) {
+  SimulatedBoard board(clock, "sim0");
+  Report request = Request({21, 6, 59, 0x00});
+  std::iota(request.begin() + 5, request.end(), std::uint8_t{1});
+  const Report reply = Exchange(board, request);
+  EXPECT_EQ(reply[3], 60);
+  EXPECT_EQ(reply[5], 1);
+  EXPECT_EQ(reply[63], 59);
+}
+
+TEST_F(SpiPacketTest, BenchRawWriteReadsBackOnlyWhenAsked) {
+  SimulatedBoard board(clock, "sim0", kBridgeVendorId, kBridgeProductId, &target);
+  target.answer = {0x01, 0x02};
+
+  ASSERT_TRUE(board.Write(Request({22, 0, 0, 0, 0, 3, 0xAA, 0xBB, 0xCC})));
+  EXPECT_EQ(board.PendingReplies(), 0u);
+  ASSERT_EQ(target.seen.size(), 1u);
+  EXPECT_EQ(target.seen[0].header, 0);
+  EXPECT_EQ(target.seen[0].bytes, (std::vector<std::uint8_t>{0xAA, 0xBB, 0xCC}));
+
+  const Report reply = Exchange(board, Request({22, 0, 1, 0, 0, 1, 0x55}));
+  EXPECT_EQ(target.seen[1].bytes, (std::vector<std::uint8_t>{0x55}));
+  EXPECT_EQ(reply[2], 0);
+  EXPECT_EQ(reply[3], 3);
+  EXPECT_EQ(reply[5], 0x01);
+  EXPECT_EQ(reply[6], 0x02);
+}
+
+}  // namespace
+}  // namespace qvm::sim
