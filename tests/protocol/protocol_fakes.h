@@ -1,0 +1,104 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "protocol/fault_recorder.h"
+#include "protocol/polling_timer.h"
+#include "protocol/protocol_view.h"
+
+namespace qvm::test {
+
+// Keeps every recorded fault in order, as the fault windows would show them.
+class RecordingFaultRecorder final : public FaultRecorder {
+ public:
+  void RecordCrc4Error() override { entries.push_back("CRC4 Error"); }
+  void RecordNackResponse(const std::string& traceSent, const std::string& traceReceived) override {
+    entries.push_back("NACK Response " + traceSent + " " + traceReceived);
+  }
+  void RecordUnrecognizedResponse() override { entries.push_back("Unrecognized Response"); }
+  void RecordPipeComError() override { entries.push_back("Pipe Communication Error"); }
+  void RecordFaultStatus(const std::string& faultText) override { faults.push_back(faultText); }
+
+  std::vector<std::string> entries;  // communication errors
+  std::vector<std::string> faults;   // fault status log
+};
+
+// The polling timer and its check box as two flags, counting the timer switches.
+class FlagPollingTimer final : public PollingTimer {
+ public:
+  bool Enabled() const override { return enabled; }
+  void SetEnabled(bool on) override {
+    enabled = on;
+    ++switches;
+  }
+  bool PollingTicked() const override { return ticked; }
+  void UntickPolling() override { ticked = false; }
+
+  bool enabled = false;
+  bool ticked = false;
+  int switches = 0;
+};
+
+// Records what the protocol paints; the display switches are plain fields.
+class RecordingView final : public ProtocolView {
+ public:
+  explicit RecordingView(FlagPollingTimer& timer) : timer_(timer) {}
+
+  void AppendLog(const std::string& text) override { log += text; }
+  void ClearLog() override { log.clear(); }
+  bool ShowActivityLogs() override { return showActivityLogs; }
+  void AppendHexLog(int devType, const std::string& text) override { hexLog[devType] += text; }
+  void SetLed(Led led, Colour colour) override { leds[led] = colour; }
+  // The exchange stops polling through the same check box and timer the guard uses.
+  void StopPolling() override {
+    timer_.UntickPolling();
+    timer_.SetEnabled(false);
+  }
+
+  bool UpdateGuiControls() override { return updateGuiControls; }
+  int SelectedTab() override { return selectedTab; }
+  bool RegisterSlotVisible(int slot) override { return slot < visibleSlots; }
+  void ShowRegisterSlot(int slot, const std::string& hexValue) override {
+    slotUpdates.emplace_back(slot, hexValue);
+  }
+  bool MainTabDeviceStatusVisible() override { return mainTabVisible; }
+  void UpdateMainTabDeviceStatusControls() override { ++mainTabRefreshes; }
+  bool MonitorTabVisible() override { return monitorTabVisible; }
+  void UpdateMonitorTabControls() override { ++monitorRefreshes; }
+  bool BalanceSequenceVisible() override { return balanceSequenceVisible; }
+
+  // The activity log split at CR LF (the last, unterminated part is kept when not empty).
+  std::vector<std::string> LogLines() const {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t at = log.find("\r\n"); at != std::string::npos; at = log.find("\r\n", start)) {
+      lines.push_back(log.substr(start, at - start));
+      start = at + 2;
+    }
+    if (start < log.size()) lines.push_back(log.substr(start));
+    return lines;
+  }
+
+  std::string log;
+  std::map<int, std::string> hexLog;
+  std::map<Led, Colour> leds;
+  std::vector<std::pair<int, std::string>> slotUpdates;
+  int mainTabRefreshes = 0;
+  int monitorRefreshes = 0;
+
+  bool showActivityLogs = true;
+  bool updateGuiControls = false;
+  int selectedTab = -1;
+  int visibleSlots = 0;
+  bool mainTabVisible = false;
+  bool monitorTabVisible = false;
+  bool balanceSequenceVisible = false;
+
+ private:
+  FlagPollingTimer& timer_;
+};
+
+}  // namespace qvm::test
