@@ -31,6 +31,7 @@ inline constexpr std::uint8_t kStatusI2cNak = 2;       // no I2C slave acknowled
 //                               2 = 0 write: 3 = code; no reply
 //  0x12  SFR access             2 = 1 read: 3 = address; reply 2 = address, 3 = value;
 //                               2 = 0 write: 3 = address, 4 = value; no reply
+//                               (the file spans all 256 addresses; the SFRs are 0x80..0xFF)
 //  20    set-up block           2 = 1 read: reply 2..10 = block; 2 = 0 write: 3..11; no reply
 //  21..24 SPI packets           see SpiPort
 //

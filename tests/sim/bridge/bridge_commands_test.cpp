@@ -68,13 +68,6 @@ TEST_F(BridgeCommandsTest, SetupBlockRoundTripCarriesTheSpiClockCode) {
   EXPECT_EQ(Ask(Request({8, 1}))[3], 0x05);
 }
 
-TEST_F(BridgeCommandsTest, SetupBlockStartsWithTheConsoleDefaults) {
-  const Report reply = Ask(Request({20, 1}));
-  EXPECT_EQ(reply[8], 2);
-  EXPECT_EQ(reply[9], 0x29);
-  EXPECT_EQ(reply[10], 0x30);
-}
-
 TEST_F(BridgeCommandsTest, SfrWriteThenReadEchoesAddressAndValue) {
   Tell(Request({0x12, 0, 0xA4, 0x3C}));
   const Report reply = Ask(Request({0x12, 1, 0xA4}));

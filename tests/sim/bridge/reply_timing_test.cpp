@@ -45,12 +45,6 @@ TEST_F(ReplyTimingTest, TimeOutEndingExactlyAtTheReadyTimeGetsTheReply) {
   EXPECT_EQ(clock.NowMs(), 5);
 }
 
-TEST_F(ReplyTimingTest, WithoutLatencyTheReplyIsReadyAtOnce) {
-  ASSERT_TRUE(board.Write(Request({0})));
-  EXPECT_EQ(board.Read(reply, 0), ReadResult::Report);
-  EXPECT_EQ(clock.NowMs(), 0);
-}
-
 TEST_F(ReplyTimingTest, RepliesComeInOrderAndNeverOvertake) {
   board.Faults().replyLatencyMs = 20;
   ASSERT_TRUE(board.Write(Request({21, 1, 0, 0})));
