@@ -60,6 +60,8 @@ inline constexpr std::array<std::int16_t, 15> BitMask = {
     1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384};
 
 // Register address helpers: page (category) 0..7 and offset 0..63.
-inline constexpr int RegisterIndex(int cat, int adr) { return (cat & 7) * 64 + (adr & 63); }
+inline constexpr int RegisterIndex(int cat, int adr) {
+  return (cat & 7) * 64 + (adr & 63);
+}
 
 }  // namespace qvm

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+namespace qvm {
+
+struct TabDefFileText {
+  enum class Status { Loaded, Missing, Unreadable };
+  Status status = Status::Loaded;
+  // Program folder followed by the file name, with the platform's separator.
+  std::string path;
+  // The whole file when loaded.
+  std::string text;
+  // For the user when the file could not be loaded.
+  std::string message;
+  // For the activity log when the file could not be loaded.
+  std::string logLine;
+};
+
+// Path of the tab definition file: `programFolder` followed by `fileName`, whose backslashes
+// (the stored name starts with one) become the platform's separator.
+std::string TabDefinitionPath(const std::string& programFolder, const std::string& fileName);
+
+// Reads the tab definition file named `fileName` in `programFolder` whole. A missing file
+// yields the "not found" message and log line; the caller decides how to end.
+TabDefFileText LoadTabDefinitionFile(const std::string& programFolder, const std::string& fileName);
+
+}  // namespace qvm

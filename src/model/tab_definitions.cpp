@@ -1,0 +1,218 @@
+#include "model/tab_definitions.h"
+
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/error_trap.h"
+#include "model/leading_number.h"
+
+namespace qvm {
+namespace {
+
+// A row that cannot be applied: the error number and text of the report.
+struct RowError {
+  int number;
+  std::string_view description;
+};
+
+constexpr RowError kSubscriptError{kErrSubscriptOutOfRange, "Subscript out of range"};
+constexpr RowError kOverflowError{kErrOverflow, "Overflow"};
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = text.find("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.push_back(text.substr(start));
+      return lines;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = line.find(',', start);
+    if (end == std::string_view::npos) {
+      fields.push_back(line.substr(start));
+      return fields;
+    }
+    fields.push_back(line.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+std::string UpperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+std::string DefaultBitName(int bit) {
+  return "Bit" + std::to_string(bit);
+}
+
+// The walk over the rows, with its counters.
+class TabDefParser {
+ public:
+  TabDefParser(RegisterModel& model, SharedState& state) : model_(model), state_(state) {}
+
+  bool titleBarSeen() const { return titleBarSeen_; }
+
+  std::optional<RowError> ApplyRow(const std::vector<std::string_view>& fields) {
+    const std::string keyword = UpperAscii(fields[0]);
+    if (keyword == "BEGIN52400") return Begin(0);
+    if (keyword == "BEGIN52401") return Begin(1);
+    if (keyword == "TINT25") return Tint25(fields);
+    if (keyword == "TABNAME") return TabName(fields);
+    if (keyword == "REG") return Reg(fields);
+    if (keyword == "BITS") return Bits(fields);
+    if (keyword == "TITLEBAR" || keyword == "TITLE" || keyword == "PART1" || keyword == "PART2") {
+      if (fields.size() < 2) return kSubscriptError;
+      if (keyword == "TITLEBAR" && !fields[1].empty()) titleBarSeen_ = true;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  RegisterTables& tables() { return model_.type[static_cast<std::size_t>(devType_)]; }
+
+  std::optional<RowError> Begin(int devType) {
+    devType_ = devType;
+    tab_ = -1;
+    return std::nullopt;
+  }
+
+  std::optional<RowError> Tint25(const std::vector<std::string_view>& fields) {
+    if (fields.size() < 2) return std::nullopt;
+    const auto value = RoundToInt16(LeadingNumber(fields[1]));
+    if (!value) return kOverflowError;
+    state_.Tint25 = *value;
+    return std::nullopt;
+  }
+
+  std::optional<RowError> TabName(const std::vector<std::string_view>& fields) {
+    // A section holds at most 51 tabs; the last tab index never passes 50.
+    if (tab_ + 1 >= kMaxTabs) return kSubscriptError;
+    ++tab_;
+    tables().LastTabIndex = static_cast<std::int16_t>(tab_);
+    slot_ = 0;
+    if (fields.size() >= 2) tables().TabName[static_cast<std::size_t>(tab_)] = fields[1];
+    return std::nullopt;
+  }
+
+  std::optional<RowError> Reg(const std::vector<std::string_view>& fields) {
+    if (fields.size() < 2) return std::nullopt;
+    const double address = RoundHalfEven(LeadingNumber(fields[1]));
+    currentRegisterInRange_ = address >= 0 && address < kRegisterCount;
+    if (!currentRegisterInRange_) return std::nullopt;
+    currentRegister_ = static_cast<int>(address);
+    const auto reg = static_cast<std::size_t>(currentRegister_);
+    RegisterTables& t = tables();
+
+    t.RegName[reg] = fields.size() > 2 ? std::string(fields[2]) : std::string();
+    if (fields.size() > 3) {
+      const auto kind = RoundToInt32(LeadingNumber(fields[3]));
+      if (!kind) return kOverflowError;
+      t.RegKind[reg] = *kind;
+    } else {
+      t.RegKind[reg] = kKindUndefined;
+    }
+    t.RegDecodedLabel[reg] = fields.size() > 4 ? std::string(fields[4]) : std::string();
+    t.RegDecodedUnits[reg] = fields.size() > 5 ? std::string(fields[5]) : std::string();
+    if (fields.size() > 6) {
+      const double scale = LeadingNumber(fields[6]);
+      if (!std::isfinite(scale)) return kOverflowError;
+      t.RegScale[reg] = scale;
+    } else {
+      t.RegScale[reg] = 1.0;
+    }
+
+    if (tab_ < 0) return kSubscriptError;
+    t.TabRegister[static_cast<std::size_t>(tab_)][static_cast<std::size_t>(slot_)] =
+        static_cast<std::int16_t>(currentRegister_);
+    if (slot_ < kSlotsPerTab - 1) ++slot_;
+
+    for (int bit = 0; bit < kBitsPerRegister; ++bit) {
+      t.BitName[reg][static_cast<std::size_t>(bit)] = DefaultBitName(bit);
+    }
+    return std::nullopt;
+  }
+
+  std::optional<RowError> Bits(const std::vector<std::string_view>& fields) {
+    if (fields.size() < kBitsPerRegister + 1) return std::nullopt;
+    if (!currentRegisterInRange_) return kSubscriptError;
+    auto& names = tables().BitName[static_cast<std::size_t>(currentRegister_)];
+    for (int k = 1; k <= kBitsPerRegister; ++k) {
+      names[static_cast<std::size_t>(kBitsPerRegister - k)] = fields[static_cast<std::size_t>(k)];
+    }
+    return std::nullopt;
+  }
+
+  RegisterModel& model_;
+  SharedState& state_;
+  int devType_ = 0;
+  int tab_ = -1;
+  int slot_ = 0;
+  int currentRegister_ = 0;
+  bool currentRegisterInRange_ = true;
+  bool titleBarSeen_ = false;
+};
+
+void ResetForRun(RegisterModel& model, RegisterImage& image) {
+  for (RegisterTables& tables : model.type) {
+    for (auto& tab : tables.TabRegister) tab.fill(-1);
+    tables.LastTabIndex = 0;
+    tables.RegKind.fill(kKindUndefined);
+  }
+  image.Clear();
+}
+
+}  // namespace
+
+TabDefParseResult ParseTabDefinitions(std::string_view text, RegisterModel& model,
+                                      RegisterImage& image, SharedState& state) {
+  ResetForRun(model, image);
+  TabDefParser parser(model, state);
+  TabDefParseResult result;
+  int lineNumber = 0;
+  for (std::string_view line : SplitLines(text)) {
+    ++lineNumber;
+    if (line.empty()) continue;
+    if (const auto error = parser.ApplyRow(SplitFields(line))) {
+      result.ok = false;
+      result.errorLine = lineNumber;
+      result.errorText = ErrorTrapMessage(kTabDefsProcedure, error->number, error->description);
+      result.titleBarSeen = parser.titleBarSeen();
+      return result;
+    }
+  }
+  result.titleBarSeen = parser.titleBarSeen();
+  state.SelectedDeviceType = 0;
+  return result;
+}
+
+std::string TitleBarCaption(int major, int minor, int revision) {
+  return std::string("Velquist BMS Evaluation Software ") + " Version " + std::to_string(major) +
+         "." + std::to_string(minor) + "." + std::to_string(revision);
+}
+
+CompanionVisibility CompanionVisibilityFor(const std::string& partName52401) {
+  CompanionVisibility visibility;
+  visibility.hidden = UpperAscii(partName52401) == "NONE";
+  if (!visibility.hidden) {
+    visibility.menuCaption = partName52401;
+    visibility.showHexLog = !partName52401.empty();
+  }
+  return visibility;
+}
+
+}  // namespace qvm
