@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "sim/chain/response_frames.h"
+
+namespace qvm::sim {
+
+// The bridge's buffer of unprompted responses of one device type: the fault reports the
+// devices sent by themselves. Read by bridge commands 23 (type 0) and 24 (type 1).
+//
+// Reply: one status byte, then the buffered 4-byte frames, oldest first; reading empties the
+// buffer. Status bits: 7 = the bridge's own polling runs, 3 = the chain answered it, 2 = fault
+// reports are buffered. So 0x88 is healthy, 0x8C healthy with faults reported, 0x80 a chain
+// that does not answer (silent, asleep or not identified).
+class UprBuffer {
+ public:
+  static constexpr std::uint8_t kStatusHealthy = 0x88;
+  static constexpr std::uint8_t kStatusFaultsReported = 0x8C;
+  static constexpr std::uint8_t kStatusNoAnswer = 0x80;
+  // What fits into one reply beside the status byte; older frames make room for newer ones.
+  static constexpr std::size_t kCapacity = 14;
+
+  void Push(Frame frame);
+  std::size_t Size() const { return frames_.size(); }
+  // The reply for a chain that answers or not; the buffer is emptied only when it answers.
+  std::vector<std::uint8_t> Read(bool chainAnswers);
+
+ private:
+  std::deque<Frame> frames_;
+};
+
+}  // namespace qvm::sim
