@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -8,8 +9,21 @@
 #include "protocol/fault_recorder.h"
 #include "protocol/polling_timer.h"
 #include "protocol/protocol_view.h"
+#include "scripted_host.h"
 
 namespace qvm::test {
+
+// A scripted host that runs `onPump` whenever the core lets events run, as a timer or a click
+// would.
+class HookedHost final : public ScriptedHost {
+ public:
+  void PumpEvents() override {
+    ScriptedHost::PumpEvents();
+    if (onPump) onPump();
+  }
+
+  std::function<void()> onPump;
+};
 
 // Keeps every recorded fault in order, as the fault windows would show them.
 class RecordingFaultRecorder final : public FaultRecorder {
