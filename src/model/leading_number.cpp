@@ -71,15 +71,14 @@ double DecimalNumber(std::string_view text) {
       end = j;
     }
   }
-  std::string number(text.substr(mantissaStart, end - mantissaStart));
-  if (number.front() == '.') number.insert(number.begin(), '0');
+  const std::string_view number = text.substr(mantissaStart, end - mantissaStart);
   double value = 0.0;
   const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (ec == std::errc::result_out_of_range) {
     // Too large or too small to hold: the sign of the decimal exponent decides which.
     const std::size_t ePos = number.find_first_of("eE");
     const bool exponentNegative =
-        ePos != std::string::npos && ePos + 1 < number.size() && number[ePos + 1] == '-';
+        ePos != std::string_view::npos && ePos + 1 < number.size() && number[ePos + 1] == '-';
     value = exponentNegative ? 0.0 : std::numeric_limits<double>::infinity();
   }
   return negative ? -value : value;

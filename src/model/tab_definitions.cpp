@@ -1,5 +1,6 @@
 #include "model/tab_definitions.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -34,31 +35,37 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   }
 }
 
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
+// Splits `line` at every comma into `fields`, reusing its storage.
+void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
   std::size_t start = 0;
   while (true) {
     const std::size_t end = line.find(',', start);
     if (end == std::string_view::npos) {
       fields.push_back(line.substr(start));
-      return fields;
+      return;
     }
     fields.push_back(line.substr(start, end - start));
     start = end + 1;
   }
 }
 
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
+char UpperAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-std::string DefaultBitName(int bit) {
-  return "Bit" + std::to_string(bit);
+// `field` equals the upper-case `keyword` when converted to upper case.
+bool IsKeyword(std::string_view field, std::string_view keyword) {
+  if (field.size() != keyword.size()) return false;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (UpperAscii(field[i]) != keyword[i]) return false;
+  }
+  return true;
 }
+
+constexpr std::array<std::string_view, kBitsPerRegister> kDefaultBitNames = {
+    "Bit0", "Bit1", "Bit2", "Bit3",  "Bit4",  "Bit5",  "Bit6",
+    "Bit7", "Bit8", "Bit9", "Bit10", "Bit11", "Bit12", "Bit13"};
 
 // The walk over the rows, with its counters.
 class TabDefParser {
@@ -68,16 +75,18 @@ class TabDefParser {
   bool titleBarSeen() const { return titleBarSeen_; }
 
   std::optional<RowError> ApplyRow(const std::vector<std::string_view>& fields) {
-    const std::string keyword = UpperAscii(fields[0]);
-    if (keyword == "BEGIN52400") return Begin(0);
-    if (keyword == "BEGIN52401") return Begin(1);
-    if (keyword == "TINT25") return Tint25(fields);
-    if (keyword == "TABNAME") return TabName(fields);
-    if (keyword == "REG") return Reg(fields);
-    if (keyword == "BITS") return Bits(fields);
-    if (keyword == "TITLEBAR" || keyword == "TITLE" || keyword == "PART1" || keyword == "PART2") {
+    const std::string_view keyword = fields[0];
+    if (IsKeyword(keyword, "REG")) return Reg(fields);
+    if (IsKeyword(keyword, "BITS")) return Bits(fields);
+    if (IsKeyword(keyword, "TABNAME")) return TabName(fields);
+    if (IsKeyword(keyword, "BEGIN52400")) return Begin(0);
+    if (IsKeyword(keyword, "BEGIN52401")) return Begin(1);
+    if (IsKeyword(keyword, "TINT25")) return Tint25(fields);
+    const bool titleBar = IsKeyword(keyword, "TITLEBAR");
+    if (titleBar || IsKeyword(keyword, "TITLE") || IsKeyword(keyword, "PART1") ||
+        IsKeyword(keyword, "PART2")) {
       if (fields.size() < 2) return kSubscriptError;
-      if (keyword == "TITLEBAR" && !fields[1].empty()) titleBarSeen_ = true;
+      if (titleBar && !fields[1].empty()) titleBarSeen_ = true;
     }
     return std::nullopt;
   }
@@ -118,7 +127,7 @@ class TabDefParser {
     const auto reg = static_cast<std::size_t>(currentRegister_);
     RegisterTables& t = tables();
 
-    t.RegName[reg] = fields.size() > 2 ? std::string(fields[2]) : std::string();
+    t.RegName[reg] = fields.size() > 2 ? fields[2] : std::string_view();
     if (fields.size() > 3) {
       const auto kind = RoundToInt32(LeadingNumber(fields[3]));
       if (!kind) return kOverflowError;
@@ -126,8 +135,8 @@ class TabDefParser {
     } else {
       t.RegKind[reg] = kKindUndefined;
     }
-    t.RegDecodedLabel[reg] = fields.size() > 4 ? std::string(fields[4]) : std::string();
-    t.RegDecodedUnits[reg] = fields.size() > 5 ? std::string(fields[5]) : std::string();
+    t.RegDecodedLabel[reg] = fields.size() > 4 ? fields[4] : std::string_view();
+    t.RegDecodedUnits[reg] = fields.size() > 5 ? fields[5] : std::string_view();
     if (fields.size() > 6) {
       const double scale = LeadingNumber(fields[6]);
       if (!std::isfinite(scale)) return kOverflowError;
@@ -141,8 +150,8 @@ class TabDefParser {
         static_cast<std::int16_t>(currentRegister_);
     if (slot_ < kSlotsPerTab - 1) ++slot_;
 
-    for (int bit = 0; bit < kBitsPerRegister; ++bit) {
-      t.BitName[reg][static_cast<std::size_t>(bit)] = DefaultBitName(bit);
+    for (std::size_t bit = 0; bit < kDefaultBitNames.size(); ++bit) {
+      t.BitName[reg][bit] = kDefaultBitNames[bit];
     }
     return std::nullopt;
   }
@@ -184,10 +193,12 @@ TabDefParseResult ParseTabDefinitions(std::string_view text, RegisterModel& mode
   TabDefParser parser(model, state);
   TabDefParseResult result;
   int lineNumber = 0;
+  std::vector<std::string_view> fields;
   for (std::string_view line : SplitLines(text)) {
     ++lineNumber;
     if (line.empty()) continue;
-    if (const auto error = parser.ApplyRow(SplitFields(line))) {
+    SplitFields(line, fields);
+    if (const auto error = parser.ApplyRow(fields)) {
       result.ok = false;
       result.errorLine = lineNumber;
       result.errorText = ErrorTrapMessage(kTabDefsProcedure, error->number, error->description);
@@ -207,7 +218,7 @@ std::string TitleBarCaption(int major, int minor, int revision) {
 
 CompanionVisibility CompanionVisibilityFor(const std::string& partName52401) {
   CompanionVisibility visibility;
-  visibility.hidden = UpperAscii(partName52401) == "NONE";
+  visibility.hidden = IsKeyword(partName52401, "NONE");
   if (!visibility.hidden) {
     visibility.menuCaption = partName52401;
     visibility.showHexLog = !partName52401.empty();
