@@ -16,6 +16,16 @@ std::uint16_t Unsigned(double counts) {
 
 }  // namespace
 
+ChainScales ScalesFor(PrimaryFamily family) {
+  if (family == PrimaryFamily::k52400) return ChainScales{};
+  ChainScales scales;
+  scales.cellVolts = 0.000549316;
+  scales.vbatVolts = 0.0030518;
+  scales.tempDegrees = 0.0198;
+  scales.tint25 = 9150;
+  return scales;
+}
+
 std::uint16_t CellCounts(double volts, const ChainScales& scales) {
   const long rounded = std::lround(std::clamp(volts / scales.cellVolts, -8192.0, 8191.0));
   return static_cast<std::uint16_t>(rounded & kMask);

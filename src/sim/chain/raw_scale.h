@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "sim/chain/chain_spec.h"
+
 namespace qvm::sim {
 
 // The scales by which the simulated ICs turn volts and degrees into raw register counts; they
@@ -13,6 +15,9 @@ struct ChainScales {
   int tint25 = 9217;                   // internal-temperature count at 25 °C
   double externalVolts = 0.000305176;  // per count, external inputs
 };
+
+// The scales of a family's tab definition file (the companion shares its primary's file).
+ChainScales ScalesFor(PrimaryFamily family);
 
 // Counts as 14-bit register values. Values outside the register's range are clamped.
 std::uint16_t CellCounts(double volts, const ChainScales& scales);  // two's complement

@@ -13,7 +13,8 @@ inline constexpr int kOverVoltage = 0x80;   // bit i: cell i+1 above the thresho
 inline constexpr int kUnderVoltage = 0x81;  // bit i: cell i+1 below the threshold
 inline constexpr int kOpenWire = 0x82;      // bit i: cell input wire i open
 inline constexpr int kFaultStatus = 0x84;
-inline constexpr int kCellSetup = 0x85;  // bit i: cell i+1 in use
+inline constexpr int kCellSetup = 0x85;          // bit i: cell i+1 switched off
+inline constexpr int kTemperatureFaults = 0x86;  // bit 0: internal temperature above its limit
 inline constexpr int kOverVoltageThreshold = 0x90;
 inline constexpr int kUnderVoltageThreshold = 0x91;
 inline constexpr int kBalanceSetup = 0x93;
@@ -24,9 +25,11 @@ inline constexpr int kSerialLow = 0x9B;   // page 2 address 27: serial bits 13..
 inline constexpr int kSerialHigh = 0x9C;  // page 2 address 28: serial bits 27..14
 
 // Bits of the fault status register.
-inline constexpr int kStatusOverVoltage = 1 << 0;
-inline constexpr int kStatusUnderVoltage = 1 << 1;
-inline constexpr int kStatusOpenWire = 1 << 2;
+inline constexpr int kStatusOverVoltage = 1 << 4;
+inline constexpr int kStatusUnderVoltage = 1 << 5;
+inline constexpr int kStatusOpenWire = 1 << 6;
+inline constexpr int kStatusOverTemp = 1 << 7;
+inline constexpr int kInternalOverTemp = 1 << 0;  // in the temperature fault register
 
 // Bit 9 of the balance setup register enables balancing.
 inline constexpr int kBalanceEnableBit = 1 << 9;

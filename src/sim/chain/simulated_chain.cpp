@@ -25,7 +25,7 @@ std::vector<SimulatedDevice> MakeDevices(const ChainSpec& spec, int type,
     setup.cellCount = type == 0 ? SimulatedChain::kPrimaryCells : SimulatedChain::kCompanionCells;
     setup.serial = serialBase + static_cast<std::uint32_t>(type * 0x10000 + position * 0x11);
     setup.seed = options.seed * 1000 + static_cast<std::uint32_t>(type * 100 + position);
-    setup.scales = options.scales;
+    setup.scales = options.scales.value_or(ScalesFor(spec.family));
     devices.emplace_back(setup);
   }
   return devices;

@@ -14,7 +14,8 @@
 namespace qvm::sim {
 
 struct ChainOptions {
-  ChainScales scales;
+  // The scales of the spec's family (ScalesFor) unless given.
+  std::optional<ChainScales> scales;
   std::uint32_t seed = 1;  // makes the cell model and its noise repeatable
 };
 

@@ -25,7 +25,6 @@ constexpr double kInternalLimitDefault = 85.0;
 
 SimulatedDevice::SimulatedDevice(const Setup& setup)
     : scales_(setup.scales), cells_(setup.cellCount, setup.seed) {
-  Poke(regs::kCellSetup, CellMask());
   Poke(regs::kOverVoltageThreshold, CellCounts(kOverVoltageDefault, scales_));
   Poke(regs::kUnderVoltageThreshold, CellCounts(kUnderVoltageDefault, scales_));
   Poke(regs::kInternalTempLimit, InternalTempCounts(kInternalLimitDefault, scales_));
@@ -140,6 +139,10 @@ void SimulatedDevice::ScanTemps() {
   for (int input = 1; input <= regs::kExternalInputs; ++input) {
     Poke(regs::kExternal1 + input - 1, ExternalCounts(cells_.MeasureExternal(input), scales_));
   }
+  if (Read(regs::kInternalTemp) > Read(regs::kInternalTempLimit)) {
+    Poke(regs::kTemperatureFaults, Read(regs::kTemperatureFaults) | regs::kInternalOverTemp);
+    RaiseStatus(regs::kStatusOverTemp);
+  }
 }
 
 void SimulatedDevice::ScanWires() {
@@ -152,7 +155,7 @@ void SimulatedDevice::ScanWires() {
 void SimulatedDevice::CheckThresholds() {
   const int over = SignedCounts(Read(regs::kOverVoltageThreshold));
   const int under = SignedCounts(Read(regs::kUnderVoltageThreshold));
-  const int inUse = Read(regs::kCellSetup) & CellMask();
+  const int inUse = ~Read(regs::kCellSetup) & CellMask();
   int overBits = 0;
   int underBits = 0;
   for (int i = 0; i < cells_.CellCount(); ++i) {
@@ -175,7 +178,8 @@ void SimulatedDevice::RaiseStatus(int bits) {
 }
 
 void SimulatedDevice::ClearFaults() {
-  for (int index : {regs::kOverVoltage, regs::kUnderVoltage, regs::kOpenWire, regs::kFaultStatus}) {
+  for (int index : {regs::kOverVoltage, regs::kUnderVoltage, regs::kOpenWire,
+                    regs::kTemperatureFaults, regs::kFaultStatus}) {
     Poke(index, 0);
   }
 }

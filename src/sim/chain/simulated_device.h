@@ -12,8 +12,8 @@ namespace qvm::sim {
 // commands do. Addressing, identification and frames belong to the chain around it.
 //
 // Registers: page 1 holds the measurements (read-only, refreshed by scans); the fault registers
-// 0x80, 0x81, 0x82 and 0x84 latch, and a write keeps only the bits written as 1 (writing 0
-// clears them); the serial number 0x9B/0x9C is read-only; every other register outside page 3
+// 0x80, 0x81, 0x82, 0x84 and 0x86 latch, and a write keeps only the bits written as 1 (writing
+// 0 clears them); the serial number 0x9B/0x9C is read-only; every other register outside page 3
 // reads back what was written. Page 3 holds commands, not registers.
 class SimulatedDevice {
  public:
@@ -29,6 +29,8 @@ class SimulatedDevice {
     ChainScales scales;
   };
 
+  // Thresholds start at 4.2 V and 3.0 V, the internal-temperature limit at 85 °C, every cell
+  // in use.
   explicit SimulatedDevice(const Setup& setup);
 
   // Register access by index (page × 64 + address); out-of-range indexes read 0.
@@ -63,7 +65,9 @@ class SimulatedDevice {
   const ChainScales& Scales() const { return scales_; }
 
  private:
+  // Cells and pack, then the voltage thresholds.
   void ScanVolts();
+  // Die and external inputs, then the internal-temperature limit.
   void ScanTemps();
   void ScanWires();
   void CheckThresholds();

@@ -15,6 +15,15 @@ class DaisyFramesTest : public testing::Test {
   SimulatedChain chain;
 };
 
+TEST(ResponseFramesTest, FullFrameHasTheWriteFrameLayout) {
+  EXPECT_EQ(ResponseFrame(2, 9, 0x10, 0x3FFF), (Frame{0x29, 0x43, 0xFF, 0xF5}));
+  const Frame word = BlockWordFrame(12, 0x2ABC);
+  EXPECT_EQ(word[0], (12 << 2) | 2);
+  EXPECT_EQ(word[1], 0xAB);
+  EXPECT_EQ(word[2] >> 4, 0xC);
+  EXPECT_TRUE(CheckCrc4(word));
+}
+
 TEST_F(DaisyFramesTest, ReadAnswersWithTheAddressedDevicesRegister) {
   chain.Device(0, 2).Poke(0x96, 0x2ABC);
   const auto answers = Frames(Daisy(chain, 0, 2, 2, 22));

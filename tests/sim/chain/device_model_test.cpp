@@ -90,10 +90,22 @@ TEST_F(DeviceModelTest, ThresholdsSetOverAndUnderVoltageBitsThatLatch) {
 
 TEST_F(DeviceModelTest, LoweredThresholdTripsEveryCellInUse) {
   WriteReg(1, regs::kOverVoltageThreshold, CellCounts(3.5, scales));
-  WriteReg(1, regs::kCellSetup, 0x00F);  // only cells 1..4 in use
+  WriteReg(1, regs::kCellSetup, 0x00F);  // cells 1..4 switched off
   Command(1, regs::kScanVolts);
-  EXPECT_EQ(device(1).Read(regs::kOverVoltage), 0x00F);
+  EXPECT_EQ(device(1).Read(regs::kOverVoltage), 0xFF0);
   EXPECT_EQ(device(1).Read(regs::kUnderVoltage), 0);
+}
+
+TEST_F(DeviceModelTest, HotDieSetsTheTemperatureFault) {
+  device(1).Cells().SetInternalDegrees(80.0);
+  Command(1, regs::kScanTemps);
+  EXPECT_EQ(device(1).Read(regs::kTemperatureFaults), 0);
+  WriteReg(1, regs::kInternalTempLimit, InternalTempCounts(60.0, scales));
+  Command(1, regs::kScanTemps);
+  EXPECT_EQ(device(1).Read(regs::kTemperatureFaults), regs::kInternalOverTemp);
+  EXPECT_EQ(device(1).Read(regs::kFaultStatus), regs::kStatusOverTemp);
+  WriteReg(1, regs::kTemperatureFaults, 0);
+  EXPECT_EQ(device(1).Read(regs::kTemperatureFaults), 0);
 }
 
 TEST_F(DeviceModelTest, ClearFaultsCommandClearsTheLatchedBits) {
@@ -102,8 +114,10 @@ TEST_F(DeviceModelTest, ClearFaultsCommandClearsTheLatchedBits) {
   Command(2, regs::kScanAll);
   EXPECT_EQ(device(2).Read(regs::kOpenWire), 1 << 5);
   EXPECT_EQ(device(2).Read(regs::kFaultStatus) & regs::kStatusOpenWire, regs::kStatusOpenWire);
+  device(2).Poke(regs::kTemperatureFaults, 1);
   Command(2, regs::kClearFaults);
-  for (int index : {regs::kOverVoltage, regs::kUnderVoltage, regs::kOpenWire, regs::kFaultStatus}) {
+  for (int index : {regs::kOverVoltage, regs::kUnderVoltage, regs::kOpenWire,
+                    regs::kTemperatureFaults, regs::kFaultStatus}) {
     EXPECT_EQ(device(2).Read(index), 0);
   }
 }
@@ -178,6 +192,25 @@ TEST_F(DeviceModelTest, SleepStopsBalancing) {
   const double before = device(1).Cells().CellVolts(1);
   chain.Advance(60000);
   EXPECT_DOUBLE_EQ(device(1).Cells().CellVolts(1), before);
+}
+
+TEST(RawScaleTest, EachFamilyMeasuresWithItsOwnScales) {
+  for (const char* text : {"daisy:52400x1", "daisy:38817x1"}) {
+    std::string error;
+    const ChainSpec spec = ParseChainSpec(text, error).value();
+    const ChainScales scales = ScalesFor(spec.family);
+    SimulatedChain chain(spec);
+    test::NumberAll(chain);
+    Daisy(chain, 0, 1, 3, regs::kScanAll);
+    SimulatedDevice& device = chain.Device(0, 1);
+    EXPECT_NEAR(SignedCounts(device.Read(regs::kCell1)) * scales.cellVolts,
+                device.Cells().CellVolts(1), 0.001)
+        << text;
+    EXPECT_NEAR((device.Read(regs::kInternalTemp) - scales.tint25) * scales.tempDegrees + 25.0,
+                device.Cells().InternalDegrees(), 0.15)
+        << text;
+  }
+  EXPECT_NE(ScalesFor(PrimaryFamily::k38817).cellVolts, ScalesFor(PrimaryFamily::k52400).cellVolts);
 }
 
 TEST(RawScaleTest, CellCountsAreSignedFourteenBit) {
