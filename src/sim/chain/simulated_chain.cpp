@@ -110,7 +110,7 @@ std::vector<std::uint8_t> SimulatedChain::SingleTransfer(int type, const SpiPack
 
 std::vector<std::uint8_t> SimulatedChain::UprTransfer(int type) {
   DeviceStack& stack = stacks_[static_cast<std::size_t>(type)];
-  bool answers = !TakeFault(faults_.silentChain) && stack.NumberedCount() > 0;
+  bool answers = !TakeFault(faults_.silentChain);
   for (int position = 1; answers && position <= stack.NumberedCount(); ++position) {
     answers = !stack.At(position).Asleep();
   }

@@ -30,7 +30,8 @@ struct ChainOptions {
 // mode: the mode tells the console how to drive the board.
 //
 // Fault reports: whenever a numbered device's scan sets a new fault-status bit, a frame with
-// its fault status (page 2 address 4) goes into the UPR buffer of its type.
+// its fault status (page 2 address 4) goes into the UPR buffer of its type. The buffer's status
+// is 0x88 unless the chain is silent or a numbered device of the type sleeps.
 class SimulatedChain final : public SpiTarget {
  public:
   static constexpr int kPrimaryCells = 12;

@@ -62,7 +62,6 @@ class SimulatedDevice {
   bool TakeFaultReport();
 
   CellModel& Cells() { return cells_; }
-  const ChainScales& Scales() const { return scales_; }
 
  private:
   // Cells and pack, then the voltage thresholds.

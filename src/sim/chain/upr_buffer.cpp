@@ -9,7 +9,7 @@ void UprBuffer::Push(Frame frame) {
 
 std::vector<std::uint8_t> UprBuffer::Read(bool chainAnswers) {
   if (!chainAnswers) return {kStatusNoAnswer};
-  std::vector<std::uint8_t> reply = {frames_.empty() ? kStatusHealthy : kStatusFaultsReported};
+  std::vector<std::uint8_t> reply = {kStatusHealthy};
   for (const Frame& frame : frames_) reply.insert(reply.end(), frame.begin(), frame.end());
   frames_.clear();
   return reply;

@@ -12,13 +12,12 @@ namespace qvm::sim {
 // devices sent by themselves. Read by bridge commands 23 (type 0) and 24 (type 1).
 //
 // Reply: one status byte, then the buffered 4-byte frames, oldest first; reading empties the
-// buffer. Status bits: 7 = the bridge's own polling runs, 3 = the chain answered it, 2 = fault
-// reports are buffered. So 0x88 is healthy, 0x8C healthy with faults reported, 0x80 a chain
-// that does not answer (silent, asleep or not identified).
+// buffer. Status bits: 7 = the bridge's own polling runs, 3 = the chain answers it. So 0x88 is
+// healthy (a type without numbered devices has nothing to poll and is healthy too), 0x80 a
+// chain that does not answer; then the buffer is kept for a later read.
 class UprBuffer {
  public:
   static constexpr std::uint8_t kStatusHealthy = 0x88;
-  static constexpr std::uint8_t kStatusFaultsReported = 0x8C;
   static constexpr std::uint8_t kStatusNoAnswer = 0x80;
   // What fits into one reply beside the status byte; older frames make room for newer ones.
   static constexpr std::size_t kCapacity = 14;

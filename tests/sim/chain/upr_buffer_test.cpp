@@ -21,16 +21,25 @@ TEST(UprBufferTest, HealthyChainAnswers0x88) {
   EXPECT_EQ(ReadUpr(chain, 1), std::vector<std::uint8_t>{0x88});
 }
 
-TEST(UprBufferTest, ChainThatCannotBePolledShowsIt) {
+TEST(UprBufferTest, NothingToPollIsHealthy) {
+  SimulatedChain chain(test::Daisy52400(2, 1));
+  EXPECT_EQ(ReadUpr(chain, 0), std::vector<std::uint8_t>{0x88});  // not identified yet
+  ChainSpec primaries = test::Daisy52400(2);
+  SimulatedChain withoutCompanions(primaries);
+  test::NumberAll(withoutCompanions);
+  EXPECT_EQ(ReadUpr(withoutCompanions, 1), std::vector<std::uint8_t>{0x88});
+}
+
+TEST(UprBufferTest, ChainThatDoesNotAnswerShowsIt) {
   SimulatedChain chain(test::Daisy52400(2));
-  EXPECT_EQ(ReadUpr(chain, 0).at(0), UprBuffer::kStatusNoAnswer);  // not identified
   test::NumberAll(chain);
-  EXPECT_EQ(ReadUpr(chain, 1).at(0), UprBuffer::kStatusNoAnswer);  // no companions
   chain.Faults().silentChain = 1;
   EXPECT_EQ(ReadUpr(chain, 0).at(0), UprBuffer::kStatusNoAnswer);
   EXPECT_EQ(ReadUpr(chain, 0).at(0), UprBuffer::kStatusHealthy);
   test::Daisy(chain, 0, 2, 3, regs::kSleep);
   EXPECT_EQ(ReadUpr(chain, 0).at(0), UprBuffer::kStatusNoAnswer);
+  test::Daisy(chain, 0, 15, 3, regs::kWake);
+  EXPECT_EQ(ReadUpr(chain, 0).at(0), UprBuffer::kStatusHealthy);
 }
 
 TEST(UprBufferTest, NewFaultIsReportedOnceAndReadingEmptiesTheBuffer) {
@@ -43,7 +52,7 @@ TEST(UprBufferTest, NewFaultIsReportedOnceAndReadingEmptiesTheBuffer) {
 
   const auto reply = ReadUpr(chain, 0);
   ASSERT_EQ(reply.size(), 5u);
-  EXPECT_EQ(reply[0], UprBuffer::kStatusFaultsReported);
+  EXPECT_EQ(reply[0], UprBuffer::kStatusHealthy);
   const auto frames = test::Frames({reply.begin() + 1, reply.end()});
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_TRUE(frames[0].crcGood);
@@ -65,7 +74,7 @@ TEST(UprBufferTest, ContinuousScanReportsFaultsWithoutARequest) {
   chain.Device(0, 1).Cells().SetCellVolts(1, 1.0);
   chain.Advance(600);
   EXPECT_EQ(chain.PendingUprFrames(0), 1u);
-  EXPECT_EQ(ReadUpr(chain, 0).at(0), UprBuffer::kStatusFaultsReported);
+  EXPECT_EQ(ReadUpr(chain, 0).size(), 5u);
 }
 
 TEST(UprBufferTest, KeepsTheNewestFramesThatFitOneReply) {
