@@ -4,12 +4,13 @@
 
 #include "link/bridge.h"
 #include "link/hidapi_bus.h"
+#include "sim/chain/simulated_evb.h"
 
 namespace qvm::cli {
 
-int RunBoards(const std::string& simChain, std::ostream& out, std::ostream& err) {
-  (void)simChain;
-  HidapiBus bus;
+namespace {
+
+int ListBoards(HidBus& bus, std::ostream& out, std::ostream& err) {
   int index = 0;
   for (const HidDeviceInfo& info : bus.Enumerate()) {
     if (!IsBridgeBoard(info)) continue;
@@ -23,6 +24,23 @@ int RunBoards(const std::string& simChain, std::ostream& out, std::ostream& err)
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int RunBoards(const std::string& simChain, std::ostream& out, std::ostream& err) {
+  if (simChain.empty()) {
+    HidapiBus bus;
+    return ListBoards(bus, out, err);
+  }
+  SystemClock clock;
+  std::string error;
+  auto simulated = sim::MakeSimulatedEvb(simChain, clock, error);
+  if (!simulated) {
+    err << "qvmctl: --sim " << simChain << ": " << error << '\n';
+    return 2;
+  }
+  return ListBoards(*simulated->bus, out, err);
 }
 
 }  // namespace qvm::cli

@@ -2,8 +2,10 @@
 
 #include <iosfwd>
 
-#include "core/console_view.h"
 #include "core/host.h"
+#include "protocol/fault_recorder.h"
+#include "protocol/polling_timer.h"
+#include "protocol/protocol_view.h"
 
 namespace qvm::cli {
 
@@ -29,10 +31,13 @@ class CliHost final : public Host {
   std::ostream& err_;
 };
 
-// The console's activity log, printed line by line; the hex logs only when asked for.
-class CliView final : public ConsoleView {
+// The console's activity log, printed line by line while `printLog` is set; the hex logs only
+// when asked for.
+class CliView final : public ProtocolView {
  public:
   CliView(std::ostream& out, bool showFrames) : out_(out), showFrames_(showFrames) {}
+
+  bool printLog = true;
 
   void AppendLog(const std::string& text) override;
   bool ShowActivityLogs() override { return showFrames_; }
@@ -41,6 +46,33 @@ class CliView final : public ConsoleView {
  private:
   std::ostream& out_;
   bool showFrames_;
+};
+
+// Communication errors and new device faults, reported on the error stream.
+class CliFaultRecorder final : public FaultRecorder {
+ public:
+  explicit CliFaultRecorder(std::ostream& err) : err_(err) {}
+
+  void RecordCrc4Error() override;
+  void RecordNackResponse(const std::string& traceSent, const std::string& traceReceived) override;
+  void RecordUnrecognizedResponse() override;
+  void RecordPipeComError() override;
+  void RecordFaultStatus(const std::string& faultText) override;
+
+ private:
+  std::ostream& err_;
+};
+
+// qvmctl does not poll: the polling timer is a pair of flags that stay off.
+class IdlePollingTimer final : public PollingTimer {
+ public:
+  bool Enabled() const override { return enabled_; }
+  void SetEnabled(bool enabled) override { enabled_ = enabled; }
+  bool PollingTicked() const override { return false; }
+  void UntickPolling() override {}
+
+ private:
+  bool enabled_ = false;
 };
 
 }  // namespace qvm::cli

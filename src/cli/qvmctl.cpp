@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/boards_command.h"
+#include "cli/device_commands.h"
 #include "cli/encode_command.h"
 #include "cli/number_text.h"
 
@@ -35,10 +36,17 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   CLI::App app{"qvmctl: command-line front end of the battery-monitor evaluation console"};
   app.require_subcommand(1);
 
-  std::string simChain;
-  app.add_option("--sim", simChain,
+  DeviceOptions device;
+  app.add_option("--sim", device.simChain,
                  "run on the simulated board, e.g. daisy:52400x3, daisy:52400x3+52401x2, "
                  "single:38817");
+  app.add_option("--board", device.board, "instance number of the bridge board (default 0)")
+      ->check(CLI::Range(0, 63));
+  app.add_option("--mode", device.mode, "daisy or single (from --sim when simulating)");
+  app.add_option("--family", device.family,
+                 "52400, 52400+52401 or 38817 (from --sim when simulating)");
+  app.add_option("--stack", device.stackSize, "devices per type in a daisy chain, 1..14");
+  app.add_flag("--frames", device.showFrames, "print every SPI frame sent and received");
 
   auto* encode = app.add_subcommand("encode", "print the encoded frame of a device command");
   bool daisy = false;
@@ -55,6 +63,33 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   encode->add_option("--dat", dat.text, "14-bit data")->required();
 
   auto* boards = app.add_subcommand("boards", "list the attached bridge boards");
+
+  auto* identify = app.add_subcommand("identify", "configure the bridge and identify the devices");
+
+  bool verboseAccess = false;
+  auto* read = app.add_subcommand("read", "read one register and print its value");
+  NumberOption readDev{"", 15, "DEV"};
+  NumberOption readPage{"", 7, "PAGE"};
+  NumberOption readAdr{"", 63, "ADR"};
+  NumberOption readType{"0", 1, "--type"};
+  read->add_option("DEV", readDev.text, "device number")->required();
+  read->add_option("PAGE", readPage.text, "register page 0..7")->required();
+  read->add_option("ADR", readAdr.text, "address within the page 0..63")->required();
+  read->add_option("--type", readType.text, "device type: 0 primary, 1 companion");
+  read->add_flag("-v,--verbose", verboseAccess, "print the activity log too");
+
+  auto* write = app.add_subcommand("write", "write one register");
+  NumberOption writeDev{"", 15, "DEV"};
+  NumberOption writePage{"", 7, "PAGE"};
+  NumberOption writeAdr{"", 63, "ADR"};
+  NumberOption writeValue{"", 0x3FFF, "VALUE"};
+  NumberOption writeType{"0", 1, "--type"};
+  write->add_option("DEV", writeDev.text, "device number")->required();
+  write->add_option("PAGE", writePage.text, "register page 0..7")->required();
+  write->add_option("ADR", writeAdr.text, "address within the page 0..63")->required();
+  write->add_option("VALUE", writeValue.text, "14-bit value")->required();
+  write->add_option("--type", writeType.text, "device type: 0 primary, 1 companion");
+  write->add_flag("-v,--verbose", verboseAccess, "print the activity log too");
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
@@ -76,7 +111,23 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     return RunEncode(options, out);
   }
-  if (boards->parsed()) return RunBoards(simChain, out, err);
+  if (boards->parsed()) return RunBoards(device.simChain, out, err);
+  if (identify->parsed()) return RunIdentify(device, out, err);
+  if (read->parsed() || write->parsed()) {
+    const bool reading = read->parsed();
+    device.verbose = verboseAccess;
+    RegisterTarget target;
+    if (!ReadNumber(reading ? readDev : writeDev, target.dev, err) ||
+        !ReadNumber(reading ? readPage : writePage, target.page, err) ||
+        !ReadNumber(reading ? readAdr : writeAdr, target.adr, err) ||
+        !ReadNumber(reading ? readType : writeType, target.devType, err)) {
+      return 2;
+    }
+    if (reading) return RunRead(device, target, out, err);
+    std::uint32_t value = 0;
+    if (!ReadNumber(writeValue, value, err)) return 2;
+    return RunWrite(device, target, value, out, err);
+  }
   return 2;
 }
 

@@ -1,0 +1,87 @@
+#include "cli/device_commands.h"
+
+#include <ostream>
+
+#include "core/hex.h"
+#include "protocol/register_access.h"
+
+namespace qvm::cli {
+
+namespace {
+
+int DeviceCount(const Session& session) {
+  return session.state.DeviceCount52400 + session.state.DeviceCount52401;
+}
+
+// Connects for a register access: quietly unless asked, and only when a device answered.
+bool ConnectForAccess(CliSession& cli, DeviceOptions options, const RegisterTarget& target,
+                      std::ostream& err) {
+  if (!cli.Connect(options)) return false;
+  Session& session = cli.session();
+  if (DeviceCount(session) == 0) {
+    err << "qvmctl: no device found\n";
+    return false;
+  }
+  session.state.SelectedDeviceType = static_cast<std::int16_t>(target.devType);
+  session.state.SelectedDevice = static_cast<std::int16_t>(target.dev);
+  return true;
+}
+
+DeviceCommand CommandFor(const RegisterTarget& target) {
+  DeviceCommand command;
+  command.dev = static_cast<std::uint8_t>(target.dev);
+  command.cat = static_cast<std::uint8_t>(target.page);
+  command.adr = static_cast<std::uint8_t>(target.adr);
+  command.devType = static_cast<std::int16_t>(target.devType);
+  return command;
+}
+
+}  // namespace
+
+int RunIdentify(const DeviceOptions& options, std::ostream& out, std::ostream& err) {
+  CliSession cli(out, err);
+  if (!cli.Connect(options)) return 1;
+  out << '\n';
+  return DeviceCount(cli.session()) > 0 ? 0 : 1;
+}
+
+int RunRead(const DeviceOptions& options, const RegisterTarget& target, std::ostream& out,
+            std::ostream& err) {
+  CliSession cli(out, err);
+  if (!ConnectForAccess(cli, options, target, err)) return 1;
+  Session& session = cli.session();
+  DeviceCommand command = CommandFor(target);
+  ReadSingleReg(session, command);
+  if (session.exchange.ExchangeFailed) {
+    err << "qvmctl: the bridge did not answer\n";
+    return 1;
+  }
+  const int address = command.RegisterIndex();
+  const std::int16_t value = session.state.DaisyChainMode
+                                 ? session.image.at(target.devType, target.dev, address)
+                                 : command.dat;
+  out << Hex0x(static_cast<std::uint16_t>(value), 4) << '\n';
+  return 0;
+}
+
+int RunWrite(const DeviceOptions& options, const RegisterTarget& target, std::uint32_t value,
+             std::ostream& out, std::ostream& err) {
+  CliSession cli(out, err);
+  if (!ConnectForAccess(cli, options, target, err)) return 1;
+  Session& session = cli.session();
+  DeviceCommand command = CommandFor(target);
+  command.dat = static_cast<std::int16_t>(value);
+  if (session.model.RegKind(target.devType, command.RegisterIndex()) != kKindReadWrite) {
+    err << "qvmctl: register page " << target.page << " address " << target.adr
+        << " is not writable\n";
+    return 1;
+  }
+  WriteSingleReg(session, command);
+  if (session.exchange.ExchangeFailed) {
+    err << "qvmctl: the bridge did not answer\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace qvm::cli

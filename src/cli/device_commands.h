@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+
+#include "cli/cli_session.h"
+
+namespace qvm::cli {
+
+// The register a read or write addresses.
+struct RegisterTarget {
+  std::uint32_t dev = 0;
+  std::uint32_t page = 0;
+  std::uint32_t adr = 0;
+  std::uint32_t devType = 0;
+};
+
+// Connects and identifies; prints the activity log. 1 when no device was found.
+int RunIdentify(const DeviceOptions& options, std::ostream& out, std::ostream& err);
+// Reads one register and prints its value as 0xNNNN.
+int RunRead(const DeviceOptions& options, const RegisterTarget& target, std::ostream& out,
+            std::ostream& err);
+// Writes one register.
+int RunWrite(const DeviceOptions& options, const RegisterTarget& target, std::uint32_t value,
+             std::ostream& out, std::ostream& err);
+
+}  // namespace qvm::cli

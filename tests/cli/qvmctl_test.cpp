@@ -1,0 +1,71 @@
+#include "cli/qvmctl.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/number_text.h"
+
+namespace qvm::cli {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun Qvmctl(std::vector<std::string> args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = RunQvmctl(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(QvmctlEncodeTest, PrintsDaisyAndSingleFrames) {
+  CliRun r =
+      Qvmctl({"encode", "--daisy", "--dev", "2", "--cat", "9", "--adr", "0x10", "--dat", "0x3FFF"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "29 43 FF F5\n");
+
+  r = Qvmctl({"encode", "--daisy", "--dev", "1", "--cat", "3", "--adr", "18", "--dat", "0"});
+  EXPECT_EQ(r.out, "13 48 0C\n");
+
+  r = Qvmctl({"encode", "--single", "--cat", "9", "--adr", "0x10", "--dat", "0x3FFF"});
+  EXPECT_EQ(r.out, "94 3F FF\n");
+
+  // A read carries only the low six data bits.
+  r = Qvmctl({"encode", "--single", "--cat", "1", "--adr", "0x10", "--dat", "0x3FFF"});
+  EXPECT_EQ(r.out, "14 3F\n");
+}
+
+TEST(QvmctlEncodeTest, RefusesBadNumbersAndMissingMode) {
+  CliRun r = Qvmctl({"encode", "--daisy", "--cat", "16", "--adr", "1", "--dat", "0"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--cat"), std::string::npos);
+  EXPECT_TRUE(r.out.empty());
+
+  r = Qvmctl({"encode", "--daisy", "--cat", "1", "--adr", "0x", "--dat", "0"});
+  EXPECT_EQ(r.status, 2);
+
+  r = Qvmctl({"encode", "--cat", "1", "--adr", "1", "--dat", "0"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--daisy or --single"), std::string::npos);
+
+  r = Qvmctl({"encode", "--daisy", "--single", "--cat", "1", "--adr", "1", "--dat", "0"});
+  EXPECT_NE(r.status, 0);
+}
+
+TEST(NumberTextTest, ReadsDecimalAndPrefixedHexadecimal) {
+  EXPECT_EQ(ParseNumberText("16", 63), 16u);
+  EXPECT_EQ(ParseNumberText("0x10", 63), 16u);
+  EXPECT_EQ(ParseNumberText("0X3f", 63), 63u);
+  EXPECT_FALSE(ParseNumberText("64", 63));
+  EXPECT_FALSE(ParseNumberText("", 63));
+  EXPECT_FALSE(ParseNumberText("-1", 63));
+  EXPECT_FALSE(ParseNumberText("12abc", 63));
+  EXPECT_FALSE(ParseNumberText("0x", 63));
+}
+
+}  // namespace
+}  // namespace qvm::cli
