@@ -232,5 +232,15 @@ TEST_F(DaisyParserTest, ReplyCountBeyondTheReportIsAnUnrecognizedResponse) {
   EXPECT_TRUE(bench.host.messages.empty());
 }
 
+TEST_F(DaisyParserTest, UnexpectedFailureIsReportedByTheErrorTrap) {
+  bench.faults.failFaultStatus = true;
+  FaultReply(2, 0x0008);
+  ASSERT_EQ(bench.host.messages.size(), 1u);
+  EXPECT_EQ(bench.host.messages[0].text,
+            "Error in ParseDaisyChainResponse Err.Number = 9, Err.Description = Subscript out of "
+            "range");
+  EXPECT_EQ(session.image.at(0, 2, 132), 0x0008);
+}
+
 }  // namespace
 }  // namespace qvm::test

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,10 +35,15 @@ class RecordingFaultRecorder final : public FaultRecorder {
   }
   void RecordUnrecognizedResponse() override { entries.push_back("Unrecognized Response"); }
   void RecordPipeComError() override { entries.push_back("Pipe Communication Error"); }
-  void RecordFaultStatus(const std::string& faultText) override { faults.push_back(faultText); }
+  void RecordFaultStatus(const std::string& faultText) override {
+    if (failFaultStatus) throw std::out_of_range("Subscript out of range");
+    faults.push_back(faultText);
+  }
 
   std::vector<std::string> entries;  // communication errors
   std::vector<std::string> faults;   // fault status log
+  // The fault status window fails, as a broken window would.
+  bool failFaultStatus = false;
 };
 
 // The polling timer and its check box as two flags, counting the timer switches.
