@@ -43,6 +43,10 @@ class DaisyIdentifier {
       : session_(session), type_(devType), name_(session.state.PartName(devType)) {}
 
   void Run() {
+    if (type_ != 0 && type_ != 1) {
+      Log("unknown device specified.");
+      return;
+    }
     for (int attempt = 0;; ++attempt) {
       if (attempt == kAttempts) {
         Log(name_ + " responded incorrectly to Identify command");
@@ -52,16 +56,7 @@ class DaisyIdentifier {
         if (!Reset()) return;
         Settle();
       }
-      if (type_ != 0 && type_ != 1) {
-        Log("unknown device specified.");
-        return;
-      }
-      switch (RunAttempt()) {
-        case Outcome::Done:
-          return;
-        case Outcome::Restart:
-          break;
-      }
+      if (RunAttempt() == Outcome::Done) return;
     }
   }
 
