@@ -57,7 +57,8 @@ void PacketExchange::cmdMCBSPI_Click() {
     }
   }
 
-  state_.ReplyCount = bridge_.ReportBuffer[3];
+  // A failed exchange leaves the request in the buffer: it must never read as a reply.
+  state_.ReplyCount = matched ? bridge_.ReportBuffer[3] : 0;
   display.requestSequence = state_.PacketSequence;
   display.replySequence = bridge_.ReportBuffer[2];
   display.replyCount = bridge_.ReportBuffer[3];

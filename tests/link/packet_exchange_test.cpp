@@ -91,6 +91,8 @@ TEST_F(PacketExchangeTest, WrongSequenceTwiceIsASyncError) {
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "HID Packet Sync Error Retry 2x");
   EXPECT_EQ(view.pollingStops, 0);
+  // The buffer still holds the request; its count must not pass for a reply.
+  EXPECT_EQ(exchangeState.ReplyCount, 0);
   EXPECT_FALSE(exchangeState.BridgeBusy);
 }
 
