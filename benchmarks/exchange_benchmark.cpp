@@ -9,31 +9,17 @@
 #include "core/console_view.h"
 #include "link/bridge.h"
 #include "link/packet_exchange.h"
+#include "quiet_host.h"
 #include "sim/bridge/simulated_board.h"
 #include "sim/bridge/simulated_bus.h"
 
 namespace {
 
-class QuietHost final : public qvm::Host {
- public:
-  void PumpEvents() override {}
-  void ShowMessage(const std::string&, const std::string&) override {}
-  bool AskRetryCancel(const std::string&, const std::string&) override { return false; }
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-  std::optional<std::string> AskSaveFileName(const std::string&, const std::string&,
-                                             const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> AskOpenFileName(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
-
 void BM_PacketExchange(benchmark::State& state) {
   qvm::SystemClock clock;
   qvm::sim::SimulatedBus bus;
   bus.Attach(std::make_shared<qvm::sim::SimulatedBoard>(clock, "sim:0"));
-  QuietHost host;
+  qvm::bench::QuietHost host;
   qvm::ConsoleView view;
   qvm::Bridge bridge(bus, host, clock, view);
   bridge.OpenBridge();

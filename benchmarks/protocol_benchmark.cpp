@@ -11,24 +11,10 @@
 #include "protocol/register_access.h"
 #include "protocol/response_parser.h"
 #include "protocol/session.h"
+#include "quiet_host.h"
 #include "sim/chain/simulated_evb.h"
 
 namespace {
-
-class QuietHost final : public qvm::Host {
- public:
-  void PumpEvents() override {}
-  void ShowMessage(const std::string&, const std::string&) override {}
-  bool AskRetryCancel(const std::string&, const std::string&) override { return false; }
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-  std::optional<std::string> AskSaveFileName(const std::string&, const std::string&,
-                                             const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> AskOpenFileName(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
 
 class QuietRecorder final : public qvm::FaultRecorder {
  public:
@@ -82,7 +68,7 @@ void PrepareBlockReply(qvm::Session& session) {
 void BM_ParseBlockReply(benchmark::State& state) {
   qvm::SystemClock clock;
   qvm::sim::SimulatedBus bus;
-  QuietHost host;
+  qvm::bench::QuietHost host;
   qvm::ProtocolView view;
   QuietRecorder faults;
   IdleTimer timer;
@@ -111,7 +97,7 @@ void BM_ReadSingleRegRoundTrip(benchmark::State& state) {
     state.SkipWithError(error.c_str());
     return;
   }
-  QuietHost host;
+  qvm::bench::QuietHost host;
   qvm::ProtocolView view;
   QuietRecorder faults;
   IdleTimer timer;

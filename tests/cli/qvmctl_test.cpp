@@ -1,26 +1,10 @@
-#include "cli/qvmctl.h"
-
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "cli/number_text.h"
+#include "run_qvmctl.h"
 
 namespace qvm::cli {
 namespace {
-
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun Qvmctl(std::vector<std::string> args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = RunQvmctl(args, out, err);
-  return {status, out.str(), err.str()};
-}
 
 TEST(QvmctlEncodeTest, PrintsDaisyAndSingleFrames) {
   CliRun r =
