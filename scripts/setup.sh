@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libqcustomplot-dev
+  qt6-base-dev qt6-qpa-plugins libqcustomplot-dev
   libhidapi-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core clang-format
