@@ -1,0 +1,71 @@
+#include "app/board_source.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
+
+#include "link/bridge.h"
+#include "link/hidapi_bus.h"
+#include "sim/chain/chain_spec.h"
+
+namespace qvm {
+
+std::optional<ManualConfigChoice> ChoiceForChain(const std::string& chainText, std::string& error) {
+  const auto spec = sim::ParseChainSpec(chainText, error);
+  if (!spec) return std::nullopt;
+  ManualConfigChoice choice;
+  choice.daisyChain = spec->mode == sim::ChainMode::kDaisy;
+  choice.family = spec->family == sim::PrimaryFamily::k38817 ? DeviceFamily::QVM38817Only
+                  : spec->companionCount > 0                 ? DeviceFamily::QVM52400And52401
+                                                             : DeviceFamily::QVM52400Only;
+  choice.stackSize =
+      static_cast<std::int16_t>(std::max(1, std::max(spec->primaryCount, spec->companionCount)));
+  return choice;
+}
+
+std::optional<BoardSource> SimulatedSource(const std::string& chainText, Clock& clock,
+                                           std::string& error) {
+  auto evb = sim::MakeSimulatedEvb(chainText, clock, error);
+  if (!evb) return std::nullopt;
+  BoardSource source;
+  source.simulated = std::move(evb);
+  return source;
+}
+
+namespace {
+bool AnyBridgeBoard(HidBus& bus) {
+  const auto devices = bus.Enumerate();
+  return std::any_of(devices.begin(), devices.end(), IsBridgeBoard);
+}
+
+enum class NoBoardAnswer { Retry, Simulate, Cancel };
+
+NoBoardAnswer AskNoBoard() {
+  QMessageBox box(QMessageBox::Warning, "BMS  Evaluation Board",
+                  QString::fromStdString(BoardNotFoundText("BMS ")));
+  QPushButton* retry = box.addButton("Retry", QMessageBox::AcceptRole);
+  QPushButton* simulate = box.addButton("Continue on the simulated board", QMessageBox::ActionRole);
+  box.addButton("Cancel", QMessageBox::RejectRole);
+  box.exec();
+  if (box.clickedButton() == retry) return NoBoardAnswer::Retry;
+  if (box.clickedButton() == simulate) return NoBoardAnswer::Simulate;
+  return NoBoardAnswer::Cancel;
+}
+}  // namespace
+
+std::optional<BoardSource> HardwareSource(Clock& clock, const std::string& fallbackChain) {
+  BoardSource source;
+  source.hidapi = std::make_unique<HidapiBus>();
+  while (!AnyBridgeBoard(*source.hidapi)) {
+    const NoBoardAnswer answer = AskNoBoard();
+    if (answer == NoBoardAnswer::Cancel) return std::nullopt;
+    if (answer == NoBoardAnswer::Simulate) {
+      std::string error;
+      return SimulatedSource(fallbackChain, clock, error);
+    }
+  }
+  return source;
+}
+
+}  // namespace qvm

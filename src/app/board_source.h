@@ -1,0 +1,31 @@
+#pragma once
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "config/manual_configuration.h"
+#include "core/clock.h"
+#include "link/hid_device.h"
+#include "sim/chain/simulated_evb.h"
+
+namespace qvm {
+
+// The bus the program talks to: real boards through hidapi or the simulated board.
+struct BoardSource {
+  std::unique_ptr<HidBus> hidapi;
+  std::optional<sim::SimulatedEvb> simulated;
+  HidBus& bus() { return simulated ? *simulated->bus : *hidapi; }
+};
+
+// The configuration that matches a simulated chain text such as "daisy:52400x3".
+std::optional<ManualConfigChoice> ChoiceForChain(const std::string& chainText, std::string& error);
+
+// Builds the simulated board for `chainText` on `clock`.
+std::optional<BoardSource> SimulatedSource(const std::string& chainText, Clock& clock,
+                                           std::string& error);
+
+// Real boards; when none is attached the user may retry, continue on the simulated board
+// (`fallbackChain`) or cancel, which returns nothing.
+std::optional<BoardSource> HardwareSource(Clock& clock, const std::string& fallbackChain);
+
+}  // namespace qvm

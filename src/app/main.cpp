@@ -1,0 +1,5 @@
+#include "app/console_program.h"
+
+int main(int argc, char** argv) {
+  return qvm::RunConsoleProgram(argc, argv);
+}

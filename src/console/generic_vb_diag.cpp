@@ -1,0 +1,432 @@
+#include "console/generic_vb_diag.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "console/device_menu_state.h"
+#include "model/tab_definition_file.h"
+#include "model/tab_definitions.h"
+#include "protocol/board_init.h"
+#include "protocol/polling_guard.h"
+
+namespace qvm {
+
+namespace {
+constexpr int kConfigDialogDelayMs = 350;
+}  // namespace
+
+GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
+    : QMainWindow(parent), deps_(deps) {
+  setObjectName("generic_vb_diag");
+  BuildWidgets();
+  BuildMenus();
+  polling_ = std::make_unique<TimerPolling>(Timer2, *chkEnablePolling);
+  faults_ = std::make_unique<LogFaultRecorder>(*this);
+  session_ =
+      std::make_unique<Session>(deps_.bus, deps_.host, deps_.clock, *this, *faults_, *polling_);
+  manualConfig_ = new FrmManualConfig(this);
+  connect(manualConfig_, &FrmManualConfig::ChoiceAccepted, this, &GenericVbDiag::OnManualConfigOk);
+  connect(manualConfig_, &FrmManualConfig::ChoiceCancelled, this, [this] {
+    session_->state.ManualConfigAccepted = false;
+    modalConfigPending_ = false;
+  });
+  FormLoad();
+}
+
+GenericVbDiag::~GenericVbDiag() = default;
+
+void GenericVbDiag::BuildWidgets() {
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+
+  auto* top = new QHBoxLayout;
+  cmdConnect = new QPushButton("Connect", central);
+  cmdConnect->setObjectName("cmdConnect");
+  cmdDisconnect = new QPushButton("Disconnect", central);
+  cmdDisconnect->setObjectName("cmdDisconnect");
+  ledUSBConnected = new LedIndicator(central);
+  ledUSBConnected->setObjectName("ledUSBConnected");
+  led52400Pres = new LedIndicator(central);
+  led52400Pres->setObjectName("led52400Pres");
+  led52401Pres = new LedIndicator(central);
+  led52401Pres->setObjectName("led52401Pres");
+  top->addWidget(cmdConnect);
+  top->addWidget(cmdDisconnect);
+  top->addWidget(new QLabel("USB", central));
+  top->addWidget(ledUSBConnected);
+
+  opt52400 = new QRadioButton("QVM52400", central);
+  opt52400->setObjectName("opt52400");
+  opt52401 = new QRadioButton("QVM52401", central);
+  opt52401->setObjectName("opt52401");
+  top->addWidget(opt52400);
+  top->addWidget(led52400Pres);
+  top->addWidget(opt52401);
+  top->addWidget(led52401Pres);
+
+  fraDeviceNumber = new QGroupBox("Device Number", central);
+  fraDeviceNumber->setObjectName("fraDeviceNumber");
+  cboDeviceNumber = new QComboBox(fraDeviceNumber);
+  cboDeviceNumber->setObjectName("cboDeviceNumber");
+  (new QVBoxLayout(fraDeviceNumber))->addWidget(cboDeviceNumber);
+  top->addWidget(fraDeviceNumber);
+
+  fraPollingControls = new QGroupBox("Polling", central);
+  fraPollingControls->setObjectName("fraPollingControls");
+  chkEnablePolling = new QCheckBox("ENABLE POLLING", fraPollingControls);
+  chkEnablePolling->setObjectName("chkEnablePolling");
+  (new QVBoxLayout(fraPollingControls))->addWidget(chkEnablePolling);
+  top->addWidget(fraPollingControls);
+  top->addStretch();
+  layout->addLayout(top);
+
+  auto* logs = new QGridLayout;
+  txtLog = new QPlainTextEdit(central);
+  txtLog->setObjectName("txtLog");
+  const char* hexNames[] = {"txt52400HexLog", "txt52401HexLog"};
+  const char* captions[] = {"Activity Log", "QVM52400 Hex Log", "QVM52401 Hex Log"};
+  std::array<QPlainTextEdit*, 3> boxes = {txtLog, nullptr, nullptr};
+  for (int i = 0; i < 2; ++i) {
+    hexLogs[i] = new QPlainTextEdit(central);
+    hexLogs[i]->setObjectName(hexNames[i]);
+    boxes[i + 1] = hexLogs[i];
+  }
+  for (int i = 0; i < 3; ++i) {
+    boxes[i]->setReadOnly(true);
+    boxes[i]->setMaximumBlockCount(5000);
+    logs->addWidget(new QLabel(captions[i], central), 0, i);
+    logs->addWidget(boxes[i], 1, i);
+    auto* clear = new QPushButton("Clear Log", central);
+    clear->setObjectName(QString("cmdClearLog%1").arg(i));
+    QPlainTextEdit* box = boxes[i];
+    connect(clear, &QPushButton::clicked, box, &QPlainTextEdit::clear);
+    logs->addWidget(clear, 2, i);
+  }
+  layout->addLayout(logs);
+  setCentralWidget(central);
+
+  connect(cmdConnect, &QPushButton::clicked, this, &GenericVbDiag::cmdConnect_Click);
+  connect(cmdDisconnect, &QPushButton::clicked, this, &GenericVbDiag::cmdDisconnect_Click);
+  connect(opt52400, &QRadioButton::clicked, this, [this] { SelectDeviceType(0); });
+  connect(opt52401, &QRadioButton::clicked, this, [this] { SelectDeviceType(1); });
+  connect(cboDeviceNumber, &QComboBox::activated, this, &GenericVbDiag::cboDeviceNumber_Click);
+  resize(1100, 520);
+}
+
+void GenericVbDiag::BuildMenus() {
+  QMenu* file = menuBar()->addMenu("File");
+  mnuLoadConfig = file->addAction("Load Configuration...");
+  mnuSaveConfig = file->addAction("Save Configuration...");
+  file->addAction("Load EEPROM");
+  file->addAction("Save EEPROM");
+  connect(file->addAction("Exit"), &QAction::triggered, this, &QWidget::close);
+
+  QMenu* spi = menuBar()->addMenu("SPI Options");
+  mnuSetSpiSpeed = spi->addAction("SPI Clock Speed...");
+  mnuSetSpiTimeout = spi->addAction("SPI Daisy Chain Timeout...");
+
+  QMenu* polling = menuBar()->addMenu("Polling Options");
+  mnuShowActivityLogs = polling->addAction("Polling Optiion Show Activity Log");
+  mnuUpdateGUIControls = polling->addAction("Polling Update GUI Contols");
+  mnuUpdateChart = polling->addAction("Polling Update Charts");
+  for (QAction* item : {mnuShowActivityLogs, mnuUpdateGUIControls, mnuUpdateChart}) {
+    item->setCheckable(true);
+    item->setChecked(true);
+  }
+
+  QMenu* device = menuBar()->addMenu("Device");
+  connect(device->addAction("Manual Configuration..."), &QAction::triggered, this,
+          &GenericVbDiag::mnuManualConfig_Click);
+  const char* submenus[] = {"QVM524XX", "QVM52401"};
+  for (int type = 0; type < 2; ++type) {
+    QMenu* sub = device->addMenu(submenus[type]);
+    for (int c = 0; c < 16; ++c) {
+      QAction* item = sub->addAction(QString("Device %1").arg(c));
+      item->setCheckable(true);
+      connect(item, &QAction::triggered, this, [this, type, c] { mnuDevNum_Click(type, c); });
+      mnuDevNum[type][c] = item;
+    }
+  }
+
+  mnuDemoMode = menuBar()->addAction("Demo Mode");
+  mnuDemoMode->setCheckable(true);
+  mnuDemoMode->setVisible(false);
+  mnuDemoMode->setEnabled(false);
+  menuBar()->addAction("About");
+}
+
+void GenericVbDiag::FormLoad() {
+  SharedState& state = session_->state;
+  state.TabDefsFileName = kTabDefs52400;
+  state.PartName52400 = "QVM52400";
+  state.PartName52401 = "QVM52401";
+  state.IdentifyCompanionType = false;
+  session_->bridge.EvbConnected = false;
+  state.DaisyChainMode = false;
+  state.DeviceCount52400 = 0;
+  state.DeviceCount52401 = 0;
+  state.SelectedDeviceType = 0;
+  state.DeviceConfigChosen = false;
+  state.SelectedDevice = 1;
+  session_->spi = SpiSettings{};
+  state.DemoMode = false;
+  opt52400->setChecked(true);
+  cmdDisconnect->setEnabled(false);
+  cboDeviceNumber->clear();
+  for (int i = 0; i < 16; ++i) cboDeviceNumber->addItem(QString("Device %1").arg(i), i);
+  mnuLoadConfig->setEnabled(false);
+  mnuSaveConfig->setEnabled(false);
+  RebuildRegisterModel();
+  ShowDaisyChainControls(false);
+  mnuDevNum[0][state.SelectedDevice]->setChecked(true);
+  Timer2.setInterval(500);
+  state.SuppressControlEvents = false;
+  Timer4.setSingleShot(true);
+  Timer4.setInterval(kConfigDialogDelayMs);
+  connect(&Timer4, &QTimer::timeout, manualConfig_, &QWidget::show);
+  Timer4.start();
+}
+
+bool GenericVbDiag::RebuildRegisterModel() {
+  const TabDefFileText file =
+      LoadTabDefinitionFile(deps_.programFolder, session_->state.TabDefsFileName);
+  if (file.status != TabDefFileText::Status::Loaded) {
+    AppendLog(file.logLine + "\r\n");
+    deps_.host.ShowMessage(session_->bridge.MessageTitle, file.message);
+    return false;
+  }
+  const TabDefParseResult parsed =
+      ParseTabDefinitions(file.text, session_->model, session_->image, session_->state);
+  if (!parsed.ok) {
+    deps_.host.ShowMessage(session_->bridge.MessageTitle, parsed.errorText);
+    return false;
+  }
+  return true;
+}
+
+void GenericVbDiag::OnManualConfigOk(const ManualConfigChoice& choice) {
+  SharedState& state = session_->state;
+  ApplyManualConfiguration(*session_, choice);
+  state.ManualConfigAccepted = true;
+  deps_.host.PumpEvents();
+  if (!RebuildRegisterModel()) {
+    state.DeviceConfigChosen = false;
+    modalConfigPending_ = false;
+    return;
+  }
+  setWindowTitle(QString::fromStdString(
+      "BMS Device: Non-Daisy Chain  Version " + std::to_string(QVM_VERSION_MAJOR) + "." +
+      std::to_string(QVM_VERSION_MINOR) + "." + std::to_string(QVM_VERSION_PATCH)));
+  cmdConnect_Click();
+  if (modalConfigPending_) {
+    modalConfigPending_ = false;
+    ConnectWithoutIdentify();
+  }
+}
+
+void GenericVbDiag::cmdConnect_Click() {
+  SharedState& state = session_->state;
+  while (true) {
+    deps_.host.PumpEvents();
+    if (state.DeviceConfigChosen) break;
+    if (!manualConfig_->isVisible()) manualConfig_->show();
+  }
+  ledUSBConnected->SetColour(Colour::Yellow);
+  mnuSetSpiSpeed->setEnabled(true);
+  mnuSetSpiTimeout->setEnabled(true);
+  InitializeDriver(*session_);
+  if (!session_->bridge.EvbConnected) {
+    session_->LogLine("InitializeEvb: USB communication failed. Check connections");
+    ApplyIdleState(true);
+    return;
+  }
+  InitializeEvb(*session_);
+  if (state.DaisyChainMode) {
+    EnableDaisyChainControls(true);
+    ShowDaisyChainControls(true);
+  } else {
+    DisableUprPolling(*session_);
+    EnableDaisyChainControls(false);
+    ShowDaisyChainControls(false);
+  }
+  if (state.DeviceCount52400 == 0 && state.DeviceCount52401 == 0) {
+    session_->LogLine(
+        "InitializeEvb: Did not find QVM5240x / 38817 IC. Check connections and power");
+    ApplyIdleState(true);
+    return;
+  }
+  ApplyConnectedState();
+  state.UprPollingActive = state.DaisyChainMode;
+}
+
+void GenericVbDiag::ConnectWithoutIdentify() {
+  SharedState& state = session_->state;
+  ledUSBConnected->SetColour(Colour::Yellow);
+  mnuSetSpiSpeed->setEnabled(true);
+  mnuSetSpiTimeout->setEnabled(true);
+  if (!state.DemoMode) InitializeDriver(*session_);
+  if (state.DemoMode || session_->bridge.EvbConnected) {
+    state.DaisyChainMode = state.ManualDaisyChain;
+    EnableDaisyChainControls(state.DaisyChainMode);
+    ShowDaisyChainControls(state.DaisyChainMode);
+    DisableUprPolling(*session_);
+    state.DeviceCount52400 = state.ManualCount52400;
+    state.DeviceCount52401 = state.ManualCount52401;
+    ApplyConnectedState();
+    state.UprPollingActive = false;
+  } else {
+    session_->LogLine("InitializeEvb: USB communication failed. Check connections");
+    ApplyIdleState(true);
+  }
+  RefreshDeviceMenu();
+}
+
+void GenericVbDiag::ApplyConnectedState() {
+  const SharedState& state = session_->state;
+  cmdConnect->setEnabled(false);
+  cmdDisconnect->setEnabled(true);
+  ledUSBConnected->SetColour(Colour::Green);
+  chkEnablePolling->setChecked(false);
+  Timer2.stop();
+  const bool has52400 = state.DeviceCount52400 >= 1;
+  const bool has52401 = state.DeviceCount52401 >= 1;
+  led52400Pres->SetColour(has52400 ? Colour::Green : Colour::Grey);
+  led52401Pres->SetColour(has52401 ? Colour::Green : Colour::Grey);
+  opt52400->setEnabled(has52400);
+  opt52401->setEnabled(has52401);
+  mnuLoadConfig->setEnabled(true);
+  mnuSaveConfig->setEnabled(true);
+  RefreshDeviceMenu();
+}
+
+void GenericVbDiag::ApplyIdleState(bool refreshMenu) {
+  cmdConnect->setEnabled(true);
+  cmdDisconnect->setEnabled(false);
+  mnuSetSpiSpeed->setEnabled(true);
+  mnuSetSpiTimeout->setEnabled(true);
+  for (LedIndicator* led : {ledUSBConnected, led52400Pres, led52401Pres}) {
+    led->SetColour(Colour::Grey);
+  }
+  opt52400->setEnabled(false);
+  opt52401->setEnabled(false);
+  EnableDaisyChainControls(false);
+  ShowDaisyChainControls(false);
+  mnuLoadConfig->setEnabled(false);
+  mnuSaveConfig->setEnabled(false);
+  if (refreshMenu) RefreshDeviceMenu();
+}
+
+void GenericVbDiag::cmdDisconnect_Click() {
+  DisableUprPolling(*session_);
+  session_->bridge.CloseBridge();
+  session_->bridge.EvbConnected = false;
+  ApplyIdleState(false);
+}
+
+void GenericVbDiag::mnuManualConfig_Click() {
+  modalConfigPending_ = true;
+  manualConfig_->show();
+  manualConfig_->raise();
+}
+
+void GenericVbDiag::EnableDaisyChainControls(bool enable) {
+  fraDeviceNumber->setEnabled(enable);
+  cboDeviceNumber->setEnabled(enable);
+  if (enable) {
+    fraPollingControls->setEnabled(true);
+    chkEnablePolling->setEnabled(true);
+  }
+  session_->state.UprPollingActive = enable;
+}
+
+void GenericVbDiag::ShowDaisyChainControls(bool show) {
+  fraDeviceNumber->setVisible(show);
+  cboDeviceNumber->setVisible(show);
+  if (show) fraPollingControls->setVisible(true);
+}
+
+void GenericVbDiag::SelectDeviceType(int devType) {
+  session_->state.SelectedDeviceType = static_cast<std::int16_t>(devType);
+  (devType == 0 ? opt52400 : opt52401)->setChecked(true);
+  RefreshDeviceMenu();
+}
+
+void GenericVbDiag::cboDeviceNumber_Click(int index) {
+  SharedState& state = session_->state;
+  if (state.SuppressControlEvents) return;
+  state.SelectedDevice =
+      static_cast<std::int16_t>(index == cboDeviceNumber->count() - 1 ? 15 : index);
+  RefreshDeviceMenu();
+}
+
+void GenericVbDiag::mnuDevNum_Click(int devType, int index) {
+  SharedState& state = session_->state;
+  SelectDeviceType(devType);
+  state.SelectedDevice = static_cast<std::int16_t>(index);
+  state.SuppressControlEvents = true;
+  cboDeviceNumber->setCurrentIndex(index == 15 ? cboDeviceNumber->count() - 1 : index);
+  state.SuppressControlEvents = false;
+  RefreshDeviceMenu();
+}
+
+void GenericVbDiag::RefreshDeviceMenu() {
+  SharedState& state = session_->state;
+  const DeviceMenuState menu = ComputeDeviceMenuState(state);
+  for (int type = 0; type < 2; ++type) {
+    for (int c = 0; c < 16; ++c) {
+      mnuDevNum[type][c]->setChecked(menu.menus[type][c].checked);
+      mnuDevNum[type][c]->setEnabled(menu.menus[type][c].enabled);
+    }
+  }
+  if (!menu.listEntries) return;
+  state.SuppressControlEvents = true;
+  cboDeviceNumber->clear();
+  for (const std::string& entry : *menu.listEntries) {
+    cboDeviceNumber->addItem(QString::fromStdString(entry));
+  }
+  cboDeviceNumber->setCurrentIndex(menu.listIndex);
+  state.SuppressControlEvents = false;
+}
+
+void GenericVbDiag::AppendLog(const std::string& text) {
+  txtLog->moveCursor(QTextCursor::End);
+  txtLog->insertPlainText(QString::fromStdString(text));
+}
+
+void GenericVbDiag::ClearLog() {
+  txtLog->clear();
+}
+
+bool GenericVbDiag::ShowActivityLogs() {
+  return mnuShowActivityLogs->isChecked();
+}
+
+void GenericVbDiag::AppendHexLog(int devType, const std::string& text) {
+  QPlainTextEdit* box = hexLogs[devType != 0 ? 1 : 0];
+  box->moveCursor(QTextCursor::End);
+  box->insertPlainText(QString::fromStdString(text));
+}
+
+void GenericVbDiag::SetLed(Led, Colour) {}
+
+void GenericVbDiag::StopPolling() {
+  chkEnablePolling->setChecked(false);
+  Timer2.stop();
+}
+
+void GenericVbDiag::closeEvent(QCloseEvent* event) {
+  if (session_->bridge.EvbConnected) CloseDriver(*session_);
+  event->accept();
+}
+
+}  // namespace qvm

@@ -1,0 +1,111 @@
+#pragma once
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "config/manual_configuration.h"
+#include "console/frm_manual_config.h"
+#include "console/log_fault_recorder.h"
+#include "console/timer_polling.h"
+#include "protocol/protocol_view.h"
+#include "protocol/session.h"
+#include "ui/led_indicator.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace qvm {
+
+// What the console talks to: the board's bus, the user and the time, and the folder that holds
+// the tab definition files.
+struct ConsoleDeps {
+  HidBus& bus;
+  Host& host;
+  Clock& clock;
+  std::string programFolder;
+};
+
+// The evaluation console: connects to the board, identifies the devices and chooses the
+// device that the other operations address.
+class GenericVbDiag : public QMainWindow, public ProtocolView {
+  Q_OBJECT
+ public:
+  explicit GenericVbDiag(const ConsoleDeps& deps, QWidget* parent = nullptr);
+  ~GenericVbDiag() override;
+
+  Session& session() { return *session_; }
+  FrmManualConfig& manualConfig() { return *manualConfig_; }
+
+  void cmdConnect_Click();
+  void cmdDisconnect_Click();
+  void mnuManualConfig_Click();
+  void SelectDeviceType(int devType);
+  void cboDeviceNumber_Click(int index);
+  void mnuDevNum_Click(int devType, int index);
+  void RefreshDeviceMenu();
+
+  // ProtocolView
+  void AppendLog(const std::string& text) override;
+  void ClearLog() override;
+  bool ShowActivityLogs() override;
+  void AppendHexLog(int devType, const std::string& text) override;
+  void SetLed(Led led, Colour colour) override;
+  void StopPolling() override;
+
+  QPushButton* cmdConnect;
+  QPushButton* cmdDisconnect;
+  LedIndicator* ledUSBConnected;
+  LedIndicator* led52400Pres;
+  LedIndicator* led52401Pres;
+  QRadioButton* opt52400;
+  QRadioButton* opt52401;
+  QGroupBox* fraDeviceNumber;
+  QComboBox* cboDeviceNumber;
+  QGroupBox* fraPollingControls;
+  QCheckBox* chkEnablePolling;
+  QPlainTextEdit* txtLog;
+  std::array<QPlainTextEdit*, 2> hexLogs;
+  std::array<std::array<QAction*, 16>, 2> mnuDevNum;
+  QAction* mnuLoadConfig;
+  QAction* mnuSaveConfig;
+  QAction* mnuSetSpiSpeed;
+  QAction* mnuSetSpiTimeout;
+  QAction* mnuShowActivityLogs;
+  QAction* mnuUpdateGUIControls;
+  QAction* mnuUpdateChart;
+  QAction* mnuDemoMode;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildWidgets();
+  void BuildMenus();
+  void FormLoad();
+  void OnManualConfigOk(const ManualConfigChoice& choice);
+  bool RebuildRegisterModel();
+  void ApplyConnectedState();
+  void ApplyIdleState(bool refreshMenu);
+  void EnableDaisyChainControls(bool enable);
+  void ShowDaisyChainControls(bool show);
+  void ConnectWithoutIdentify();
+
+  ConsoleDeps deps_;
+  QTimer Timer2;
+  QTimer Timer4;
+  std::unique_ptr<TimerPolling> polling_;
+  std::unique_ptr<LogFaultRecorder> faults_;
+  std::unique_ptr<Session> session_;
+  FrmManualConfig* manualConfig_;
+  bool modalConfigPending_ = false;
+};
+
+}  // namespace qvm

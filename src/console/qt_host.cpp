@@ -1,0 +1,58 @@
+#include "console/qt_host.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace qvm {
+
+namespace {
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+}  // namespace
+
+void QtHost::PumpEvents() {
+  QCoreApplication::processEvents();
+}
+
+void QtHost::ShowMessage(const std::string& title, const std::string& text) {
+  if (hook_) {
+    hook_({PromptKind::Message, title, text});
+    return;
+  }
+  QMessageBox::information(QApplication::activeWindow(), Q(title), Q(text));
+}
+
+bool QtHost::AskRetryCancel(const std::string& title, const std::string& text) {
+  if (hook_) return hook_({PromptKind::RetryCancel, title, text}).accept;
+  return QMessageBox::warning(QApplication::activeWindow(), Q(title), Q(text),
+                              QMessageBox::Retry | QMessageBox::Cancel) == QMessageBox::Retry;
+}
+
+bool QtHost::AskYesNo(const std::string& title, const std::string& text) {
+  if (hook_) return hook_({PromptKind::YesNo, title, text}).accept;
+  return QMessageBox::question(QApplication::activeWindow(), Q(title), Q(text),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtHost::AskSaveFileName(const std::string& title,
+                                                   const std::string& filter,
+                                                   const std::string& suggested) {
+  if (hook_) return hook_({PromptKind::SaveFile, title, suggested}).fileName;
+  const QString name =
+      QFileDialog::getSaveFileName(QApplication::activeWindow(), Q(title), Q(suggested), Q(filter));
+  if (name.isEmpty()) return std::nullopt;
+  return name.toStdString();
+}
+
+std::optional<std::string> QtHost::AskOpenFileName(const std::string& title,
+                                                   const std::string& filter) {
+  if (hook_) return hook_({PromptKind::OpenFile, title, filter}).fileName;
+  const QString name =
+      QFileDialog::getOpenFileName(QApplication::activeWindow(), Q(title), QString(), Q(filter));
+  if (name.isEmpty()) return std::nullopt;
+  return name.toStdString();
+}
+
+}  // namespace qvm

@@ -1,0 +1,40 @@
+#include "ui/led_indicator.h"
+
+#include <QPainter>
+
+namespace qvm {
+
+QColor LedColour(Colour colour) {
+  switch (colour) {
+    case Colour::Green:
+      return QColor(0x00, 0xFF, 0x00);
+    case Colour::Red:
+      return QColor(0xFF, 0x00, 0x00);
+    case Colour::Yellow:
+      return QColor(0xFF, 0xFF, 0x00);
+    case Colour::Grey:
+      return QColor(0x7F, 0x7F, 0x7F);
+    case Colour::LightRed:
+      return QColor(0xFF, 0x80, 0x80);
+  }
+  return QColor(0x7F, 0x7F, 0x7F);
+}
+
+LedIndicator::LedIndicator(QWidget* parent) : QWidget(parent), colour_(LedColour(Colour::Grey)) {
+  setFixedSize(sizeHint());
+}
+
+void LedIndicator::SetColour(Colour colour) {
+  colour_ = LedColour(colour);
+  update();
+}
+
+void LedIndicator::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(Qt::black, 1));
+  painter.setBrush(colour_);
+  painter.drawEllipse(rect().adjusted(1, 1, -1, -1));
+}
+
+}  // namespace qvm

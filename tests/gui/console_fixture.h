@@ -1,0 +1,50 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/frm_startup.h"
+#include "console/generic_vb_diag.h"
+#include "console/qt_host.h"
+#include "core/clock.h"
+#include "sim/chain/simulated_evb.h"
+
+namespace qvm::test {
+
+// A console on a simulated board in virtual time; every prompt is recorded and answered
+// Cancel/No.
+class ConsoleOnSimulatedBoard {
+ public:
+  explicit ConsoleOnSimulatedBoard(const std::string& chainText) {
+    std::string error;
+    evb = sim::MakeSimulatedEvb(chainText, clock, error);
+    if (!evb) throw std::runtime_error(error);
+    host.SetAnswerHook([this](const QtHost::Prompt& prompt) {
+      prompts.push_back(prompt.text);
+      return QtHost::Answer{};
+    });
+    console = std::make_unique<GenericVbDiag>(ConsoleDeps{*evb->bus, host, clock, QVM_BIN_DIR});
+  }
+
+  // Fills in and confirms the manual configuration dialog.
+  void ConfirmConfiguration(bool daisyChain, int family, int stackSize) {
+    FrmManualConfig& dialog = console->manualConfig();
+    dialog.optDaisyChain[daisyChain ? 0 : 1]->click();
+    dialog.optDevices[family]->click();
+    dialog.updnDevCount->setValue(stackSize);
+    dialog.findChild<QPushButton*>("OKButton")->click();
+  }
+
+  VirtualClock clock;
+  std::optional<sim::SimulatedEvb> evb;
+  QtHost host;
+  std::vector<std::string> prompts;
+  std::unique_ptr<GenericVbDiag> console;
+};
+
+}  // namespace qvm::test

@@ -1,0 +1,171 @@
+#include <QAction>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+
+#include "console_fixture.h"
+#include "ui/led_indicator.h"
+
+namespace qvm::test {
+namespace {
+
+std::vector<std::string> ListEntries(const QComboBox& box) {
+  std::vector<std::string> entries;
+  for (int i = 0; i < box.count(); ++i) entries.push_back(box.itemText(i).toStdString());
+  return entries;
+}
+
+const QColor kGreen(0x00, 0xFF, 0x00);
+const QColor kGrey(0x7F, 0x7F, 0x7F);
+
+TEST(ConsoleLifecycle, StartupConfigureConnectAndDisconnectOnThreeDeviceChain) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x3");
+  GenericVbDiag& console = *rig.console;
+  FrmStartup startup(console);
+  startup.show();
+  EXPECT_EQ(startup.cboDeviceSelect->itemText(1).toStdString(), "BMS Evaluation Board Connected");
+  startup.cboDeviceSelect->setCurrentIndex(1);
+  startup.cboDeviceSelect_Click(1);
+  EXPECT_FALSE(startup.isVisible());
+  EXPECT_TRUE(console.isVisible());
+  EXPECT_EQ(console.session().bridge.MessageTitle, "BMS  Evaluation Board");
+  EXPECT_EQ(console.ledUSBConnected->colour(), kGrey);
+
+  rig.ConfirmConfiguration(true, 1, 3);
+
+  const SharedState& state = console.session().state;
+  EXPECT_TRUE(state.DeviceConfigChosen);
+  EXPECT_TRUE(console.session().bridge.EvbConnected);
+  EXPECT_TRUE(state.DaisyChainMode);
+  EXPECT_EQ(state.DeviceCount52400, 3);
+  EXPECT_EQ(state.DeviceCount52401, 0);
+  EXPECT_EQ(console.ledUSBConnected->colour(), kGreen);
+  EXPECT_EQ(console.led52400Pres->colour(), kGreen);
+  EXPECT_EQ(console.led52401Pres->colour(), kGrey);
+  EXPECT_FALSE(console.cmdConnect->isEnabled());
+  EXPECT_TRUE(console.cmdDisconnect->isEnabled());
+  EXPECT_TRUE(console.opt52400->isEnabled());
+  EXPECT_FALSE(console.opt52401->isEnabled());
+  EXPECT_EQ(
+      ListEntries(*console.cboDeviceNumber),
+      (std::vector<std::string>{"Device 0", "Device 1", "Device 2", "Device 3", "Device 15"}));
+  EXPECT_EQ(console.cboDeviceNumber->currentIndex(), 1);
+  EXPECT_TRUE(console.cboDeviceNumber->isVisible());
+  for (int c = 0; c < 16; ++c) {
+    EXPECT_EQ(console.mnuDevNum[0][c]->isEnabled(), c <= 3 || c == 15) << c;
+    EXPECT_FALSE(console.mnuDevNum[1][c]->isEnabled()) << c;
+  }
+  EXPECT_FALSE(console.txtLog->toPlainText().isEmpty());
+  EXPECT_TRUE(rig.prompts.empty());
+
+  console.cmdDisconnect->click();
+  EXPECT_FALSE(console.session().bridge.EvbConnected);
+  EXPECT_TRUE(console.cmdConnect->isEnabled());
+  EXPECT_FALSE(console.cmdDisconnect->isEnabled());
+  for (LedIndicator* led : {console.ledUSBConnected, console.led52400Pres, console.led52401Pres}) {
+    EXPECT_EQ(led->colour(), kGrey);
+  }
+  EXPECT_FALSE(console.opt52400->isEnabled());
+  EXPECT_FALSE(console.cboDeviceNumber->isVisible());
+  EXPECT_FALSE(state.UprPollingActive);
+}
+
+TEST(ConsoleLifecycle, ConnectWaitsForTheConfigurationThenConnects) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x2");
+  GenericVbDiag& console = *rig.console;
+  console.show();
+  bool dialogShownBeforeOk = false;
+  bool linkOpenBeforeOk = true;
+  QTimer::singleShot(20, [&] {
+    dialogShownBeforeOk = console.manualConfig().isVisible();
+    linkOpenBeforeOk = console.session().bridge.EvbConnected;
+    rig.ConfirmConfiguration(true, 1, 2);
+  });
+  console.cmdConnect->click();
+  EXPECT_TRUE(dialogShownBeforeOk);
+  EXPECT_FALSE(linkOpenBeforeOk);
+  EXPECT_EQ(console.session().state.DeviceCount52400, 2);
+  EXPECT_EQ(console.ledUSBConnected->colour(), kGreen);
+}
+
+TEST(ConsoleLifecycle, DeviceFifteenAndMenuSelection) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x3");
+  GenericVbDiag& console = *rig.console;
+  console.show();
+  rig.ConfirmConfiguration(true, 1, 3);
+  console.cboDeviceNumber_Click(4);
+  EXPECT_EQ(console.session().state.SelectedDevice, 15);
+  EXPECT_TRUE(console.mnuDevNum[0][15]->isChecked());
+  EXPECT_FALSE(console.mnuDevNum[0][1]->isChecked());
+
+  console.mnuDevNum[0][2]->trigger();
+  EXPECT_EQ(console.session().state.SelectedDevice, 2);
+  EXPECT_EQ(console.cboDeviceNumber->currentIndex(), 2);
+  EXPECT_TRUE(console.mnuDevNum[0][2]->isChecked());
+}
+
+TEST(ConsoleLifecycle, CancelAfterOkKeepsTheConfigurationChosen) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x1");
+  GenericVbDiag& console = *rig.console;
+  rig.ConfirmConfiguration(true, 1, 1);
+  console.mnuManualConfig_Click();
+  console.manualConfig().findChild<QPushButton*>("CancelButton")->click();
+  EXPECT_TRUE(console.session().state.DeviceConfigChosen);
+  EXPECT_FALSE(console.session().state.ManualConfigAccepted);
+  EXPECT_FALSE(console.manualConfig().isVisible());
+}
+
+TEST(ConsoleLifecycle, SingleDeviceModeDisablesDeviceZeroAndFifteen) {
+  ConsoleOnSimulatedBoard rig("single:52400");
+  GenericVbDiag& console = *rig.console;
+  console.show();
+  rig.ConfirmConfiguration(false, 1, 1);
+  const SharedState& state = console.session().state;
+  EXPECT_FALSE(state.DaisyChainMode);
+  EXPECT_EQ(state.DeviceCount52400, 1);
+  EXPECT_EQ(console.ledUSBConnected->colour(), kGreen);
+  EXPECT_FALSE(console.mnuDevNum[0][0]->isEnabled());
+  EXPECT_TRUE(console.mnuDevNum[0][1]->isEnabled());
+  EXPECT_FALSE(console.mnuDevNum[0][15]->isEnabled());
+  EXPECT_FALSE(console.cboDeviceNumber->isVisible());
+  EXPECT_EQ(console.cboDeviceNumber->count(), 16);
+}
+
+TEST(ConsoleLifecycle, UnpluggedBoardLeavesTheConsoleIdle) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x1");
+  GenericVbDiag& console = *rig.console;
+  rig.evb->board->Unplug();
+  rig.ConfirmConfiguration(true, 1, 1);
+  EXPECT_FALSE(console.session().bridge.EvbConnected);
+  EXPECT_TRUE(console.cmdConnect->isEnabled());
+  EXPECT_FALSE(console.cmdDisconnect->isEnabled());
+  EXPECT_EQ(console.ledUSBConnected->colour(), kGrey);
+  EXPECT_FALSE(rig.prompts.empty());
+  EXPECT_TRUE(console.txtLog->toPlainText().contains(
+      "InitializeEvb: USB communication failed. Check connections"));
+}
+
+TEST(ConsoleLifecycle, ClearLogButtonsEmptyTheirLogs) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x1");
+  GenericVbDiag& console = *rig.console;
+  console.AppendLog("line\r\n");
+  console.AppendHexLog(1, "AA BB\r\n");
+  console.findChild<QPushButton*>("cmdClearLog0")->click();
+  EXPECT_TRUE(console.txtLog->toPlainText().isEmpty());
+  EXPECT_FALSE(console.hexLogs[1]->toPlainText().isEmpty());
+  console.findChild<QPushButton*>("cmdClearLog2")->click();
+  EXPECT_TRUE(console.hexLogs[1]->toPlainText().isEmpty());
+}
+
+TEST(LedIndicator, ExactColours) {
+  EXPECT_EQ(LedColour(Colour::Green).rgb(), QColor(0x00, 0xFF, 0x00).rgb());
+  EXPECT_EQ(LedColour(Colour::Yellow).rgb(), QColor(0xFF, 0xFF, 0x00).rgb());
+  EXPECT_EQ(LedColour(Colour::Grey).rgb(), QColor(0x7F, 0x7F, 0x7F).rgb());
+  EXPECT_EQ(LedColour(Colour::Red).rgb(), QColor(0xFF, 0x00, 0x00).rgb());
+}
+
+}  // namespace
+}  // namespace qvm::test
