@@ -7,6 +7,7 @@
 
 #include "app/board_source.h"
 #include "app/frm_startup.h"
+#include "bench/frm_main_f340.h"
 #include "console/generic_vb_diag.h"
 #include "console/qt_host.h"
 
@@ -60,7 +61,8 @@ int RunConsoleProgram(int argc, char** argv) {
   }
   GenericVbDiag console(ConsoleDeps{source->bus(), host, clock,
                                     QCoreApplication::applicationDirPath().toStdString()});
-  FrmStartup startup(console);
+  FrmMainF340 bench(console.session());
+  FrmStartup startup(console, bench);
   if (parser.isSet(shotOption)) {
     return TakeScreenshot(startup, console, chainText.empty() ? kFallbackChain : chainText,
                           parser.value(shotOption));

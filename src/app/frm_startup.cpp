@@ -1,17 +1,22 @@
 #include "app/frm_startup.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "bench/frm_main_f340.h"
+#include "bench/port_bringup.h"
 #include "console/generic_vb_diag.h"
+#include "protocol/board_init.h"
 
 namespace qvm {
 
-FrmStartup::FrmStartup(GenericVbDiag& console, QWidget* parent)
-    : QWidget(parent), console_(console) {
+FrmStartup::FrmStartup(GenericVbDiag& console, FrmMainF340& bench, QWidget* parent)
+    : QWidget(parent), console_(console), bench_(bench) {
   setObjectName("frmStartup");
   setWindowTitle("BMS Evaluation Board");
   auto* layout = new QVBoxLayout(this);
@@ -32,6 +37,17 @@ FrmStartup::FrmStartup(GenericVbDiag& console, QWidget* parent)
   lblAction->setObjectName("lblAction");
   layout->addWidget(lblAction);
 
+  auto* buttons = new QHBoxLayout;
+  auto* command1 = new QPushButton("Show HID", this);
+  auto* command3 = new QPushButton("Show Battery Board  GPIO", this);
+  chkTRDetail = new QCheckBox("Detailed", this);
+  buttons->addWidget(command1);
+  buttons->addWidget(command3);
+  buttons->addWidget(chkTRDetail);
+  layout->addLayout(buttons);
+  connect(command1, &QPushButton::clicked, &bench_, &QWidget::show);
+  connect(command3, &QPushButton::clicked, this, &FrmStartup::Command3_Click);
+
   Timer1.setInterval(1500);
   connect(&Timer1, &QTimer::timeout, this, &FrmStartup::BlinkStatus);
   BlinkStatus();
@@ -51,6 +67,11 @@ void FrmStartup::closeEvent(QCloseEvent* event) {
   QCoreApplication::quit();
 }
 
+void FrmStartup::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Timer1.start();
+  QWidget::changeEvent(event);
+}
+
 void FrmStartup::BlinkStatus() {
   statusBright_ = !statusBright_;
   QPalette palette = Shpstatus->palette();
@@ -59,9 +80,39 @@ void FrmStartup::BlinkStatus() {
   Shpstatus->setPalette(palette);
 }
 
+// The bench tool opens the bridge link when it is first needed.
+void FrmStartup::EnsureBenchLoaded() {
+  bench_.hide();
+  if (benchLoaded_) return;
+  benchLoaded_ = true;
+  Bridge& bridge = console_.session().bridge;
+  if (!bridge.EvbConnected) bridge.OpenBridge();
+}
+
+void FrmStartup::SetBoardNames() {
+  Bridge& bridge = console_.session().bridge;
+  bridge.BoardFamilyName = "BMS ";
+  bridge.MessageTitle = bridge.BoardFamilyName + " Evaluation Board";
+}
+
+void FrmStartup::ApplyPinTable(bool gpioVariant) {
+  bench_.hide();
+  bench_.cmdResetGPIO_Click();
+  for (std::size_t i = 0; i < kBringUpPins.size(); ++i) {
+    const int port = static_cast<int>(i / 8);
+    const int pin = static_cast<int>(i % 8);
+    const PinSetup& setup = kBringUpPins[i];
+    bench_.SetPinCaption(port, pin, setup.caption);
+    bench_.SetPin(port, PortRow::Data, pin, setup.value);
+    bench_.SetPin(port, PortRow::OutputMode, pin,
+                  setup.outputMode || (gpioVariant && port == 1 && pin == 0));
+  }
+}
+
 void FrmStartup::cboDeviceSelect_Click(int index) {
   Timer1.start();
   QCoreApplication::processEvents();
+  EnsureBenchLoaded();
   if (index == 0) {
     lblAction->hide();
     return;
@@ -71,15 +122,40 @@ void FrmStartup::cboDeviceSelect_Click(int index) {
   lblAction->setText("Initializing Power up and digital devices ... this will take a few seconds");
   lblAction->show();
   QCoreApplication::processEvents();
-  Bridge& bridge = console_.session().bridge;
-  bridge.BoardFamilyName = "BMS ";
-  bridge.MessageTitle = bridge.BoardFamilyName + " Evaluation Board";
-  if (!bridge.EvbConnected) bridge.OpenBridge();
-  readBack_ = RunPortBringUp(bridge);
+  SetBoardNames();
+  ApplyPinTable(false);
+  bench_.chkRandomReadWrite->setChecked(true);
+  for (PortRow kind : {PortRow::Data, PortRow::OutputMode, PortRow::Data}) {
+    for (int port = 0; port < 3; ++port) bench_.WriteRow(port, kind);
+  }
+  for (PortRow kind : {PortRow::OutputMode, PortRow::Data}) {
+    for (int port = 0; port < 3; ++port) bench_.ReadRow(port, kind);
+  }
+  bench_.chkSpiRead->setChecked(true);
+  Timer1.stop();
   Shpstatus->hide();
   QCoreApplication::processEvents();
   hide();
   console_.show();
+}
+
+void FrmStartup::Command3_Click() {
+  Session& session = console_.session();
+  SetBoardNames();
+  ApplyPinTable(true);
+  bench_.cmdClearAnalog_Click();
+  QCoreApplication::processEvents();
+  bench_.chkRandomReadWrite->setChecked(true);
+  for (int port = 0; port < 3; ++port) bench_.WriteRow(port, PortRow::OutputMode);
+  WaitMs(session, 100);
+  for (int port = 0; port < 3; ++port) bench_.ReadRow(port, PortRow::OutputMode);
+  WaitMs(session, 100);
+  for (int port = 0; port < 3; ++port) bench_.ReadRow(port, PortRow::Data);
+  bench_.chkSpiRead->setChecked(true);
+  WaitMs(session, 100);
+  bench_.cmdClearAnalog_Click();
+  Timer1.stop();
+  Shpstatus->hide();
 }
 
 }  // namespace qvm

@@ -2,13 +2,13 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "bench/port_bringup.h"
-
+class QCheckBox;
 class QComboBox;
 class QLabel;
 
 namespace qvm {
 
+class FrmMainF340;
 class GenericVbDiag;
 
 // The program's first window: the user confirms that the evaluation board is attached, the
@@ -16,25 +16,33 @@ class GenericVbDiag;
 class FrmStartup : public QWidget {
   Q_OBJECT
  public:
-  explicit FrmStartup(GenericVbDiag& console, QWidget* parent = nullptr);
+  FrmStartup(GenericVbDiag& console, FrmMainF340& bench, QWidget* parent = nullptr);
 
   void cboDeviceSelect_Click(int index);
-  const BringUpReadBack& lastReadBack() const { return readBack_; }
+  // "Show Battery Board  GPIO": the port set-up alone, without the console.
+  void Command3_Click();
 
   QComboBox* cboDeviceSelect;
   QLabel* lblAction;
   QWidget* Shpstatus;
+  QCheckBox* chkTRDetail;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BlinkStatus();
+  void EnsureBenchLoaded();
+  void SetBoardNames();
+  // Reset of the bench's port display and the evaluation board's pin set-up on ports 0..2.
+  void ApplyPinTable(bool gpioVariant);
 
   GenericVbDiag& console_;
+  FrmMainF340& bench_;
   QTimer Timer1;
   bool statusBright_ = false;
-  BringUpReadBack readBack_;
+  bool benchLoaded_ = false;
 };
 
 }  // namespace qvm

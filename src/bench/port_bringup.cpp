@@ -1,7 +1,5 @@
 #include "bench/port_bringup.h"
 
-#include "bench/sfr_access.h"
-
 namespace qvm {
 
 const std::array<PinSetup, 24> kBringUpPins = {{
@@ -25,23 +23,6 @@ std::array<PortBytes, 3> BringUpPortBytes() {
     if (kBringUpPins[pin].outputMode) port.outputMode |= bit;
   }
   return bytes;
-}
-
-BringUpReadBack RunPortBringUp(Bridge& bridge) {
-  const auto bytes = BringUpPortBytes();
-  for (std::size_t p = 0; p < bytes.size(); ++p) SfrWrite(bridge, kPorts[p].data, bytes[p].data);
-  for (std::size_t p = 0; p < bytes.size(); ++p) {
-    SfrWrite(bridge, kPorts[p].outputMode, bytes[p].outputMode);
-  }
-  for (std::size_t p = 0; p < bytes.size(); ++p) SfrWrite(bridge, kPorts[p].data, bytes[p].data);
-  BringUpReadBack readBack;
-  for (std::size_t p = 0; p < bytes.size(); ++p) {
-    readBack.outputMode[p] = SfrRead(bridge, kPorts[p].outputMode).value;
-  }
-  for (std::size_t p = 0; p < bytes.size(); ++p) {
-    readBack.data[p] = SfrRead(bridge, kPorts[p].data).value;
-  }
-  return readBack;
 }
 
 }  // namespace qvm

@@ -1,9 +1,6 @@
 #pragma once
 #include <array>
 #include <cstdint>
-#include <string>
-
-#include "link/bridge.h"
 
 namespace qvm {
 
@@ -34,15 +31,5 @@ struct PortBytes {
   std::uint8_t outputMode = 0;
 };
 std::array<PortBytes, 3> BringUpPortBytes();
-
-// What the read-back of the bring-up found, per port.
-struct BringUpReadBack {
-  std::array<std::uint8_t, 3> outputMode{};
-  std::array<std::uint8_t, 3> data{};
-};
-
-// Sends the evaluation board's port set-up: data registers, output-mode registers, data
-// registers again, then reads back output modes and data.
-BringUpReadBack RunPortBringUp(Bridge& bridge);
 
 }  // namespace qvm

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/frm_startup.h"
+#include "bench/frm_main_f340.h"
 #include "console/generic_vb_diag.h"
 #include "console/qt_host.h"
 #include "core/clock.h"
@@ -29,6 +30,7 @@ class ConsoleOnSimulatedBoard {
       return QtHost::Answer{};
     });
     console = std::make_unique<GenericVbDiag>(ConsoleDeps{*evb->bus, host, clock, QVM_BIN_DIR});
+    bench = std::make_unique<FrmMainF340>(console->session());
   }
 
   // Fills in and confirms the manual configuration dialog.
@@ -45,6 +47,7 @@ class ConsoleOnSimulatedBoard {
   QtHost host;
   std::vector<std::string> prompts;
   std::unique_ptr<GenericVbDiag> console;
+  std::unique_ptr<FrmMainF340> bench;
 };
 
 }  // namespace qvm::test

@@ -24,7 +24,7 @@ const QColor kGrey(0x7F, 0x7F, 0x7F);
 TEST(ConsoleLifecycle, StartupConfigureConnectAndDisconnectOnThreeDeviceChain) {
   ConsoleOnSimulatedBoard rig("daisy:52400x3");
   GenericVbDiag& console = *rig.console;
-  FrmStartup startup(console);
+  FrmStartup startup(console, *rig.bench);
   startup.show();
   EXPECT_EQ(startup.cboDeviceSelect->itemText(1).toStdString(), "BMS Evaluation Board Connected");
   startup.cboDeviceSelect->setCurrentIndex(1);

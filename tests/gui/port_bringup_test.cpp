@@ -1,5 +1,6 @@
 #include "bench/port_bringup.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 
@@ -22,7 +23,7 @@ TEST(PortBringUp, PortBytesFollowThePinTable) {
 
 TEST(PortBringUp, StartupWritesThePortsAndReadsThemBack) {
   ConsoleOnSimulatedBoard rig("daisy:52400x1");
-  FrmStartup startup(*rig.console);
+  FrmStartup startup(*rig.console, *rig.bench);
   rig.evb->board->ClearReceivedReports();
   startup.cboDeviceSelect_Click(1);
 
@@ -34,15 +35,24 @@ TEST(PortBringUp, StartupWritesThePortsAndReadsThemBack) {
                                                      {0xA4, 0x0F}, {0xA5, 0x00}, {0xA6, 0x00},
                                                      {0x80, 0xFA}, {0x90, 0xFF}, {0xA0, 0xFF}};
   EXPECT_EQ(writes, expected);
-  const BringUpReadBack& readBack = startup.lastReadBack();
-  EXPECT_EQ(readBack.data, (std::array<std::uint8_t, 3>{0xFA, 0xFF, 0xFF}));
-  EXPECT_EQ(readBack.outputMode, (std::array<std::uint8_t, 3>{0x0F, 0x00, 0x00}));
+  const std::array<const char*, 3> data = {"FA", "FF", "FF"};
+  const std::array<const char*, 3> modes = {"0F", "00", "00"};
+  for (int port = 0; port < 3; ++port) {
+    EXPECT_EQ(rig.bench->row(port, PortRow::Data).readBack->text().toStdString(), data[port]);
+    EXPECT_EQ(rig.bench->row(port, PortRow::OutputMode).readBack->text().toStdString(),
+              modes[port]);
+    EXPECT_EQ(rig.bench->row(port, PortRow::Data).light, ReadBackLight::BrightGreen);
+  }
+  EXPECT_EQ(rig.bench->row(0, PortRow::Data).pins[4]->text().toStdString(), "P0.4 TP4SDA");
+  EXPECT_TRUE(rig.bench->chkRandomReadWrite->isChecked());
+  EXPECT_TRUE(rig.bench->chkSpiRead->isChecked());
+  EXPECT_TRUE(rig.console->isVisible());
   EXPECT_TRUE(rig.prompts.empty());
 }
 
 TEST(PortBringUp, EntryZeroOnlyHidesTheProgressText) {
   ConsoleOnSimulatedBoard rig("daisy:52400x1");
-  FrmStartup startup(*rig.console);
+  FrmStartup startup(*rig.console, *rig.bench);
   startup.show();
   rig.evb->board->ClearReceivedReports();
   startup.cboDeviceSelect_Click(0);
@@ -50,6 +60,25 @@ TEST(PortBringUp, EntryZeroOnlyHidesTheProgressText) {
   EXPECT_FALSE(startup.lblAction->isVisible());
   EXPECT_TRUE(startup.isVisible());
   EXPECT_FALSE(rig.console->isVisible());
+}
+
+TEST(PortBringUp, GpioVariantSetsPortOneOutputModeAndKeepsTheStartupOpen) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x1");
+  FrmStartup startup(*rig.console, *rig.bench);
+  startup.show();
+  rig.evb->board->ClearReceivedReports();
+  startup.Command3_Click();
+  std::vector<std::pair<int, int>> writes;
+  for (const auto& report : rig.evb->board->ReceivedReports()) {
+    if (report[1] == kSfrCommand && report[2] == 0) writes.emplace_back(report[3], report[4]);
+  }
+  const std::vector<std::pair<int, int>> expected = {{0xF1, 0xFF}, {0xF2, 0xFF}, {0xF3, 0xFF},
+                                                     {0xA4, 0x0F}, {0xA5, 0x01}, {0xA6, 0x00},
+                                                     {0xF1, 0xFF}, {0xF2, 0xFF}, {0xF3, 0xFF}};
+  EXPECT_EQ(writes, expected);
+  EXPECT_TRUE(startup.isVisible());
+  EXPECT_FALSE(rig.console->isVisible());
+  EXPECT_FALSE(rig.bench->isVisible());
 }
 
 TEST(SfrAccess, ReadOfAnUnpluggedBoardReportsNotSent) {
