@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 #include "console/device_menu_state.h"
@@ -90,6 +91,11 @@ void GenericVbDiag::BuildWidgets() {
   top->addStretch();
   layout->addLayout(top);
 
+  TabStrip1 = new QTabBar(central);
+  TabStrip1->setObjectName("TabStrip1");
+  TabStrip1->setExpanding(false);
+  layout->addWidget(TabStrip1);
+
   auto* logs = new QGridLayout;
   txtLog = new QPlainTextEdit(central);
   txtLog->setObjectName("txtLog");
@@ -104,10 +110,12 @@ void GenericVbDiag::BuildWidgets() {
   for (int i = 0; i < 3; ++i) {
     boxes[i]->setReadOnly(true);
     boxes[i]->setMaximumBlockCount(5000);
-    logs->addWidget(new QLabel(captions[i], central), 0, i);
+    logCaptions[i] = new QLabel(captions[i], central);
+    logs->addWidget(logCaptions[i], 0, i);
     logs->addWidget(boxes[i], 1, i);
     auto* clear = new QPushButton("Clear Log", central);
     clear->setObjectName(QString("cmdClearLog%1").arg(i));
+    clearLogButtons[i] = clear;
     QPlainTextEdit* box = boxes[i];
     connect(clear, &QPushButton::clicked, box, &QPlainTextEdit::clear);
     logs->addWidget(clear, 2, i);
@@ -150,6 +158,7 @@ void GenericVbDiag::BuildMenus() {
   const char* submenus[] = {"QVM524XX", "QVM52401"};
   for (int type = 0; type < 2; ++type) {
     QMenu* sub = device->addMenu(submenus[type]);
+    if (type == 1) mnuQVM52401 = sub;
     for (int c = 0; c < 16; ++c) {
       QAction* item = sub->addAction(QString("Device %1").arg(c));
       item->setCheckable(true);
@@ -162,7 +171,7 @@ void GenericVbDiag::BuildMenus() {
   mnuDemoMode->setCheckable(true);
   mnuDemoMode->setVisible(false);
   mnuDemoMode->setEnabled(false);
-  menuBar()->addAction("About");
+  connect(menuBar()->addAction("About"), &QAction::triggered, this, &GenericVbDiag::mnuAbout_Click);
 }
 
 void GenericVbDiag::FormLoad() {
@@ -211,7 +220,41 @@ bool GenericVbDiag::RebuildRegisterModel() {
     deps_.host.ShowMessage(session_->bridge.MessageTitle, parsed.errorText);
     return false;
   }
+  if (parsed.titleBarSeen) {
+    setWindowTitle(QString::fromStdString(
+        TitleBarCaption(QVM_VERSION_MAJOR, QVM_VERSION_MINOR, QVM_VERSION_PATCH)));
+  }
+  FillTabStrip();
+  ApplyCompanionVisibility();
   return true;
+}
+
+void GenericVbDiag::FillTabStrip() {
+  const RegisterTables& tables = session_->model.type[session_->state.SelectedDeviceType != 0];
+  while (TabStrip1->count() > 0) TabStrip1->removeTab(0);
+  const int last = std::min<int>(tables.LastTabIndex, kMaxTabs - 1);
+  for (int tab = 0; tab <= last; ++tab) {
+    TabStrip1->addTab(QString::fromStdString(tables.TabName[tab]));
+  }
+}
+
+void GenericVbDiag::ApplyCompanionVisibility() {
+  const CompanionVisibility companion = CompanionVisibilityFor(session_->state.PartName52401);
+  opt52401->setVisible(!companion.hidden);
+  led52401Pres->setVisible(!companion.hidden);
+  mnuQVM52401->menuAction()->setVisible(!companion.hidden);
+  if (!companion.hidden) mnuQVM52401->setTitle(QString::fromStdString(companion.menuCaption));
+  const bool hexLog = !companion.hidden && companion.showHexLog;
+  for (QWidget* part : {static_cast<QWidget*>(hexLogs[1]), logCaptions[2],
+                        static_cast<QWidget*>(clearLogButtons[2])}) {
+    part->setVisible(hexLog);
+  }
+}
+
+void GenericVbDiag::mnuAbout_Click() {
+  deps_.host.ShowMessage(
+      "About", "BMS Evaluation Console Version " + std::to_string(QVM_VERSION_MAJOR) + "." +
+                   std::to_string(QVM_VERSION_MINOR) + "." + std::to_string(QVM_VERSION_PATCH));
 }
 
 void GenericVbDiag::OnManualConfigOk(const ManualConfigChoice& choice) {
@@ -358,6 +401,7 @@ void GenericVbDiag::ShowDaisyChainControls(bool show) {
 void GenericVbDiag::SelectDeviceType(int devType) {
   session_->state.SelectedDeviceType = static_cast<std::int16_t>(devType);
   (devType == 0 ? opt52400 : opt52401)->setChecked(true);
+  FillTabStrip();
   RefreshDeviceMenu();
 }
 

@@ -21,6 +21,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QTabBar;
 
 namespace qvm {
 
@@ -71,7 +72,11 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QComboBox* cboDeviceNumber;
   QGroupBox* fraPollingControls;
   QCheckBox* chkEnablePolling;
+  QTabBar* TabStrip1;
   QPlainTextEdit* txtLog;
+  std::array<QWidget*, 3> logCaptions{};
+  std::array<QPushButton*, 3> clearLogButtons{};
+  QMenu* mnuQVM52401;
   std::array<QPlainTextEdit*, 2> hexLogs;
   std::array<std::array<QAction*, 16>, 2> mnuDevNum;
   QAction* mnuLoadConfig;
@@ -97,6 +102,9 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void EnableDaisyChainControls(bool enable);
   void ShowDaisyChainControls(bool show);
   void ConnectWithoutIdentify();
+  void FillTabStrip();
+  void ApplyCompanionVisibility();
+  void mnuAbout_Click();
 
   ConsoleDeps deps_;
   QTimer Timer2;

@@ -1,9 +1,11 @@
 #include <QAction>
 #include <QComboBox>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTimer>
 
 #include "console_fixture.h"
@@ -158,6 +160,43 @@ TEST(ConsoleLifecycle, ClearLogButtonsEmptyTheirLogs) {
   EXPECT_FALSE(console.hexLogs[1]->toPlainText().isEmpty());
   console.findChild<QPushButton*>("cmdClearLog2")->click();
   EXPECT_TRUE(console.hexLogs[1]->toPlainText().isEmpty());
+}
+
+TEST(ConsoleLifecycle, TabsAndCompanionControlsFollowTheConfiguration) {
+  ConsoleOnSimulatedBoard rig("daisy:38817x5");
+  GenericVbDiag& console = *rig.console;
+  console.show();
+  rig.ConfirmConfiguration(true, 0, 5);
+  const SharedState& state = console.session().state;
+  EXPECT_EQ(state.TabDefsFileName, kTabDefs38817);
+  EXPECT_EQ(state.DeviceCount52400, 5);
+  EXPECT_EQ(state.PartName52401, "NONE");
+  ASSERT_GT(console.TabStrip1->count(), 3);
+  EXPECT_EQ(console.TabStrip1->tabText(0).toStdString(), "MAIN");
+  EXPECT_FALSE(console.opt52401->isVisible());
+  EXPECT_FALSE(console.led52401Pres->isVisible());
+  EXPECT_FALSE(console.mnuQVM52401->menuAction()->isVisible());
+  EXPECT_FALSE(console.hexLogs[1]->isVisible());
+  EXPECT_EQ(console.cboDeviceNumber->count(), 7);
+}
+
+TEST(ConsoleLifecycle, CompanionChainShowsBothTypes) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x2+52401x2");
+  GenericVbDiag& console = *rig.console;
+  console.show();
+  rig.ConfirmConfiguration(true, 2, 2);
+  const SharedState& state = console.session().state;
+  EXPECT_EQ(state.DeviceCount52400, 2);
+  EXPECT_EQ(state.DeviceCount52401, 2);
+  EXPECT_EQ(console.led52401Pres->colour(), kGreen);
+  EXPECT_TRUE(console.opt52401->isVisible());
+  EXPECT_TRUE(console.opt52401->isEnabled());
+  EXPECT_TRUE(console.hexLogs[1]->isVisible());
+  console.opt52401->click();
+  EXPECT_EQ(state.SelectedDeviceType, 1);
+  EXPECT_TRUE(console.mnuDevNum[1][1]->isChecked());
+  EXPECT_FALSE(console.mnuDevNum[0][1]->isChecked());
+  EXPECT_GT(console.TabStrip1->count(), 0);
 }
 
 TEST(LedIndicator, ExactColours) {
