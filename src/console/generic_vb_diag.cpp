@@ -1,5 +1,6 @@
 #include "console/generic_vb_diag.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -171,6 +172,7 @@ void GenericVbDiag::BuildMenus() {
   mnuDemoMode->setCheckable(true);
   mnuDemoMode->setVisible(false);
   mnuDemoMode->setEnabled(false);
+  connect(mnuDemoMode, &QAction::triggered, this, &GenericVbDiag::mnuDemoMode_Click);
   connect(menuBar()->addAction("About"), &QAction::triggered, this, &GenericVbDiag::mnuAbout_Click);
 }
 
@@ -468,9 +470,23 @@ void GenericVbDiag::StopPolling() {
   Timer2.stop();
 }
 
+void GenericVbDiag::mnuDemoMode_Click() {
+  SharedState& state = session_->state;
+  if (session_->bridge.EvbConnected) {
+    mnuDemoMode->setChecked(state.DemoMode);
+    return;
+  }
+  state.DemoMode = mnuDemoMode->isChecked();
+  cmdConnect->setEnabled(!state.DemoMode);
+}
+
+// Closing the console ends the program: the link is closed and every other window goes.
 void GenericVbDiag::closeEvent(QCloseEvent* event) {
   if (session_->bridge.EvbConnected) CloseDriver(*session_);
   event->accept();
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->isWindow() && window->isVisible()) window->close();
+  }
 }
 
 }  // namespace qvm

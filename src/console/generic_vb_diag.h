@@ -52,6 +52,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void cboDeviceNumber_Click(int index);
   void mnuDevNum_Click(int devType, int index);
   void RefreshDeviceMenu();
+  void mnuDemoMode_Click();
 
   // ProtocolView
   void AppendLog(const std::string& text) override;

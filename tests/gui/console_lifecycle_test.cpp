@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -197,6 +198,34 @@ TEST(ConsoleLifecycle, CompanionChainShowsBothTypes) {
   EXPECT_TRUE(console.mnuDevNum[1][1]->isChecked());
   EXPECT_FALSE(console.mnuDevNum[0][1]->isChecked());
   EXPECT_GT(console.TabStrip1->count(), 0);
+}
+
+TEST(ConsoleLifecycle, DemoModeOnlyWhileIdleAndItDisablesConnect) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x1");
+  GenericVbDiag& console = *rig.console;
+  console.mnuDemoMode->setEnabled(true);
+  console.mnuDemoMode->trigger();
+  EXPECT_TRUE(console.session().state.DemoMode);
+  EXPECT_FALSE(console.cmdConnect->isEnabled());
+  console.mnuDemoMode->trigger();
+  EXPECT_FALSE(console.session().state.DemoMode);
+  EXPECT_TRUE(console.cmdConnect->isEnabled());
+
+  rig.ConfirmConfiguration(true, 1, 1);
+  ASSERT_TRUE(console.session().bridge.EvbConnected);
+  console.mnuDemoMode->trigger();
+  EXPECT_FALSE(console.session().state.DemoMode);
+  EXPECT_FALSE(console.mnuDemoMode->isChecked());
+}
+
+TEST(ConsoleLifecycle, DisconnectWhilePollingStopsPolling) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x2");
+  GenericVbDiag& console = *rig.console;
+  rig.ConfirmConfiguration(true, 1, 2);
+  console.chkEnablePolling->setChecked(true);
+  console.cmdDisconnect->click();
+  EXPECT_FALSE(console.chkEnablePolling->isChecked());
+  EXPECT_FALSE(console.session().state.UprPollingActive);
 }
 
 TEST(LedIndicator, ExactColours) {
