@@ -44,8 +44,11 @@ int RunConsoleProgram(int argc, char** argv) {
   parser.addHelpOption();
   QCommandLineOption simOption("sim", "Run on the simulated board with CHAIN.", "CHAIN");
   QCommandLineOption shotOption("screenshot", "Connect and save the console as FILE.", "FILE");
+  QCommandLineOption startupShotOption("startup-screenshot", "Save the startup window as FILE.",
+                                       "FILE");
   parser.addOption(simOption);
   parser.addOption(shotOption);
+  parser.addOption(startupShotOption);
   parser.process(app);
   const std::string chainText = parser.value(simOption).toStdString();
 
@@ -63,6 +66,11 @@ int RunConsoleProgram(int argc, char** argv) {
                                     QCoreApplication::applicationDirPath().toStdString()});
   FrmMainF340 bench(console.session());
   FrmStartup startup(console, bench);
+  if (parser.isSet(startupShotOption)) {
+    startup.show();
+    QCoreApplication::processEvents();
+    return startup.grab().save(parser.value(startupShotOption)) ? 0 : 1;
+  }
   if (parser.isSet(shotOption)) {
     return TakeScreenshot(startup, console, chainText.empty() ? kFallbackChain : chainText,
                           parser.value(shotOption));
