@@ -12,15 +12,15 @@
 namespace qvm {
 
 std::optional<ManualConfigChoice> ChoiceForChain(const std::string& chainText, std::string& error) {
-  const auto spec = sim::ParseChainSpec(chainText, error);
-  if (!spec) return std::nullopt;
+  const auto chainSpec = sim::ParseChainSpec(chainText, error);
+  if (!chainSpec) return std::nullopt;
   ManualConfigChoice choice;
-  choice.daisyChain = spec->mode == sim::ChainMode::kDaisy;
-  choice.family = spec->family == sim::PrimaryFamily::k38817 ? DeviceFamily::QVM38817Only
-                  : spec->companionCount > 0                 ? DeviceFamily::QVM52400And52401
-                                                             : DeviceFamily::QVM52400Only;
-  choice.stackSize =
-      static_cast<std::int16_t>(std::max(1, std::max(spec->primaryCount, spec->companionCount)));
+  choice.daisyChain = chainSpec->mode == sim::ChainMode::kDaisy;
+  choice.family = chainSpec->family == sim::PrimaryFamily::k38817 ? DeviceFamily::QVM38817Only
+                  : chainSpec->companionCount > 0                 ? DeviceFamily::QVM52400And52401
+                                                                  : DeviceFamily::QVM52400Only;
+  choice.stackSize = static_cast<std::int16_t>(
+      std::max(1, std::max(chainSpec->primaryCount, chainSpec->companionCount)));
   return choice;
 }
 

@@ -53,19 +53,19 @@ bool CliSession::ResolveConfiguration(const DeviceOptions& options, ManualConfig
   int stackSize = options.stackSize;
   if (!options.simChain.empty()) {
     std::string error;
-    const auto spec = sim::ParseChainSpec(options.simChain, error);
-    if (!spec) {
+    const auto chainSpec = sim::ParseChainSpec(options.simChain, error);
+    if (!chainSpec) {
       err_ << "qvmctl: --sim " << options.simChain << ": " << error << '\n';
       return false;
     }
-    if (mode.empty()) mode = spec->mode == sim::ChainMode::kDaisy ? "daisy" : "single";
+    if (mode.empty()) mode = chainSpec->mode == sim::ChainMode::kDaisy ? "daisy" : "single";
     if (family.empty()) {
-      family = spec->family == sim::PrimaryFamily::k38817 ? "38817"
-               : spec->companionCount > 0                 ? "52400+52401"
-                                                          : "52400";
+      family = chainSpec->family == sim::PrimaryFamily::k38817 ? "38817"
+               : chainSpec->companionCount > 0                 ? "52400+52401"
+                                                               : "52400";
     }
-    if (stackSize == 0) stackSize = std::max(spec->primaryCount, spec->companionCount);
-    parts_->simulated = sim::MakeSimulatedEvb(*spec, parts_->clock);
+    if (stackSize == 0) stackSize = std::max(chainSpec->primaryCount, chainSpec->companionCount);
+    parts_->simulated = sim::MakeSimulatedEvb(*chainSpec, parts_->clock);
   }
   if (mode.empty()) mode = "daisy";
   if (family.empty()) family = "52400";

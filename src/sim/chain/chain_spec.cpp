@@ -25,8 +25,8 @@ std::vector<std::string_view> SplitPlus(std::string_view text) {
   }
 }
 
-// Parses "PART" or "PARTxN" into the spec; returns an error text or an empty string.
-std::string ParseItem(std::string_view item, ChainSpec& spec, bool& primarySeen) {
+// Parses "PART" or "PARTxN" into the chainSpec; returns an error text or an empty string.
+std::string ParseItem(std::string_view item, ChainSpec& chainSpec, bool& primarySeen) {
   const auto times = item.find('x');
   const std::string_view part = item.substr(0, times);
   int count = 1;
@@ -38,15 +38,15 @@ std::string ParseItem(std::string_view item, ChainSpec& spec, bool& primarySeen)
       return "'" + std::string(item) + "': the count after 'x' must be a whole number";
     }
   }
-  if (spec.mode == ChainMode::kSingle && count != 1) {
+  if (chainSpec.mode == ChainMode::kSingle && count != 1) {
     return "'" + std::string(item) + "': single-device mode has one device per type";
   }
   if (count < 1 || count > ChainSpec::kMaxDevicesPerType) {
     return "'" + std::string(item) + "': a daisy chain holds 1 to 14 devices per type";
   }
   if (part == "52401") {
-    if (spec.companionCount != 0) return "52401 is given twice";
-    spec.companionCount = count;
+    if (chainSpec.companionCount != 0) return "52401 is given twice";
+    chainSpec.companionCount = count;
     return {};
   }
   if (part != "52400" && part != "38817") {
@@ -54,8 +54,8 @@ std::string ParseItem(std::string_view item, ChainSpec& spec, bool& primarySeen)
   }
   if (primarySeen) return "only one of 52400 and 38817 can be device type 0";
   primarySeen = true;
-  spec.family = part == "38817" ? PrimaryFamily::k38817 : PrimaryFamily::k52400;
-  spec.primaryCount = count;
+  chainSpec.family = part == "38817" ? PrimaryFamily::k38817 : PrimaryFamily::k52400;
+  chainSpec.primaryCount = count;
   return {};
 }
 
@@ -86,12 +86,12 @@ std::optional<ChainSpec> ParseChainSpec(std::string_view text, std::string& erro
   if (colon == std::string_view::npos) {
     return fail("expected 'daisy:' or 'single:' before the parts, as in daisy:52400x3");
   }
-  ChainSpec spec;
+  ChainSpec chainSpec;
   const std::string_view mode = whole.substr(0, colon);
   if (mode == "daisy") {
-    spec.mode = ChainMode::kDaisy;
+    chainSpec.mode = ChainMode::kDaisy;
   } else if (mode == "single") {
-    spec.mode = ChainMode::kSingle;
+    chainSpec.mode = ChainMode::kSingle;
   } else {
     return fail("unknown mode '" + std::string(mode) + "' (expected daisy or single)");
   }
@@ -100,11 +100,11 @@ std::optional<ChainSpec> ParseChainSpec(std::string_view text, std::string& erro
   bool primarySeen = false;
   for (const std::string_view item : SplitPlus(parts)) {
     if (item.empty()) return fail("empty part between '+' signs");
-    const std::string why = ParseItem(item, spec, primarySeen);
+    const std::string why = ParseItem(item, chainSpec, primarySeen);
     if (!why.empty()) return fail(why);
   }
   error.clear();
-  return spec;
+  return chainSpec;
 }
 
 }  // namespace qvm::sim

@@ -26,7 +26,7 @@ struct ChainSpec {
   int companionCount = 0;  // device type 1
 
   int Count(int type) const { return type == 0 ? primaryCount : companionCount; }
-  // The canonical text, which parses back to the same spec.
+  // The canonical text, which parses back to the same chainSpec.
   std::string ToString() const;
 
   bool operator==(const ChainSpec&) const = default;

@@ -14,7 +14,7 @@
 namespace qvm::sim {
 
 struct ChainOptions {
-  // The scales of the spec's family (ScalesFor) unless given.
+  // The scales of the chainSpec's family (ScalesFor) unless given.
   std::optional<ChainScales> scales;
   std::uint32_t seed = 1;  // makes the cell model and its noise repeatable
 };
@@ -26,7 +26,7 @@ struct ChainOptions {
 // (DeviceStack says how the devices answer; the reply is the answering frames in order);
 // 21 one single-device frame for the first device of the header's type (AnswerSingleFrame);
 // 23 and 24, or a header with bits 5..4 set, read the UPR buffer of type 0 or 1 (UprBuffer).
-// Header bit 6 selects the device type. Both framings reach the devices whatever the spec's
+// Header bit 6 selects the device type. Both framings reach the devices whatever the chainSpec's
 // mode: the mode tells the console how to drive the board.
 //
 // Fault reports: whenever a numbered device's scan sets a new fault-status bit, a frame with
@@ -37,7 +37,7 @@ class SimulatedChain final : public SpiTarget {
   static constexpr int kPrimaryCells = 12;
   static constexpr int kCompanionCells = 6;
 
-  explicit SimulatedChain(const ChainSpec& spec, ChainOptions options = {});
+  explicit SimulatedChain(const ChainSpec& chainSpec, ChainOptions options = {});
 
   std::vector<std::uint8_t> Transfer(const SpiPacket& packet) override;
   void Advance(std::int64_t nowMs) override;

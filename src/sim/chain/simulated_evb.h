@@ -24,8 +24,8 @@ struct SimulatedEvb {
   std::shared_ptr<SimulatedChain> chain;
 };
 
-// Builds the board for `spec` on `clock`, which must outlive the board.
-SimulatedEvb MakeSimulatedEvb(const ChainSpec& spec, Clock& clock, ChainOptions options = {});
+// Builds the board for `chainSpec` on `clock`, which must outlive the board.
+SimulatedEvb MakeSimulatedEvb(const ChainSpec& chainSpec, Clock& clock, ChainOptions options = {});
 
 // The same from a chain text such as "daisy:52400x3"; on a malformed text returns nothing and
 // says why in `error`.

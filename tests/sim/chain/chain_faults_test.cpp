@@ -112,10 +112,10 @@ TEST_F(ChainFaultsTest, SilentChainNeitherActsNorAnswers) {
 }
 
 TEST_F(ChainFaultsTest, SilentChainInSingleDeviceModeIdlesHigh) {
-  ChainSpec spec;
-  spec.mode = ChainMode::kSingle;
-  spec.primaryCount = 1;
-  SimulatedChain single(spec);
+  ChainSpec chainSpec;
+  chainSpec.mode = ChainMode::kSingle;
+  chainSpec.primaryCount = 1;
+  SimulatedChain single(chainSpec);
   single.Device(0, 1).Poke(regs::kUser, 0x3A5A);
   single.Faults().silentChain = 1;
   const auto silent = test::Send(single, test::kCmdSingle, 0x00, {0x25, 0x80, 0, 0, 0});

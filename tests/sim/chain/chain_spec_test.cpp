@@ -7,10 +7,10 @@ namespace {
 
 ChainSpec Parse(const char* text) {
   std::string error;
-  auto spec = ParseChainSpec(text, error);
-  EXPECT_TRUE(spec.has_value()) << text << ": " << error;
+  auto chainSpec = ParseChainSpec(text, error);
+  EXPECT_TRUE(chainSpec.has_value()) << text << ": " << error;
   EXPECT_TRUE(error.empty());
-  return spec.value_or(ChainSpec{});
+  return chainSpec.value_or(ChainSpec{});
 }
 
 TEST(ChainSpecTest, ParsesTheDaisyAndSingleForms) {

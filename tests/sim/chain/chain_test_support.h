@@ -88,10 +88,10 @@ inline void NumberAll(SimulatedChain& chain) {
 }
 
 inline ChainSpec Daisy52400(int primary, int companion = 0) {
-  ChainSpec spec;
-  spec.primaryCount = primary;
-  spec.companionCount = companion;
-  return spec;
+  ChainSpec chainSpec;
+  chainSpec.primaryCount = primary;
+  chainSpec.companionCount = companion;
+  return chainSpec;
 }
 
 }  // namespace qvm::sim::test

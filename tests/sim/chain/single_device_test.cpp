@@ -7,11 +7,11 @@ namespace qvm::sim {
 namespace {
 
 ChainSpec Single(int primary, int companion) {
-  ChainSpec spec;
-  spec.mode = ChainMode::kSingle;
-  spec.primaryCount = primary;
-  spec.companionCount = companion;
-  return spec;
+  ChainSpec chainSpec;
+  chainSpec.mode = ChainMode::kSingle;
+  chainSpec.primaryCount = primary;
+  chainSpec.companionCount = companion;
+  return chainSpec;
 }
 
 // A single-device frame as the console sends it: a read gets two zero fill bytes, and both
