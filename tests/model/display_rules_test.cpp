@@ -1,0 +1,330 @@
+#include "model/display_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qvm {
+namespace {
+
+constexpr double kCellScale = 0.000610352;
+constexpr double kVbatScale = 0.0036621;
+
+class DisplayRulesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto& scale = model->type[0].RegScale;
+    scale[0x40] = kVbatScale;
+    scale[0x41] = kCellScale;
+    scale[0x50] = 0.0217;
+    scale[0x51] = 0.000305176;
+    scale[0x90] = 0.0005;
+    scale[0x91] = 0.00025;
+    scale[0x9A] = 0.05;
+    state.DeviceCount52400 = 3;
+    state.DeviceCount52401 = 0;
+    state.SelectedDevice = 2;
+  }
+
+  MainTabDeviceStatus Main() const {
+    return ComputeMainTabDeviceStatus(*model, *image, state, '.');
+  }
+  MonitorTabStatus Monitor() const { return ComputeMonitorTabStatus(*model, *image, state, '.'); }
+
+  std::unique_ptr<RegisterModel> model = std::make_unique<RegisterModel>();
+  std::unique_ptr<RegisterImage> image = std::make_unique<RegisterImage>();
+  SharedState state;
+};
+
+TEST_F(DisplayRulesTest, NothingReadYetShowsBlankBoxesAndDarkIndicators) {
+  state.DeviceCount52400 = 0;
+  state.SelectedDevice = 1;
+  image->at(0, 1, 0x80) = 0x0FFF;
+  image->at(0, 1, 0x84) = 0x0300;
+  image->at(0, 1, 0x41) = 100;
+  image->at(0, 1, 0x94) = 0x0FFF;
+  const auto status = Main();
+  for (Colour c : status.cellSetup) EXPECT_EQ(c, Colour::Grey);
+  for (Colour c : status.cellOV) EXPECT_EQ(c, Colour::Grey);
+  for (Colour c : status.devicePresent) EXPECT_EQ(c, Colour::Grey);
+  for (Colour c : status.deviceFault) EXPECT_EQ(c, Colour::Grey);
+  EXPECT_EQ(status.vssOW, Colour::Grey);
+  EXPECT_EQ(status.vbatOW, Colour::Grey);
+  for (const auto& text : status.cellVoltage) EXPECT_EQ(text, "");
+  for (const auto& text : status.temperatures) EXPECT_EQ(text, "");
+  for (const auto& text : status.deviceVbat) EXPECT_EQ(text, "");
+  EXPECT_EQ(status.vbatVoltage, "");
+  EXPECT_EQ(status.ovLimit, "");
+  EXPECT_EQ(status.uvLimit, "");
+  EXPECT_EQ(status.itLimit, "");
+  EXPECT_EQ(status.stackVoltage, "");
+  ASSERT_TRUE(status.balance.has_value());
+  for (const auto& button : status.balance->buttons) EXPECT_EQ(button.caption, "Off");
+
+  const auto monitor = Monitor();
+  EXPECT_TRUE(monitor.frames[0].shown);
+  for (int f = 1; f < 4; ++f) EXPECT_FALSE(monitor.frames[static_cast<std::size_t>(f)].shown);
+  EXPECT_EQ(monitor.frames[0].cellVoltage[0], "");
+  EXPECT_EQ(monitor.frames[0].ov52400[0], Colour::Grey);
+}
+
+TEST_F(DisplayRulesTest, MainTabCellVoltagesUseFourteenBitSign) {
+  image->at(0, 2, 0x41) = 0x3FFF;
+  image->at(0, 2, 0x42) = 0x2000;
+  image->at(0, 2, 0x43) = 0x1FFF;
+  image->at(0, 2, 0x4C) = 6000;
+  const auto status = Main();
+  EXPECT_EQ(status.cellVoltage[0], "-0.0006");
+  EXPECT_EQ(status.cellVoltage[1], FormatVoltage(-8192 * kCellScale, '.'));
+  EXPECT_EQ(status.cellVoltage[2], FormatVoltage(8191 * kCellScale, '.'));
+  EXPECT_EQ(status.cellVoltage[11], "3.6621");
+  EXPECT_EQ(status.cellVoltage[3], "0.0000");
+}
+
+TEST_F(DisplayRulesTest, MainTabShowsSelectedDeviceTemperaturesAndLimits) {
+  image->at(0, 2, 0x40) = 1000;
+  image->at(0, 2, 0x50) = static_cast<std::int16_t>(state.Tint25);
+  image->at(0, 2, 0x51) = 10000;
+  image->at(0, 2, 0x54) = 20000;
+  image->at(0, 2, 0x90) = 8400;
+  image->at(0, 2, 0x91) = 6000;
+  image->at(0, 2, 0x9A) = static_cast<std::int16_t>(state.Tint25 + 100);
+  image->at(0, 1, 0x40) = 7;  // another device must not leak in
+  const auto status = Main();
+  EXPECT_EQ(status.vbatVoltage, "3.6621");
+  EXPECT_EQ(status.temperatures[0], "25.0");
+  EXPECT_EQ(status.temperatures[1], "3.0518");
+  EXPECT_EQ(status.temperatures[2], "0.0000");
+  EXPECT_EQ(status.temperatures[4], "6.1035");
+  EXPECT_EQ(status.ovLimit, "4.2000");
+  EXPECT_EQ(status.uvLimit, "1.5000");
+  EXPECT_EQ(status.itLimit, "30.0");
+  EXPECT_EQ(ComputeMainTabDeviceStatus(*model, *image, state, ',').ovLimit, "4,2000");
+}
+
+TEST_F(DisplayRulesTest, CellIndicatorsFollowSetupAndFaultBits) {
+  image->at(0, 2, 0x85) = 0x0801;  // cells 1 and 12 unused
+  image->at(0, 2, 0x80) = 0x0002;
+  image->at(0, 2, 0x81) = 0x0400;
+  image->at(0, 2, 0x82) = 0x1001;
+  image->at(0, 2, 0x84) = 0x0200;
+  const auto status = Main();
+  EXPECT_EQ(status.cellSetup[0], Colour::Grey);
+  EXPECT_EQ(status.cellSetup[1], Colour::Green);
+  EXPECT_EQ(status.cellSetup[11], Colour::Grey);
+  EXPECT_EQ(status.cellOV[1], Colour::Red);
+  EXPECT_EQ(status.cellOV[0], Colour::Grey);
+  EXPECT_EQ(status.cellUV[10], Colour::Red);
+  EXPECT_EQ(status.cellUV[1], Colour::Grey);
+  EXPECT_EQ(status.cellOW[0], Colour::Red);
+  EXPECT_EQ(status.cellOW[12], Colour::Red);
+  EXPECT_EQ(status.cellOW[6], Colour::Grey);
+  EXPECT_EQ(status.vssOW, Colour::Red);
+  EXPECT_EQ(status.vbatOW, Colour::Grey);
+}
+
+TEST_F(DisplayRulesTest, CompanionIndicatorsNeedCompanionDevices) {
+  image->at(1, 2, 0x80) = 0x0FFF;
+  image->at(1, 2, 0x81) = 0x0001;
+  image->at(1, 2, 0x85) = 0x0000;
+  image->at(1, 1, 0x84) = 1;
+  auto status = Main();
+  for (int i = 12; i < 24; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    EXPECT_EQ(status.cellSetup[k], Colour::Grey);
+    EXPECT_EQ(status.cellOV[k], Colour::Grey);
+    EXPECT_EQ(status.cellUV[k], Colour::Grey);
+  }
+  EXPECT_EQ(status.deviceFault[14], Colour::Grey);
+  EXPECT_TRUE(status.companionShown);
+
+  state.DeviceCount52401 = 1;
+  image->at(1, 2, 0x85) = 0x0002;
+  status = Main();
+  EXPECT_EQ(status.cellSetup[12], Colour::Green);
+  EXPECT_EQ(status.cellSetup[13], Colour::Grey);
+  EXPECT_EQ(status.cellOV[23], Colour::Red);
+  EXPECT_EQ(status.cellUV[12], Colour::Red);
+  EXPECT_EQ(status.cellUV[13], Colour::Grey);
+  EXPECT_EQ(status.devicePresent[14], Colour::Green);
+  EXPECT_EQ(status.devicePresent[15], Colour::Grey);
+  EXPECT_EQ(status.deviceFault[14], Colour::Red);
+}
+
+TEST_F(DisplayRulesTest, CompanionNamedNoneIsHiddenInAnyCase) {
+  state.PartName52401 = "none";
+  EXPECT_FALSE(Main().companionShown);
+  EXPECT_FALSE(Monitor().companionShown);
+  state.PartName52401 = "";
+  EXPECT_TRUE(Main().companionShown);
+  state.PartName52401 = "QVM52401";
+  EXPECT_TRUE(Monitor().companionShown);
+}
+
+TEST_F(DisplayRulesTest, ChainRowCoversPresentDevicesOnly) {
+  image->at(0, 1, 0x40) = 1000;
+  image->at(0, 2, 0x40) = 1001;
+  image->at(0, 3, 0x40) = 1001;
+  image->at(0, 4, 0x40) = 5000;  // beyond the count
+  image->at(0, 4, 0x84) = 1;
+  const auto status = Main();
+  for (int i = 0; i < 28; ++i) {
+    EXPECT_EQ(status.devicePresent[static_cast<std::size_t>(i)],
+              i < 3 ? Colour::Green : Colour::Grey)
+        << i;
+  }
+  EXPECT_EQ(status.deviceVbat[0], "3.6621");
+  EXPECT_EQ(status.deviceVbat[2], "3.6658");
+  for (int i = 3; i < 14; ++i) EXPECT_EQ(status.deviceVbat[static_cast<std::size_t>(i)], "") << i;
+  EXPECT_EQ(status.deviceFault[3], Colour::Grey);
+  // Summed before rounding: the rounded parts would add up to 10.9937.
+  EXPECT_EQ(status.stackVoltage, FormatVoltage((1000 + 1001 + 1001) * kVbatScale, '.'));
+  EXPECT_EQ(status.stackVoltage, "10.9936");
+}
+
+TEST_F(DisplayRulesTest, FaultStatusOfDeviceTwoLightsItsFaultAndVbatOpenWire) {
+  image->at(0, 2, 0x84) = 0x0100;
+  const auto status = Main();
+  EXPECT_EQ(status.deviceFault[0], Colour::Grey);
+  EXPECT_EQ(status.deviceFault[1], Colour::Red);
+  EXPECT_EQ(status.deviceFault[2], Colour::Grey);
+  EXPECT_EQ(status.vbatOW, Colour::Red);
+  EXPECT_EQ(status.vssOW, Colour::Grey);
+  state.SelectedDevice = 1;
+  EXPECT_EQ(Main().vbatOW, Colour::Grey);
+}
+
+TEST_F(DisplayRulesTest, BalanceSettingsComeFromSelectedDevice) {
+  image->at(0, 2, 0x93) = 0x0200 | (5 << 2) | 2;
+  image->at(0, 2, 0x95) = 0x3F80;
+  image->at(0, 2, 0x94) = 0x0805;
+  const auto status = Main();
+  ASSERT_TRUE(status.balance.has_value());
+  EXPECT_EQ(status.balance->modeIndex, 2);
+  EXPECT_EQ(status.balance->waitIndex, 5);
+  EXPECT_EQ(status.balance->timeoutIndex, 127);
+  EXPECT_TRUE(status.balance->enabled);
+  const auto& buttons = status.balance->buttons;
+  EXPECT_TRUE(buttons[0].visible);
+  EXPECT_TRUE(buttons[0].enabled);
+  EXPECT_EQ(buttons[0].caption, "On");
+  EXPECT_EQ(buttons[0].background, ButtonBackground::Yellow);
+  EXPECT_EQ(buttons[1].caption, "Off");
+  EXPECT_EQ(buttons[1].background, ButtonBackground::ButtonFace);
+  EXPECT_EQ(buttons[2].caption, "On");
+  EXPECT_EQ(buttons[11].caption, "On");
+}
+
+TEST_F(DisplayRulesTest, BalanceUpdateInProgressLeavesBalanceControlsAlone) {
+  image->at(0, 2, 0x93) = 1;
+  image->at(0, 2, 0x41) = 100;
+  state.BalanceUpdateInProgress = true;
+  const auto status = Main();
+  EXPECT_FALSE(status.balance.has_value());
+  EXPECT_EQ(status.cellVoltage[0], FormatVoltage(100 * kCellScale, '.'));
+}
+
+TEST_F(DisplayRulesTest, BalanceButtonsShowOnlyForManualModes) {
+  EXPECT_FALSE(BalanceButtonsShownForMode(0));
+  EXPECT_TRUE(BalanceButtonsShownForMode(1));
+  EXPECT_TRUE(BalanceButtonsShownForMode(2));
+  EXPECT_FALSE(BalanceButtonsShownForMode(3));
+  for (std::int16_t mode : {0, 1, 2, 3}) {
+    image->at(0, 2, 0x93) = static_cast<std::int16_t>(0x0200 | mode);
+    const auto buttons = RefreshMainTabBalCtrlButtons(*image, state);
+    const bool shown = mode == 1 || mode == 2;
+    for (const auto& button : buttons) {
+      EXPECT_EQ(button.visible, shown) << mode;
+      EXPECT_EQ(button.enabled, shown) << mode;
+    }
+  }
+}
+
+TEST_F(DisplayRulesTest, BalanceSwitchesShowOffWithoutDevices) {
+  image->at(0, 2, 0x93) = 1;
+  image->at(0, 2, 0x94) = 0x0FFF;
+  state.DeviceCount52400 = 0;
+  const auto buttons = RefreshMainTabBalCtrlButtons(*image, state);
+  for (const auto& button : buttons) {
+    EXPECT_TRUE(button.visible);
+    EXPECT_EQ(button.caption, "Off");
+    EXPECT_EQ(button.background, ButtonBackground::ButtonFace);
+  }
+}
+
+TEST_F(DisplayRulesTest, EnableAndDisableToggleVisibilityOnly) {
+  BalanceButtons buttons{};
+  buttons[3].caption = "On";
+  buttons[3].background = ButtonBackground::Yellow;
+  EnableMainTabBalCtrlButtons(buttons);
+  for (const auto& button : buttons) EXPECT_TRUE(button.visible && button.enabled);
+  DisableMainTabBalCtrlButtons(buttons);
+  for (const auto& button : buttons) EXPECT_FALSE(button.visible || button.enabled);
+  EXPECT_EQ(buttons[3].caption, "On");
+  EXPECT_EQ(buttons[3].background, ButtonBackground::Yellow);
+}
+
+TEST_F(DisplayRulesTest, SelectedDeviceOutsideImageReadsAsZero) {
+  state.SelectedDevice = 16;
+  auto status = Main();
+  EXPECT_EQ(status.cellVoltage[0], "0.0000");
+  state.SelectedDevice = -1;
+  status = Main();
+  EXPECT_EQ(status.vbatVoltage, "0.0000");
+}
+
+TEST_F(DisplayRulesTest, MonitorFramesFollowTheLargerCount) {
+  auto monitor = Monitor();
+  EXPECT_TRUE(monitor.frames[0].shown);
+  EXPECT_TRUE(monitor.frames[1].shown);
+  EXPECT_TRUE(monitor.frames[2].shown);
+  EXPECT_FALSE(monitor.frames[3].shown);
+  state.DeviceCount52400 = 1;
+  state.DeviceCount52401 = 4;
+  monitor = Monitor();
+  EXPECT_TRUE(monitor.frames[3].shown);
+}
+
+TEST_F(DisplayRulesTest, MonitorFramesShowTheirOwnDevice) {
+  state.DeviceCount52401 = 2;
+  image->at(0, 1, 0x80) = 0x0001;
+  image->at(0, 2, 0x81) = 0x0800;
+  image->at(1, 2, 0x80) = 0x0004;
+  image->at(1, 1, 0x81) = 0x0002;
+  image->at(0, 3, 0x82) = 0x1000;
+  image->at(0, 4, 0x84) = 0x0300;
+  image->at(0, 2, 0x41) = 0x3FFF;
+  image->at(0, 3, 0x40) = 1000;
+  const auto monitor = Monitor();
+  EXPECT_EQ(monitor.frames[0].ov52400[0], Colour::Red);
+  EXPECT_EQ(monitor.frames[1].ov52400[0], Colour::Grey);
+  EXPECT_EQ(monitor.frames[1].uv52400[11], Colour::Red);
+  EXPECT_EQ(monitor.frames[1].ov52401[2], Colour::Red);
+  EXPECT_EQ(monitor.frames[0].uv52401[1], Colour::Red);
+  EXPECT_EQ(monitor.frames[2].ow52400[12], Colour::Red);
+  EXPECT_EQ(monitor.frames[3].vssOW, Colour::Red);
+  EXPECT_EQ(monitor.frames[3].vbatOW, Colour::Red);
+  EXPECT_EQ(monitor.frames[2].vbatOW, Colour::Grey);
+  EXPECT_EQ(monitor.frames[1].cellVoltage[0], "-0.0006");
+  EXPECT_EQ(monitor.frames[2].vbatVoltage, "3.6621");
+  // A hidden frame still mirrors its device's register image.
+  EXPECT_EQ(monitor.frames[3].vbatVoltage, "0.0000");
+}
+
+TEST_F(DisplayRulesTest, MonitorCompanionFaultsNeedCompanionDevices) {
+  image->at(1, 1, 0x80) = 0x0FFF;
+  auto monitor = Monitor();
+  for (Colour c : monitor.frames[0].ov52401) EXPECT_EQ(c, Colour::Grey);
+  state.DeviceCount52400 = 0;
+  state.DeviceCount52401 = 1;
+  image->at(0, 1, 0x80) = 0x0FFF;
+  image->at(0, 1, 0x41) = 5;
+  monitor = Monitor();
+  for (Colour c : monitor.frames[0].ov52401) EXPECT_EQ(c, Colour::Red);
+  for (Colour c : monitor.frames[0].ov52400) EXPECT_EQ(c, Colour::Grey);
+  EXPECT_EQ(monitor.frames[0].cellVoltage[0], "");
+  EXPECT_EQ(monitor.frames[0].vbatVoltage, "");
+}
+
+}  // namespace
+}  // namespace qvm
