@@ -1,0 +1,68 @@
+#include "operations/bulk_reads.h"
+
+#include "operations/command_fanout.h"
+
+namespace qvm {
+
+namespace {
+
+// One class of registers: the block read of a chain, the address range of a single device.
+struct ReadClass {
+  const char* procedure;
+  std::uint8_t cat;
+  std::uint8_t blockAdr;
+  std::uint8_t firstAdr;
+  std::uint8_t lastAdr;
+};
+
+constexpr ReadClass kVolts{"cbReadAllVolts_Click", 1, 0x0F, 0x40, 0x4C};
+constexpr ReadClass kTemps{"cbReadAllTemps_Click", 1, 0x1F, 0x50, 0x56};
+constexpr ReadClass kFaults{"cbReadAllFaults_Click", 2, 0x0F, 0x80, 0x86};
+constexpr ReadClass kSetups{"cbReadAllSetup_Click", 2, 0x1F, 0x90, 0x9D};
+
+bool ReadClassOf(Session& session, const ReadClass& read) {
+  if (!session.bridge.EvbConnected) {
+    ReportEvbNotConnected(session, read.procedure);
+    return false;
+  }
+  DeviceCommand record;
+  record.cat = read.cat;
+  if (session.state.DaisyChainMode) {
+    record.adr = read.blockAdr;
+    return DaisyChainQuickCommand(session, record);
+  }
+  // The addresses are register indexes; the frame keeps their low six bits.
+  for (int address = read.firstAdr; address <= read.lastAdr; ++address) {
+    record.adr = static_cast<std::uint8_t>(address);
+    record.dat = 0;
+    if (!NonDaisyChainQuickCommand(session, record)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadAllVolts(Session& session, const std::function<void()>& addToCharts) {
+  const bool ok = ReadClassOf(session, kVolts);
+  if (ok && addToCharts) addToCharts();
+  return ok;
+}
+
+bool ReadAllTemps(Session& session) {
+  return ReadClassOf(session, kTemps);
+}
+
+bool ReadAllFaults(Session& session) {
+  return ReadClassOf(session, kFaults);
+}
+
+bool ReadAllSetups(Session& session) {
+  return ReadClassOf(session, kSetups);
+}
+
+void ReadAllRegs(Session& session) {
+  session.LogLine("Reading all device registers:");
+  session.host.ShowMessage(session.bridge.MessageTitle, "Not yet implemented");
+}
+
+}  // namespace qvm
