@@ -7,6 +7,7 @@
 #include "cli/device_commands.h"
 #include "cli/encode_command.h"
 #include "cli/number_text.h"
+#include "cli/panel_cli_commands.h"
 
 namespace qvm::cli {
 
@@ -91,6 +92,15 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   write->add_option("--type", writeType.text, "device type: 0 primary, 1 companion");
   write->add_flag("-v,--verbose", verboseAccess, "print the activity log too");
 
+  auto* readall = app.add_subcommand("readall", "read one class of registers of every device");
+  std::string readallClass;
+  readall->add_option("CLASS", readallClass, "volts, temps, faults or setups")->required();
+  readall->add_flag("-v,--verbose", verboseAccess, "print the activity log too");
+
+  auto* command = app.add_subcommand("command", "send one command of the command panel");
+  std::string commandName;
+  command->add_option("NAME", commandName, PanelCommandNames())->required();
+
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
     app.parse(reversed);
@@ -113,6 +123,11 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
   if (boards->parsed()) return RunBoards(device.simChain, out, err);
   if (identify->parsed()) return RunIdentify(device, out, err);
+  if (readall->parsed()) {
+    device.verbose = verboseAccess;
+    return RunReadAll(device, readallClass, out, err);
+  }
+  if (command->parsed()) return RunPanelCommand(device, commandName, out, err);
   if (read->parsed() || write->parsed()) {
     const bool reading = read->parsed();
     device.verbose = verboseAccess;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "cli/cli_session.h"
+
+namespace qvm::cli {
+
+// `readall volts|temps|faults|setups`: runs the console's read button of that class and prints
+// one table, a row per identified device, with the values as the console shows them. 2 for an
+// unknown class, 1 when the read failed.
+int RunReadAll(const DeviceOptions& options, const std::string& what, std::ostream& out,
+               std::ostream& err);
+
+// `command NAME`: sends one command of the daisy-chain command panel (scan-volts ... wake,
+// clear-faults) and prints its activity log lines. 2 for an unknown name, 1 when it failed.
+int RunPanelCommand(const DeviceOptions& options, const std::string& name, std::ostream& out,
+                    std::ostream& err);
+
+// The names `command` accepts, separated by '|'.
+std::string PanelCommandNames();
+
+}  // namespace qvm::cli
