@@ -3,14 +3,12 @@
 #include <optional>
 #include <string>
 
-#include "core/hex.h"
 #include "operations/command_fanout.h"
 #include "protocol/board_init.h"
 #include "protocol/command_frame.h"
 #include "protocol/polling_guard.h"
 #include "protocol/procedure_trap.h"
-#include "protocol/response_parser.h"
-#include "protocol/traffic_line.h"
+#include "protocol/register_access.h"
 
 namespace qvm {
 
@@ -38,19 +36,6 @@ std::uint8_t PageDevice(Session& session) {
   return static_cast<std::uint8_t>(dev >= 0 && dev < kDevicesPerType ? dev : 1);
 }
 
-std::optional<int> LoggedDevice(const Session& session, const DeviceCommand& command) {
-  if (!session.state.DaisyChainMode) return std::nullopt;
-  return command.dev;
-}
-
-// Sends the command; on failure resumes polling, logs the pipe error and returns false.
-bool Exchange(Session& session, DeviceCommand& command, const char* procedure) {
-  if (SendCommandFrame(session, command)) return true;
-  ResumeUprPolling(session);
-  ReportPipeError(session, procedure, command.devType);
-  return false;
-}
-
 }  // namespace
 
 void ReadRegisterRow(Session& session, int row) {
@@ -64,7 +49,6 @@ void ReadRegisterRow(Session& session, int row) {
     ResumeUprPolling(session);
     return;
   }
-  PauseUprPolling(session);
   const int type = TypeIndex(session.state.SelectedDeviceType);
   DeviceCommand command;
   command.dev = PageDevice(session);
@@ -75,15 +59,7 @@ void ReadRegisterRow(Session& session, int row) {
   if (kind == kKindCommandWithData3 || kind == kKindCommandWithData4) {
     command.dat = static_cast<std::int16_t>(session.image.at(type, command.dev, *index) & 0x3F);
   }
-  session.LogLine(TrafficLine("cmd,", session.state.PartName(type), LoggedDevice(session, command),
-                              command.cat, command.adr, command.dat, 2));
-  if (!Exchange(session, command, kRead)) return;
-  if (session.state.DaisyChainMode) {
-    ParseDaisyChainResponse(session, command, "rcv,");
-  } else {
-    ParseNonDaisyChainResponse(session, command, "rcv,");
-  }
-  ResumeUprPolling(session);
+  ReadRegisterAs(session, command, kRead);
 }
 
 void WriteRegisterRow(Session& session, int row) {
@@ -96,26 +72,14 @@ void WriteRegisterRow(Session& session, int row) {
     ResumeUprPolling(session);
     return;
   }
-  PauseUprPolling(session);
   const int type = TypeIndex(session.state.SelectedDeviceType);
-  const std::string& name = session.state.PartName(type);
   DeviceCommand command;
   command.dev = PageDevice(session);
-  command.cat = static_cast<std::uint8_t>(*index / 64 + 8);
+  command.cat = static_cast<std::uint8_t>(*index / 64);
   command.adr = static_cast<std::uint8_t>(*index % 64);
   command.dat = static_cast<std::int16_t>(session.image.at(type, command.dev, *index) & 0x3FFF);
   command.devType = static_cast<std::int16_t>(type);
-  if (session.model.RegKind(type, *index) != kKindReadWrite) {
-    ResumeUprPolling(session);
-    session.LogLine(std::string(kWrite) + ": " + name + ",cat" + Hex0x(command.cat, 2) + ",adr" +
-                    Hex0x(command.adr, 2) + " write not supported");
-    return;
-  }
-  session.LogLine(TrafficLine("wrt,", name, LoggedDevice(session, command), command.cat,
-                              command.adr, command.dat, 4));
-  if (!Exchange(session, command, kWrite)) return;
-  if (session.state.DaisyChainMode) ParseDaisyChainResponse(session, command, "rcv,");
-  ResumeUprPolling(session);
+  WriteRegisterAs(session, command, kWrite);
 }
 
 void ReadRegisterGroup(Session& session) {

@@ -36,17 +36,19 @@ bool Exchange(Session& session, DeviceCommand& command, const char* procedure) {
   return false;
 }
 
-void Read(Session& session, DeviceCommand& command) {
+}  // namespace
+
+void ReadRegisterAs(Session& session, DeviceCommand& command, const char* procedure) {
   if (!session.bridge.EvbConnected) {
     ResumeUprPolling(session);
-    ReportNotConnected(session, kRead);
+    ReportNotConnected(session, procedure);
     return;
   }
   PauseUprPolling(session);
   const std::string& name = session.state.PartName(command.devType);
   session.LogLine(TrafficLine("cmd,", name, LoggedDevice(session, command), command.cat,
                               command.adr, command.dat, 2));
-  if (!Exchange(session, command, kRead)) return;
+  if (!Exchange(session, command, procedure)) return;
   if (session.state.DaisyChainMode) {
     ParseDaisyChainResponse(session, command, "rcv,");
   } else {
@@ -55,9 +57,9 @@ void Read(Session& session, DeviceCommand& command) {
   ResumeUprPolling(session);
 }
 
-void Write(Session& session, DeviceCommand& command) {
+void WriteRegisterAs(Session& session, DeviceCommand& command, const char* procedure) {
   if (!session.bridge.EvbConnected) {
-    ReportNotConnected(session, kWrite);
+    ReportNotConnected(session, procedure);
     return;
   }
   PauseUprPolling(session);
@@ -66,25 +68,23 @@ void Write(Session& session, DeviceCommand& command) {
   const int selectedType = TypeIndex(session.state.SelectedDeviceType);
   if (session.model.RegKind(selectedType, command.RegisterIndex()) != kKindReadWrite) {
     ResumeUprPolling(session);
-    session.LogLine(std::string(kWrite) + ": " + name + ",cat" + Hex0x(command.cat, 2) + ",adr" +
+    session.LogLine(std::string(procedure) + ": " + name + ",cat" + Hex0x(command.cat, 2) + ",adr" +
                     Hex0x(command.adr, 2) + " write not supported");
     return;
   }
   session.LogLine(TrafficLine("wrt,", name, LoggedDevice(session, command), command.cat,
                               command.adr, command.dat, 4));
-  if (!Exchange(session, command, kWrite)) return;
+  if (!Exchange(session, command, procedure)) return;
   if (session.state.DaisyChainMode) ParseDaisyChainResponse(session, command, "rcv,");
   ResumeUprPolling(session);
 }
 
-}  // namespace
-
 void ReadSingleReg(Session& session, DeviceCommand& command) {
-  RunTrapped(session, kRead, [&] { Read(session, command); });
+  RunTrapped(session, kRead, [&] { ReadRegisterAs(session, command, kRead); });
 }
 
 void WriteSingleReg(Session& session, DeviceCommand& command) {
-  RunTrapped(session, kWrite, [&] { Write(session, command); });
+  RunTrapped(session, kWrite, [&] { WriteRegisterAs(session, command, kWrite); });
 }
 
 }  // namespace qvm

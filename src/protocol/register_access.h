@@ -13,4 +13,9 @@ void ReadSingleReg(Session& session, DeviceCommand& command);
 // selected device type's kind table does not mark read/write are refused without sending.
 void WriteSingleReg(Session& session, DeviceCommand& command);
 
+// The two above without their error trap, with `procedure` heading the log lines: the console's
+// own read and write buttons share the procedure but log under their own names.
+void ReadRegisterAs(Session& session, DeviceCommand& command, const char* procedure);
+void WriteRegisterAs(Session& session, DeviceCommand& command, const char* procedure);
+
 }  // namespace qvm
