@@ -104,7 +104,7 @@ void ReadRegisterGroup(Session& session) {
 void WriteRegisterGroup(Session& session) {
   session.LogLine("Writing register group:");
   for (int row = 0; row < kSlotsPerTab; ++row) {
-    if (!session.view.RegisterSlotVisible(row)) continue;
+    if (!session.view.RegisterSlotWritable(row)) continue;
     WriteRegisterRow(session, row);
     WaitMs(session, kRowGapMs);
   }

@@ -15,7 +15,7 @@ void ReadRegisterRow(Session& session, int row);
 void WriteRegisterRow(Session& session, int row);
 // Reads every shown row whose register is of kind 0 or 1, 3 ms apart.
 void ReadRegisterGroup(Session& session);
-// Writes every shown row, 3 ms apart.
+// Writes every row that offers "Write", 3 ms apart.
 void WriteRegisterGroup(Session& session);
 
 }  // namespace qvm

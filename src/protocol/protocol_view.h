@@ -17,9 +17,14 @@ class ProtocolView : public ConsoleView {
   // "Polling Update GUI Contols": the parser refreshes the displays after each reply.
   virtual bool UpdateGuiControls() { return false; }
 
-  // Register editor: the selected tab (0-based; -1 when none) and whether row `slot` is shown.
+  // Register editor: the selected tab (0-based; -1 when none), whether row `slot` is shown and
+  // whether it offers "Write".
   virtual int SelectedTab() { return -1; }
   virtual bool RegisterSlotVisible(int slot) {
+    (void)slot;
+    return false;
+  }
+  virtual bool RegisterSlotWritable(int slot) {
     (void)slot;
     return false;
   }

@@ -139,5 +139,25 @@ TEST_F(RegisterPageTest, WriteSendsTheStoredValue) {
             std::vector<std::string>{"wrt,QVM52400,dev0x03,cat0x0A,adr0x16,dat0x1234"});
 }
 
+TEST_F(RegisterPageTest, GroupWriteWritesOnlyRowsOfferingWrite) {
+  rows[0] = 2 * 64 + 0x16;
+  rows[1] = 64 + 0x12;  // read-only: its row has no "Write"
+  rows[2] = 2 * 64 + 0x17;
+  SetRows();
+  bench->view.writableSlots = {0, 2};
+  bench->session.state.SelectedDevice = 2;
+  bench->session.image.at(0, 2, rows[0]) = 0x0101;
+  bench->session.image.at(0, 2, rows[2]) = 0x0202;
+  const std::int64_t start = bench->clock.NowMs();
+  WriteRegisterGroup(bench->session);
+  EXPECT_EQ(LinesStartingWith(bench->view, "wrt,"),
+            (std::vector<std::string>{"wrt,QVM52400,dev0x02,cat0x0A,adr0x16,dat0x0101",
+                                      "wrt,QVM52400,dev0x02,cat0x0A,adr0x17,dat0x0202"}));
+  EXPECT_TRUE(LinesStartingWith(bench->view, "cbWrite_Click").empty());
+  EXPECT_EQ(bench->evb.chain->Device(0, 2).Read(rows[2]), 0x0202);
+  EXPECT_GE(bench->clock.NowMs() - start, 6);
+  EXPECT_EQ(bench->view.LogLines().front(), "Writing register group:");
+}
+
 }  // namespace
 }  // namespace qvm::test

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -81,6 +82,7 @@ class RecordingView final : public ProtocolView {
   bool UpdateGuiControls() override { return updateGuiControls; }
   int SelectedTab() override { return selectedTab; }
   bool RegisterSlotVisible(int slot) override { return slot < visibleSlots; }
+  bool RegisterSlotWritable(int slot) override { return writableSlots.count(slot) != 0; }
   void ShowRegisterSlot(int slot, const std::string& hexValue) override {
     slotUpdates.emplace_back(slot, hexValue);
   }
@@ -113,6 +115,7 @@ class RecordingView final : public ProtocolView {
   bool updateGuiControls = false;
   int selectedTab = -1;
   int visibleSlots = 0;
+  std::set<int> writableSlots;
   bool mainTabVisible = false;
   bool monitorTabVisible = false;
   bool balanceSequenceVisible = false;
