@@ -1,0 +1,55 @@
+#pragma once
+#include <QLineEdit>
+#include <optional>
+#include <string>
+
+namespace qvm {
+
+// The register value box: its text, caret and selection as the editing rule sees them.
+struct HexFieldState {
+  std::string text;
+  int caret = 0;           // 0 .. text length
+  int selectionStart = 0;  // meaningful when selectionLength > 0
+  int selectionLength = 0;
+};
+
+inline constexpr char kHexKeyBackspace = '\b';
+inline constexpr char kHexKeyEscape = '\x1b';
+
+// Largest value the box holds.
+inline constexpr unsigned kHexFieldMax = 0x3FFF;
+
+// Overwrite entry of at most four hexadecimal digits: Backspace, 0-9, A-F (a-f taken upper
+// case) and Escape (back to "0000") edit the field; the result has no selection. Any other key
+// is discarded and yields nothing. A value above 0x3FFF gets "3" as its first digit.
+std::optional<HexFieldState> ApplyHexFieldKey(const HexFieldState& field, char key);
+
+// A line edit that only ever changes through ApplyHexFieldKey for character keys, pasted text
+// and input-method text. Navigation keys and Delete keep their usual behaviour.
+class HexOverwriteEdit : public QLineEdit {
+  Q_OBJECT
+ public:
+  explicit HexOverwriteEdit(QWidget* parent = nullptr);
+
+  // Feeds `text` to the editing rule one character at a time, as typed keys.
+  void PasteText(const QString& text);
+
+ signals:
+  // A key (or pasted text) changed the field through the editing rule or a native edit.
+  void keyHandled();
+  // The Delete key was released.
+  void deleteReleased();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  HexFieldState State() const;
+  // Applies `key`; true when the rule took it.
+  bool Apply(char key);
+};
+
+}  // namespace qvm
