@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
+#include <QPushButton>
+#include <QTabBar>
 #include <iostream>
 
 #include "app/board_source.h"
@@ -16,9 +18,43 @@ namespace qvm {
 namespace {
 constexpr const char* kFallbackChain = "daisy:52400x3";
 
-// Brings the console up on the configuration of `chainText`, draws it into `file` and ends.
+// What the console shows before it is drawn: a tab chosen by name, then buttons pressed by
+// caption, in order.
+struct ScreenshotSteps {
+  QString tab;
+  QStringList clicks;
+};
+
+bool RunScreenshotSteps(GenericVbDiag& console, const ScreenshotSteps& steps) {
+  if (!steps.tab.isEmpty()) {
+    int found = -1;
+    for (int tab = 0; tab < console.TabStrip1->count(); ++tab) {
+      if (console.TabStrip1->tabText(tab) == steps.tab) found = tab;
+    }
+    if (found < 0) {
+      std::cerr << "qvm-console: no tab " << steps.tab.toStdString() << '\n';
+      return false;
+    }
+    console.SelectTab(found);
+  }
+  for (const QString& caption : steps.clicks) {
+    QPushButton* target = nullptr;
+    for (QPushButton* button : console.findChildren<QPushButton*>()) {
+      if (button->text() == caption && button->isVisible()) target = button;
+    }
+    if (target == nullptr) {
+      std::cerr << "qvm-console: no button " << caption.toStdString() << '\n';
+      return false;
+    }
+    target->click();
+  }
+  return true;
+}
+
+// Brings the console up on the configuration of `chainText`, runs `steps`, draws it into `file`
+// and ends.
 int TakeScreenshot(FrmStartup& startup, GenericVbDiag& console, const std::string& chainText,
-                   const QString& file) {
+                   const ScreenshotSteps& steps, const QString& file) {
   std::string error;
   const auto choice = ChoiceForChain(chainText, error);
   if (!choice) {
@@ -29,6 +65,8 @@ int TakeScreenshot(FrmStartup& startup, GenericVbDiag& console, const std::strin
   startup.cboDeviceSelect_Click(1);
   console.manualConfig().SetChoice(*choice);
   emit console.manualConfig().ChoiceAccepted(*choice);
+  QCoreApplication::processEvents();
+  if (!RunScreenshotSteps(console, steps)) return 2;
   QCoreApplication::processEvents();
   if (!console.grab().save(file)) {
     std::cerr << "qvm-console: cannot write " << file.toStdString() << '\n';
@@ -46,8 +84,13 @@ int RunConsoleProgram(int argc, char** argv) {
   QCommandLineOption shotOption("screenshot", "Connect and save the console as FILE.", "FILE");
   QCommandLineOption startupShotOption("startup-screenshot", "Save the startup window as FILE.",
                                        "FILE");
+  QCommandLineOption tabOption("tab", "With --screenshot: show the tab NAME.", "NAME");
+  QCommandLineOption clickOption("click", "With --screenshot: press the button CAPTION first.",
+                                 "CAPTION");
   parser.addOption(simOption);
   parser.addOption(shotOption);
+  parser.addOption(tabOption);
+  parser.addOption(clickOption);
   parser.addOption(startupShotOption);
   parser.process(app);
   const std::string chainText = parser.value(simOption).toStdString();
@@ -72,7 +115,8 @@ int RunConsoleProgram(int argc, char** argv) {
     return startup.grab().save(parser.value(startupShotOption)) ? 0 : 1;
   }
   if (parser.isSet(shotOption)) {
-    return TakeScreenshot(startup, console, chainText.empty() ? kFallbackChain : chainText,
+    const ScreenshotSteps steps{parser.value(tabOption), parser.values(clickOption)};
+    return TakeScreenshot(startup, console, chainText.empty() ? kFallbackChain : chainText, steps,
                           parser.value(shotOption));
   }
   startup.show();

@@ -134,8 +134,8 @@ bool ConnectQuietly(CliSession& cli, DeviceOptions options, std::ostream& err) {
 
 }  // namespace
 
-int RunReadAll(const DeviceOptions& options, const std::string& what, std::ostream& out,
-               std::ostream& err) {
+int RunReadAll(const DeviceOptions& options, const std::string& what, bool scanFirst,
+               std::ostream& out, std::ostream& err) {
   const std::optional<TableClass> table = ClassNamed(what);
   if (!table) {
     err << "qvmctl: readall takes volts, temps, faults or setups, not '" << what << "'\n";
@@ -144,6 +144,10 @@ int RunReadAll(const DeviceOptions& options, const std::string& what, std::ostre
   CliSession cli(out, err);
   if (!ConnectQuietly(cli, options, err)) return 1;
   Session& session = cli.session();
+  if (scanFirst && !qvm::RunPanelCommand(session, kScanAllAll)) {
+    err << "qvmctl: the scan did not complete\n";
+    return 1;
+  }
   if (!ReadClass(session, what)) {
     err << "qvmctl: the read did not complete\n";
     return 1;

@@ -96,6 +96,8 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   std::string readallClass;
   readall->add_option("CLASS", readallClass, "volts, temps, faults or setups")->required();
   readall->add_flag("-v,--verbose", verboseAccess, "print the activity log too");
+  bool scanFirst = false;
+  readall->add_flag("--scan", scanFirst, "have every device scan everything first (Scan All)");
 
   auto* command = app.add_subcommand("command", "send one command of the command panel");
   std::string commandName;
@@ -125,7 +127,7 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   if (identify->parsed()) return RunIdentify(device, out, err);
   if (readall->parsed()) {
     device.verbose = verboseAccess;
-    return RunReadAll(device, readallClass, out, err);
+    return RunReadAll(device, readallClass, scanFirst, out, err);
   }
   if (command->parsed()) return RunPanelCommand(device, commandName, out, err);
   if (read->parsed() || write->parsed()) {

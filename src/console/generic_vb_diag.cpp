@@ -12,19 +12,34 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cctype>
 
 #include "console/device_menu_state.h"
+#include "console/page_widgets.h"
+#include "model/display_rules.h"
 #include "model/tab_definition_file.h"
 #include "model/tab_definitions.h"
+#include "operations/register_page.h"
 #include "protocol/board_init.h"
+#include "protocol/command_frame.h"
 #include "protocol/polling_guard.h"
 
 namespace qvm {
 
 namespace {
 constexpr int kConfigDialogDelayMs = 350;
+// 1-based tab numbers of the EEPROM utilities, as the shipped tab definitions lay them out.
+constexpr int kFirstEepromTab = 19;
+constexpr int kLastEepromTab = 37;
+constexpr int kDeviceCommandsTab = 14;
+constexpr int kReloadRow = 4;
+// The tab the bridge's bad UPR status brings forward.
+constexpr int kStatusTab = 1;
 }  // namespace
 
 GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
@@ -36,6 +51,7 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   faults_ = std::make_unique<LogFaultRecorder>(*this);
   session_ =
       std::make_unique<Session>(deps_.bus, deps_.host, deps_.clock, *this, *faults_, *polling_);
+  BuildPageArea();
   manualConfig_ = new FrmManualConfig(this);
   connect(manualConfig_, &FrmManualConfig::ChoiceAccepted, this, &GenericVbDiag::OnManualConfigOk);
   connect(manualConfig_, &FrmManualConfig::ChoiceCancelled, this, [this] {
@@ -89,6 +105,7 @@ void GenericVbDiag::BuildWidgets() {
   chkEnablePolling->setObjectName("chkEnablePolling");
   (new QVBoxLayout(fraPollingControls))->addWidget(chkEnablePolling);
   top->addWidget(fraPollingControls);
+  top->addWidget(BuildStatusLeds(central));
   top->addStretch();
   layout->addLayout(top);
 
@@ -96,12 +113,15 @@ void GenericVbDiag::BuildWidgets() {
   TabStrip1->setObjectName("TabStrip1");
   TabStrip1->setExpanding(false);
   layout->addWidget(TabStrip1);
+  pageHost_ = new QWidget(central);
+  layout->addWidget(pageHost_, 3);
 
   auto* logs = new QGridLayout;
   txtLog = new QPlainTextEdit(central);
   txtLog->setObjectName("txtLog");
   const char* hexNames[] = {"txt52400HexLog", "txt52401HexLog"};
   const char* captions[] = {"Activity Log", "QVM52400 Hex Log", "QVM52401 Hex Log"};
+  const char* clearNames[] = {"cmdClearLog", "cmdClear52400HexLog", "cmdClear52401HexLog"};
   std::array<QPlainTextEdit*, 3> boxes = {txtLog, nullptr, nullptr};
   for (int i = 0; i < 2; ++i) {
     hexLogs[i] = new QPlainTextEdit(central);
@@ -115,13 +135,13 @@ void GenericVbDiag::BuildWidgets() {
     logs->addWidget(logCaptions[i], 0, i);
     logs->addWidget(boxes[i], 1, i);
     auto* clear = new QPushButton("Clear Log", central);
-    clear->setObjectName(QString("cmdClearLog%1").arg(i));
+    clear->setObjectName(clearNames[i]);
     clearLogButtons[i] = clear;
     QPlainTextEdit* box = boxes[i];
     connect(clear, &QPushButton::clicked, box, &QPlainTextEdit::clear);
     logs->addWidget(clear, 2, i);
   }
-  layout->addLayout(logs);
+  layout->addLayout(logs, 1);
   setCentralWidget(central);
 
   connect(cmdConnect, &QPushButton::clicked, this, &GenericVbDiag::cmdConnect_Click);
@@ -129,7 +149,71 @@ void GenericVbDiag::BuildWidgets() {
   connect(opt52400, &QRadioButton::clicked, this, [this] { SelectDeviceType(0); });
   connect(opt52401, &QRadioButton::clicked, this, [this] { SelectDeviceType(1); });
   connect(cboDeviceNumber, &QComboBox::activated, this, &GenericVbDiag::cboDeviceNumber_Click);
-  resize(1100, 520);
+  connect(TabStrip1, &QTabBar::currentChanged, this, [this] { TabStrip1_Click(); });
+  resize(1280, 900);
+}
+
+QWidget* GenericVbDiag::BuildStatusLeds(QWidget* parent) {
+  auto* frame = new QGroupBox("Link", parent);
+  frame->setObjectName("fraLinkStatus");
+  auto* grid = new QGridLayout(frame);
+  grid->setVerticalSpacing(0);
+  const char* headings[] = {"Com", "Ack", "Nack", "Fault"};
+  for (int column = 0; column < 4; ++column) {
+    grid->addWidget(MakeHeading(frame, headings[column]), 0, column + 1);
+  }
+  const char* types[] = {"52400", "52401"};
+  for (int type = 0; type < 2; ++type) {
+    const QString part = types[type];
+    grid->addWidget(new QLabel(part, frame), type + 1, 0);
+    ledCom[type] = MakeLed(frame, "led" + part + "Com");
+    ledAck[type] = MakeLed(frame, "led" + part + "Ack");
+    ledNack[type] = MakeLed(frame, "led" + part + "Nack");
+    ledFault[type] = MakeLed(frame, "led" + part + "Fault");
+    int column = 1;
+    for (LedIndicator* led : {ledCom[type], ledAck[type], ledNack[type], ledFault[type]}) {
+      grid->addWidget(led, type + 1, column++, Qt::AlignCenter);
+    }
+  }
+  ledPolling = MakeLed(frame, "ledPolling");
+  grid->addWidget(new QLabel("Poll", frame), 0, 5);
+  grid->addWidget(ledPolling, 1, 5, Qt::AlignCenter);
+  return frame;
+}
+
+void GenericVbDiag::BuildPageArea() {
+  auto* row = new QHBoxLayout(pageHost_);
+  row->setContentsMargins(0, 0, 0, 0);
+  auto* pages = new QWidget;
+  auto* column = new QVBoxLayout(pages);
+  column->setContentsMargins(0, 0, 0, 0);
+  mainTabPage = new MainTabPage(pages);
+  monitorTabPage = new MonitorTabPage(pages);
+  RegisterSlotHooks hooks;
+  hooks.mainTabDeviceStatusVisible = [this] { return MainTabDeviceStatusVisible(); };
+  hooks.updateMainTabDeviceStatusControls = [this] { UpdateMainTabDeviceStatusControls(); };
+  hooks.monitorTabVisible = [this] { return MonitorTabVisible(); };
+  hooks.updateMonitorTabControls = [this] { UpdateMonitorTabControls(); };
+  hooks.reportError = [this](const std::string& text) {
+    deps_.host.ShowMessage(session_->bridge.MessageTitle, text);
+  };
+  registerEditor = new RegisterEditor(*session_, std::move(hooks), pages);
+  column->addWidget(mainTabPage);
+  column->addWidget(monitorTabPage);
+  column->addWidget(registerEditor);
+  column->addStretch();
+  auto* scroll = new QScrollArea(pageHost_);
+  scroll->setObjectName("pageScrollArea");
+  scroll->setWidget(pages);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  row->addWidget(scroll, 1);
+
+  CommandPanelHooks panelHooks;
+  panelHooks.redrawRegisterPage = [this] { TabStrip1_Click(); };
+  panelHooks.selectStatusTab = [this] { SelectTab(kStatusTab); };
+  commandPanel = new CommandPanel(*session_, std::move(panelHooks), pageHost_);
+  row->addWidget(commandPanel, 0, Qt::AlignTop);
 }
 
 void GenericVbDiag::BuildMenus() {
@@ -173,6 +257,16 @@ void GenericVbDiag::BuildMenus() {
   mnuDemoMode->setVisible(false);
   mnuDemoMode->setEnabled(false);
   connect(mnuDemoMode, &QAction::triggered, this, &GenericVbDiag::mnuDemoMode_Click);
+  mnuEEPROMUtilities = menuBar()->addMenu("EEPROM Utilities");
+  mnuEEPROMUtilities->setObjectName("mnuEEPROMUtilities");
+  connect(mnuEEPROMUtilities->addAction("Read All EE Tabs"), &QAction::triggered, this,
+          &GenericVbDiag::mnuEETabRead_Click);
+  connect(mnuEEPROMUtilities->addAction("Reset / Reload EEPROM"), &QAction::triggered, this,
+          &GenericVbDiag::mnuReload_Click);
+  connect(mnuEEPROMUtilities->addAction("Read EEPROM Currents"), &QAction::triggered, this,
+          &GenericVbDiag::mnuEEALL_Currents_Click);
+  connect(mnuEEPROMUtilities->addAction("Soft Reset"), &QAction::triggered, this,
+          &GenericVbDiag::mnuReloadBlock_Click);
   connect(menuBar()->addAction("About"), &QAction::triggered, this, &GenericVbDiag::mnuAbout_Click);
 }
 
@@ -228,16 +322,88 @@ bool GenericVbDiag::RebuildRegisterModel() {
   }
   FillTabStrip();
   ApplyCompanionVisibility();
+  TabStrip1_Click();
   return true;
 }
 
 void GenericVbDiag::FillTabStrip() {
   const RegisterTables& tables = session_->model.type[session_->state.SelectedDeviceType != 0];
+  const QSignalBlocker quiet(TabStrip1);
   while (TabStrip1->count() > 0) TabStrip1->removeTab(0);
   const int last = std::min<int>(tables.LastTabIndex, kMaxTabs - 1);
   for (int tab = 0; tab <= last; ++tab) {
     TabStrip1->addTab(QString::fromStdString(tables.TabName[tab]));
   }
+}
+
+void GenericVbDiag::TabStrip1_Click() {
+  const int tab = TabStrip1->currentIndex();
+  deps_.host.PumpEvents();
+  std::string name;
+  if (tab >= 0 && tab < kMaxTabs) {
+    name = session_->model.type[TypeIndex(session_->state.SelectedDeviceType)].TabName[tab];
+  }
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  if (name == "MAIN") {
+    UpdateMainTabDeviceStatusControls();
+    mainTabPage->ShowEnableMainTabFrames();
+  } else {
+    mainTabPage->HideDisableMainTabFrames();
+  }
+  if (name == "MONITOR") {
+    UpdateMonitorTabControls();
+    monitorTabPage->ShowEnableMonitorTabFrames();
+  } else {
+    monitorTabPage->HideDisableMonitorTabFrames();
+  }
+  registerEditor->ShowTab(tab);
+}
+
+void GenericVbDiag::SelectTab(int tab) {
+  if (tab < 0 || tab >= TabStrip1->count()) return;
+  if (TabStrip1->currentIndex() == tab) {
+    TabStrip1_Click();
+  } else {
+    TabStrip1->setCurrentIndex(tab);
+  }
+}
+
+void GenericVbDiag::ReadGroupOnTabs(int first, int last) {
+  for (int tab = first; tab <= last && tab <= TabStrip1->count(); ++tab) {
+    SelectTab(tab - 1);
+    deps_.host.PumpEvents();
+    ReadRegisterGroup(*session_);
+    deps_.host.PumpEvents();
+  }
+}
+
+void GenericVbDiag::mnuEETabRead_Click() {
+  ReadGroupOnTabs(kFirstEepromTab, kLastEepromTab);
+  SelectTab(kFirstEepromTab - 1);
+}
+
+// Sends the reload command on the device commands tab and comes back to the current tab.
+void GenericVbDiag::ReloadFromDeviceCommands() {
+  const int remembered = TabStrip1->currentIndex();
+  SelectTab(kDeviceCommandsTab - 1);
+  ReadRegisterRow(*session_, kReloadRow);
+  deps_.host.PumpEvents();
+  SelectTab(remembered);
+}
+
+void GenericVbDiag::mnuReload_Click() {
+  ReloadFromDeviceCommands();
+  mnuEETabRead_Click();
+}
+
+void GenericVbDiag::mnuReloadBlock_Click() {
+  ReloadFromDeviceCommands();
+  ReadRegisterGroup(*session_);
+}
+
+void GenericVbDiag::mnuEEALL_Currents_Click() {
+  ReadGroupOnTabs(kFirstEepromTab, kFirstEepromTab);
 }
 
 void GenericVbDiag::ApplyCompanionVisibility() {
@@ -283,6 +449,7 @@ void GenericVbDiag::cmdConnect_Click() {
   SharedState& state = session_->state;
   while (true) {
     deps_.host.PumpEvents();
+    commandPanel->ShowUprControls(false);
     if (state.DeviceConfigChosen) break;
     if (!manualConfig_->isVisible()) manualConfig_->show();
   }
@@ -296,6 +463,7 @@ void GenericVbDiag::cmdConnect_Click() {
     return;
   }
   InitializeEvb(*session_);
+  commandPanel->ShowUprControls(state.DaisyChainMode);
   if (state.DaisyChainMode) {
     EnableDaisyChainControls(true);
     ShowDaisyChainControls(true);
@@ -352,6 +520,7 @@ void GenericVbDiag::ApplyConnectedState() {
   mnuLoadConfig->setEnabled(true);
   mnuSaveConfig->setEnabled(true);
   RefreshDeviceMenu();
+  TabStrip1_Click();
 }
 
 void GenericVbDiag::ApplyIdleState(bool refreshMenu) {
@@ -404,15 +573,18 @@ void GenericVbDiag::SelectDeviceType(int devType) {
   session_->state.SelectedDeviceType = static_cast<std::int16_t>(devType);
   (devType == 0 ? opt52400 : opt52401)->setChecked(true);
   FillTabStrip();
+  TabStrip1_Click();
   RefreshDeviceMenu();
 }
 
 void GenericVbDiag::cboDeviceNumber_Click(int index) {
   SharedState& state = session_->state;
-  if (state.SuppressControlEvents) return;
-  state.SelectedDevice =
-      static_cast<std::int16_t>(index == cboDeviceNumber->count() - 1 ? 15 : index);
-  RefreshDeviceMenu();
+  if (!state.SuppressControlEvents) {
+    state.SelectedDevice =
+        static_cast<std::int16_t>(index == cboDeviceNumber->count() - 1 ? 15 : index);
+    RefreshDeviceMenu();
+  }
+  TabStrip1_Click();
 }
 
 void GenericVbDiag::mnuDevNum_Click(int devType, int index) {
@@ -422,6 +594,8 @@ void GenericVbDiag::mnuDevNum_Click(int devType, int index) {
   state.SuppressControlEvents = true;
   cboDeviceNumber->setCurrentIndex(index == 15 ? cboDeviceNumber->count() - 1 : index);
   state.SuppressControlEvents = false;
+  // Positioning the list redraws the page for the chosen device, as a click on it does.
+  TabStrip1_Click();
   RefreshDeviceMenu();
 }
 
@@ -463,11 +637,71 @@ void GenericVbDiag::AppendHexLog(int devType, const std::string& text) {
   box->insertPlainText(QString::fromStdString(text));
 }
 
-void GenericVbDiag::SetLed(Led, Colour) {}
+void GenericVbDiag::SetLed(Led led, Colour colour) {
+  switch (led) {
+    case Led::Com52400:
+    case Led::Com52401:
+      ledCom[led == Led::Com52401]->SetColour(colour);
+      break;
+    case Led::Ack52400:
+    case Led::Ack52401:
+      ledAck[led == Led::Ack52401]->SetColour(colour);
+      break;
+    case Led::Nack52400:
+    case Led::Nack52401:
+      ledNack[led == Led::Nack52401]->SetColour(colour);
+      break;
+    case Led::Fault52400:
+    case Led::Fault52401:
+      ledFault[led == Led::Fault52401]->SetColour(colour);
+      break;
+    case Led::Polling:
+      ledPolling->SetColour(colour);
+      break;
+  }
+}
 
 void GenericVbDiag::StopPolling() {
   chkEnablePolling->setChecked(false);
   Timer2.stop();
+  ledPolling->SetColour(Colour::Grey);
+}
+
+bool GenericVbDiag::UpdateGuiControls() {
+  return mnuUpdateGUIControls->isChecked();
+}
+
+int GenericVbDiag::SelectedTab() {
+  return registerEditor->SelectedTab();
+}
+
+bool GenericVbDiag::RegisterSlotVisible(int slot) {
+  return registerEditor->RegisterSlotVisible(slot);
+}
+
+bool GenericVbDiag::RegisterSlotWritable(int slot) {
+  return registerEditor->RegisterSlotWritable(slot);
+}
+
+void GenericVbDiag::ShowRegisterSlot(int slot, const std::string& hexValue) {
+  registerEditor->ShowRegisterSlot(slot, hexValue);
+}
+
+bool GenericVbDiag::MainTabDeviceStatusVisible() {
+  return mainTabPage->FramesShown();
+}
+
+void GenericVbDiag::UpdateMainTabDeviceStatusControls() {
+  mainTabPage->Apply(ComputeMainTabDeviceStatus(session_->model, session_->image, session_->state),
+                     session_->state);
+}
+
+bool GenericVbDiag::MonitorTabVisible() {
+  return monitorTabPage->FramesShown() && monitorTabPage->FrameShown(0);
+}
+
+void GenericVbDiag::UpdateMonitorTabControls() {
+  monitorTabPage->Apply(ComputeMonitorTabStatus(session_->model, session_->image, session_->state));
 }
 
 void GenericVbDiag::mnuDemoMode_Click() {

@@ -6,8 +6,12 @@
 #include <string>
 
 #include "config/manual_configuration.h"
+#include "console/command_panel.h"
 #include "console/frm_manual_config.h"
 #include "console/log_fault_recorder.h"
+#include "console/main_tab_page.h"
+#include "console/monitor_tab_page.h"
+#include "console/register_editor.h"
 #include "console/timer_polling.h"
 #include "protocol/protocol_view.h"
 #include "protocol/session.h"
@@ -53,6 +57,14 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void mnuDevNum_Click(int devType, int index);
   void RefreshDeviceMenu();
   void mnuDemoMode_Click();
+  // Builds the page of the selected tab: the special frames and the register rows.
+  void TabStrip1_Click();
+  // Selects tab `tab` (0-based) and builds its page.
+  void SelectTab(int tab);
+  void mnuEETabRead_Click();
+  void mnuReload_Click();
+  void mnuEEALL_Currents_Click();
+  void mnuReloadBlock_Click();
 
   // ProtocolView
   void AppendLog(const std::string& text) override;
@@ -61,6 +73,15 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void AppendHexLog(int devType, const std::string& text) override;
   void SetLed(Led led, Colour colour) override;
   void StopPolling() override;
+  bool UpdateGuiControls() override;
+  int SelectedTab() override;
+  bool RegisterSlotVisible(int slot) override;
+  bool RegisterSlotWritable(int slot) override;
+  void ShowRegisterSlot(int slot, const std::string& hexValue) override;
+  bool MainTabDeviceStatusVisible() override;
+  void UpdateMainTabDeviceStatusControls() override;
+  bool MonitorTabVisible() override;
+  void UpdateMonitorTabControls() override;
 
   QPushButton* cmdConnect;
   QPushButton* cmdDisconnect;
@@ -74,6 +95,16 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QGroupBox* fraPollingControls;
   QCheckBox* chkEnablePolling;
   QTabBar* TabStrip1;
+  MainTabPage* mainTabPage;
+  MonitorTabPage* monitorTabPage;
+  RegisterEditor* registerEditor;
+  CommandPanel* commandPanel;
+  // Communication, acknowledge, not-acknowledge and fault indicators per device type.
+  std::array<LedIndicator*, 2> ledCom{};
+  std::array<LedIndicator*, 2> ledAck{};
+  std::array<LedIndicator*, 2> ledNack{};
+  std::array<LedIndicator*, 2> ledFault{};
+  LedIndicator* ledPolling;
   QPlainTextEdit* txtLog;
   std::array<QWidget*, 3> logCaptions{};
   std::array<QPushButton*, 3> clearLogButtons{};
@@ -88,12 +119,18 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QAction* mnuUpdateGUIControls;
   QAction* mnuUpdateChart;
   QAction* mnuDemoMode;
+  QMenu* mnuEEPROMUtilities;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildWidgets();
+  QWidget* BuildStatusLeds(QWidget* parent);
+  void BuildPageArea();
+  // Runs "Read Group" on each of the tabs `first`..`last` (1-based) that exist.
+  void ReadGroupOnTabs(int first, int last);
+  void ReloadFromDeviceCommands();
   void BuildMenus();
   void FormLoad();
   void OnManualConfigOk(const ManualConfigChoice& choice);
@@ -114,6 +151,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   std::unique_ptr<LogFaultRecorder> faults_;
   std::unique_ptr<Session> session_;
   FrmManualConfig* manualConfig_;
+  // Holds the pages and the command panel, which are built once the session exists.
+  QWidget* pageHost_;
   bool modalConfigPending_ = false;
 };
 

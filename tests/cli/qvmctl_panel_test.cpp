@@ -73,6 +73,28 @@ TEST(QvmctlPanelTest, ReadAllVoltsPrintsARowPerDevice) {
   EXPECT_EQ(r.out, expected);
 }
 
+TEST(QvmctlPanelTest, ReadAllVoltsAfterAScanShowsCellVoltages) {
+  const CliRun r = Qvmctl({"--sim", "daisy:52400x2", "readall", "volts", "--scan"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 3u) << r.out;
+  std::istringstream row(lines[2]);
+  std::string type;
+  int dev = 0;
+  double vbat = 0;
+  row >> type >> dev >> vbat;
+  EXPECT_EQ(dev, 2);
+  double sum = 0;
+  for (int cell = 0; cell < 12; ++cell) {
+    double volts = 0;
+    ASSERT_TRUE(row >> volts) << lines[2];
+    EXPECT_GT(volts, 3.0);
+    EXPECT_LT(volts, 4.3);
+    sum += volts;
+  }
+  EXPECT_NEAR(vbat, sum, 0.5);
+}
+
 TEST(QvmctlPanelTest, ReadAllFaultsPrintsRegisterValues) {
   const CliRun r = Qvmctl({"--sim", "daisy:52400x3", "readall", "faults"});
   ASSERT_EQ(r.status, 0) << r.err;

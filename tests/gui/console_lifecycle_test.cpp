@@ -156,10 +156,10 @@ TEST(ConsoleLifecycle, ClearLogButtonsEmptyTheirLogs) {
   GenericVbDiag& console = *rig.console;
   console.AppendLog("line\r\n");
   console.AppendHexLog(1, "AA BB\r\n");
-  console.findChild<QPushButton*>("cmdClearLog0")->click();
+  console.findChild<QPushButton*>("cmdClearLog")->click();
   EXPECT_TRUE(console.txtLog->toPlainText().isEmpty());
   EXPECT_FALSE(console.hexLogs[1]->toPlainText().isEmpty());
-  console.findChild<QPushButton*>("cmdClearLog2")->click();
+  console.findChild<QPushButton*>("cmdClear52401HexLog")->click();
   EXPECT_TRUE(console.hexLogs[1]->toPlainText().isEmpty());
 }
 

@@ -1,0 +1,285 @@
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <numeric>
+
+#include "console_fixture.h"
+#include "model/decoders.h"
+#include "sim/bridge/bridge_faults.h"
+#include "ui/led_indicator.h"
+
+namespace qvm::test {
+namespace {
+
+const QColor kGreen(0x00, 0xFF, 0x00);
+const QColor kGrey(0x7F, 0x7F, 0x7F);
+const QColor kRed(0xFF, 0x00, 0x00);
+const QColor kYellow(0xFF, 0xFF, 0x00);
+
+// A console connected to a simulated daisy chain, on the tab of the given name.
+class ConnectedConsole : public ::testing::Test {
+ protected:
+  void Connect(const std::string& chain, int stackSize) {
+    rig = std::make_unique<ConsoleOnSimulatedBoard>(chain);
+    rig->console->show();
+    rig->ConfirmConfiguration(true, 1, stackSize);
+    ASSERT_TRUE(rig->console->session().bridge.EvbConnected);
+  }
+
+  GenericVbDiag& console() { return *rig->console; }
+
+  void SelectTab(const QString& name) {
+    QTabBar& tabs = *console().TabStrip1;
+    for (int tab = 0; tab < tabs.count(); ++tab) {
+      if (tabs.tabText(tab) == name) {
+        console().SelectTab(tab);
+        return;
+      }
+    }
+    FAIL() << "no tab " << name.toStdString();
+  }
+
+  void Click(const char* button) {
+    auto* found = console().findChild<QPushButton*>(button);
+    ASSERT_NE(found, nullptr) << button;
+    found->click();
+  }
+
+  std::vector<std::string> LogLinesStartingWith(const std::string& prefix) {
+    std::vector<std::string> lines;
+    for (const QString& line : console().txtLog->toPlainText().split('\n')) {
+      if (line.startsWith(QString::fromStdString(prefix))) lines.push_back(line.toStdString());
+    }
+    return lines;
+  }
+
+  double Volts(const QLineEdit* box) { return box->text().toDouble(); }
+
+  std::unique_ptr<ConsoleOnSimulatedBoard> rig;
+};
+
+TEST_F(ConnectedConsole, ScanAndReadVoltsShowTheSelectedDeviceAndTheStack) {
+  Connect("daisy:52400x3", 3);
+  SelectTab("MAIN");
+  MainTabPage& page = *console().mainTabPage;
+  EXPECT_TRUE(page.fraMainTabDeviceStatus->isVisible());
+  EXPECT_TRUE(page.tbMainTabCellVoltage[0]->text().isEmpty() ||
+              page.tbMainTabCellVoltage[0]->text() == "0.0000");
+
+  Click("cbScanAllVolts");
+  Click("cbReadAllVolts");
+
+  for (int cell = 0; cell < kCellsPerDevice; ++cell) {
+    const double volts = Volts(page.tbMainTabCellVoltage[cell]);
+    EXPECT_GT(volts, 3.0) << "cell " << cell + 1;
+    EXPECT_LT(volts, 4.3) << "cell " << cell + 1;
+  }
+  const double vbat = Volts(page.tbMainTabVbatVoltage);
+  EXPECT_GT(vbat, 36.0);
+  EXPECT_LT(vbat, 51.6);
+  double sum = 0;
+  for (int device = 0; device < 3; ++device) {
+    EXPECT_FALSE(page.tbMainTabDeviceVbat[device]->text().isEmpty());
+    sum += Volts(page.tbMainTabDeviceVbat[device]);
+    EXPECT_EQ(page.ledMainTabDevicePres[device]->colour(), kGreen);
+  }
+  for (int device = 3; device < kChainDevices; ++device) {
+    EXPECT_TRUE(page.tbMainTabDeviceVbat[device]->text().isEmpty());
+    EXPECT_EQ(page.ledMainTabDevicePres[device]->colour(), kGrey);
+  }
+  EXPECT_EQ(page.tbMainTabDeviceVbat[0]->text(), page.tbMainTabVbatVoltage->text());
+  EXPECT_NEAR(Volts(page.tbMainTabStackVoltage), sum, 0.00015 * 3);
+
+  // The chosen device's cells replace the first device's.
+  const Session& session = console().session();
+  const double cell1OfDevice2 = DecodeCellVoltage(session.model, session.image.at(0, 2, kRegCell1));
+  const QString before = page.tbMainTabCellVoltage[0]->text();
+  console().cboDeviceNumber->setCurrentIndex(2);
+  console().cboDeviceNumber_Click(2);
+  EXPECT_EQ(session.state.SelectedDevice, 2);
+  EXPECT_NEAR(Volts(page.tbMainTabCellVoltage[0]), cell1OfDevice2, 0.00006);
+  EXPECT_EQ(page.tbMainTabDeviceVbat[1]->text(), page.tbMainTabVbatVoltage->text());
+  (void)before;
+}
+
+TEST_F(ConnectedConsole, MonitorShowsAFramePerDeviceWithDeviceOneRightmost) {
+  Connect("daisy:52400x3", 3);
+  Click("cbScanAllVolts");
+  Click("cbReadAllVolts");
+  SelectTab("MONITOR");
+  MonitorTabPage& page = *console().monitorTabPage;
+  EXPECT_FALSE(console().mainTabPage->isVisible());
+  for (int frame = 0; frame < 3; ++frame) {
+    EXPECT_TRUE(page.fraDeviceVoltagesFaults[frame]->isVisible()) << frame;
+    EXPECT_FALSE(page.tbMonitorTabCellVoltage[frame * kCellsPerDevice]->text().isEmpty());
+  }
+  EXPECT_FALSE(page.fraDeviceVoltagesFaults[3]->isVisible());
+  EXPECT_GT(page.fraDeviceVoltagesFaults[0]->x(), page.fraDeviceVoltagesFaults[1]->x());
+  EXPECT_GT(page.fraDeviceVoltagesFaults[1]->x(), page.fraDeviceVoltagesFaults[2]->x());
+  const Session& session = console().session();
+  EXPECT_EQ(page.tbMonitorTabVbatVoltage[2]->text().toStdString(),
+            FormatVoltage(DecodeVbatVoltage(session.model, session.image.at(0, 3, kRegVbat))));
+}
+
+TEST_F(ConnectedConsole, FaultBitsOfTheChainLightTheirIndicators) {
+  Connect("daisy:52400x3", 3);
+  Session& session = console().session();
+  session.image.at(0, 2, 2 * 64 + 4) = 0x0100;  // device 2: Vbat open wire
+  session.image.at(0, 2, 2 * 64 + 0) = 0x0004;  // device 2: cell 3 over voltage
+  SelectTab("MAIN");
+  MainTabPage& page = *console().mainTabPage;
+  EXPECT_EQ(page.ledMainTabDeviceFault[1]->colour(), kRed);
+  EXPECT_EQ(page.ledMainTabDeviceFault[0]->colour(), kGrey);
+  EXPECT_EQ(page.ledMainTabVbatOW->colour(), kGrey);
+  console().mnuDevNum_Click(0, 2);
+  EXPECT_EQ(page.ledMainTabVbatOW->colour(), kRed);
+  EXPECT_EQ(page.ledMainTabCellOV[2]->colour(), kRed);
+  EXPECT_EQ(page.ledMainTabCellOV[1]->colour(), kGrey);
+}
+
+TEST_F(ConnectedConsole, BalanceModeShowsTheCellButtons) {
+  Connect("daisy:52400x3", 3);
+  Session& session = console().session();
+  MainTabPage& page = *console().mainTabPage;
+  SelectTab("MAIN");
+  EXPECT_FALSE(page.cbMainTabBalCtrl[0]->isVisible());
+  session.image.at(0, 1, kRegBalanceSetup) = 0x0202;  // timed, balancing enabled
+  session.image.at(0, 1, kRegBalanceSwitches) = 0x0800;
+  console().TabStrip1_Click();
+  EXPECT_EQ(page.cboBalanceMode->currentText(), "Timed");
+  EXPECT_TRUE(page.chkEnableCellBalance->isChecked());
+  EXPECT_TRUE(page.cbMainTabBalCtrl[11]->isVisible());
+  EXPECT_EQ(page.cbMainTabBalCtrl[11]->text(), "On");
+  EXPECT_EQ(page.cbMainTabBalCtrl[10]->text(), "Off");
+  EXPECT_FALSE(session.state.SuppressControlEvents);
+  session.image.at(0, 1, kRegBalanceSetup) = 0x0003;
+  console().TabStrip1_Click();
+  EXPECT_FALSE(page.cbMainTabBalCtrl[11]->isVisible());
+}
+
+TEST_F(ConnectedConsole, FailureOnDeviceTwoLeavesDeviceThreeUnaddressed) {
+  Connect("daisy:52400x3", 3);
+  console().txtLog->clear();
+  // Once device 1 has answered, the bridge refuses every later write.
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (console().txtLog->toPlainText().contains("rcv,QVM52400,dev0x01")) {
+      rig->evb->board->Faults().failWrites = sim::kAlways;
+    }
+  });
+  watch.start(0);
+  Click("cbScanAllVolts");
+  watch.stop();
+  const auto sent = LogLinesStartingWith("cmd,");
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_NE(sent[1].find("dev0x02"), std::string::npos);
+  EXPECT_FALSE(console().txtLog->toPlainText().contains("dev0x03"));
+  EXPECT_EQ(
+      LogLinesStartingWith("DaisyChainQuickCommand: QVM52400 pipe communication error").size(), 1u);
+  EXPECT_FALSE(console().session().exchange.ScanInProgress);
+}
+
+TEST_F(ConnectedConsole, ClearAllFaultsOnTwoDevicesWritesTenTimesAndRedrawsThePage) {
+  Connect("daisy:52400x2", 2);
+  rig->evb->chain->Device(0, 2).Poke(2 * 64 + 1, 0x0011);
+  Session& session = console().session();
+  session.image.at(0, 1, 2 * 64 + 1) = 0x0011;
+  SelectTab("Faults");
+  console().txtLog->clear();
+  Click("cbClearAllFaults");
+  EXPECT_EQ(LogLinesStartingWith("wrt,").size(), 10u);
+  EXPECT_EQ(rig->evb->chain->Device(0, 2).Read(2 * 64 + 1), 0);
+  EXPECT_EQ(session.image.at(0, 1, 2 * 64 + 1), 0);
+  RegisterEditor& editor = *console().registerEditor;
+  for (int row = 0; row < kSlotsPerTab; ++row) {
+    if (editor.RegisterSlotVisible(row)) {
+      EXPECT_EQ(editor.tbRegdata[row]->text(), "0000");
+    }
+  }
+  EXPECT_EQ(console().commandPanel->ledUPRStatus[0]->colour(), kGrey);
+}
+
+TEST_F(ConnectedConsole, CommandOnlyPageOffersNoGroupButtons) {
+  Connect("daisy:52400x3", 3);
+  SelectTab("Scan Commands");
+  RegisterEditor& editor = *console().registerEditor;
+  EXPECT_FALSE(editor.cbReadRegs->isVisible());
+  EXPECT_FALSE(editor.cbWriteRegs->isVisible());
+  SelectTab("Limits");
+  EXPECT_TRUE(editor.cbReadRegs->isVisible());
+  EXPECT_TRUE(editor.cbWriteRegs->isVisible());
+}
+
+TEST_F(ConnectedConsole, EditedValueIsWrittenAndReadBack) {
+  Connect("daisy:52400x3", 3);
+  SelectTab("Limits");
+  RegisterEditor& editor = *console().registerEditor;
+  int row = -1;
+  for (int r = 0; r < kSlotsPerTab && row < 0; ++r) {
+    if (editor.RegisterSlotWritable(r)) row = r;
+  }
+  ASSERT_GE(row, 0);
+  const Session& session = console().session();
+  const int tab = console().TabStrip1->currentIndex();
+  const int reg = session.model.type[0].TabRegister[tab][row];
+
+  // Keys: "0123"; a bit: bit 4 set gives 0x0133; up/down: one step up gives 0x0134.
+  editor.tbRegdata[row]->setFocus();
+  editor.tbRegdata[row]->setCursorPosition(0);
+  QTest::keyClicks(editor.tbRegdata[row], "0123");
+  EXPECT_EQ(editor.tbRegdata[row]->text(), "0123");
+  editor.cbRegToggleBit[row * kBitsPerRegister + 4]->click();
+  EXPECT_EQ(editor.tbRegdata[row]->text(), "0133");
+  editor.updnRegData[row]->stepUp();
+  EXPECT_EQ(editor.tbRegdata[row]->text(), "0134");
+  EXPECT_EQ(session.image.at(0, 1, reg), 0x0134);
+
+  editor.cbWrite[row]->click();
+  EXPECT_EQ(rig->evb->chain->Device(0, 1).Read(reg), 0x0134);
+
+  rig->evb->chain->Device(0, 1).Poke(reg, 0x0A5A);
+  editor.cbRead[row]->click();
+  EXPECT_EQ(editor.tbRegdata[row]->text(), "0A5A");
+  EXPECT_EQ(session.image.at(0, 1, reg), 0x0A5A);
+}
+
+TEST_F(ConnectedConsole, UprReadBlinksWhileTheBridgePollsWell) {
+  Connect("daisy:52400x3", 3);
+  CommandPanel& panel = *console().commandPanel;
+  EXPECT_TRUE(panel.cmdUPRRead[0]->isVisible());
+  panel.cmdUPRRead[0]->click();
+  EXPECT_EQ(panel.ledUPRStatus[0]->colour(), kGreen);
+  panel.cmdUPRRead[0]->click();
+  EXPECT_EQ(panel.ledUPRStatus[0]->colour(), kYellow);
+}
+
+TEST_F(ConnectedConsole, ReadEepromCurrentsReadsTheFirstEepromTab) {
+  Connect("daisy:52400x3", 3);
+  console().txtLog->clear();
+  QAction* item = nullptr;
+  for (QAction* action : console().mnuEEPROMUtilities->actions()) {
+    if (action->text() == "Read EEPROM Currents") item = action;
+  }
+  ASSERT_NE(item, nullptr);
+  item->trigger();
+  EXPECT_EQ(console().TabStrip1->currentIndex(), 18);
+  EXPECT_FALSE(LogLinesStartingWith("Reading register group:").empty());
+  EXPECT_FALSE(LogLinesStartingWith("cmd,QVM52400,dev0x01").empty());
+}
+
+TEST_F(ConnectedConsole, StatusIndicatorsFollowTheTraffic) {
+  Connect("daisy:52400x3", 3);
+  Click("cbReadAllFaults");
+  EXPECT_EQ(console().ledCom[0]->colour(), kGreen);
+}
+
+}  // namespace
+}  // namespace qvm::test
