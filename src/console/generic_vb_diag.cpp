@@ -150,7 +150,7 @@ void GenericVbDiag::BuildWidgets() {
   connect(opt52401, &QRadioButton::clicked, this, [this] { SelectDeviceType(1); });
   connect(cboDeviceNumber, &QComboBox::activated, this, &GenericVbDiag::cboDeviceNumber_Click);
   connect(TabStrip1, &QTabBar::currentChanged, this, [this] { TabStrip1_Click(); });
-  resize(1280, 900);
+  resize(1360, 900);
 }
 
 QWidget* GenericVbDiag::BuildStatusLeds(QWidget* parent) {

@@ -23,8 +23,8 @@ namespace qvm {
 
 namespace {
 
-constexpr int kNameWidth = 180;
-constexpr int kBitWidth = 42;
+constexpr int kNameWidth = 160;
+constexpr int kBitWidth = 36;
 constexpr int kToggleWidth = 30;
 constexpr int kRowButtonWidth = 58;
 const QColor kReadColour(0x80, 0xFF, 0x80);
