@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -259,6 +260,23 @@ TEST_F(ConnectedConsole, UprReadBlinksWhileTheBridgePollsWell) {
   EXPECT_EQ(panel.ledUPRStatus[0]->colour(), kGreen);
   panel.cmdUPRRead[0]->click();
   EXPECT_EQ(panel.ledUPRStatus[0]->colour(), kYellow);
+}
+
+TEST_F(ConnectedConsole, BadUprStatusStopsPollingAndRefreshesFaultsAndVolts) {
+  Connect("daisy:52400x3", 3);
+  CommandPanel& panel = *console().commandPanel;
+  console().chkEnablePolling->setChecked(true);
+  console().txtLog->clear();
+  rig->evb->chain->Faults().silentChain = 1;
+  panel.cmdUPRRead[0]->click();
+  EXPECT_EQ(panel.ledUPRStatus[0]->colour(), kRed);
+  EXPECT_FALSE(console().chkEnablePolling->isChecked());
+  EXPECT_EQ(console().TabStrip1->currentIndex(), 1);
+  const QString log = console().txtLog->toPlainText();
+  const qsizetype faults = log.indexOf("cmd,QVM52400,dev0x01,cat0x02,adr0x0F");
+  const qsizetype volts = log.indexOf("cmd,QVM52400,dev0x01,cat0x01,adr0x0F");
+  EXPECT_GE(faults, 0) << log.toStdString();
+  EXPECT_GT(volts, faults);
 }
 
 TEST_F(ConnectedConsole, ReadEepromCurrentsReadsTheFirstEepromTab) {
