@@ -228,7 +228,7 @@ void RegisterEditor::ShowTab(int tab) {
                           : -1;
     if (reg >= 0 && reg < kRegisterCount) LayOutRow(row, reg);
     slots_.LoadSlot(row);
-    const bool shown = slots_.slots[r].visible;
+    const bool shown = slots_.rows[r].visible;
     fmRegCtrls[r]->setHidden(!shown);
     if (!shown) continue;
     const RowLayout layout = RowLayoutFor(session_.model.RegKind(type, reg));
@@ -280,7 +280,7 @@ bool RegisterEditor::RegisterSlotWritable(int row) const {
 
 void RegisterEditor::ShowRegisterSlot(int row, const std::string& hexValue) {
   if (row < 0 || row >= kSlotsPerTab) return;
-  slots_.slots[static_cast<std::size_t>(row)].tbRegdata = hexValue;
+  slots_.rows[static_cast<std::size_t>(row)].tbRegdata = hexValue;
   slots_.UpdateOtherControls(5, row);
   RepaintRow(row);
 }
@@ -308,7 +308,7 @@ void RegisterEditor::cbWriteRegs_Click() {
 void RegisterEditor::cbRegToggleBit_Click(int index) {
   if (index < 0 || index >= kRowBits) return;
   const int row = index / kBitsPerRegister;
-  BitToggle& toggle = slots_.slots[static_cast<std::size_t>(row)]
+  BitToggle& toggle = slots_.rows[static_cast<std::size_t>(row)]
                           .bits[static_cast<std::size_t>(index % kBitsPerRegister)];
   const bool set = toggle.caption == "1";
   toggle.caption.assign(1, set ? '0' : '1');
@@ -321,14 +321,14 @@ void RegisterEditor::updnRegData_Change(int row) {
   if (session_.state.UpDownUpdating || row < 0 || row >= kSlotsPerTab) return;
   const auto r = static_cast<std::size_t>(row);
   const int value = updnRegData[r]->value();
-  slots_.slots[r].updnRegData = value;
-  slots_.slots[r].tbRegdata = HexDigits(static_cast<std::uint32_t>(value), 4);
+  slots_.rows[r].updnRegData = value;
+  slots_.rows[r].tbRegdata = HexDigits(static_cast<std::uint32_t>(value), 4);
   slots_.UpdateOtherControls(4, row);
   RepaintRow(row);
 }
 
 void RegisterEditor::ValueEdited(int row, int kind) {
-  slots_.slots[static_cast<std::size_t>(row)].tbRegdata =
+  slots_.rows[static_cast<std::size_t>(row)].tbRegdata =
       tbRegdata[static_cast<std::size_t>(row)]->text().toStdString();
   slots_.UpdateOtherControls(kind, row);
   RepaintRow(row);
@@ -336,7 +336,7 @@ void RegisterEditor::ValueEdited(int row, int kind) {
 
 void RegisterEditor::RepaintRow(int row) {
   const auto r = static_cast<std::size_t>(row);
-  const RegisterSlot& slot = slots_.slots[r];
+  const RegisterSlot& slot = slots_.rows[r];
   const QString text = QString::fromStdString(slot.tbRegdata);
   if (tbRegdata[r]->text() != text) tbRegdata[r]->setText(text);
   for (int bit = 0; bit < kBitsPerRegister; ++bit) {

@@ -4,14 +4,9 @@
 #include <string>
 
 #include "model/register_model.h"
+#include "model/register_slots.h"
 #include "protocol/session.h"
 #include "ui/hex_overwrite_edit.h"
-
-// The toolkit's `slots` keyword macro would rename the slot state's member of that name.
-#pragma push_macro("slots")
-#undef slots
-#include "model/register_slots.h"
-#pragma pop_macro("slots")
 
 class QFrame;
 class QLabel;
@@ -42,7 +37,7 @@ class RegisterEditor : public QWidget {
   bool RegisterSlotWritable(int row) const;
   // Puts a value just read into the row and brings its bits and decoded value in step.
   void ShowRegisterSlot(int row, const std::string& hexValue);
-  // The rows' state (`slots` is a keyword of the window toolkit).
+  // The rows' state.
   RegisterSlots& registerSlots() { return slots_; }
 
   void cbRead_Click(int row);

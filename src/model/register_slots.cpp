@@ -42,7 +42,7 @@ std::optional<RegisterSlots::TrapError> RegisterSlots::SlotRegister(int slot, in
 
 std::optional<RegisterSlots::TrapError> RegisterSlots::SlotValue(int slot, int& value) const {
   if (!SlotInRange(slot)) return TrapError{kErrSubscriptOutOfRange, "Subscript out of range"};
-  const auto read = ReadHexText(slots[static_cast<std::size_t>(slot)].tbRegdata);
+  const auto read = ReadHexText(rows[static_cast<std::size_t>(slot)].tbRegdata);
   if (!read) return TrapError{kErrOverflow, "Overflow"};
   value = *read;
   return std::nullopt;
@@ -59,7 +59,7 @@ void RegisterSlots::LoadSlot(int slot) {
     Report("LoadSlot", {kErrSubscriptOutOfRange, "Subscript out of range"});
     return;
   }
-  RegisterSlot& s = slots[static_cast<std::size_t>(slot)];
+  RegisterSlot& s = rows[static_cast<std::size_t>(slot)];
   int reg = -1;
   if (SlotRegister(slot, reg)) {
     s.visible = false;
@@ -80,7 +80,7 @@ void RegisterSlots::RegValToDecodedVal(int slot) {
     Report(kRoutine, {kErrSubscriptOutOfRange, "Subscript out of range"});
     return;
   }
-  RegisterSlot& s = slots[static_cast<std::size_t>(slot)];
+  RegisterSlot& s = rows[static_cast<std::size_t>(slot)];
   if (!s.decodedVisible) return;
   int reg = -1;
   if (const auto error = SlotRegister(slot, reg)) {
@@ -109,7 +109,7 @@ void RegisterSlots::RegDataToUpDown(int slot) {
     return;
   }
   state_.UpDownUpdating = true;
-  slots[static_cast<std::size_t>(slot)].updnRegData = value;
+  rows[static_cast<std::size_t>(slot)].updnRegData = value;
   if (hooks_.upDownSet) hooks_.upDownSet(slot, value);
   state_.UpDownUpdating = false;
 }
@@ -121,7 +121,7 @@ void RegisterSlots::RegDataToBits(int slot) {
     return;
   }
   for (int bit = 0; bit < kBitsPerRegister; ++bit) {
-    BitToggle& toggle = slots[static_cast<std::size_t>(slot)].bits[static_cast<std::size_t>(bit)];
+    BitToggle& toggle = rows[static_cast<std::size_t>(slot)].bits[static_cast<std::size_t>(bit)];
     const bool set = (value & BitMask[static_cast<std::size_t>(bit)]) != 0;
     toggle.caption.assign(1, set ? '1' : '0');
     toggle.colour = set ? Colour::Green : Colour::Grey;
@@ -154,7 +154,7 @@ void RegisterSlots::BitsToRegData(int index) {
     Report("BitsToRegData", {kErrSubscriptOutOfRange, "Subscript out of range"});
     return;
   }
-  RegisterSlot& s = slots[static_cast<std::size_t>(slot)];
+  RegisterSlot& s = rows[static_cast<std::size_t>(slot)];
   std::uint32_t sum = 0;
   for (int bit = 0; bit < kBitsPerRegister; ++bit) {
     if (s.bits[static_cast<std::size_t>(bit)].caption == "1") sum += 1u << bit;

@@ -52,7 +52,7 @@ class RegisterSlots {
   RegisterSlots(const RegisterModel& model, RegisterImage& image, SharedState& state,
                 RegisterSlotHooks hooks = {}, char decimalSeparator = HostDecimalSeparator());
 
-  std::array<RegisterSlot, kSlotsPerTab> slots{};
+  std::array<RegisterSlot, kSlotsPerTab> rows{};
   // Selected tab number of the register tab strip, 1-based.
   int selectedTab = 1;
 

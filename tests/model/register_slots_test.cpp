@@ -43,7 +43,7 @@ class RegisterSlotsTest : public ::testing::Test {
     calls.clear();
   }
 
-  RegisterSlot& slot(int s) { return slots->slots[static_cast<std::size_t>(s)]; }
+  RegisterSlot& slot(int s) { return slots->rows[static_cast<std::size_t>(s)]; }
   std::string Captions(int s) {
     std::string text;
     for (int bit = kBitsPerRegister - 1; bit >= 0; --bit) text += slot(s).bits[bit].caption;
