@@ -16,9 +16,6 @@
 #include "operations/register_page.h"
 #include "ui/led_indicator.h"
 
-// The slot state has a member named like the toolkit's `slots` keyword, unused here.
-#undef slots
-
 namespace qvm {
 
 namespace {

@@ -12,9 +12,6 @@
 #include "console/register_row.h"
 #include "editor_fixture.h"
 
-// The slot state has a member named like the toolkit's `slots` keyword.
-#undef slots
-
 namespace qvm::test {
 namespace {
 
