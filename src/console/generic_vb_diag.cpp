@@ -407,7 +407,10 @@ void GenericVbDiag::mnuEEALL_Currents_Click() {
 }
 
 void GenericVbDiag::ApplyCompanionVisibility() {
-  const CompanionVisibility companion = CompanionVisibilityFor(session_->state.PartName52401);
+  const SharedState& state = session_->state;
+  mainTabPage->SetPartNames(state.PartName52400, state.PartName52401);
+  monitorTabPage->SetPartNames(state.PartName52400, state.PartName52401);
+  const CompanionVisibility companion = CompanionVisibilityFor(state.PartName52401);
   opt52401->setVisible(!companion.hidden);
   led52401Pres->setVisible(!companion.hidden);
   mnuQVM52401->menuAction()->setVisible(!companion.hidden);

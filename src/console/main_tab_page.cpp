@@ -54,17 +54,9 @@ QGroupBox* MainTabPage::BuildDeviceStatus() {
   frame->setObjectName("fraMainTabDeviceStatus");
   auto* grid = new QGridLayout(frame);
   grid->setVerticalSpacing(2);
-  const char* headings[] = {"", "Volts", "Setup", "OV", "UV", "OW", "Setup", "OV", "UV"};
-  for (int column = 0; column < 9; ++column) {
-    QLabel* heading = MakeHeading(frame, headings[column]);
-    grid->addWidget(heading, 1, column);
-    if (column >= 6) companionWidgets_.push_back(heading);
-  }
-  QLabel* primary = MakeHeading(frame, "QVM52400");
-  grid->addWidget(primary, 0, 1, 1, 5);
-  QLabel* companion = MakeHeading(frame, "QVM52401");
-  grid->addWidget(companion, 0, 6, 1, 3);
-  companionWidgets_.push_back(companion);
+  partHeadings_.push_back(
+      AddPartHeadings(grid, frame, {"", "Volts", "Setup", "OV", "UV", "OW", "Setup", "OV", "UV"}, 6,
+                      companionWidgets_));
 
   // One row per cell; the open-wire column counts the 13 wires, the last on its own row.
   for (int cell = 0; cell <= kCellsPerDevice; ++cell) {
@@ -198,16 +190,8 @@ QGroupBox* MainTabPage::BuildDaisyChainStatus() {
   frame->setObjectName("fraMainTabDaisyChainStatus");
   auto* grid = new QGridLayout(frame);
   grid->setVerticalSpacing(2);
-  const char* headings[] = {"Dev", "Pres", "Fault", "Vbat", "Pres", "Fault"};
-  for (int column = 0; column < 6; ++column) {
-    QLabel* heading = MakeHeading(frame, headings[column]);
-    grid->addWidget(heading, 1, column);
-    if (column >= 4) companionWidgets_.push_back(heading);
-  }
-  grid->addWidget(MakeHeading(frame, "QVM52400"), 0, 1, 1, 3);
-  QLabel* companion = MakeHeading(frame, "QVM52401");
-  grid->addWidget(companion, 0, 4, 1, 2);
-  companionWidgets_.push_back(companion);
+  partHeadings_.push_back(AddPartHeadings(
+      grid, frame, {"Dev", "Pres", "Fault", "Vbat", "Pres", "Fault"}, 4, companionWidgets_));
   for (int device = 0; device < kChainDevices; ++device) {
     const int row = device + 2;
     grid->addWidget(MakeHeading(frame, QString::number(device + 1)), row, 0);
@@ -255,6 +239,10 @@ void MainTabPage::HideDisableMainTabFrames() {
   }
   shown_ = false;
   setVisible(false);
+}
+
+void MainTabPage::SetPartNames(const std::string& primary, const std::string& companion) {
+  qvm::SetPartNames(partHeadings_, primary, companion);
 }
 
 void MainTabPage::ApplyBalanceButtons(const BalanceButtons& buttons) {

@@ -1,8 +1,10 @@
 #pragma once
 #include <QWidget>
 #include <array>
+#include <string>
 #include <vector>
 
+#include "console/page_widgets.h"
 #include "model/display_rules.h"
 #include "model/shared_state.h"
 #include "ui/led_indicator.h"
@@ -27,6 +29,8 @@ class MainTabPage : public QWidget {
   void ShowEnableMainTabFrames();
   void HideDisableMainTabFrames();
   bool FramesShown() const { return shown_; }
+  // The device-type names over the columns of each type.
+  void SetPartNames(const std::string& primary, const std::string& companion);
   // Hides or shows the twelve balance buttons as the balance mode asks.
   void ApplyBalanceButtons(const BalanceButtons& buttons);
 
@@ -70,6 +74,7 @@ class MainTabPage : public QWidget {
 
   // Widgets of the companion IC, hidden when the configuration has none.
   std::vector<QWidget*> companionWidgets_;
+  std::vector<PartHeadings> partHeadings_;
   bool shown_ = false;
 };
 

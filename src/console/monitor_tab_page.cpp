@@ -27,16 +27,8 @@ QGroupBox* MonitorTabPage::BuildFrame(int frame) {
   box->setObjectName(QString("fraDeviceVoltagesFaults%1").arg(frame));
   auto* grid = new QGridLayout(box);
   grid->setVerticalSpacing(2);
-  const char* headings[] = {"", "Volts", "OV", "UV", "OW", "OV", "UV"};
-  for (int column = 0; column < 7; ++column) {
-    QLabel* heading = MakeHeading(box, headings[column]);
-    grid->addWidget(heading, 1, column);
-    if (column >= 5) companionWidgets_.push_back(heading);
-  }
-  grid->addWidget(MakeHeading(box, "QVM52400"), 0, 1, 1, 4);
-  QLabel* companion = MakeHeading(box, "QVM52401");
-  grid->addWidget(companion, 0, 5, 1, 2);
-  companionWidgets_.push_back(companion);
+  partHeadings_.push_back(AddPartHeadings(grid, box, {"", "Volts", "OV", "UV", "OW", "OV", "UV"}, 5,
+                                          companionWidgets_));
 
   for (int cell = 0; cell <= kCellsPerDevice; ++cell) {
     const int row = cell + 2;
@@ -95,6 +87,10 @@ void MonitorTabPage::HideDisableMonitorTabFrames() {
   }
   shown_ = false;
   setVisible(false);
+}
+
+void MonitorTabPage::SetPartNames(const std::string& primary, const std::string& companion) {
+  qvm::SetPartNames(partHeadings_, primary, companion);
 }
 
 bool MonitorTabPage::FrameShown(int frame) const {

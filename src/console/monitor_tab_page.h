@@ -1,8 +1,10 @@
 #pragma once
 #include <QWidget>
 #include <array>
+#include <string>
 #include <vector>
 
+#include "console/page_widgets.h"
 #include "model/display_rules.h"
 #include "ui/led_indicator.h"
 
@@ -23,6 +25,8 @@ class MonitorTabPage : public QWidget {
   void ShowEnableMonitorTabFrames();
   void HideDisableMonitorTabFrames();
   bool FramesShown() const { return shown_; }
+  // The device-type names over the columns of each type.
+  void SetPartNames(const std::string& primary, const std::string& companion);
   // Frame j as the status rules show or hide it (the page may be hidden itself).
   bool FrameShown(int frame) const;
 
@@ -41,6 +45,7 @@ class MonitorTabPage : public QWidget {
   QGroupBox* BuildFrame(int frame);
 
   std::vector<QWidget*> companionWidgets_;
+  std::vector<PartHeadings> partHeadings_;
   std::array<bool, kMonitorFrames> frameShown_{true};
   bool shown_ = false;
 };

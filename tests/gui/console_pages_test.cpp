@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -10,6 +11,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <numeric>
 
 #include "console_fixture.h"
@@ -28,10 +30,10 @@ const QColor kYellow(0xFF, 0xFF, 0x00);
 // A console connected to a simulated daisy chain, on the tab of the given name.
 class ConnectedConsole : public ::testing::Test {
  protected:
-  void Connect(const std::string& chain, int stackSize) {
+  void Connect(const std::string& chain, int stackSize, int family = 1) {
     rig = std::make_unique<ConsoleOnSimulatedBoard>(chain);
     rig->console->show();
-    rig->ConfirmConfiguration(true, 1, stackSize);
+    rig->ConfirmConfiguration(true, family, stackSize);
     ASSERT_TRUE(rig->console->session().bridge.EvbConnected);
   }
 
@@ -128,6 +130,22 @@ TEST_F(ConnectedConsole, MonitorShowsAFramePerDeviceWithDeviceOneRightmost) {
   const Session& session = console().session();
   EXPECT_EQ(page.tbMonitorTabVbatVoltage[2]->text().toStdString(),
             FormatVoltage(DecodeVbatVoltage(session.model, session.image.at(0, 3, kRegVbat))));
+}
+
+TEST_F(ConnectedConsole, PagesNameTheConfiguredPartAndHideAMissingCompanion) {
+  Connect("daisy:38817x2", 2, 0);
+  SelectTab("MAIN");
+  MainTabPage& page = *console().mainTabPage;
+  const auto headings = page.findChildren<QLabel*>();
+  const auto named = [&](const QString& text) {
+    return std::count_if(headings.begin(), headings.end(),
+                         [&](const QLabel* label) { return label->text() == text; });
+  };
+  EXPECT_EQ(named("QVM38817"), 2);
+  EXPECT_EQ(named("QVM52400"), 0);
+  EXPECT_FALSE(page.ledMainTabCellOV[kCellsPerDevice]->isVisible());
+  EXPECT_TRUE(page.ledMainTabCellOV[0]->isVisible());
+  EXPECT_EQ(page.ledMainTabDevicePres[1]->colour(), kGreen);
 }
 
 TEST_F(ConnectedConsole, FaultBitsOfTheChainLightTheirIndicators) {
