@@ -61,7 +61,10 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   FormLoad();
 }
 
-GenericVbDiag::~GenericVbDiag() = default;
+// The pages act on the session, so they go before it does.
+GenericVbDiag::~GenericVbDiag() {
+  delete pageHost_;
+}
 
 void GenericVbDiag::BuildWidgets() {
   auto* central = new QWidget(this);
@@ -187,7 +190,7 @@ void GenericVbDiag::BuildPageArea() {
   auto* pages = new QWidget;
   auto* column = new QVBoxLayout(pages);
   column->setContentsMargins(0, 0, 0, 0);
-  mainTabPage = new MainTabPage(pages);
+  mainTabPage = new MainTabPage(*session_, pages);
   monitorTabPage = new MonitorTabPage(pages);
   RegisterSlotHooks hooks;
   hooks.mainTabDeviceStatusVisible = [this] { return MainTabDeviceStatusVisible(); };

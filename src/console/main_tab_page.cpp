@@ -1,7 +1,6 @@
 #include "console/main_tab_page.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,25 +9,17 @@
 
 #include "console/page_widgets.h"
 #include "model/balance_lists.h"
+#include "protocol/polling_guard.h"
 
 namespace qvm {
 
 namespace {
 
-void FillList(QComboBox* list, const std::vector<std::string>& entries) {
-  for (const std::string& entry : entries) list->addItem(QString::fromStdString(entry));
-}
-
-QComboBox* MakeList(QWidget* parent, const char* name, const std::vector<std::string>& entries) {
-  auto* list = new QComboBox(parent);
-  list->setObjectName(name);
-  FillList(list, entries);
-  return list;
-}
+const char* const kSwitchOnStyle = "background-color: #FFFF00;";
 
 }  // namespace
 
-MainTabPage::MainTabPage(QWidget* parent) : QWidget(parent) {
+MainTabPage::MainTabPage(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
   setObjectName("MainTabPage");
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -147,9 +138,15 @@ QGroupBox* MainTabPage::BuildBalanceControls() {
   layout->addWidget(chkEnableCellBalance);
 
   auto* lists = new QGridLayout;
-  cboBalanceMode = MakeList(frame, "cboBalanceMode", BalanceModeEntries());
-  cboBalanceTimeout = MakeList(frame, "cboBalanceTimeout", BalanceTimeoutEntries());
-  cboBalanceWait = MakeList(frame, "cboBalanceWait", BalanceWaitEntries());
+  connect(chkEnableCellBalance, &QCheckBox::clicked, this, [this](bool checked) {
+    ChangeSetting(BalanceSetting::CellBalanceEnable, checked ? 1 : 0);
+  });
+  cboBalanceMode =
+      MakeBalanceList(frame, "cboBalanceMode", BalanceModeEntries(), BalanceSetting::Mode);
+  cboBalanceTimeout =
+      MakeBalanceList(frame, "cboBalanceTimeout", BalanceTimeoutEntries(), BalanceSetting::Timeout);
+  cboBalanceWait =
+      MakeBalanceList(frame, "cboBalanceWait", BalanceWaitEntries(), BalanceSetting::Wait);
   lists->addWidget(new QLabel("Mode", frame), 0, 0);
   lists->addWidget(cboBalanceMode, 0, 1);
   lists->addWidget(new QLabel("Timeout", frame), 1, 0);
@@ -165,6 +162,7 @@ QGroupBox* MainTabPage::BuildBalanceControls() {
     button->setObjectName(QString("cbMainTabBalCtrl%1").arg(cell));
     button->setFixedWidth(40);
     cbMainTabBalCtrl[cell] = button;
+    connect(button, &QPushButton::clicked, this, [this, cell] { cbMainTabBalCtrl_Click(cell); });
     const int row = (cell / 6) * 2;
     cells->addWidget(MakeHeading(frame, QString::number(cell + 1)), row, cell % 6);
     cells->addWidget(button, row + 1, cell % 6);
@@ -176,6 +174,10 @@ QGroupBox* MainTabPage::BuildBalanceControls() {
   cbConfigureBalanceRegs->setObjectName("cbConfigureBalanceRegs");
   cbConfigureBalanceSequence = new QPushButton("Sequence...", frame);
   cbConfigureBalanceSequence->setObjectName("cbConfigureBalanceSequence");
+  // The balancing dialogs are not part of this console yet.
+  for (QPushButton* button : {cbConfigureBalanceRegs, cbConfigureBalanceSequence}) {
+    button->setEnabled(false);
+  }
   dialogs->addWidget(cbConfigureBalanceRegs);
   dialogs->addWidget(cbConfigureBalanceSequence);
   layout->addLayout(dialogs);
@@ -255,6 +257,49 @@ void MainTabPage::ApplyBalanceButtons(const BalanceButtons& buttons) {
     button->setStyleSheet(
         model.background == ButtonBackground::Yellow ? "background-color: #FFFF00;" : QString());
   }
+}
+
+PopupComboBox* MainTabPage::MakeBalanceList(QWidget* parent, const char* name,
+                                            const std::vector<std::string>& entries,
+                                            BalanceSetting setting) {
+  auto* list = new PopupComboBox(parent);
+  list->setObjectName(name);
+  for (const std::string& entry : entries) list->addItem(QString::fromStdString(entry));
+  // Polling holds while the list is open, so the user's choice is not overtaken by a refresh.
+  list->onPopupShown = [this] { PauseUprPolling(session_); };
+  list->onPopupHidden = [this] { ResumeUprPolling(session_); };
+  connect(list, &QComboBox::activated, this,
+          [this, setting](int index) { ChangeSetting(setting, index); });
+  return list;
+}
+
+void MainTabPage::ChangeSetting(BalanceSetting setting, int value) {
+  BalanceControlsView paint;
+  paint.enableCellButtons = [this] {
+    BalanceButtons shown{};
+    EnableMainTabBalCtrlButtons(shown);
+    for (int cell = 0; cell < kCellsPerDevice; ++cell) {
+      cbMainTabBalCtrl[cell]->setVisible(shown[cell].visible);
+      cbMainTabBalCtrl[cell]->setEnabled(shown[cell].enabled);
+    }
+  };
+  paint.disableCellButtons = [this] {
+    BalanceButtons hidden{};
+    DisableMainTabBalCtrlButtons(hidden);
+    ApplyBalanceButtons(hidden);
+  };
+  paint.refreshCellButtons = [this] {
+    ApplyBalanceButtons(RefreshMainTabBalCtrlButtons(session_.image, session_.state));
+  };
+  ChangeBalanceSetting(session_, setting, value, paint);
+}
+
+void MainTabPage::cbMainTabBalCtrl_Click(int cell) {
+  QPushButton* button = cbMainTabBalCtrl[cell];
+  const std::optional<bool> on = ToggleCellBalance(session_, cell, button->text() == "On");
+  if (!on) return;
+  button->setText(*on ? "On" : "Off");
+  button->setStyleSheet(*on ? kSwitchOnStyle : QString());
 }
 
 void MainTabPage::Apply(const MainTabDeviceStatus& status, SharedState& state) {

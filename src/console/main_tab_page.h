@@ -6,11 +6,12 @@
 
 #include "console/page_widgets.h"
 #include "model/display_rules.h"
-#include "model/shared_state.h"
+#include "operations/balance_controls.h"
+#include "protocol/session.h"
 #include "ui/led_indicator.h"
+#include "ui/popup_combo_box.h"
 
 class QCheckBox;
-class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -18,11 +19,12 @@ class QPushButton;
 namespace qvm {
 
 // The "MAIN" page: the selected device's cells, temperatures, thresholds and balance settings,
-// and the present/fault/pack-voltage row of every device on the chain.
+// and the present/fault/pack-voltage row of every device on the chain. The balance controls
+// write the primary devices' balance registers.
 class MainTabPage : public QWidget {
   Q_OBJECT
  public:
-  explicit MainTabPage(QWidget* parent = nullptr);
+  explicit MainTabPage(Session& session, QWidget* parent = nullptr);
 
   // Paints `status`; the balance lists and check box are set with control events suppressed.
   void Apply(const MainTabDeviceStatus& status, SharedState& state);
@@ -52,9 +54,9 @@ class MainTabPage : public QWidget {
   QLineEdit* tbMainTabOVLimit;
   QLineEdit* tbMainTabUVLimit;
   QLineEdit* tbMainTabITLimit;
-  QComboBox* cboBalanceMode;
-  QComboBox* cboBalanceTimeout;
-  QComboBox* cboBalanceWait;
+  PopupComboBox* cboBalanceMode;
+  PopupComboBox* cboBalanceTimeout;
+  PopupComboBox* cboBalanceWait;
   QCheckBox* chkEnableCellBalance;
   std::array<QPushButton*, kCellsPerDevice> cbMainTabBalCtrl{};
   QPushButton* cbConfigureBalanceRegs;
@@ -71,7 +73,12 @@ class MainTabPage : public QWidget {
   QGroupBox* BuildThresholds();
   QGroupBox* BuildDaisyChainStatus();
   std::array<QGroupBox*, 5> Frames() const;
+  PopupComboBox* MakeBalanceList(QWidget* parent, const char* name,
+                                 const std::vector<std::string>& entries, BalanceSetting setting);
+  void ChangeSetting(BalanceSetting setting, int value);
+  void cbMainTabBalCtrl_Click(int cell);
 
+  Session& session_;
   // Widgets of the companion IC, hidden when the configuration has none.
   std::vector<QWidget*> companionWidgets_;
   std::vector<PartHeadings> partHeadings_;

@@ -184,6 +184,46 @@ TEST_F(ConnectedConsole, BalanceModeShowsTheCellButtons) {
   EXPECT_FALSE(page.cbMainTabBalCtrl[11]->isVisible());
 }
 
+TEST_F(ConnectedConsole, BalanceControlsWriteTheSelectedDevice) {
+  Connect("daisy:52400x3", 3);
+  SelectTab("MAIN");
+  MainTabPage& page = *console().mainTabPage;
+  sim::SimulatedDevice& device1 = rig->evb->chain->Device(0, 1);
+  device1.Poke(kRegBalanceSetup, 0x3FF);
+  // The rig answers No: only the selected device is written.
+  emit page.cboBalanceMode->activated(2);
+  EXPECT_EQ(device1.Read(kRegBalanceSetup), 0x21E);
+  EXPECT_EQ(rig->evb->chain->Device(0, 2).Read(kRegBalanceSetup), 0);
+  ASSERT_FALSE(rig->prompts.empty());
+  EXPECT_EQ(rig->prompts.back(), "Set Cell Balance Mode on all connected QVM52400 devices?");
+  ASSERT_TRUE(page.cbMainTabBalCtrl[11]->isVisible());
+  page.cbMainTabBalCtrl[11]->click();
+  EXPECT_EQ(page.cbMainTabBalCtrl[11]->text(), "On");
+  EXPECT_EQ(device1.Read(kRegBalanceSwitches), 0x0800);
+  page.cbMainTabBalCtrl[11]->click();
+  EXPECT_EQ(page.cbMainTabBalCtrl[11]->text(), "Off");
+  EXPECT_EQ(device1.Read(kRegBalanceSwitches), 0);
+  emit page.cboBalanceMode->activated(3);
+  EXPECT_FALSE(page.cbMainTabBalCtrl[11]->isVisible());
+}
+
+TEST_F(ConnectedConsole, AnOpenBalanceListHoldsPolling) {
+  Connect("daisy:52400x3", 3);
+  SelectTab("MAIN");
+  Session& session = console().session();
+  console().chkEnablePolling->setChecked(true);
+  session.polling.SetEnabled(true);
+  MainTabPage& page = *console().mainTabPage;
+  page.cboBalanceWait->showPopup();
+  EXPECT_FALSE(session.polling.Enabled());
+  page.cboBalanceWait->hidePopup();
+  EXPECT_TRUE(session.polling.Enabled());
+  // Hiding a list that never opened leaves polling alone.
+  session.polling.SetEnabled(false);
+  page.cboBalanceTimeout->hidePopup();
+  EXPECT_FALSE(session.polling.Enabled());
+}
+
 TEST_F(ConnectedConsole, FailureOnDeviceTwoLeavesDeviceThreeUnaddressed) {
   Connect("daisy:52400x3", 3);
   console().txtLog->clear();
