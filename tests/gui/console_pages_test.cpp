@@ -30,10 +30,10 @@ const QColor kYellow(0xFF, 0xFF, 0x00);
 // A console connected to a simulated daisy chain, on the tab of the given name.
 class ConnectedConsole : public ::testing::Test {
  protected:
-  void Connect(const std::string& chain, int stackSize, int family = 1) {
+  void Connect(const std::string& chain, int stackSize, int family = 1, bool daisy = true) {
     rig = std::make_unique<ConsoleOnSimulatedBoard>(chain);
     rig->console->show();
-    rig->ConfirmConfiguration(true, family, stackSize);
+    rig->ConfirmConfiguration(daisy, family, stackSize);
     ASSERT_TRUE(rig->console->session().bridge.EvbConnected);
   }
 
@@ -111,6 +111,26 @@ TEST_F(ConnectedConsole, ScanAndReadVoltsShowTheSelectedDeviceAndTheStack) {
   EXPECT_NEAR(Volts(page.tbMainTabCellVoltage[0]), cell1OfDevice2, 0.00006);
   EXPECT_EQ(page.tbMainTabDeviceVbat[1]->text(), page.tbMainTabVbatVoltage->text());
   (void)before;
+}
+
+TEST_F(ConnectedConsole, SingleDeviceReadVoltsReadsEachRegisterAndShowsThem) {
+  Connect("single:52400", 1, 1, false);
+  CommandPanel& panel = *console().commandPanel;
+  EXPECT_FALSE(panel.cmdUPRRead[0]->isVisible());
+  EXPECT_FALSE(panel.Frupr->isVisible());
+  SelectTab("MAIN");
+  Click("cbScanAllVolts");
+  console().txtLog->clear();
+  Click("cbReadAllVolts");
+  const auto reads = LogLinesStartingWith("cmd,");
+  ASSERT_EQ(reads.size(), 13u);
+  EXPECT_EQ(reads.front(), "cmd,QVM52400,cat0x01,adr0x40,dat0x0000");
+  EXPECT_EQ(reads.back(), "cmd,QVM52400,cat0x01,adr0x4C,dat0x0000");
+  MainTabPage& page = *console().mainTabPage;
+  for (int cell = 0; cell < kCellsPerDevice; ++cell) {
+    EXPECT_GT(Volts(page.tbMainTabCellVoltage[cell]), 3.0) << cell;
+  }
+  EXPECT_EQ(page.tbMainTabStackVoltage->text(), page.tbMainTabVbatVoltage->text());
 }
 
 TEST_F(ConnectedConsole, MonitorShowsAFramePerDeviceWithDeviceOneRightmost) {
