@@ -192,6 +192,7 @@ void GenericVbDiag::BuildPageArea() {
   column->setContentsMargins(0, 0, 0, 0);
   mainTabPage = new MainTabPage(*session_, pages);
   monitorTabPage = new MonitorTabPage(pages);
+  rawMessageSender = new RawMessageSender(*session_, pages);
   RegisterSlotHooks hooks;
   hooks.mainTabDeviceStatusVisible = [this] { return MainTabDeviceStatusVisible(); };
   hooks.updateMainTabDeviceStatusControls = [this] { UpdateMainTabDeviceStatusControls(); };
@@ -203,6 +204,7 @@ void GenericVbDiag::BuildPageArea() {
   registerEditor = new RegisterEditor(*session_, std::move(hooks), pages);
   column->addWidget(mainTabPage);
   column->addWidget(monitorTabPage);
+  column->addWidget(rawMessageSender, 0, Qt::AlignLeft);
   column->addWidget(registerEditor);
   column->addStretch();
   auto* scroll = new QScrollArea(pageHost_);
@@ -354,6 +356,11 @@ void GenericVbDiag::TabStrip1_Click() {
   } else {
     mainTabPage->HideDisableMainTabFrames();
   }
+  if (name == "COMMANDS") {
+    rawMessageSender->ShowEnableRawMessageSender();
+  } else {
+    rawMessageSender->HideDisableRawMessageSender();
+  }
   if (name == "MONITOR") {
     UpdateMonitorTabControls();
     monitorTabPage->ShowEnableMonitorTabFrames();
@@ -435,6 +442,12 @@ void GenericVbDiag::OnManualConfigOk(const ManualConfigChoice& choice) {
   SharedState& state = session_->state;
   ApplyManualConfiguration(*session_, choice);
   state.ManualConfigAccepted = true;
+  if (choice.daisyChain) {
+    rawMessageSender->SetDeviceTypeCaptions(
+        state.PartName52400, CompanionConfigured(state) ? state.PartName52401 : std::string());
+  } else {
+    rawMessageSender->ShowDeviceTypeOptions(false);
+  }
   deps_.host.PumpEvents();
   if (!RebuildRegisterModel()) {
     state.DeviceConfigChosen = false;
@@ -525,6 +538,8 @@ void GenericVbDiag::ApplyConnectedState() {
   opt52401->setEnabled(has52401);
   mnuLoadConfig->setEnabled(true);
   mnuSaveConfig->setEnabled(true);
+  rawMessageSender->ApplyConnection(true);
+  rawMessageSender->RefreshRawMessageSender();
   RefreshDeviceMenu();
   TabStrip1_Click();
 }
@@ -543,6 +558,8 @@ void GenericVbDiag::ApplyIdleState(bool refreshMenu) {
   ShowDaisyChainControls(false);
   mnuLoadConfig->setEnabled(false);
   mnuSaveConfig->setEnabled(false);
+  rawMessageSender->ApplyConnection(false);
+  rawMessageSender->RefreshRawMessageSender();
   if (refreshMenu) RefreshDeviceMenu();
 }
 
@@ -572,6 +589,7 @@ void GenericVbDiag::EnableDaisyChainControls(bool enable) {
 void GenericVbDiag::ShowDaisyChainControls(bool show) {
   fraDeviceNumber->setVisible(show);
   cboDeviceNumber->setVisible(show);
+  rawMessageSender->ShowDeviceTypeOptions(show);
   if (show) fraPollingControls->setVisible(true);
 }
 

@@ -11,6 +11,7 @@
 #include "console/log_fault_recorder.h"
 #include "console/main_tab_page.h"
 #include "console/monitor_tab_page.h"
+#include "console/raw_message_sender.h"
 #include "console/register_editor.h"
 #include "console/timer_polling.h"
 #include "protocol/protocol_view.h"
@@ -97,6 +98,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QTabBar* TabStrip1;
   MainTabPage* mainTabPage;
   MonitorTabPage* monitorTabPage;
+  RawMessageSender* rawMessageSender;
   RegisterEditor* registerEditor;
   CommandPanel* commandPanel;
   // Communication, acknowledge, not-acknowledge and fault indicators per device type.

@@ -12,8 +12,6 @@ namespace qvm {
 
 namespace {
 
-constexpr std::size_t kMaxDigits = 4;
-
 std::optional<char> HexDigitKey(char key) {
   if (key >= '0' && key <= '9') return key;
   if (key >= 'A' && key <= 'F') return key;
@@ -34,10 +32,10 @@ unsigned long HexValue(const std::string& text) {
   return value;
 }
 
-// Keeps the last four characters, moving the caret with the text.
-void KeepLastDigits(HexFieldState& field) {
-  if (field.text.size() <= kMaxDigits) return;
-  const int cut = static_cast<int>(field.text.size() - kMaxDigits);
+// Keeps the last `digits` characters, moving the caret with the text.
+void KeepLastDigits(HexFieldState& field, std::size_t digits) {
+  if (field.text.size() <= digits) return;
+  const int cut = static_cast<int>(field.text.size() - digits);
   field.text.erase(0, static_cast<std::size_t>(cut));
   field.caret = std::max(0, field.caret - cut);
 }
@@ -57,7 +55,7 @@ void Backspace(HexFieldState& field) {
   }
 }
 
-void TypeDigit(HexFieldState& field, char digit) {
+void TypeDigit(HexFieldState& field, char digit, std::size_t digits) {
   const int length = static_cast<int>(field.text.size());
   if (field.selectionLength > 0) {
     field.text.replace(static_cast<std::size_t>(field.selectionStart),
@@ -70,7 +68,7 @@ void TypeDigit(HexFieldState& field, char digit) {
     field.text[static_cast<std::size_t>(field.caret)] = digit;
     ++field.caret;
   }
-  KeepLastDigits(field);
+  KeepLastDigits(field, digits);
 }
 
 // Brings caret and selection inside the text.
@@ -85,22 +83,23 @@ HexFieldState Clamped(const HexFieldState& field) {
 
 }  // namespace
 
-std::optional<HexFieldState> ApplyHexFieldKey(const HexFieldState& field, char key) {
+std::optional<HexFieldState> ApplyHexFieldKey(const HexFieldState& field, char key,
+                                              const HexFieldShape& shape) {
   HexFieldState out = Clamped(field);
   if (key == kHexKeyEscape) {
-    out = HexFieldState{"0000", 0, 0, 0};
+    out = HexFieldState{std::string(shape.digits, '0'), 0, 0, 0};
     key = '0';
   }
   if (key == kHexKeyBackspace) {
     Backspace(out);
   } else if (const auto digit = HexDigitKey(key)) {
-    TypeDigit(out, *digit);
+    TypeDigit(out, *digit, shape.digits);
   } else {
     return std::nullopt;
   }
   out.selectionStart = 0;
   out.selectionLength = 0;
-  if (HexValue(out.text) > kHexFieldMax) {
+  if (shape.max && HexValue(out.text) > *shape.max) {
     const std::size_t keep = std::min<std::size_t>(3, out.text.size());
     out.text = "3" + out.text.substr(out.text.size() - keep);
     out.caret = std::min(out.caret + 1, static_cast<int>(out.text.size()));
@@ -108,7 +107,8 @@ std::optional<HexFieldState> ApplyHexFieldKey(const HexFieldState& field, char k
   return out;
 }
 
-HexOverwriteEdit::HexOverwriteEdit(QWidget* parent) : QLineEdit(parent) {
+HexOverwriteEdit::HexOverwriteEdit(QWidget* parent, HexFieldShape shape)
+    : QLineEdit(parent), shape_(shape) {
   // Dropped text would bypass the editing rule.
   setAcceptDrops(false);
 }
@@ -125,7 +125,7 @@ HexFieldState HexOverwriteEdit::State() const {
 }
 
 bool HexOverwriteEdit::Apply(char key) {
-  const auto next = ApplyHexFieldKey(State(), key);
+  const auto next = ApplyHexFieldKey(State(), key, shape_);
   if (!next) return false;
   setText(QString::fromStdString(next->text));
   setCursorPosition(next->caret);

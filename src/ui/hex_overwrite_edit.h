@@ -1,11 +1,12 @@
 #pragma once
 #include <QLineEdit>
+#include <cstddef>
 #include <optional>
 #include <string>
 
 namespace qvm {
 
-// The register value box: its text, caret and selection as the editing rule sees them.
+// A hexadecimal entry field: its text, caret and selection as the editing rule sees them.
 struct HexFieldState {
   std::string text;
   int caret = 0;           // 0 .. text length
@@ -16,20 +17,31 @@ struct HexFieldState {
 inline constexpr char kHexKeyBackspace = '\b';
 inline constexpr char kHexKeyEscape = '\x1b';
 
-// Largest value the box holds.
+// Largest value the register value box holds.
 inline constexpr unsigned kHexFieldMax = 0x3FFF;
 
-// Overwrite entry of at most four hexadecimal digits: Backspace, 0-9, A-F (a-f taken upper
-// case) and Escape (back to "0000") edit the field; the result has no selection. Any other key
-// is discarded and yields nothing. A value above 0x3FFF gets "3" as its first digit.
-std::optional<HexFieldState> ApplyHexFieldKey(const HexFieldState& field, char key);
+// How many digits a field keeps and the largest value it takes, if any.
+struct HexFieldShape {
+  std::size_t digits;
+  std::optional<unsigned> max;
+};
+
+// The register value box: four digits up to 0x3FFF.
+inline constexpr HexFieldShape kRegisterValueField{4, kHexFieldMax};
+
+// Overwrite entry of at most `shape.digits` hexadecimal digits: Backspace, 0-9, A-F (a-f taken
+// upper case) and Escape (back to all zeros) edit the field; the result has no selection. Any
+// other key is discarded and yields nothing. A value above the shape's maximum gets "3" as its
+// first digit.
+std::optional<HexFieldState> ApplyHexFieldKey(const HexFieldState& field, char key,
+                                              const HexFieldShape& shape = kRegisterValueField);
 
 // A line edit that only ever changes through ApplyHexFieldKey for character keys, pasted text
 // and input-method text. Navigation keys and Delete keep their usual behaviour.
 class HexOverwriteEdit : public QLineEdit {
   Q_OBJECT
  public:
-  explicit HexOverwriteEdit(QWidget* parent = nullptr);
+  explicit HexOverwriteEdit(QWidget* parent = nullptr, HexFieldShape shape = kRegisterValueField);
 
   // Feeds `text` to the editing rule one character at a time, as typed keys.
   void PasteText(const QString& text);
@@ -50,6 +62,8 @@ class HexOverwriteEdit : public QLineEdit {
   HexFieldState State() const;
   // Applies `key`; true when the rule took it.
   bool Apply(char key);
+
+  HexFieldShape shape_;
 };
 
 }  // namespace qvm

@@ -15,6 +15,7 @@
 #include <numeric>
 
 #include "console_fixture.h"
+#include "core/hex.h"
 #include "model/decoders.h"
 #include "sim/bridge/bridge_faults.h"
 #include "ui/led_indicator.h"
@@ -375,6 +376,66 @@ TEST_F(ConnectedConsole, StatusIndicatorsFollowTheTraffic) {
   Connect("daisy:52400x3", 3);
   Click("cbReadAllFaults");
   EXPECT_EQ(console().ledCom[0]->colour(), kGreen);
+}
+
+TEST_F(ConnectedConsole, RawMessageSenderEncodesAsTypedAndSends) {
+  Connect("daisy:52400x3", 3);
+  SelectTab("COMMANDS");
+  RawMessageSender& sender = *console().rawMessageSender;
+  ASSERT_TRUE(sender.isVisible());
+  EXPECT_FALSE(console().registerEditor->cbReadRegs->isVisible());
+  EXPECT_TRUE(sender.cbSendRawMsg->isVisible());
+  EXPECT_FALSE(sender.fraRawMsgNotConnected->isVisible());
+  EXPECT_TRUE(sender.optRawMsgNotConnectedMode[0]->isChecked());
+
+  // Device 2, write page 2 address 0x16, data 0x1234: keys at the field ends.
+  const auto type = [](HexOverwriteEdit* field, const char* keys) {
+    field->setFocus();
+    field->end(false);
+    QTest::keyClicks(field, keys);
+  };
+  type(sender.tbRawMsgHex[0], "2");
+  type(sender.tbRawMsgHex[1], "a");
+  type(sender.tbRawMsgHex[2], "05");
+  EXPECT_EQ(sender.tbRawMsgHex[2]->text(), "05");
+  type(sender.tbRawMsgHex[2], "A");
+  EXPECT_EQ(sender.tbRawMsgHex[2]->text(), "5A");
+  type(sender.tbRawMsgHex[2], "16");
+  type(sender.tbRawMsgHex[3], "1234");
+  EXPECT_EQ(sender.tbRawMsgHex[0]->text(), "2");
+  EXPECT_EQ(sender.tbRawMsgHex[1]->text(), "A");
+  const RawMessage expected = EncodeRawMessage({"2", "A", "16", "1234"}, true);
+  ASSERT_TRUE(sender.tbEncodedCommandHexByte[3]->isVisible());
+  EXPECT_EQ(sender.tbEncodedCommandHexByte[0]->text().toStdString(),
+            HexDigits(expected.encoded[0], 2));
+  EXPECT_EQ(sender.tbEncodedCommandHexByte[3]->text().toStdString(),
+            HexDigits(expected.encoded[3], 2));
+  EXPECT_EQ(sender.tbRawMsgHex[4]->text().toStdString(), HexDigits(expected.crc4, 1));
+
+  sender.cbSendRawMsg->click();
+  EXPECT_EQ(rig->evb->chain->Device(0, 2).Read(2 * 64 + 0x16), 0x1234);
+
+  QTest::keyClick(sender.tbRawMsgHex[3], Qt::Key_Escape);
+  EXPECT_EQ(sender.tbRawMsgHex[3]->text(), "0000");
+}
+
+TEST_F(ConnectedConsole, RawMessageSenderChoosesTheModeWhileNotConnected) {
+  Connect("daisy:52400x3", 3);
+  console().cmdDisconnect_Click();
+  SelectTab("COMMANDS");
+  RawMessageSender& sender = *console().rawMessageSender;
+  EXPECT_TRUE(sender.fraRawMsgNotConnected->isVisible());
+  EXPECT_FALSE(sender.cbSendRawMsg->isVisible());
+  sender.optRawMsgNotConnectedMode[0]->click();
+  EXPECT_TRUE(console().session().state.DaisyChainMode);
+  EXPECT_TRUE(sender.tbRawMsgHex[0]->isVisible());
+  EXPECT_TRUE(sender.tbEncodedCommandHexByte[2]->isVisible());
+  sender.optRawMsgNotConnectedMode[1]->click();
+  EXPECT_FALSE(console().session().state.DaisyChainMode);
+  EXPECT_FALSE(sender.tbRawMsgHex[0]->isVisible());
+  EXPECT_FALSE(sender.tbRawMsgHex[4]->isVisible());
+  EXPECT_FALSE(sender.tbEncodedCommandHexByte[2]->isVisible());
+  EXPECT_TRUE(sender.tbEncodedCommandHexByte[1]->isVisible());
 }
 
 }  // namespace
