@@ -25,6 +25,19 @@ struct SharedState {
   bool IdentifyCompanionType = false;
 
   bool UprPollingActive = false;
+  // What each polling tick does beyond the UPR buffers, as the polling options chose it.
+  bool PollScanAll = false;
+  bool PollScanMixed = false;
+  bool PollScanVolts = false;
+  bool PollScanTemps = false;
+  bool PollScanWires = false;
+  bool PollReadVolts = false;
+  bool PollReadTemps = false;
+  bool PollReadFaults = false;
+  bool PollReadSetups = false;
+  bool PollOptionsChanged = false;
+  // A polling tick is running; a tick due meanwhile is skipped.
+  bool PollingTickRunning = false;
   bool DemoMode = false;
   bool SuppressControlEvents = false;
   bool UpDownUpdating = false;
