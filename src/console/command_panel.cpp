@@ -7,8 +7,6 @@
 
 #include "console/page_widgets.h"
 #include "operations/bulk_reads.h"
-#include "operations/panel_commands.h"
-#include "operations/upr_buffers.h"
 
 namespace qvm {
 
@@ -102,14 +100,14 @@ void CommandPanel::ShowUprControls(bool show) {
   }
 }
 
-void CommandPanel::cbClearAllFaults_Click() {
+ClearFaultsView CommandPanel::ClearFaultsPaint() {
   ClearFaultsView paint;
   paint.greyUprStatus = [this] { ledUPRStatus[0]->SetColour(Colour::Grey); };
   paint.redrawRegisterPage = hooks_.redrawRegisterPage;
-  ClearAllFaults(session_, paint);
+  return paint;
 }
 
-void CommandPanel::cmdUPRRead_Click(int index) {
+UprStatusView CommandPanel::UprView() {
   UprStatusView paint;
   paint.blink = [this] {
     LedIndicator* led = ledUPRStatus[0];
@@ -117,7 +115,15 @@ void CommandPanel::cmdUPRRead_Click(int index) {
   };
   paint.showFault = [this] { ledUPRStatus[0]->SetColour(Colour::Red); };
   paint.selectStatusTab = hooks_.selectStatusTab;
-  ReadUPRBuffers(session_, index, paint);
+  return paint;
+}
+
+void CommandPanel::cbClearAllFaults_Click() {
+  ClearAllFaults(session_, ClearFaultsPaint());
+}
+
+void CommandPanel::cmdUPRRead_Click(int index) {
+  ReadUPRBuffers(session_, index, UprView());
 }
 
 }  // namespace qvm

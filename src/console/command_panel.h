@@ -3,6 +3,8 @@
 #include <array>
 #include <functional>
 
+#include "operations/panel_commands.h"
+#include "operations/upr_buffers.h"
 #include "protocol/session.h"
 #include "ui/led_indicator.h"
 
@@ -27,6 +29,9 @@ class CommandPanel : public QGroupBox {
 
   // Shown only in daisy-chain mode: the UPR buffer buttons and their status frame.
   void ShowUprControls(bool show);
+  // How UPR buffer reads and "Clear All Faults" paint this panel, for whoever runs them.
+  UprStatusView UprView();
+  ClearFaultsView ClearFaultsPaint();
 
   QPushButton* cbScanAllVolts;
   QPushButton* cbScanAllTemps;

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,7 +22,9 @@
 
 #include "console/device_menu_state.h"
 #include "console/page_widgets.h"
+#include "core/error_trap.h"
 #include "model/display_rules.h"
+#include "model/leading_number.h"
 #include "model/tab_definition_file.h"
 #include "model/tab_definitions.h"
 #include "operations/register_page.h"
@@ -54,6 +57,14 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   BuildPageArea();
   manualConfig_ = new FrmManualConfig(this);
   connect(manualConfig_, &FrmManualConfig::ChoiceAccepted, this, &GenericVbDiag::OnManualConfigOk);
+  pollOptions_ = new FrmPollOptions(session_->state, this);
+  connect(pollOptions_, &FrmPollOptions::OptionsAccepted, this,
+          &GenericVbDiag::OnPollOptionsAccepted);
+  connect(chkEnablePolling, &QCheckBox::toggled, this, &GenericVbDiag::chkEnablePolling_Click);
+  connect(&Timer2, &QTimer::timeout, this, &GenericVbDiag::Timer2_Timer);
+  connect(tbPollingInterval, &QLineEdit::textEdited, this,
+          &GenericVbDiag::tbPollingInterval_Change);
+  connect(cmdPollingSetup, &QPushButton::clicked, this, &GenericVbDiag::cmdPollingSetup_Click);
   connect(manualConfig_, &FrmManualConfig::ChoiceCancelled, this, [this] {
     session_->state.ManualConfigAccepted = false;
     modalConfigPending_ = false;
@@ -106,7 +117,17 @@ void GenericVbDiag::BuildWidgets() {
   fraPollingControls->setObjectName("fraPollingControls");
   chkEnablePolling = new QCheckBox("ENABLE POLLING", fraPollingControls);
   chkEnablePolling->setObjectName("chkEnablePolling");
-  (new QVBoxLayout(fraPollingControls))->addWidget(chkEnablePolling);
+  tbPollingInterval = new QLineEdit("500", fraPollingControls);
+  tbPollingInterval->setObjectName("tbPollingInterval");
+  tbPollingInterval->setFixedWidth(56);
+  tbPollingInterval->setToolTip("Polling interval in milliseconds (50 to 5000)");
+  cmdPollingSetup = new QPushButton("Polling Setup...", fraPollingControls);
+  cmdPollingSetup->setObjectName("cmdPollingSetup");
+  auto* pollingGrid = new QGridLayout(fraPollingControls);
+  pollingGrid->addWidget(chkEnablePolling, 0, 0, 1, 3);
+  pollingGrid->addWidget(tbPollingInterval, 1, 0);
+  pollingGrid->addWidget(new QLabel("ms", fraPollingControls), 1, 1);
+  pollingGrid->addWidget(cmdPollingSetup, 1, 2);
   top->addWidget(fraPollingControls);
   top->addWidget(BuildStatusLeds(central));
   top->addStretch();
@@ -299,7 +320,8 @@ void GenericVbDiag::FormLoad() {
   RebuildRegisterModel();
   ShowDaisyChainControls(false);
   mnuDevNum[0][state.SelectedDevice]->setChecked(true);
-  Timer2.setInterval(500);
+  // At load the interval is the text's value as it stands.
+  Timer2.setInterval(static_cast<int>(LeadingNumber(tbPollingInterval->text().toStdString())));
   state.SuppressControlEvents = false;
   Timer4.setSingleShot(true);
   Timer4.setInterval(kConfigDialogDelayMs);
@@ -388,6 +410,58 @@ void GenericVbDiag::ReadGroupOnTabs(int first, int last) {
   }
 }
 
+PollingView GenericVbDiag::MakePollingView() {
+  PollingView paint;
+  paint.setPollingLed = [this](Colour colour) { ledPolling->SetColour(colour); };
+  paint.clearLogs = [this] {
+    txtLog->clear();
+    for (QPlainTextEdit* log : hexLogs) log->clear();
+  };
+  paint.upr = commandPanel->UprView();
+  paint.clearFaults = commandPanel->ClearFaultsPaint();
+  return paint;
+}
+
+void GenericVbDiag::chkEnablePolling_Click(bool checked) {
+  if (!checked) {
+    Timer2.stop();
+    ledPolling->SetColour(Colour::Grey);
+    return;
+  }
+  const PollOptionBoxes boxes = pollOptions_->Boxes();
+  StartPolling(*session_, boxes.upr, boxes.autoStart, MakePollingView());
+}
+
+void GenericVbDiag::Timer2_Timer() {
+  PollingTick(*session_, MakePollingView());
+}
+
+void GenericVbDiag::tbPollingInterval_Change() {
+  const std::optional<int> interval = PollingIntervalMs(tbPollingInterval->text().toStdString());
+  if (!interval) {
+    deps_.host.ShowMessage(session_->bridge.MessageTitle,
+                           ErrorTrapMessage("tbPollingInterval_Change", kErrOverflow, "Overflow"));
+    return;
+  }
+  Timer2.setInterval(*interval);
+}
+
+void GenericVbDiag::cmdPollingSetup_Click() {
+  pollOptions_->open();
+}
+
+void GenericVbDiag::OnPollOptionsAccepted(bool any, bool autoStart) {
+  commandPanel->ledUPRStatus[0]->SetColour(Colour::Grey);
+  ledPolling->SetColour(Colour::Grey);
+  const bool connected = session_->bridge.EvbConnected;
+  // Ticking the box starts polling, which runs the start sequence itself; run it here only when
+  // polling was on already, so it runs once.
+  const bool startsPolling = any && connected && !chkEnablePolling->isChecked();
+  if (any && connected) chkEnablePolling->setChecked(true);
+  if (connected && autoStart && !startsPolling) RunAutoStartSequence(*session_, MakePollingView());
+  session_->state.PollOptionsChanged = true;
+}
+
 void GenericVbDiag::mnuEETabRead_Click() {
   ReadGroupOnTabs(kFirstEepromTab, kLastEepromTab);
   SelectTab(kFirstEepromTab - 1);
@@ -469,6 +543,7 @@ void GenericVbDiag::cmdConnect_Click() {
   while (true) {
     deps_.host.PumpEvents();
     commandPanel->ShowUprControls(false);
+    pollOptions_->ChkStartPoll->setVisible(false);
     if (state.DeviceConfigChosen) break;
     if (!manualConfig_->isVisible()) manualConfig_->show();
   }
@@ -483,6 +558,7 @@ void GenericVbDiag::cmdConnect_Click() {
   }
   InitializeEvb(*session_);
   commandPanel->ShowUprControls(state.DaisyChainMode);
+  pollOptions_->ShowAutoStart(state.DaisyChainMode);
   if (state.DaisyChainMode) {
     EnableDaisyChainControls(true);
     ShowDaisyChainControls(true);

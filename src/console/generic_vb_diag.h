@@ -8,12 +8,14 @@
 #include "config/manual_configuration.h"
 #include "console/command_panel.h"
 #include "console/frm_manual_config.h"
+#include "console/frm_poll_options.h"
 #include "console/log_fault_recorder.h"
 #include "console/main_tab_page.h"
 #include "console/monitor_tab_page.h"
 #include "console/raw_message_sender.h"
 #include "console/register_editor.h"
 #include "console/timer_polling.h"
+#include "operations/polling_loop.h"
 #include "protocol/protocol_view.h"
 #include "protocol/session.h"
 #include "ui/led_indicator.h"
@@ -22,6 +24,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
@@ -49,6 +52,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
 
   Session& session() { return *session_; }
   FrmManualConfig& manualConfig() { return *manualConfig_; }
+  FrmPollOptions& pollOptions() { return *pollOptions_; }
+  const QTimer& pollingTimer() const { return Timer2; }
 
   void cmdConnect_Click();
   void cmdDisconnect_Click();
@@ -62,6 +67,10 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void TabStrip1_Click();
   // Selects tab `tab` (0-based) and builds its page.
   void SelectTab(int tab);
+  void chkEnablePolling_Click(bool checked);
+  void Timer2_Timer();
+  void tbPollingInterval_Change();
+  void cmdPollingSetup_Click();
   void mnuEETabRead_Click();
   void mnuReload_Click();
   void mnuEEALL_Currents_Click();
@@ -95,6 +104,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QComboBox* cboDeviceNumber;
   QGroupBox* fraPollingControls;
   QCheckBox* chkEnablePolling;
+  QLineEdit* tbPollingInterval;
+  QPushButton* cmdPollingSetup;
   QTabBar* TabStrip1;
   MainTabPage* mainTabPage;
   MonitorTabPage* monitorTabPage;
@@ -133,6 +144,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   // Runs "Read Group" on each of the tabs `first`..`last` (1-based) that exist.
   void ReadGroupOnTabs(int first, int last);
   void ReloadFromDeviceCommands();
+  PollingView MakePollingView();
+  void OnPollOptionsAccepted(bool any, bool autoStart);
   void BuildMenus();
   void FormLoad();
   void OnManualConfigOk(const ManualConfigChoice& choice);
@@ -153,6 +166,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   std::unique_ptr<LogFaultRecorder> faults_;
   std::unique_ptr<Session> session_;
   FrmManualConfig* manualConfig_;
+  FrmPollOptions* pollOptions_;
   // Holds the pages and the command panel, which are built once the session exists.
   QWidget* pageHost_;
   bool modalConfigPending_ = false;

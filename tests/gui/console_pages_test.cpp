@@ -438,5 +438,64 @@ TEST_F(ConnectedConsole, RawMessageSenderChoosesTheModeWhileNotConnected) {
   EXPECT_TRUE(sender.tbEncodedCommandHexByte[1]->isVisible());
 }
 
+TEST_F(ConnectedConsole, QuickSetupPollingScansAndReadsOnEveryTick) {
+  Connect("daisy:52400x3", 3);
+  SelectTab("MAIN");
+  FrmPollOptions& options = console().pollOptions();
+  console().cmdPollingSetup->click();
+  ASSERT_TRUE(options.isVisible());
+  EXPECT_EQ(options.windowTitle(), "QVM52400 Eval Polling Setup");
+  EXPECT_TRUE(options.chkPollUPR->isEnabled());
+  options.findChild<QPushButton*>("cmdQuickSetup")->click();
+  options.findChild<QPushButton*>("OKButton")->click();
+  EXPECT_FALSE(options.isVisible());
+  const SharedState& state = console().session().state;
+  EXPECT_TRUE(state.PollScanAll && state.PollReadVolts && state.PollReadTemps &&
+              state.PollReadFaults);
+  EXPECT_FALSE(state.UprPollingActive);
+  EXPECT_TRUE(console().chkEnablePolling->isChecked());
+  EXPECT_TRUE(console().pollingTimer().isActive());
+
+  console().Timer2_Timer();
+  EXPECT_FALSE(LogLinesStartingWith("cmd,QVM52400,dev0x03,cat0x03,adr0x05").empty());
+  EXPECT_FALSE(LogLinesStartingWith("cmd,QVM52400,dev0x03,cat0x02,adr0x0F").empty());
+  EXPECT_GT(Volts(console().mainTabPage->tbMainTabCellVoltage[0]), 3.0);
+  EXPECT_EQ(console().ledPolling->colour(), kGrey);
+
+  console().chkEnablePolling->click();
+  EXPECT_FALSE(console().pollingTimer().isActive());
+}
+
+TEST_F(ConnectedConsole, UprOnlyPollingWithAutoStartRunsTheStartSequenceOnce) {
+  Connect("daisy:52400x3", 3);
+  FrmPollOptions& options = console().pollOptions();
+  console().cmdPollingSetup->click();
+  ASSERT_TRUE(options.ChkStartPoll->isVisible());
+  options.chkPollUPR->setChecked(true);
+  options.ChkStartPoll->setChecked(true);
+  console().txtLog->clear();
+  options.findChild<QPushButton*>("OKButton")->click();
+  EXPECT_TRUE(console().chkEnablePolling->isChecked());
+  EXPECT_TRUE(console().session().state.UprPollingActive);
+  EXPECT_EQ(LogLinesStartingWith("cmd,QVM52400,dev0x01,cat0x03,adr0x07").size(), 1u);
+  EXPECT_EQ(LogLinesStartingWith("cmd,QVM52400,dev0x01,cat0x03,adr0x06").size(), 1u);
+  EXPECT_EQ(LogLinesStartingWith("wrt,").size(), 15u);
+}
+
+TEST_F(ConnectedConsole, PollingIntervalIsClampedAndAnOverflowReported) {
+  Connect("daisy:52400x3", 3);
+  EXPECT_EQ(console().pollingTimer().interval(), 500);
+  QLineEdit& interval = *console().tbPollingInterval;
+  interval.clear();
+  QTest::keyClicks(&interval, "20");
+  EXPECT_EQ(console().pollingTimer().interval(), 50);
+  interval.clear();
+  QTest::keyClicks(&interval, "99999");
+  EXPECT_EQ(console().pollingTimer().interval(), 5000);
+  ASSERT_FALSE(rig->prompts.empty());
+  EXPECT_EQ(rig->prompts.back(),
+            "Error in tbPollingInterval_Change Err.Number = 6, Err.Description = Overflow");
+}
+
 }  // namespace
 }  // namespace qvm::test
