@@ -88,6 +88,7 @@ QGroupBox* MainTabPage::BuildDeviceStatus() {
   pack->addSpacing(12);
   pack->addWidget(new QLabel("Vss OW", frame));
   pack->addWidget(ledMainTabVssOW);
+  pack->addSpacing(8);
   pack->addWidget(new QLabel("Vbat OW", frame));
   pack->addWidget(ledMainTabVbatOW);
   pack->addStretch();

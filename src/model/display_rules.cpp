@@ -96,7 +96,7 @@ bool CompanionConfigured(const SharedState& state) {
   std::string name = state.PartName52401;
   std::transform(name.begin(), name.end(), name.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return name != "NONE";
+  return !name.empty() && name != "NONE";
 }
 
 MainTabDeviceStatus ComputeMainTabDeviceStatus(const RegisterModel& model,

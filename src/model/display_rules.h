@@ -105,7 +105,7 @@ MonitorTabStatus ComputeMonitorTabStatus(const RegisterModel& model, const Regis
                                          const SharedState& state,
                                          char decimalSeparator = HostDecimalSeparator());
 
-// "NONE" in any case as the companion's part name means there is no companion IC.
+// An empty companion part name, or "NONE" in any case, means there is no companion IC.
 bool CompanionConfigured(const SharedState& state);
 
 }  // namespace qvm

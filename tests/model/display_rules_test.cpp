@@ -151,12 +151,12 @@ TEST_F(DisplayRulesTest, CompanionIndicatorsNeedCompanionDevices) {
   EXPECT_EQ(status.deviceFault[14], Colour::Red);
 }
 
-TEST_F(DisplayRulesTest, CompanionNamedNoneIsHiddenInAnyCase) {
+TEST_F(DisplayRulesTest, CompanionNamedNoneOrUnnamedIsHidden) {
   state.PartName52401 = "none";
   EXPECT_FALSE(Main().companionShown);
   EXPECT_FALSE(Monitor().companionShown);
   state.PartName52401 = "";
-  EXPECT_TRUE(Main().companionShown);
+  EXPECT_FALSE(Main().companionShown);
   state.PartName52401 = "QVM52401";
   EXPECT_TRUE(Monitor().companionShown);
 }
