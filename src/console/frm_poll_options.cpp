@@ -61,34 +61,28 @@ FrmPollOptions::FrmPollOptions(SharedState& state, QWidget* parent)
   connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
 }
 
+std::array<std::pair<QCheckBox*, bool PollOptionBoxes::*>, 11> FrmPollOptions::BoxTable() const {
+  return {{{chkPollUPR, &PollOptionBoxes::upr},
+           {chkPollScanAll, &PollOptionBoxes::scanAll},
+           {chkScanMixed, &PollOptionBoxes::scanMixed},
+           {chkScanVolts, &PollOptionBoxes::scanVolts},
+           {chkScanTemps, &PollOptionBoxes::scanTemps},
+           {chkScanWires, &PollOptionBoxes::scanWires},
+           {chkReadVolts, &PollOptionBoxes::readVolts},
+           {chkReadTemps, &PollOptionBoxes::readTemps},
+           {chkReadFaults, &PollOptionBoxes::readFaults},
+           {chkReadSetups, &PollOptionBoxes::readSetups},
+           {ChkStartPoll, &PollOptionBoxes::autoStart}}};
+}
+
 PollOptionBoxes FrmPollOptions::Boxes() const {
   PollOptionBoxes boxes;
-  boxes.upr = chkPollUPR->isChecked();
-  boxes.scanAll = chkPollScanAll->isChecked();
-  boxes.scanMixed = chkScanMixed->isChecked();
-  boxes.scanVolts = chkScanVolts->isChecked();
-  boxes.scanTemps = chkScanTemps->isChecked();
-  boxes.scanWires = chkScanWires->isChecked();
-  boxes.readVolts = chkReadVolts->isChecked();
-  boxes.readTemps = chkReadTemps->isChecked();
-  boxes.readFaults = chkReadFaults->isChecked();
-  boxes.readSetups = chkReadSetups->isChecked();
-  boxes.autoStart = ChkStartPoll->isChecked();
+  for (const auto& [box, field] : BoxTable()) boxes.*field = box->isChecked();
   return boxes;
 }
 
 void FrmPollOptions::SetBoxes(const PollOptionBoxes& boxes) {
-  chkPollUPR->setChecked(boxes.upr);
-  chkPollScanAll->setChecked(boxes.scanAll);
-  chkScanMixed->setChecked(boxes.scanMixed);
-  chkScanVolts->setChecked(boxes.scanVolts);
-  chkScanTemps->setChecked(boxes.scanTemps);
-  chkScanWires->setChecked(boxes.scanWires);
-  chkReadVolts->setChecked(boxes.readVolts);
-  chkReadTemps->setChecked(boxes.readTemps);
-  chkReadFaults->setChecked(boxes.readFaults);
-  chkReadSetups->setChecked(boxes.readSetups);
-  ChkStartPoll->setChecked(boxes.autoStart);
+  for (const auto& [box, field] : BoxTable()) box->setChecked(boxes.*field);
 }
 
 void FrmPollOptions::ShowAutoStart(bool show) {

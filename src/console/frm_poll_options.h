@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <array>
+#include <utility>
 
 #include "config/poll_options.h"
 #include "model/shared_state.h"
@@ -42,6 +43,8 @@ class FrmPollOptions : public QDialog {
 
  private:
   void OKButton_Click();
+  // Each box with the field it stands for.
+  std::array<std::pair<QCheckBox*, bool PollOptionBoxes::*>, 11> BoxTable() const;
 
   SharedState& state_;
 };
