@@ -36,14 +36,14 @@ RawMessageSender::RawMessageSender(Session& session, QWidget* parent)
     const std::size_t digits = kRawFieldDigits[i];
     lblRawMsg[i] = new QLabel(captions[i], this);
     lblRawMsg[i]->setObjectName(QString("lblRawMsg%1").arg(i));
-    tbRawMsgHex[i] = new HexOverwriteEdit(this, HexFieldShape{digits, std::nullopt});
+    tbRawMsgHex[i] = new OverwriteEdit(this, HexFieldShape{digits, std::nullopt});
     tbRawMsgHex[i]->setObjectName(QString("tbRawMsgHex%1").arg(i));
     tbRawMsgHex[i]->setText(QString(static_cast<int>(digits), '0'));
     tbRawMsgHex[i]->setAlignment(Qt::AlignCenter);
     tbRawMsgHex[i]->setFixedWidth(fontMetrics().horizontalAdvance("MMMM") + 12);
     fields->addWidget(lblRawMsg[i], 0, i, Qt::AlignHCenter);
     fields->addWidget(tbRawMsgHex[i], 1, i, Qt::AlignHCenter);
-    connect(tbRawMsgHex[i], &HexOverwriteEdit::keyHandled, this,
+    connect(tbRawMsgHex[i], &OverwriteEdit::keyHandled, this,
             &RawMessageSender::RefreshRawMessageSender);
   }
   // The CRC4 is the encoder's, not the user's.

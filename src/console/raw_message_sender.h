@@ -5,7 +5,7 @@
 
 #include "operations/raw_message.h"
 #include "protocol/session.h"
-#include "ui/hex_overwrite_edit.h"
+#include "ui/overwrite_edit.h"
 
 class QLabel;
 class QLineEdit;
@@ -37,7 +37,7 @@ class RawMessageSender : public QGroupBox {
 
   // Device address, data type, data address, data, CRC4.
   std::array<QLabel*, 5> lblRawMsg{};
-  std::array<HexOverwriteEdit*, 5> tbRawMsgHex{};
+  std::array<OverwriteEdit*, 5> tbRawMsgHex{};
   std::array<QLineEdit*, 4> tbEncodedCommandHexByte{};
   QGroupBox* fraRawMsgNotConnected;
   std::array<QRadioButton*, 2> optRawMsgNotConnectedMode{};

@@ -148,7 +148,7 @@ QFrame* RegisterEditor::BuildRow(int row) {
 
   auto* value = new QHBoxLayout;
   value->setSpacing(1);
-  tbRegdata[r] = new HexOverwriteEdit(frame);
+  tbRegdata[r] = new OverwriteEdit(frame);
   tbRegdata[r]->setObjectName(Name("tbRegdata", row));
   tbRegdata[r]->setFixedWidth(fontMetrics().horizontalAdvance("MMMM") + 12);
   tbRegdata[r]->setAlignment(Qt::AlignCenter);
@@ -164,9 +164,8 @@ QFrame* RegisterEditor::BuildRow(int row) {
     value->addWidget(widget);
   }
   value->addStretch(1);
-  connect(tbRegdata[r], &HexOverwriteEdit::keyHandled, this, [this, row] { ValueEdited(row, 3); });
-  connect(tbRegdata[r], &HexOverwriteEdit::deleteReleased, this,
-          [this, row] { ValueEdited(row, 2); });
+  connect(tbRegdata[r], &OverwriteEdit::keyHandled, this, [this, row] { ValueEdited(row, 3); });
+  connect(tbRegdata[r], &OverwriteEdit::deleteReleased, this, [this, row] { ValueEdited(row, 2); });
   connect(updnRegData[r], &QSpinBox::valueChanged, this, [this, row] { updnRegData_Change(row); });
   grid->addLayout(value, 0, kBitsPerRegister + 1);
 

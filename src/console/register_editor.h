@@ -6,7 +6,7 @@
 #include "model/register_model.h"
 #include "model/register_slots.h"
 #include "protocol/session.h"
-#include "ui/hex_overwrite_edit.h"
+#include "ui/overwrite_edit.h"
 
 class QFrame;
 class QLabel;
@@ -52,7 +52,7 @@ class RegisterEditor : public QWidget {
   std::array<QLabel*, kSlotsPerTab> lblRegAddr{};
   std::array<QLabel*, kRowBits> lblBitName{};
   std::array<QPushButton*, kRowBits> cbRegToggleBit{};
-  std::array<HexOverwriteEdit*, kSlotsPerTab> tbRegdata{};
+  std::array<OverwriteEdit*, kSlotsPerTab> tbRegdata{};
   std::array<QSpinBox*, kSlotsPerTab> updnRegData{};
   std::array<QLabel*, kSlotsPerTab> lblRegDecodedLabel{};
   std::array<QLabel*, kSlotsPerTab> lblRegDecodedUnits{};

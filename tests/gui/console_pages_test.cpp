@@ -389,7 +389,7 @@ TEST_F(ConnectedConsole, RawMessageSenderEncodesAsTypedAndSends) {
   EXPECT_TRUE(sender.optRawMsgNotConnectedMode[0]->isChecked());
 
   // Device 2, write page 2 address 0x16, data 0x1234: keys at the field ends.
-  const auto type = [](HexOverwriteEdit* field, const char* keys) {
+  const auto type = [](OverwriteEdit* field, const char* keys) {
     field->setFocus();
     field->end(false);
     QTest::keyClicks(field, keys);

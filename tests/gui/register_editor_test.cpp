@@ -94,7 +94,7 @@ TEST_F(RegisterEditorPage, WidgetsCarryTheirNames) {
   EXPECT_EQ(editor.findChild<QPushButton*>("cbWrite7"), editor.cbWrite[7]);
   EXPECT_EQ(editor.findChild<QPushButton*>("cbRegToggleBit17"), editor.cbRegToggleBit[17]);
   EXPECT_EQ(editor.findChild<QLabel*>("lblBitName111"), editor.lblBitName[111]);
-  EXPECT_EQ(editor.findChild<HexOverwriteEdit*>("tbRegdata0"), editor.tbRegdata[0]);
+  EXPECT_EQ(editor.findChild<OverwriteEdit*>("tbRegdata0"), editor.tbRegdata[0]);
   EXPECT_EQ(editor.findChild<QSpinBox*>("updnRegData5"), editor.updnRegData[5]);
   EXPECT_EQ(editor.findChild<QFrame*>("fmRegCtrls6"), editor.fmRegCtrls[6]);
   EXPECT_EQ(editor.findChild<QLineEdit*>("tbRegDecodedVal2"), editor.tbRegDecodedVal[2]);
@@ -204,7 +204,7 @@ TEST_F(RegisterEditorPage, RowsShowTheStoredValues) {
 
 TEST_F(RegisterEditorPage, TypingChangesTheImageBitsAndUpDown) {
   editor.ShowTab(kTabUserSerial);
-  HexOverwriteEdit* box = editor.tbRegdata[1];
+  OverwriteEdit* box = editor.tbRegdata[1];
   box->setFocus();
   box->setCursorPosition(4);
   QTest::keyClicks(box, "3fFf");
@@ -226,7 +226,7 @@ TEST_F(RegisterEditorPage, TypingChangesTheImageBitsAndUpDown) {
 TEST_F(RegisterEditorPage, DeleteReleaseTakesTheShortenedText) {
   board.session.image.at(0, 1, kUser01) = 0x1234;
   editor.ShowTab(kTabUserSerial);
-  HexOverwriteEdit* box = editor.tbRegdata[0];
+  OverwriteEdit* box = editor.tbRegdata[0];
   box->setCursorPosition(0);
   QTest::keyClick(box, Qt::Key_Delete);
   EXPECT_EQ(box->text(), "234");
@@ -278,7 +278,7 @@ class RegisterEditorOnBoard : public RegisterEditorPage {
 };
 
 TEST_F(RegisterEditorOnBoard, ValueTypedAndWrittenReachesTheDevice) {
-  HexOverwriteEdit* box = editor.tbRegdata[0];
+  OverwriteEdit* box = editor.tbRegdata[0];
   box->setCursorPosition(4);
   QTest::keyClicks(box, "1234");
   QTest::mouseClick(editor.cbWrite[0], Qt::LeftButton);
@@ -339,7 +339,7 @@ TEST_F(RegisterEditorOnBoard, ReadLeavesTheRowAloneWithoutDisplayUpdates) {
 
 TEST_F(RegisterEditorOnBoard, CommandRowSendsItsArgument) {
   editor.ShowTab(kTabScanCommands);
-  HexOverwriteEdit* box = editor.tbRegdata[7];
+  OverwriteEdit* box = editor.tbRegdata[7];
   box->setCursorPosition(4);
   QTest::keyClick(box, Qt::Key_5);
   editor.cbRead[7]->click();

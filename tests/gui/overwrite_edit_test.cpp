@@ -1,4 +1,4 @@
-#include "ui/hex_overwrite_edit.h"
+#include "ui/overwrite_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +25,27 @@ std::pair<std::string, int> Typed(const HexFieldState& field, char key) {
 }
 
 using Result = std::pair<std::string, int>;
+
+TEST(DecimalFieldRule, NineDigitsCappedAtTheLargestBalanceValue) {
+  const auto typed = [](const std::string& text, int caret, char key) {
+    const auto next = ApplyDecimalFieldKey(Field(text, caret), key, 9, 268435455);
+    return next ? Result{next->text, next->caret} : Result{"discarded", -1};
+  };
+  EXPECT_EQ(typed("000000000", 9, '7'), (Result{"000000007", 9}));
+  // "900000000" is beyond the largest value.
+  EXPECT_EQ(typed("000000000", 0, '9'), (Result{"268435455", 9}));
+  EXPECT_EQ(typed("268435455", 3, 'A'), (Result{"discarded", -1}));
+  EXPECT_EQ(typed("123456789", 4, kHexKeyEscape), (Result{"000000000", 1}));
+  EXPECT_EQ(typed("0", 1, kHexKeyBackspace), (Result{"0", 1}));
+}
+
+TEST(HexFieldRule, SevenDigitFieldWithoutCapKeepsItsLastDigits) {
+  const HexFieldShape shape{7, std::nullopt};
+  const auto next = ApplyHexFieldKey(Field("0FFFFFF", 7), 'F', shape);
+  ASSERT_TRUE(next);
+  EXPECT_EQ(next->text, "FFFFFFF");
+  EXPECT_EQ(ApplyHexFieldKey(Field("1234567", 2), kHexKeyEscape, shape)->text, "0000000");
+}
 
 TEST(HexFieldRule, DigitAtTheStartOverwritesAndIsCappedToThree) {
   EXPECT_EQ(Typed(Field("0123", 0), 'F'), (Result{"3123", 2}));
@@ -118,7 +139,7 @@ TEST(HexFieldRule, EveryResultStaysInsideTheBoxLimits) {
   }
 }
 
-class HexOverwriteEditTest : public ::testing::Test {
+class OverwriteEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
     edit.setText("0123");
@@ -126,12 +147,12 @@ class HexOverwriteEditTest : public ::testing::Test {
     edit.setFocus();
   }
 
-  HexOverwriteEdit edit;
-  QSignalSpy handled{&edit, &HexOverwriteEdit::keyHandled};
-  QSignalSpy deleted{&edit, &HexOverwriteEdit::deleteReleased};
+  OverwriteEdit edit;
+  QSignalSpy handled{&edit, &OverwriteEdit::keyHandled};
+  QSignalSpy deleted{&edit, &OverwriteEdit::deleteReleased};
 };
 
-TEST_F(HexOverwriteEditTest, TypedKeysFollowTheRule) {
+TEST_F(OverwriteEditTest, TypedKeysFollowTheRule) {
   edit.setCursorPosition(0);
   QTest::keyClick(&edit, Qt::Key_F);
   EXPECT_EQ(edit.text(), "3123");
@@ -143,7 +164,7 @@ TEST_F(HexOverwriteEditTest, TypedKeysFollowTheRule) {
   EXPECT_EQ(deleted.count(), 0);
 }
 
-TEST_F(HexOverwriteEditTest, OtherCharacterKeysChangeNothing) {
+TEST_F(OverwriteEditTest, OtherCharacterKeysChangeNothing) {
   edit.setCursorPosition(2);
   QTest::keyClicks(&edit, "xyz -!G");
   EXPECT_EQ(edit.text(), "0123");
@@ -151,7 +172,7 @@ TEST_F(HexOverwriteEditTest, OtherCharacterKeysChangeNothing) {
   EXPECT_EQ(handled.count(), 0);
 }
 
-TEST_F(HexOverwriteEditTest, EscapeAndBackspace) {
+TEST_F(OverwriteEditTest, EscapeAndBackspace) {
   QTest::keyClick(&edit, Qt::Key_Escape);
   EXPECT_EQ(edit.text(), "0000");
   edit.setText("1");
@@ -161,7 +182,7 @@ TEST_F(HexOverwriteEditTest, EscapeAndBackspace) {
   EXPECT_EQ(handled.count(), 2);
 }
 
-TEST_F(HexOverwriteEditTest, DeleteKeepsItsOwnBehaviourAndIsReportedOnRelease) {
+TEST_F(OverwriteEditTest, DeleteKeepsItsOwnBehaviourAndIsReportedOnRelease) {
   edit.setCursorPosition(0);
   QTest::keyClick(&edit, Qt::Key_Delete);
   EXPECT_EQ(edit.text(), "123");
@@ -172,7 +193,7 @@ TEST_F(HexOverwriteEditTest, DeleteKeepsItsOwnBehaviourAndIsReportedOnRelease) {
   EXPECT_EQ(handled.count(), 0);
 }
 
-TEST_F(HexOverwriteEditTest, PastedTextGoesThroughTheRule) {
+TEST_F(OverwriteEditTest, PastedTextGoesThroughTheRule) {
   edit.setCursorPosition(4);
   edit.PasteText("x4y5");
   EXPECT_EQ(edit.text(), "2345");
@@ -182,7 +203,7 @@ TEST_F(HexOverwriteEditTest, PastedTextGoesThroughTheRule) {
   EXPECT_EQ(handled.count(), 1);
 }
 
-TEST_F(HexOverwriteEditTest, PasteShortcutUsesTheRule) {
+TEST_F(OverwriteEditTest, PasteShortcutUsesTheRule) {
   QApplication::clipboard()->setText("hello f");
   if (QApplication::clipboard()->text() != "hello f") GTEST_SKIP() << "no clipboard";
   edit.setCursorPosition(4);
@@ -190,7 +211,7 @@ TEST_F(HexOverwriteEditTest, PasteShortcutUsesTheRule) {
   EXPECT_EQ(edit.text(), "23EF");
 }
 
-TEST_F(HexOverwriteEditTest, DropsAreRefused) {
+TEST_F(OverwriteEditTest, DropsAreRefused) {
   EXPECT_FALSE(edit.acceptDrops());
 }
 

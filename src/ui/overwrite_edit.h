@@ -1,12 +1,14 @@
 #pragma once
 #include <QLineEdit>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace qvm {
 
-// A hexadecimal entry field: its text, caret and selection as the editing rule sees them.
+// An overwrite entry field: its text, caret and selection as the editing rule sees them.
 struct HexFieldState {
   std::string text;
   int caret = 0;           // 0 .. text length
@@ -36,12 +38,21 @@ inline constexpr HexFieldShape kRegisterValueField{4, kHexFieldMax};
 std::optional<HexFieldState> ApplyHexFieldKey(const HexFieldState& field, char key,
                                               const HexFieldShape& shape = kRegisterValueField);
 
-// A line edit that only ever changes through ApplyHexFieldKey for character keys, pasted text
+// The same overwrite entry for `digits` decimal digits: 0-9, Backspace and Escape (all zeros);
+// a value above `max` is replaced by `max`.
+std::optional<HexFieldState> ApplyDecimalFieldKey(const HexFieldState& field, char key,
+                                                  std::size_t digits, std::uint32_t max);
+
+// An editing rule: the field after `key`, or nothing when the key is discarded.
+using FieldRule = std::function<std::optional<HexFieldState>(const HexFieldState&, char)>;
+
+// A line edit that only ever changes through its editing rule for character keys, pasted text
 // and input-method text. Navigation keys and Delete keep their usual behaviour.
-class HexOverwriteEdit : public QLineEdit {
+class OverwriteEdit : public QLineEdit {
   Q_OBJECT
  public:
-  explicit HexOverwriteEdit(QWidget* parent = nullptr, HexFieldShape shape = kRegisterValueField);
+  explicit OverwriteEdit(QWidget* parent = nullptr, HexFieldShape shape = kRegisterValueField);
+  OverwriteEdit(QWidget* parent, FieldRule rule);
 
   // Feeds `text` to the editing rule one character at a time, as typed keys.
   void PasteText(const QString& text);
@@ -63,7 +74,7 @@ class HexOverwriteEdit : public QLineEdit {
   // Applies `key`; true when the rule took it.
   bool Apply(char key);
 
-  HexFieldShape shape_;
+  FieldRule rule_;
 };
 
 }  // namespace qvm

@@ -1,4 +1,4 @@
-#include "ui/hex_overwrite_edit.h"
+#include "ui/overwrite_edit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -55,6 +55,11 @@ void Backspace(HexFieldState& field) {
   }
 }
 
+std::optional<char> DecimalDigitKey(char key) {
+  if (key >= '0' && key <= '9') return key;
+  return std::nullopt;
+}
+
 void TypeDigit(HexFieldState& field, char digit, std::size_t digits) {
   const int length = static_cast<int>(field.text.size());
   if (field.selectionLength > 0) {
@@ -81,24 +86,49 @@ HexFieldState Clamped(const HexFieldState& field) {
   return out;
 }
 
-}  // namespace
-
-std::optional<HexFieldState> ApplyHexFieldKey(const HexFieldState& field, char key,
-                                              const HexFieldShape& shape) {
+// Escape, Backspace or a digit of `digitKey`'s alphabet, as the overwrite fields take them.
+std::optional<HexFieldState> ApplyOverwriteKey(const HexFieldState& field, char key,
+                                               std::size_t digits,
+                                               std::optional<char> (*digitKey)(char)) {
   HexFieldState out = Clamped(field);
   if (key == kHexKeyEscape) {
-    out = HexFieldState{std::string(shape.digits, '0'), 0, 0, 0};
+    out = HexFieldState{std::string(digits, '0'), 0, 0, 0};
     key = '0';
   }
   if (key == kHexKeyBackspace) {
     Backspace(out);
-  } else if (const auto digit = HexDigitKey(key)) {
-    TypeDigit(out, *digit, shape.digits);
+  } else if (const auto digit = digitKey(key)) {
+    TypeDigit(out, *digit, digits);
   } else {
     return std::nullopt;
   }
   out.selectionStart = 0;
   out.selectionLength = 0;
+  return out;
+}
+
+}  // namespace
+
+std::optional<HexFieldState> ApplyDecimalFieldKey(const HexFieldState& field, char key,
+                                                  std::size_t digits, std::uint32_t max) {
+  std::optional<HexFieldState> out = ApplyOverwriteKey(field, key, digits, DecimalDigitKey);
+  if (!out) return out;
+  std::uint64_t value = 0;
+  for (const char c : out->text) {
+    value = std::min<std::uint64_t>(value * 10 + static_cast<std::uint64_t>(c - '0'), 1ull << 40);
+  }
+  if (value > max) {
+    out->text = std::to_string(max);
+    out->caret = static_cast<int>(out->text.size());
+  }
+  return out;
+}
+
+std::optional<HexFieldState> ApplyHexFieldKey(const HexFieldState& field, char key,
+                                              const HexFieldShape& shape) {
+  std::optional<HexFieldState> result = ApplyOverwriteKey(field, key, shape.digits, HexDigitKey);
+  if (!result) return result;
+  HexFieldState& out = *result;
   if (shape.max && HexValue(out.text) > *shape.max) {
     const std::size_t keep = std::min<std::size_t>(3, out.text.size());
     out.text = "3" + out.text.substr(out.text.size() - keep);
@@ -107,13 +137,18 @@ std::optional<HexFieldState> ApplyHexFieldKey(const HexFieldState& field, char k
   return out;
 }
 
-HexOverwriteEdit::HexOverwriteEdit(QWidget* parent, HexFieldShape shape)
-    : QLineEdit(parent), shape_(shape) {
+OverwriteEdit::OverwriteEdit(QWidget* parent, HexFieldShape shape)
+    : OverwriteEdit(parent, [shape](const HexFieldState& field, char key) {
+        return ApplyHexFieldKey(field, key, shape);
+      }) {}
+
+OverwriteEdit::OverwriteEdit(QWidget* parent, FieldRule rule)
+    : QLineEdit(parent), rule_(std::move(rule)) {
   // Dropped text would bypass the editing rule.
   setAcceptDrops(false);
 }
 
-HexFieldState HexOverwriteEdit::State() const {
+HexFieldState OverwriteEdit::State() const {
   HexFieldState state;
   state.text = text().toStdString();
   state.caret = cursorPosition();
@@ -124,15 +159,15 @@ HexFieldState HexOverwriteEdit::State() const {
   return state;
 }
 
-bool HexOverwriteEdit::Apply(char key) {
-  const auto next = ApplyHexFieldKey(State(), key, shape_);
+bool OverwriteEdit::Apply(char key) {
+  const auto next = rule_(State(), key);
   if (!next) return false;
   setText(QString::fromStdString(next->text));
   setCursorPosition(next->caret);
   return true;
 }
 
-void HexOverwriteEdit::PasteText(const QString& text) {
+void OverwriteEdit::PasteText(const QString& text) {
   bool changed = false;
   for (const QChar c : text) {
     if (c.unicode() < 0x80 && Apply(static_cast<char>(c.unicode()))) changed = true;
@@ -140,7 +175,7 @@ void HexOverwriteEdit::PasteText(const QString& text) {
   if (changed) emit keyHandled();
 }
 
-void HexOverwriteEdit::keyPressEvent(QKeyEvent* event) {
+void OverwriteEdit::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Paste)) {
     PasteText(QApplication::clipboard()->text());
     return;
@@ -171,17 +206,17 @@ void HexOverwriteEdit::keyPressEvent(QKeyEvent* event) {
   if (event->key() != Qt::Key_Delete && text() != before) emit keyHandled();
 }
 
-void HexOverwriteEdit::keyReleaseEvent(QKeyEvent* event) {
+void OverwriteEdit::keyReleaseEvent(QKeyEvent* event) {
   QLineEdit::keyReleaseEvent(event);
   if (event->key() == Qt::Key_Delete && !event->isAutoRepeat()) emit deleteReleased();
 }
 
-void HexOverwriteEdit::inputMethodEvent(QInputMethodEvent* event) {
+void OverwriteEdit::inputMethodEvent(QInputMethodEvent* event) {
   PasteText(event->commitString());
   event->accept();
 }
 
-void HexOverwriteEdit::contextMenuEvent(QContextMenuEvent* event) {
+void OverwriteEdit::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
   QAction* copyAction = menu.addAction("Copy", this, &QLineEdit::copy);
   copyAction->setEnabled(hasSelectedText());
