@@ -1,0 +1,99 @@
+// Chart store costs: adding a sample to a full store (every 600th addition also drops the oldest
+// block) and exporting a full store to a CSV file in the temporary folder.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/clock.h"
+#include "model/register_image.h"
+#include "model/register_model.h"
+#include "model/shared_state.h"
+#include "records/chart_export.h"
+#include "records/chart_store.h"
+#include "records/local_file_system.h"
+#include "records/local_time.h"
+
+namespace {
+
+struct FullStore {
+  FullStore() {
+    state.DaisyChainMode = true;
+    state.DeviceCount52400 = 14;
+    auto& scale = model.type[0].RegScale;
+    scale[0x41] = 0.000375;
+    scale[0x40] = 0.0015;
+    scale[0x50] = 0.1;
+    scale[0x51] = 0.0001;
+    for (int d = 0; d < qvm::kDevicesPerType; ++d) {
+      for (int c = 0; c < 12; ++c) image.at(0, d, 0x41 + c) = static_cast<std::int16_t>(9000 + c);
+    }
+    store = std::make_unique<qvm::ChartStore>(model, image, state, clock, time);
+    store->Initialize(true, true);
+    while (store->ChartSampleIndex() < qvm::kChartFullIndex) {
+      store->AddNewVoltageDataToChartArray();
+      clock.SleepMs(500);
+    }
+  }
+
+  qvm::RegisterModel model;
+  qvm::RegisterImage image;
+  qvm::SharedState state;
+  qvm::VirtualClock clock;
+  qvm::SystemLocalTime time;
+  std::unique_ptr<qvm::ChartStore> store;
+};
+
+void BM_AddSampleToFullStore(benchmark::State& bench) {
+  FullStore full;
+  for (auto _ : bench) {
+    full.store->AddNewVoltageDataToChartArray();
+    full.clock.SleepMs(500);
+  }
+  bench.counters["index"] = full.store->ChartSampleIndex();
+}
+BENCHMARK(BM_AddSampleToFullStore);
+
+// Answers every save prompt with one fixed path.
+class FixedPathHost final : public qvm::Host {
+ public:
+  explicit FixedPathHost(std::string path) : path_(std::move(path)) {}
+  void PumpEvents() override {}
+  void ShowMessage(const std::string&, const std::string& text) override {
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
+  bool AskRetryCancel(const std::string&, const std::string&) override { return false; }
+  bool AskYesNo(const std::string&, const std::string&) override { return false; }
+  std::optional<std::string> AskSaveFileName(const std::string&, const std::string&,
+                                             const std::string&) override {
+    return path_;
+  }
+  std::optional<std::string> AskOpenFileName(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+
+ private:
+  std::string path_;
+};
+
+void BM_ExportFullStore(benchmark::State& bench) {
+  FullStore full;
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "qvm_records_benchmark.csv").string();
+  FixedPathHost host(path);
+  qvm::LocalFileSystem files;
+  const std::string title = "bench";
+  qvm::RecordChannel channel(qvm::kChartExportChannel, host, files, title);
+  for (auto _ : bench) {
+    if (!qvm::ExportCSV(*full.store, channel, host, title, '.')) bench.SkipWithError("export");
+  }
+  bench.counters["MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_ExportFullStore)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

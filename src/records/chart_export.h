@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "core/host.h"
+#include "model/value_format.h"
+#include "records/chart_store.h"
+#include "records/record_channel.h"
+
+namespace qvm {
+
+// Devices in the export: the primary devices of the chain in daisy-chain mode (at most the 15
+// the store holds), else the single device 1.
+int ChartExportDeviceCount(const SharedState& state);
+
+// "TimeStamp,Elapsed(min),ComErrors," and the columns of devices 1..`devices`, each field
+// followed by a comma.
+std::string ChartExportHeader(int devices);
+
+// The ComErrors field of a flag word: "NoACK_", "CRCErr_", "BadResponse_", "NackResponse_",
+// "PipeComErr_" for the set bits, in that order.
+std::string ComErrorCodes(std::uint16_t flags);
+
+// The data line of stored sample `sample`.
+std::string ChartExportRow(const ChartStore& store, int sample, int devices, char decimalSeparator);
+
+// Writes the whole store through the chart export channel. An unopened file shows the
+// cancellation message; a failed line write ends the export there (the channel has warned).
+// True when every line was written and the file closed.
+bool ExportCSV(const ChartStore& store, RecordChannel& channel, Host& host,
+               const std::string& messageTitle, char decimalSeparator = HostDecimalSeparator());
+
+}  // namespace qvm

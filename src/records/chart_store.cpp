@@ -1,0 +1,166 @@
+#include "records/chart_store.h"
+
+#include <algorithm>
+
+#include "model/decoders.h"
+
+namespace qvm {
+
+namespace {
+
+constexpr std::size_t kSamples = kChartCapacity;
+
+// Moves every sample's block `count` samples towards the start, in one copy.
+template <typename T>
+void ShiftDown(std::vector<T>& values, std::size_t stride, int count) {
+  const auto offset = static_cast<std::ptrdiff_t>(static_cast<std::size_t>(count) * stride);
+  std::copy(values.begin() + offset, values.end(), values.begin());
+}
+
+}  // namespace
+
+ChartStore::ChartStore(const RegisterModel& model, const RegisterImage& image,
+                       const SharedState& state, Clock& clock, LocalTimeSource& time)
+    : model_(model),
+      image_(image),
+      state_(state),
+      clock_(clock),
+      time_(time),
+      cells_(kSamples * kCellStride),
+      vbat_(kSamples * kChartDevices),
+      icTemp_(kSamples * kChartDevices),
+      et_(kSamples * kEtStride),
+      faultA_(kSamples * kChartDevices),
+      faultB_(kSamples * kChartDevices),
+      minutes_(kSamples),
+      flags_(kSamples) {
+  series_.Rebuild(selectedPack_[0], selectedPack_[1], selectedPack_[2], false, false);
+}
+
+void ChartStore::AddNewVoltageDataToChartArray() {
+  if (!started_) {
+    // Errors met while this first sample was acquired were marked on the old index.
+    const std::uint16_t pending = flags_[Index(sampleIndex_)];
+    sampleIndex_ = 0;
+    flags_[0] = pending;
+  }
+  CopySample(sampleIndex_);
+  if (started_) {
+    minutes_[Index(sampleIndex_)] = static_cast<double>(clock_.NowMs() - startTick_) / 60000.0;
+  } else {
+    startTick_ = clock_.NowMs();
+    startTime_ = time_.Now();
+    minutes_[Index(sampleIndex_)] = 0.0;
+    started_ = true;
+    hooks_->ShowStartingTime(FormatLongTime(startTime_));
+  }
+  AddChartDataPoints();
+  ++sampleIndex_;
+  flags_[Index(sampleIndex_)] = 0;
+  hooks_->EnableSampleButtons();
+}
+
+void ChartStore::CopySample(int sample) {
+  for (int d = 0; d < kChartDevices; ++d) {
+    for (int c = 0; c < kChartCells; ++c) {
+      cells_[Index(sample) * kCellStride + Index(c) * kChartDevices + Index(d)] =
+          image_.at(0, d, kRegCell1 + c);
+    }
+    for (int k = 0; k < kChartEtInputs; ++k) {
+      et_[Index(sample) * kEtStride + Index(k) * kChartDevices + Index(d)] =
+          image_.at(0, d, kRegExternalTemp1 + k);
+    }
+    vbat_[Slot(sample, d)] = image_.at(0, d, kRegVbat);
+    icTemp_[Slot(sample, d)] = image_.at(0, d, kRegInternalTemp);
+    faultA_[Slot(sample, d)] = image_.at(0, d, kRegFaultStatusWord);
+    faultB_[Slot(sample, d)] = image_.at(1, d, kRegFaultStatusWord);
+  }
+}
+
+void ChartStore::AddChartDataPoints() {
+  if (sampleIndex_ == kChartFullIndex) BufferFullHandler();
+  const bool daisy = state_.DaisyChainMode;
+  if (!daisy) {
+    for (int n = kChartCells; n < 2 * kChartCells; ++n)
+      series_.Series(ChartKind::Cells, n).visible = false;
+    series_.Series(ChartKind::Packs, 1).visible = false;
+    series_.Series(ChartKind::IcTemp, 1).visible = false;
+    for (int n = kChartEtInputs; n < 2 * kChartEtInputs; ++n) {
+      series_.Series(ChartKind::EtVolts, n).visible = false;
+    }
+    series_.Series(ChartKind::Faults, 2).visible = false;
+    series_.Series(ChartKind::Faults, 3).visible = false;
+  }
+  const int i = sampleIndex_;
+  const int slots = daisy ? 2 : 1;
+  for (int slot = 0; slot < slots; ++slot) {
+    const int d = selectedPack_[static_cast<std::size_t>(slot)];
+    for (int c = 0; c < kChartCells; ++c) {
+      const double volts = DecodeCellVoltage(model_, CellRaw(i, c, d));
+      ranges_.cells.Include(volts);
+      AddPoint(ChartKind::Cells, slot * kChartCells + c, volts);
+    }
+    const double pack = DecodeVbatVoltage(model_, VbatRaw(i, d));
+    ranges_.packs.Include(pack);
+    // Each pack voltage goes to the series of its own device number.
+    const int packSeries = d - 1;
+    if (packSeries >= 0 && packSeries < static_cast<int>(series_.Chart(ChartKind::Packs).size())) {
+      AddPoint(ChartKind::Packs, packSeries, pack);
+    }
+    const double temp = DecodeInternalTemp(model_, state_, IcTempRaw(i, d));
+    ranges_.icTemp.Include(temp);
+    AddPoint(ChartKind::IcTemp, slot, temp);
+    for (int k = 0; k < kChartEtInputs; ++k) {
+      const double volts = DecodeExternalTemp(model_, EtRaw(i, k, d));
+      ranges_.etVolts.Include(volts);
+      AddPoint(ChartKind::EtVolts, slot * kChartEtInputs + k, volts);
+    }
+    for (int type = 0; type < 2; ++type) {
+      const int series = slot * 2 + type;
+      const std::int16_t status = type == 0 ? FaultRawA(i, d) : FaultRawB(i, d);
+      AddPoint(ChartKind::Faults, series, 0.1 * (series + 1) + (status != 0 ? 1.0 : 0.0));
+    }
+  }
+  hooks_->SampleDrawn();
+}
+
+void ChartStore::AddPoint(ChartKind kind, int series, double y) {
+  series_.Series(kind, series).points.push_back({sampleIndex_, ElapsedMinutes(sampleIndex_), y});
+}
+
+void ChartStore::BufferFullHandler() {
+  ShiftDown(cells_, kCellStride, kChartDropCount);
+  ShiftDown(vbat_, kChartDevices, kChartDropCount);
+  ShiftDown(icTemp_, kChartDevices, kChartDropCount);
+  ShiftDown(et_, kEtStride, kChartDropCount);
+  ShiftDown(faultA_, kChartDevices, kChartDropCount);
+  ShiftDown(faultB_, kChartDevices, kChartDropCount);
+  ShiftDown(minutes_, 1, kChartDropCount);
+  ShiftDown(flags_, 1, kChartDropCount);
+  sampleIndex_ -= kChartDropCount;
+  series_.DropOldest(kChartDropCount);
+  hooks_->OldestDropped(kChartDropCount);
+}
+
+void ChartStore::Initialize(bool restart, bool evbConnected) {
+  if (restart) {
+    started_ = false;
+    ranges_ = ChartRanges{};
+  }
+  series_.Rebuild(selectedPack_[0], selectedPack_[1], selectedPack_[2], state_.DaisyChainMode,
+                  evbConnected);
+  hooks_->SeriesRebuilt();
+}
+
+bool ChartStore::HandlePackSelectCombobox(int slot, int entry, bool evbConnected) {
+  if (slot < 0 || slot >= static_cast<int>(selectedPack_.size())) return false;
+  const int device = entry + 1;
+  if (device < 1 || device >= kChartDevices) return false;
+  auto& selected = selectedPack_[static_cast<std::size_t>(slot)];
+  if (selected == device) return true;
+  selected = static_cast<std::int16_t>(device);
+  Initialize(false, evbConnected);
+  return true;
+}
+
+}  // namespace qvm

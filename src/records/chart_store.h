@@ -1,0 +1,158 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/clock.h"
+#include "model/register_image.h"
+#include "model/register_model.h"
+#include "model/shared_state.h"
+#include "records/chart_series.h"
+#include "records/local_time.h"
+
+namespace qvm {
+
+inline constexpr int kChartCapacity = 32761;
+inline constexpr int kChartFullIndex = kChartCapacity - 1;
+inline constexpr int kChartDropCount = 600;
+inline constexpr int kChartCells = 12;
+inline constexpr int kChartEtInputs = 4;
+inline constexpr int kChartDevices = kDevicesPerType;
+inline constexpr int kRegFaultStatusWord = 0x84;
+
+// Communication errors during a sample's acquisition.
+enum ComErrorBit : std::uint16_t {
+  kComErrNoAck = 0x01,
+  kComErrCrc4 = 0x02,
+  kComErrBadResponse = 0x04,
+  kComErrNack = 0x08,
+  kComErrPipe = 0x10,
+};
+
+// Running minimum and maximum of the drawn values of one chart.
+struct ValueRange {
+  double minimum;
+  double maximum;
+  void Include(double value) {
+    if (value < minimum) minimum = value;
+    if (value > maximum) maximum = value;
+  }
+};
+
+struct ChartRanges {
+  ValueRange cells{5.0, -5.0};
+  ValueRange packs{80.0, 0.0};
+  ValueRange icTemp{175.0, -50.0};
+  ValueRange etVolts{2.5, 0.0};
+};
+
+// What the chart window does when the store changes; every hook does nothing by default.
+class ChartWindowHooks {
+ public:
+  virtual ~ChartWindowHooks() = default;
+  // The start of the time base, in the long time format, for the starting-time label.
+  virtual void ShowStartingTime(const std::string& longTime) { (void)longTime; }
+  // New points of the current sample were added: re-apply the zoom.
+  virtual void SampleDrawn() {}
+  // A sample was stored: enable "Clear Charts", "Auto Fit" and "Export...".
+  virtual void EnableSampleButtons() {}
+  // The series were rebuilt (names, colours, visibility; points emptied).
+  virtual void SeriesRebuilt() {}
+  // The oldest `count` samples and their points were dropped.
+  virtual void OldestDropped(int count) { (void)count; }
+};
+
+// The history of acquired samples: raw register values of every device copied from the
+// register image, elapsed minutes and communication error flags, in preallocated arrays of
+// fixed capacity; when full the oldest 600 samples go in one block. The points of the shown
+// devices are kept as chart series in engineering units.
+class ChartStore {
+ public:
+  ChartStore(const RegisterModel& model, const RegisterImage& image, const SharedState& state,
+             Clock& clock, LocalTimeSource& time);
+  ChartStore(const ChartStore&) = delete;
+  ChartStore& operator=(const ChartStore&) = delete;
+
+  void SetHooks(ChartWindowHooks* hooks) { hooks_ = hooks ? hooks : &noHooks_; }
+
+  // Stores the voltages now in the register image as the next sample and draws it.
+  void AddNewVoltageDataToChartArray();
+  // Rebuilds the series; `restart` also starts a new time base with the next sample.
+  void Initialize(bool restart, bool evbConnected);
+  // Sets `SelectedPack`[slot] to `entry` + 1 and rebuilds the series when that changed it.
+  // False for a slot or device out of range, which changes nothing.
+  bool HandlePackSelectCombobox(int slot, int entry, bool evbConnected);
+
+  // Marks a communication error on the sample being acquired.
+  void MarkComError(std::uint16_t bits) { flags_[Index(ChartSampleIndex())] |= bits; }
+
+  int ChartSampleIndex() const { return sampleIndex_; }
+  bool ChartStarted() const { return started_; }
+  LocalTime ChartStartTime() const { return startTime_; }
+  std::int64_t ChartStartTick() const { return startTick_; }
+  std::int16_t SelectedPack(int slot) const {
+    return selectedPack_[static_cast<std::size_t>(slot)];
+  }
+  const ChartRanges& ChartRange() const { return ranges_; }
+  const ChartSeriesSet& Series() const { return series_; }
+  ChartSeriesSet& Series() { return series_; }
+
+  std::int16_t CellRaw(int sample, int cell, int device) const {
+    return cells_[Index(sample) * kCellStride + Index(cell) * kChartDevices + Index(device)];
+  }
+  std::int16_t VbatRaw(int sample, int device) const { return vbat_[Slot(sample, device)]; }
+  std::int16_t IcTempRaw(int sample, int device) const { return icTemp_[Slot(sample, device)]; }
+  std::int16_t EtRaw(int sample, int input, int device) const {
+    return et_[Index(sample) * kEtStride + Index(input) * kChartDevices + Index(device)];
+  }
+  std::int16_t FaultRawA(int sample, int device) const { return faultA_[Slot(sample, device)]; }
+  std::int16_t FaultRawB(int sample, int device) const { return faultB_[Slot(sample, device)]; }
+  double ElapsedMinutes(int sample) const { return minutes_[Index(sample)]; }
+  std::uint16_t ComErrorFlags(int sample) const { return flags_[Index(sample)]; }
+
+  const RegisterModel& Model() const { return model_; }
+  const SharedState& State() const { return state_; }
+
+ private:
+  static constexpr std::size_t kCellStride = kChartCells * kChartDevices;
+  static constexpr std::size_t kEtStride = kChartEtInputs * kChartDevices;
+
+  static std::size_t Index(int value) { return static_cast<std::size_t>(value); }
+  static std::size_t Slot(int sample, int device) {
+    return Index(sample) * kChartDevices + Index(device);
+  }
+
+  void CopySample(int sample);
+  void AddChartDataPoints();
+  void BufferFullHandler();
+  void AddPoint(ChartKind kind, int series, double y);
+
+  const RegisterModel& model_;
+  const RegisterImage& image_;
+  const SharedState& state_;
+  Clock& clock_;
+  LocalTimeSource& time_;
+  ChartWindowHooks noHooks_;
+  ChartWindowHooks* hooks_ = &noHooks_;
+
+  std::vector<std::int16_t> cells_;
+  std::vector<std::int16_t> vbat_;
+  std::vector<std::int16_t> icTemp_;
+  std::vector<std::int16_t> et_;
+  std::vector<std::int16_t> faultA_;
+  std::vector<std::int16_t> faultB_;
+  std::vector<double> minutes_;
+  std::vector<std::uint16_t> flags_;
+
+  int sampleIndex_ = 0;
+  bool started_ = false;
+  LocalTime startTime_{};
+  std::int64_t startTick_ = 0;
+  std::array<std::int16_t, 3> selectedPack_ = {1, 2, 1};
+  ChartRanges ranges_;
+  ChartSeriesSet series_;
+};
+
+}  // namespace qvm

@@ -1,0 +1,54 @@
+#include "records/fault_log.h"
+
+#include <utility>
+
+namespace qvm {
+
+WindowFaultRecorder::WindowFaultRecorder(FaultLogWindow& comErrors, FaultLogWindow& faultStatus,
+                                         ChartStore& chart, LocalTimeSource& time, Host& host,
+                                         const std::string& messageTitle,
+                                         std::function<bool()> pauseOnNack)
+    : comErrors_(comErrors),
+      faultStatus_(faultStatus),
+      chart_(chart),
+      time_(time),
+      host_(host),
+      messageTitle_(messageTitle),
+      pauseOnNack_(std::move(pauseOnNack)) {}
+
+void WindowFaultRecorder::Append(FaultLogWindow& window, int& lineCount, const std::string& line) {
+  if (++lineCount > kFaultLogMaxLines) {
+    lineCount = 0;
+    window.Clear();
+  }
+  window.ShowAndAppend(FormatGeneralDate(time_.Now()) + line + "\r\n");
+}
+
+void WindowFaultRecorder::RecordComError(const std::string& line, std::uint16_t bit) {
+  Append(comErrors_, comErrorLines_, line);
+  chart_.MarkComError(bit);
+}
+
+void WindowFaultRecorder::RecordCrc4Error() {
+  RecordComError("    CRC4 Error ", kComErrCrc4);
+}
+
+void WindowFaultRecorder::RecordNackResponse(const std::string& traceSent,
+                                             const std::string& traceReceived) {
+  RecordComError("    NACK Response " + traceSent + " " + traceReceived + " ", kComErrNack);
+  if (pauseOnNack_ && pauseOnNack_()) host_.ShowMessage(messageTitle_, comErrors_.Text());
+}
+
+void WindowFaultRecorder::RecordUnrecognizedResponse() {
+  RecordComError("    Unrecognized Response ", kComErrBadResponse);
+}
+
+void WindowFaultRecorder::RecordPipeComError() {
+  RecordComError("    Pipe Communication Error", kComErrPipe);
+}
+
+void WindowFaultRecorder::RecordFaultStatus(const std::string& faultText) {
+  Append(faultStatus_, faultLogLines_, "    " + faultText);
+}
+
+}  // namespace qvm

@@ -1,0 +1,101 @@
+#include "records/record_channel.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "records/record_paths.h"
+
+namespace qvm {
+
+namespace {
+
+// The save dialog's default extension, added when the chosen name has none.
+std::string WithDefaultExtension(const std::string& path, const char* extension) {
+  const auto nameStart = path.find_last_of(kPathSeparator);
+  const std::string name = nameStart == std::string::npos ? path : path.substr(nameStart + 1);
+  if (name.find('.') != std::string::npos) return path;
+  return path + "." + extension;
+}
+
+}  // namespace
+
+RecordChannel::RecordChannel(const RecordChannelSpec& spec, Host& host, RecordFileSystem& files,
+                             const std::string& messageTitle)
+    : spec_(spec), host_(host), files_(files), messageTitle_(messageTitle) {}
+
+std::string RecordChannel::ProposePath() {
+  if (!files_.FolderExists(folder_)) {
+    const std::optional<std::string> documents = files_.DocumentsFolder();
+    if (!documents) host_.ShowMessage(messageTitle_, "The folder does not exist");
+    folder_ = TrimAtNull(documents.value_or(""));
+  }
+  for (int n = 1;; ++n) {
+    const std::string path = JoinPath(folder_, NumberedFileName(spec_.prefix, n, spec_.extension));
+    if (!files_.FileExists(path)) return path;
+  }
+}
+
+std::string RecordChannel::Open() {
+  if (IsOpen() && !Close()) return {};
+  const std::string proposed = ProposePath();
+  const std::optional<std::string> answer =
+      host_.AskSaveFileName(spec_.dialogTitle, spec_.filterDescription, proposed);
+  if (!answer || TrimAtNull(*answer).empty()) return {};
+  const std::string path = WithDefaultExtension(TrimAtNull(*answer), spec_.defaultExtension);
+  folder_ = FolderOfPath(path);
+  if (files_.FileInUse(path)) {
+    host_.ShowMessage(messageTitle_,
+                      "The file \"" + path + "\" is currently open or in use by another program." +
+                          "\r\nYou must first close this file before you can create the index.");
+    return {};
+  }
+  if (files_.FileExists(path)) {
+    if (const auto error = files_.RemoveFile(path)) {
+      ReportFailure(spec_.openProcedure, *error);
+      return {};
+    }
+    host_.PumpEvents();
+  }
+  FileError error;
+  file_ = files_.CreateFile(path, error);
+  if (!file_) {
+    ReportFailure(spec_.openProcedure, error);
+    return {};
+  }
+  return path;
+}
+
+bool RecordChannel::AddLine(const std::string& text) {
+  return WriteLine(spec_.addLineProcedure, text);
+}
+
+bool RecordChannel::WriteLine(const char* procedure, const std::string& text) {
+  if (!file_) {
+    ReportFailure(procedure, {EBADF, std::strerror(EBADF)});
+    return false;
+  }
+  if (const auto error = file_->Write(text + "\r\n")) {
+    ReportFailure(procedure, *error);
+    return false;
+  }
+  return true;
+}
+
+bool RecordChannel::Close() {
+  if (!file_) return true;
+  const std::optional<FileError> error = file_->Close();
+  file_.reset();
+  if (error) {
+    ReportFailure(spec_.closeProcedure, *error);
+    return false;
+  }
+  return true;
+}
+
+void RecordChannel::ReportFailure(const char* procedure, const FileError& error) {
+  host_.ShowMessage(messageTitle_, std::string(procedure) + " failed due to the following:\r\n" +
+                                       "Error " + std::to_string(error.number) + ":\r\n" +
+                                       error.description);
+}
+
+}  // namespace qvm

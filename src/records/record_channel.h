@@ -1,0 +1,82 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/host.h"
+#include "records/record_file_system.h"
+
+namespace qvm {
+
+// The fixed properties of one record-file channel.
+struct RecordChannelSpec {
+  const char* openProcedure;
+  const char* addLineProcedure;
+  const char* closeProcedure;
+  const char* prefix;
+  const char* extension;
+  const char* filterDescription;
+  const char* filterPattern;
+  const char* defaultExtension;
+  const char* dialogTitle;
+};
+
+inline constexpr RecordChannelSpec kCommLogChannel = {
+    "LogStart",           "LogEvent", "LogStop", "VediRo524_Log_", ".txt",
+    "Text Files (*.txt)", "*.txt",    "txt",     "Create Log File"};
+inline constexpr RecordChannelSpec kChartExportChannel = {"OpenFileForExportCsv",
+                                                          "AddLineToExportCsv",
+                                                          "CloseFileForExportCsv",
+                                                          "VediRo524_Export_",
+                                                          ".csv",
+                                                          "CSV Files (*.csv)",
+                                                          "*.csv",
+                                                          "csv",
+                                                          "Export CSV File"};
+inline constexpr RecordChannelSpec kConfigExportChannel = {"OpenFileForExportTxt",
+                                                           "AddLineToExportTxt",
+                                                           "CloseFileForExportTxt",
+                                                           "VediRo524_Config_",
+                                                           ".txt",
+                                                           "Text Files (*.txt)",
+                                                           "*.txt",
+                                                           "txt",
+                                                           "Export Text File"};
+
+// One text file channel: proposes a free numbered name in the remembered folder, lets the user
+// choose through the save dialog, refuses a file in use, replaces an existing one and writes
+// lines ending in CR LF until closed. Failures show a three-line warning and give an empty path
+// or false.
+class RecordChannel {
+ public:
+  RecordChannel(const RecordChannelSpec& spec, Host& host, RecordFileSystem& files,
+                const std::string& messageTitle);
+
+  // The full path of the file now open, or empty (cancelled, in use, failed). A file still open
+  // from before is closed first.
+  std::string Open();
+  bool AddLine(const std::string& text);
+  bool Close();
+
+  bool IsOpen() const { return file_ != nullptr; }
+  const std::string& Folder() const { return folder_; }
+  const RecordChannelSpec& Spec() const { return spec_; }
+
+  // The three-line warning for a failure of `procedure`.
+  void ReportFailure(const char* procedure, const FileError& error);
+
+  // Writes `text` and CR LF, reporting a failure as `procedure`.
+  bool WriteLine(const char* procedure, const std::string& text);
+
+ private:
+  std::string ProposePath();
+
+  const RecordChannelSpec& spec_;
+  Host& host_;
+  RecordFileSystem& files_;
+  const std::string& messageTitle_;
+  std::string folder_;
+  std::unique_ptr<RecordFile> file_;
+};
+
+}  // namespace qvm

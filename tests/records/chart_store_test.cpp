@@ -1,0 +1,238 @@
+#include "records/chart_store.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chart_fixture.h"
+
+namespace qvm::test {
+namespace {
+
+class RecordingHooks final : public ChartWindowHooks {
+ public:
+  void ShowStartingTime(const std::string& longTime) override { startTimes.push_back(longTime); }
+  void SampleDrawn() override { ++drawn; }
+  void EnableSampleButtons() override { ++enabled; }
+  void SeriesRebuilt() override { ++rebuilt; }
+  void OldestDropped(int count) override { dropped.push_back(count); }
+
+  std::vector<std::string> startTimes;
+  int drawn = 0;
+  int enabled = 0;
+  int rebuilt = 0;
+  std::vector<int> dropped;
+};
+
+class ChartStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bench = std::make_unique<ChartBench>();
+    bench->store.SetHooks(&hooks);
+  }
+  ChartStore& store() { return bench->store; }
+  const ChartSeries& Series(ChartKind kind, int index) {
+    return store().Series().Series(kind, index);
+  }
+
+  std::unique_ptr<ChartBench> bench;
+  RecordingHooks hooks;
+};
+
+TEST_F(ChartStoreTest, FirstSampleStartsTheTimeBase) {
+  bench->clock.SleepMs(123456);
+  store().AddNewVoltageDataToChartArray();
+  EXPECT_TRUE(store().ChartStarted());
+  EXPECT_EQ(store().ChartSampleIndex(), 1);
+  EXPECT_EQ(store().ElapsedMinutes(0), 0.0);
+  EXPECT_EQ(hooks.startTimes, std::vector<std::string>{"5:01:09 PM"});
+  bench->clock.SleepMs(90000);
+  store().AddNewVoltageDataToChartArray();
+  EXPECT_EQ(store().ChartSampleIndex(), 2);
+  EXPECT_DOUBLE_EQ(store().ElapsedMinutes(1), 1.5);
+  EXPECT_EQ(hooks.startTimes.size(), 1u);
+  EXPECT_EQ(hooks.drawn, 2);
+  EXPECT_EQ(hooks.enabled, 2);
+}
+
+TEST_F(ChartStoreTest, CopiesTheRawValuesOfEveryDevice) {
+  for (int d = 0; d < 16; ++d) {
+    for (int c = 0; c < 12; ++c)
+      bench->image.at(0, d, 0x41 + c) = static_cast<std::int16_t>(d * 100 + c);
+    for (int k = 0; k < 4; ++k)
+      bench->image.at(0, d, 0x51 + k) = static_cast<std::int16_t>(d * 10 + k);
+    bench->image.at(0, d, 0x40) = static_cast<std::int16_t>(5000 + d);
+    bench->image.at(0, d, 0x50) = static_cast<std::int16_t>(9000 + d);
+    bench->image.at(0, d, 0x84) = static_cast<std::int16_t>(d);
+    bench->image.at(1, d, 0x84) = static_cast<std::int16_t>(0x2000 + d);
+  }
+  store().AddNewVoltageDataToChartArray();
+  for (int d = 0; d < 16; ++d) {
+    EXPECT_EQ(store().CellRaw(0, 11, d), d * 100 + 11);
+    EXPECT_EQ(store().EtRaw(0, 3, d), d * 10 + 3);
+    EXPECT_EQ(store().VbatRaw(0, d), 5000 + d);
+    EXPECT_EQ(store().IcTempRaw(0, d), 9000 + d);
+    EXPECT_EQ(store().FaultRawA(0, d), d);
+    EXPECT_EQ(store().FaultRawB(0, d), 0x2000 + d);
+  }
+}
+
+TEST_F(ChartStoreTest, DrawsDecodedValuesAndFaultLevels) {
+  bench->state.DaisyChainMode = true;
+  store().Initialize(true, true);
+  bench->image.at(0, 1, 0x41) = 0x3FFF;
+  bench->image.at(0, 1, 0x42) = 8000;
+  bench->image.at(0, 1, 0x40) = 20000;
+  bench->image.at(0, 1, 0x50) = 9217 + 50;
+  bench->image.at(0, 2, 0x84) = 0x0004;
+  store().AddNewVoltageDataToChartArray();
+  EXPECT_DOUBLE_EQ(Series(ChartKind::Cells, 0).points.at(0).y, -kCellScale);
+  EXPECT_DOUBLE_EQ(Series(ChartKind::Cells, 1).points.at(0).y, 8000 * kCellScale);
+  EXPECT_DOUBLE_EQ(Series(ChartKind::Packs, 0).points.at(0).y, 20000 * kVbatScale);
+  EXPECT_DOUBLE_EQ(Series(ChartKind::IcTemp, 0).points.at(0).y, 50 * kTempScale + 25);
+  EXPECT_DOUBLE_EQ(Series(ChartKind::Faults, 0).points.at(0).y, 0.1);
+  EXPECT_DOUBLE_EQ(Series(ChartKind::Faults, 1).points.at(0).y, 0.2);
+  EXPECT_DOUBLE_EQ(Series(ChartKind::Faults, 2).points.at(0).y, 1.3);
+  EXPECT_DOUBLE_EQ(Series(ChartKind::Faults, 3).points.at(0).y, 0.4);
+  bench->image.at(0, 1, 0x84) = 1;
+  store().AddNewVoltageDataToChartArray();
+  EXPECT_DOUBLE_EQ(Series(ChartKind::Faults, 0).points.at(1).y, 1.1);
+  EXPECT_DOUBLE_EQ(store().ChartRange().cells.minimum, -kCellScale);
+  EXPECT_DOUBLE_EQ(store().ChartRange().cells.maximum, 8000 * kCellScale);
+  EXPECT_DOUBLE_EQ(store().ChartRange().packs.minimum, 0.0);
+  EXPECT_DOUBLE_EQ(store().ChartRange().packs.maximum, 20000 * kVbatScale);
+}
+
+TEST_F(ChartStoreTest, SingleDeviceDrawsOnlySlotZero) {
+  store().Initialize(true, true);
+  store().AddNewVoltageDataToChartArray();
+  for (int n = 0; n < 24; ++n) {
+    EXPECT_EQ(Series(ChartKind::Cells, n).points.size(), n < 12 ? 1u : 0u) << n;
+    EXPECT_EQ(Series(ChartKind::Cells, n).visible, n < 12) << n;
+  }
+  EXPECT_EQ(Series(ChartKind::IcTemp, 1).points.size(), 0u);
+  EXPECT_FALSE(Series(ChartKind::EtVolts, 4).visible);
+  EXPECT_EQ(Series(ChartKind::EtVolts, 3).points.size(), 1u);
+  EXPECT_EQ(Series(ChartKind::Faults, 2).points.size(), 0u);
+  EXPECT_FALSE(Series(ChartKind::Faults, 3).visible);
+  EXPECT_TRUE(Series(ChartKind::Packs, 0).visible);
+  EXPECT_FALSE(Series(ChartKind::Packs, 1).visible);
+}
+
+TEST_F(ChartStoreTest, SeriesNamesColoursAndPackVisibility) {
+  bench->state.DaisyChainMode = true;
+  ASSERT_TRUE(store().HandlePackSelectCombobox(1, 4, true));
+  EXPECT_EQ(Series(ChartKind::Cells, 0).name, "Vcell 1-1");
+  EXPECT_EQ(Series(ChartKind::Cells, 23).name, "Vcell 5-12");
+  EXPECT_EQ(Series(ChartKind::Cells, 12).colour, (Rgb{0, 0, 0}));
+  EXPECT_EQ(Series(ChartKind::Cells, 13).colour, (Rgb{128, 64, 0}));
+  EXPECT_EQ(Series(ChartKind::Packs, 13).name, "VPack  14");
+  EXPECT_EQ(Series(ChartKind::IcTemp, 1).name, "ICTemp 5");
+  EXPECT_EQ(Series(ChartKind::EtVolts, 7).name, "ETVolt 5-4");
+  EXPECT_EQ(Series(ChartKind::Faults, 1).name, "Flt 401-1");
+  EXPECT_EQ(Series(ChartKind::Faults, 2).name, "Flt 400-5");
+  for (int n = 0; n < 14; ++n) {
+    EXPECT_EQ(Series(ChartKind::Packs, n).visible, n == 0 || n == 4) << n;
+  }
+  bench->state.DaisyChainMode = false;
+  ASSERT_TRUE(store().HandlePackSelectCombobox(2, 6, true));
+  for (int n = 0; n < 14; ++n) EXPECT_EQ(Series(ChartKind::Packs, n).visible, n == 6) << n;
+  EXPECT_FALSE(store().HandlePackSelectCombobox(3, 0, true));
+  EXPECT_FALSE(store().HandlePackSelectCombobox(0, 15, true));
+  EXPECT_EQ(store().SelectedPack(0), 1);
+}
+
+TEST_F(ChartStoreTest, ChangingAPackKeepsTheTimeBase) {
+  bench->state.DaisyChainMode = true;
+  store().Initialize(true, true);
+  bench->image.at(0, 3, 0x41) = 4000;
+  bench->image.at(0, 3, 0x40) = 1000;
+  store().AddNewVoltageDataToChartArray();
+  bench->clock.SleepMs(60000);
+  const int rebuilds = hooks.rebuilt;
+  ASSERT_TRUE(store().HandlePackSelectCombobox(1, 2, true));
+  EXPECT_EQ(hooks.rebuilt, rebuilds + 1);
+  ASSERT_TRUE(store().HandlePackSelectCombobox(1, 2, true));
+  EXPECT_EQ(hooks.rebuilt, rebuilds + 1);
+  EXPECT_EQ(Series(ChartKind::Cells, 12).name, "Vcell 3-1");
+  EXPECT_TRUE(Series(ChartKind::Cells, 12).points.empty());
+  store().AddNewVoltageDataToChartArray();
+  EXPECT_TRUE(store().ChartStarted());
+  EXPECT_EQ(store().ChartSampleIndex(), 2);
+  ASSERT_EQ(Series(ChartKind::Cells, 12).points.size(), 1u);
+  EXPECT_DOUBLE_EQ(Series(ChartKind::Cells, 12).points[0].x, 1.0);
+  EXPECT_DOUBLE_EQ(Series(ChartKind::Cells, 12).points[0].y, 4000 * kCellScale);
+  // The pack voltage lands in the series of its own device number.
+  ASSERT_EQ(Series(ChartKind::Packs, 2).points.size(), 1u);
+  EXPECT_DOUBLE_EQ(Series(ChartKind::Packs, 2).points[0].y, 1000 * kVbatScale);
+  EXPECT_EQ(Series(ChartKind::Packs, 1).points.size(), 0u);
+}
+
+TEST_F(ChartStoreTest, RestartBeginsAgainAtIndexZeroWithTheErrorsOfThatSample) {
+  store().AddNewVoltageDataToChartArray();
+  store().MarkComError(kComErrCrc4);
+  store().AddNewVoltageDataToChartArray();
+  store().AddNewVoltageDataToChartArray();
+  EXPECT_EQ(store().ComErrorFlags(1), kComErrCrc4);
+  store().Initialize(true, true);
+  EXPECT_FALSE(store().ChartStarted());
+  bench->clock.SleepMs(5 * 60000);
+  store().MarkComError(kComErrPipe);
+  store().AddNewVoltageDataToChartArray();
+  EXPECT_EQ(store().ChartSampleIndex(), 1);
+  EXPECT_EQ(store().ElapsedMinutes(0), 0.0);
+  EXPECT_EQ(store().ComErrorFlags(0), kComErrPipe);
+  EXPECT_EQ(store().ComErrorFlags(1), 0);
+  EXPECT_EQ(hooks.startTimes.size(), 2u);
+}
+
+TEST_F(ChartStoreTest, FlagsBelongToTheSampleBeingAcquired) {
+  store().MarkComError(kComErrCrc4);
+  store().MarkComError(kComErrPipe);
+  store().AddNewVoltageDataToChartArray();
+  store().AddNewVoltageDataToChartArray();
+  store().MarkComError(kComErrNack);
+  store().AddNewVoltageDataToChartArray();
+  EXPECT_EQ(store().ComErrorFlags(0), kComErrCrc4 | kComErrPipe);
+  EXPECT_EQ(store().ComErrorFlags(1), 0);
+  EXPECT_EQ(store().ComErrorFlags(2), kComErrNack);
+  EXPECT_EQ(store().ComErrorFlags(3), 0);
+}
+
+TEST_F(ChartStoreTest, AFullStoreDropsTheOldestSixHundred) {
+  // Sample n of the run (from 1) carries n in the pack value of device 1 and n ms of clock.
+  for (int n = 1; n <= kChartCapacity; ++n) {
+    bench->image.at(0, 1, 0x40) = static_cast<std::int16_t>(n);
+    if (n == 700 || n == kChartCapacity) store().MarkComError(kComErrBadResponse);
+    store().AddNewVoltageDataToChartArray();
+    bench->clock.SleepMs(60);
+    if (n == kChartCapacity - 1) {
+      EXPECT_EQ(store().ChartSampleIndex(), kChartFullIndex);
+      EXPECT_TRUE(hooks.dropped.empty());
+    }
+  }
+  EXPECT_EQ(hooks.dropped, std::vector<int>{600});
+  EXPECT_EQ(store().ChartSampleIndex(), 32161);
+  EXPECT_EQ(store().VbatRaw(0, 1), 601);
+  EXPECT_EQ(store().VbatRaw(32160, 1), kChartCapacity);
+  EXPECT_DOUBLE_EQ(store().ElapsedMinutes(0), 600 * 60 / 60000.0);
+  EXPECT_EQ(store().ComErrorFlags(99), kComErrBadResponse);
+  EXPECT_EQ(store().ComErrorFlags(32160), kComErrBadResponse);
+  EXPECT_EQ(store().ComErrorFlags(32161), 0);
+  const auto& points = Series(ChartKind::Packs, 0).points;
+  ASSERT_EQ(points.size(), 32161u);
+  EXPECT_EQ(points.front().sample, 0);
+  EXPECT_DOUBLE_EQ(points.front().y, 601 * kVbatScale);
+  EXPECT_EQ(points.back().sample, 32160);
+  EXPECT_DOUBLE_EQ(points.back().y, kChartCapacity * kVbatScale);
+
+  bench->image.at(0, 1, 0x40) = 1234;
+  store().AddNewVoltageDataToChartArray();
+  EXPECT_EQ(store().ChartSampleIndex(), 32162);
+  EXPECT_EQ(store().VbatRaw(32161, 1), 1234);
+}
+
+}  // namespace
+}  // namespace qvm::test
