@@ -65,6 +65,17 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   connect(tbPollingInterval, &QLineEdit::textEdited, this,
           &GenericVbDiag::tbPollingInterval_Change);
   connect(cmdPollingSetup, &QPushButton::clicked, this, &GenericVbDiag::cmdPollingSetup_Click);
+  balanceRegisters_ = new FrmBalanceRegisters(*session_, this);
+  balanceRegisters_->onDeviceChosen = [this](int index) {
+    cboDeviceNumber->setCurrentIndex(index);
+  };
+  connect(balanceRegisters_, &QDialog::finished, this, [this] {
+    RefreshDeviceMenu();
+    TabStrip1_Click();
+    ResumeUprPolling(*session_);
+  });
+  connect(mainTabPage->cbConfigureBalanceRegs, &QPushButton::clicked, this,
+          &GenericVbDiag::cbConfigureBalanceRegs_Click);
   connect(manualConfig_, &FrmManualConfig::ChoiceCancelled, this, [this] {
     session_->state.ManualConfigAccepted = false;
     modalConfigPending_ = false;
@@ -313,8 +324,10 @@ void GenericVbDiag::FormLoad() {
   state.DemoMode = false;
   opt52400->setChecked(true);
   cmdDisconnect->setEnabled(false);
-  cboDeviceNumber->clear();
-  for (int i = 0; i < 16; ++i) cboDeviceNumber->addItem(QString("Device %1").arg(i), i);
+  for (QComboBox* list : DeviceLists()) {
+    list->clear();
+    for (int i = 0; i < 16; ++i) list->addItem(QString("Device %1").arg(i), i);
+  }
   mnuLoadConfig->setEnabled(false);
   mnuSaveConfig->setEnabled(false);
   RebuildRegisterModel();
@@ -652,9 +665,22 @@ void GenericVbDiag::mnuManualConfig_Click() {
   manualConfig_->raise();
 }
 
+std::vector<QComboBox*> GenericVbDiag::DeviceLists() const {
+  return {cboDeviceNumber, balanceRegisters_->cboDeviceNumber};
+}
+
+void GenericVbDiag::cbConfigureBalanceRegs_Click() {
+  PauseUprPolling(*session_);
+  balanceRegisters_->open();
+}
+
 void GenericVbDiag::EnableDaisyChainControls(bool enable) {
   fraDeviceNumber->setEnabled(enable);
   cboDeviceNumber->setEnabled(enable);
+  for (QWidget* frame : {static_cast<QWidget*>(balanceRegisters_->fraDeviceNumber),
+                         static_cast<QWidget*>(balanceRegisters_->fraDaisyChainWriteMode)}) {
+    frame->setEnabled(enable);
+  }
   if (enable) {
     fraPollingControls->setEnabled(true);
     chkEnablePolling->setEnabled(true);
@@ -665,6 +691,9 @@ void GenericVbDiag::EnableDaisyChainControls(bool enable) {
 void GenericVbDiag::ShowDaisyChainControls(bool show) {
   fraDeviceNumber->setVisible(show);
   cboDeviceNumber->setVisible(show);
+  balanceRegisters_->fraDaisyChainWriteMode->setVisible(show);
+  balanceRegisters_->fraDeviceNumber->setVisible(show &&
+                                                 !balanceRegisters_->optMode[1]->isChecked());
   rawMessageSender->ShowDeviceTypeOptions(show);
   if (show) fraPollingControls->setVisible(true);
 }
@@ -692,7 +721,9 @@ void GenericVbDiag::mnuDevNum_Click(int devType, int index) {
   SelectDeviceType(devType);
   state.SelectedDevice = static_cast<std::int16_t>(index);
   state.SuppressControlEvents = true;
-  cboDeviceNumber->setCurrentIndex(index == 15 ? cboDeviceNumber->count() - 1 : index);
+  for (QComboBox* list : DeviceLists()) {
+    list->setCurrentIndex(index == 15 ? list->count() - 1 : index);
+  }
   state.SuppressControlEvents = false;
   // Positioning the list redraws the page for the chosen device, as a click on it does.
   TabStrip1_Click();
@@ -710,11 +741,13 @@ void GenericVbDiag::RefreshDeviceMenu() {
   }
   if (!menu.listEntries) return;
   state.SuppressControlEvents = true;
-  cboDeviceNumber->clear();
-  for (const std::string& entry : *menu.listEntries) {
-    cboDeviceNumber->addItem(QString::fromStdString(entry));
+  for (QComboBox* list : DeviceLists()) {
+    list->clear();
+    for (const std::string& entry : *menu.listEntries) {
+      list->addItem(QString::fromStdString(entry));
+    }
+    list->setCurrentIndex(menu.listIndex);
   }
-  cboDeviceNumber->setCurrentIndex(menu.listIndex);
   state.SuppressControlEvents = false;
 }
 

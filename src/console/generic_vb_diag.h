@@ -4,7 +4,9 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "balancing/frm_balance_registers.h"
 #include "config/manual_configuration.h"
 #include "console/command_panel.h"
 #include "console/frm_manual_config.h"
@@ -53,6 +55,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   Session& session() { return *session_; }
   FrmManualConfig& manualConfig() { return *manualConfig_; }
   FrmPollOptions& pollOptions() { return *pollOptions_; }
+  FrmBalanceRegisters& balanceRegisters() { return *balanceRegisters_; }
   const QTimer& pollingTimer() const { return Timer2; }
 
   void cmdConnect_Click();
@@ -71,6 +74,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void Timer2_Timer();
   void tbPollingInterval_Change();
   void cmdPollingSetup_Click();
+  void cbConfigureBalanceRegs_Click();
   void mnuEETabRead_Click();
   void mnuReload_Click();
   void mnuEEALL_Currents_Click();
@@ -146,6 +150,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void ReloadFromDeviceCommands();
   PollingView MakePollingView();
   void OnPollOptionsAccepted(bool any, bool autoStart);
+  // The console's device-number list and those of the balancing dialogs, kept in step.
+  std::vector<QComboBox*> DeviceLists() const;
   void BuildMenus();
   void FormLoad();
   void OnManualConfigOk(const ManualConfigChoice& choice);
@@ -167,6 +173,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   std::unique_ptr<Session> session_;
   FrmManualConfig* manualConfig_;
   FrmPollOptions* pollOptions_;
+  FrmBalanceRegisters* balanceRegisters_;
   // Holds the pages and the command panel, which are built once the session exists.
   QWidget* pageHost_;
   bool modalConfigPending_ = false;

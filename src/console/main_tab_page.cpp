@@ -175,10 +175,8 @@ QGroupBox* MainTabPage::BuildBalanceControls() {
   cbConfigureBalanceRegs->setObjectName("cbConfigureBalanceRegs");
   cbConfigureBalanceSequence = new QPushButton("Sequence...", frame);
   cbConfigureBalanceSequence->setObjectName("cbConfigureBalanceSequence");
-  // The balancing dialogs are not part of this console yet.
-  for (QPushButton* button : {cbConfigureBalanceRegs, cbConfigureBalanceSequence}) {
-    button->setEnabled(false);
-  }
+  // The balance sequence tool is not part of this console yet.
+  cbConfigureBalanceSequence->setEnabled(false);
   dialogs->addWidget(cbConfigureBalanceRegs);
   dialogs->addWidget(cbConfigureBalanceSequence);
   layout->addLayout(dialogs);

@@ -1,0 +1,67 @@
+#pragma once
+#include <QDialog>
+#include <array>
+#include <functional>
+
+#include "operations/balance_values.h"
+#include "protocol/session.h"
+#include "ui/overwrite_edit.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace qvm {
+
+// The balance value registers tool: the twelve 28-bit balance values of the selected primary
+// device in hexadecimal and decimal, read and written cell by cell or all at once, or written
+// to every device of the chain.
+class FrmBalanceRegisters : public QDialog {
+  Q_OBJECT
+ public:
+  explicit FrmBalanceRegisters(Session& session, QWidget* parent = nullptr);
+
+  // Kinds: 2/3 the hexadecimal box changed, 4 the up/down, 5 a fresh value, 6/7 the decimal box.
+  void BalRegsUpdateOtherControls(int kind, int cell);
+  void cbRead_Click(int cell);
+  void cbWrite_Click(int cell);
+  void cbReadAll_Click();
+  void cbWriteAll_Click();
+  void cboDeviceNumber_Click(int index);
+
+  // The device list moved here: the console's list follows it.
+  std::function<void(int index)> onDeviceChosen;
+
+  std::array<OverwriteEdit*, kBalanceCells> tbRegdataHex{};
+  std::array<OverwriteEdit*, kBalanceCells> tbRegdataDec{};
+  std::array<QSpinBox*, kBalanceCells> updnRegData{};
+  std::array<QPushButton*, kBalanceCells> cbRead{};
+  std::array<QPushButton*, kBalanceCells> cbWrite{};
+  std::array<QRadioButton*, 2> optMode{};
+  QGroupBox* fraDaisyChainWriteMode;
+  QGroupBox* fraDeviceNumber;
+  QComboBox* cboDeviceNumber;
+  QPushButton* cbReadAll;
+  QPushButton* cbWriteAll;
+  QPushButton* OKButton;
+  QLabel* lblQVMDevice;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void ApplyMode();
+  bool AllDevices() const;
+  // The cell's value as its hexadecimal box holds it.
+  std::uint32_t HexValue(int cell) const;
+  void ShowValueRead(int cell);
+
+  Session& session_;
+  // Raised while code sets an up/down value.
+  bool upDownUpdating_ = false;
+};
+
+}  // namespace qvm
