@@ -19,9 +19,9 @@ std::string WithDefaultExtension(const std::string& path, const char* extension)
 
 }  // namespace
 
-RecordChannel::RecordChannel(const RecordChannelSpec& spec, Host& host, RecordFileSystem& files,
-                             const std::string& messageTitle)
-    : spec_(spec), host_(host), files_(files), messageTitle_(messageTitle) {}
+RecordChannel::RecordChannel(const RecordChannelProperties& properties, Host& host,
+                             RecordFileSystem& files, const std::string& messageTitle)
+    : properties_(properties), host_(host), files_(files), messageTitle_(messageTitle) {}
 
 std::string RecordChannel::ProposePath() {
   if (!files_.FolderExists(folder_)) {
@@ -30,7 +30,8 @@ std::string RecordChannel::ProposePath() {
     folder_ = TrimAtNull(documents.value_or(""));
   }
   for (int n = 1;; ++n) {
-    const std::string path = JoinPath(folder_, NumberedFileName(spec_.prefix, n, spec_.extension));
+    const std::string path =
+        JoinPath(folder_, NumberedFileName(properties_.prefix, n, properties_.extension));
     if (!files_.FileExists(path)) return path;
   }
 }
@@ -39,9 +40,9 @@ std::string RecordChannel::Open() {
   if (IsOpen() && !Close()) return {};
   const std::string proposed = ProposePath();
   const std::optional<std::string> answer =
-      host_.AskSaveFileName(spec_.dialogTitle, spec_.filterDescription, proposed);
+      host_.AskSaveFileName(properties_.dialogTitle, properties_.filterDescription, proposed);
   if (!answer || TrimAtNull(*answer).empty()) return {};
-  const std::string path = WithDefaultExtension(TrimAtNull(*answer), spec_.defaultExtension);
+  const std::string path = WithDefaultExtension(TrimAtNull(*answer), properties_.defaultExtension);
   folder_ = FolderOfPath(path);
   if (files_.FileInUse(path)) {
     host_.ShowMessage(messageTitle_,
@@ -51,7 +52,7 @@ std::string RecordChannel::Open() {
   }
   if (files_.FileExists(path)) {
     if (const auto error = files_.RemoveFile(path)) {
-      ReportFailure(spec_.openProcedure, *error);
+      ReportFailure(properties_.openProcedure, *error);
       return {};
     }
     host_.PumpEvents();
@@ -59,14 +60,14 @@ std::string RecordChannel::Open() {
   FileError error;
   file_ = files_.CreateFile(path, error);
   if (!file_) {
-    ReportFailure(spec_.openProcedure, error);
+    ReportFailure(properties_.openProcedure, error);
     return {};
   }
   return path;
 }
 
 bool RecordChannel::AddLine(const std::string& text) {
-  return WriteLine(spec_.addLineProcedure, text);
+  return WriteLine(properties_.addLineProcedure, text);
 }
 
 bool RecordChannel::WriteLine(const char* procedure, const std::string& text) {
@@ -86,7 +87,7 @@ bool RecordChannel::Close() {
   const std::optional<FileError> error = file_->Close();
   file_.reset();
   if (error) {
-    ReportFailure(spec_.closeProcedure, *error);
+    ReportFailure(properties_.closeProcedure, *error);
     return false;
   }
   return true;

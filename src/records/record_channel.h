@@ -9,7 +9,7 @@
 namespace qvm {
 
 // The fixed properties of one record-file channel.
-struct RecordChannelSpec {
+struct RecordChannelProperties {
   const char* openProcedure;
   const char* addLineProcedure;
   const char* closeProcedure;
@@ -21,27 +21,27 @@ struct RecordChannelSpec {
   const char* dialogTitle;
 };
 
-inline constexpr RecordChannelSpec kCommLogChannel = {
+inline constexpr RecordChannelProperties kCommLogChannel = {
     "LogStart",           "LogEvent", "LogStop", "VediRo524_Log_", ".txt",
     "Text Files (*.txt)", "*.txt",    "txt",     "Create Log File"};
-inline constexpr RecordChannelSpec kChartExportChannel = {"OpenFileForExportCsv",
-                                                          "AddLineToExportCsv",
-                                                          "CloseFileForExportCsv",
-                                                          "VediRo524_Export_",
-                                                          ".csv",
-                                                          "CSV Files (*.csv)",
-                                                          "*.csv",
-                                                          "csv",
-                                                          "Export CSV File"};
-inline constexpr RecordChannelSpec kConfigExportChannel = {"OpenFileForExportTxt",
-                                                           "AddLineToExportTxt",
-                                                           "CloseFileForExportTxt",
-                                                           "VediRo524_Config_",
-                                                           ".txt",
-                                                           "Text Files (*.txt)",
-                                                           "*.txt",
-                                                           "txt",
-                                                           "Export Text File"};
+inline constexpr RecordChannelProperties kChartExportChannel = {"OpenFileForExportCsv",
+                                                                "AddLineToExportCsv",
+                                                                "CloseFileForExportCsv",
+                                                                "VediRo524_Export_",
+                                                                ".csv",
+                                                                "CSV Files (*.csv)",
+                                                                "*.csv",
+                                                                "csv",
+                                                                "Export CSV File"};
+inline constexpr RecordChannelProperties kConfigExportChannel = {"OpenFileForExportTxt",
+                                                                 "AddLineToExportTxt",
+                                                                 "CloseFileForExportTxt",
+                                                                 "VediRo524_Config_",
+                                                                 ".txt",
+                                                                 "Text Files (*.txt)",
+                                                                 "*.txt",
+                                                                 "txt",
+                                                                 "Export Text File"};
 
 // One text file channel: proposes a free numbered name in the remembered folder, lets the user
 // choose through the save dialog, refuses a file in use, replaces an existing one and writes
@@ -49,7 +49,7 @@ inline constexpr RecordChannelSpec kConfigExportChannel = {"OpenFileForExportTxt
 // or false.
 class RecordChannel {
  public:
-  RecordChannel(const RecordChannelSpec& spec, Host& host, RecordFileSystem& files,
+  RecordChannel(const RecordChannelProperties& properties, Host& host, RecordFileSystem& files,
                 const std::string& messageTitle);
 
   // The full path of the file now open, or empty (cancelled, in use, failed). A file still open
@@ -60,7 +60,7 @@ class RecordChannel {
 
   bool IsOpen() const { return file_ != nullptr; }
   const std::string& Folder() const { return folder_; }
-  const RecordChannelSpec& Spec() const { return spec_; }
+  const RecordChannelProperties& Properties() const { return properties_; }
 
   // The three-line warning for a failure of `procedure`.
   void ReportFailure(const char* procedure, const FileError& error);
@@ -71,7 +71,7 @@ class RecordChannel {
  private:
   std::string ProposePath();
 
-  const RecordChannelSpec& spec_;
+  const RecordChannelProperties& properties_;
   Host& host_;
   RecordFileSystem& files_;
   const std::string& messageTitle_;
