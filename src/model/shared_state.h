@@ -1,9 +1,15 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
+#include "model/register_model.h"
+
 namespace qvm {
+
+// Steps of a primary device's balance sequence.
+inline constexpr int kBalanceBanks = 13;
 
 inline constexpr const char* kTabDefs52400 = "\\tabdefs_QVM52400_RevA.csv";
 inline constexpr const char* kTabDefs38817 = "\\tabdefs_QVM38817_RevA.csv";
@@ -42,6 +48,9 @@ struct SharedState {
   bool SuppressControlEvents = false;
   bool UpDownUpdating = false;
   bool BalanceUpdateInProgress = false;
+
+  // The balance sequence banks of each primary device, as last read or written.
+  std::array<std::array<std::int16_t, kBalanceBanks>, kDevicesPerType> BalanceStatusImage{};
 
   std::int16_t Tint25 = 9217;
   std::string PartName52400 = "QVM52400";

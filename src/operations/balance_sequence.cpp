@@ -1,0 +1,90 @@
+#include "operations/balance_sequence.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "model/decoders.h"
+#include "operations/balance_values.h"
+#include "protocol/register_access.h"
+
+namespace qvm {
+
+namespace {
+
+constexpr std::uint8_t kBalancePage = 2;
+
+DeviceCommand BalanceRegister(int device, int reg, std::int16_t data = 0) {
+  DeviceCommand command;
+  command.dev = static_cast<std::uint8_t>(device);
+  command.cat = kBalancePage;
+  command.adr = static_cast<std::uint8_t>(reg & 0x3F);
+  command.dat = data;
+  command.devType = 0;
+  return command;
+}
+
+int ClampedBank(int bank) {
+  return std::clamp(bank, 0, kBalanceBanks - 1);
+}
+
+// Reads the setup register of `device` and writes it back with `bank` selected.
+void SelectBank(Session& session, int device, int bank) {
+  DeviceCommand read = BalanceRegister(device, kRegBalanceSetup);
+  ReadSingleReg(session, read);
+  std::int16_t& setup = session.image.at(0, device, kRegBalanceSetup);
+  setup = SetupSelectingBank(setup, bank);
+  DeviceCommand write = BalanceRegister(device, kRegBalanceSetup, setup);
+  WriteSingleReg(session, write);
+}
+
+bool DeviceValid(int device) {
+  return device >= 0 && device < kDevicesPerType;
+}
+
+}  // namespace
+
+std::int16_t SetupSelectingBank(std::int16_t setup, int bank) {
+  return static_cast<std::int16_t>((setup & 0x21F) + ClampedBank(bank) * 32);
+}
+
+std::optional<std::int16_t> ReadBalanceBank(Session& session, int bank,
+                                            const std::string& procedure) {
+  if (!BalanceDevicesReachable(session, procedure)) return std::nullopt;
+  const int device = session.state.SelectedDevice;
+  if (!DeviceValid(device)) return std::nullopt;
+  bank = ClampedBank(bank);
+  SelectBank(session, device, bank);
+  DeviceCommand status = BalanceRegister(device, kRegBalanceSwitches);
+  ReadSingleReg(session, status);
+  const std::int16_t value = session.image.at(0, device, kRegBalanceSwitches);
+  session.state
+      .BalanceStatusImage[static_cast<std::size_t>(device)][static_cast<std::size_t>(bank)] = value;
+  return value;
+}
+
+bool WriteBalanceBank(Session& session, int bank, std::int16_t value, bool allDevices,
+                      const std::string& procedure) {
+  if (!BalanceDevicesReachable(session, procedure)) return false;
+  bank = ClampedBank(bank);
+  std::vector<int> devices;
+  if (!session.state.DaisyChainMode) {
+    devices = {1};
+  } else if (allDevices) {
+    const int count = std::min<int>(session.state.DeviceCount52400, kDevicesPerType - 1);
+    for (int device = 1; device <= count; ++device) devices.push_back(device);
+  } else if (DeviceValid(session.state.SelectedDevice)) {
+    devices = {session.state.SelectedDevice};
+  }
+  for (const int device : devices) {
+    SelectBank(session, device, bank);
+    session.state
+        .BalanceStatusImage[static_cast<std::size_t>(device)][static_cast<std::size_t>(bank)] =
+        value;
+    DeviceCommand write = BalanceRegister(device, kRegBalanceSwitches, value);
+    WriteSingleReg(session, write);
+    session.image.at(0, device, kRegBalanceSwitches) = value;
+  }
+  return !devices.empty();
+}
+
+}  // namespace qvm
