@@ -29,34 +29,9 @@ FrmBalanceRegisters::FrmBalanceRegisters(Session& session, QWidget* parent)
     : QDialog(parent), session_(session) {
   setObjectName("frmBalanceRegisters");
   auto* layout = new QVBoxLayout(this);
-  lblQVMDevice = new QLabel(this);
-  lblQVMDevice->setObjectName("lblQVMDevice");
-  QFont title = lblQVMDevice->font();
-  title.setBold(true);
-  lblQVMDevice->setFont(title);
-  layout->addWidget(lblQVMDevice);
-
-  auto* top = new QHBoxLayout;
-  fraDaisyChainWriteMode = new QGroupBox("Write to", this);
-  fraDaisyChainWriteMode->setObjectName("fraDaisyChainWriteMode");
-  auto* modeLayout = new QVBoxLayout(fraDaisyChainWriteMode);
-  for (int i = 0; i < 2; ++i) {
-    optMode[i] = new QRadioButton(fraDaisyChainWriteMode);
-    optMode[i]->setObjectName(QString("optMode%1").arg(i));
-    modeLayout->addWidget(optMode[i]);
-    connect(optMode[i], &QRadioButton::toggled, this, [this] { ApplyMode(); });
-  }
-  top->addWidget(fraDaisyChainWriteMode);
-  fraDeviceNumber = new QGroupBox("Device Number", this);
-  fraDeviceNumber->setObjectName("fraDeviceNumber");
-  cboDeviceNumber = new QComboBox(fraDeviceNumber);
-  cboDeviceNumber->setObjectName("cboDeviceNumber");
-  (new QVBoxLayout(fraDeviceNumber))->addWidget(cboDeviceNumber);
-  connect(cboDeviceNumber, &QComboBox::activated, this,
-          &FrmBalanceRegisters::cboDeviceNumber_Click);
-  top->addWidget(fraDeviceNumber);
-  top->addStretch();
-  layout->addLayout(top);
+  header = new BalanceToolHeader(session.state, this);
+  connect(header, &BalanceToolHeader::modeChanged, this, &FrmBalanceRegisters::ApplyMode);
+  layout->addWidget(header);
 
   auto* grid = new QGridLayout;
   grid->addWidget(new QLabel("Hex", this), 0, 1);
@@ -119,28 +94,20 @@ FrmBalanceRegisters::FrmBalanceRegisters(Session& session, QWidget* parent)
   connect(cbReadAll, &QPushButton::clicked, this, &FrmBalanceRegisters::cbReadAll_Click);
   connect(cbWriteAll, &QPushButton::clicked, this, &FrmBalanceRegisters::cbWriteAll_Click);
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-  optMode[0]->setChecked(true);
 }
 
 void FrmBalanceRegisters::showEvent(QShowEvent* event) {
   const QString part = QString::fromStdString(session_.state.PartName52400);
   setWindowTitle(part + " Balance Value Registers");
-  lblQVMDevice->setText(part + " Bal. Value Configuration Tool");
-  optMode[0]->setText("Single " + part);
-  optMode[1]->setText("All " + part + "'s");
+  header->SetCaptions(session_.state.PartName52400, " Bal. Value Configuration Tool");
   for (int cell = 0; cell < kBalanceCells; ++cell) ShowValueRead(cell);
   QDialog::showEvent(event);
 }
 
-void FrmBalanceRegisters::ApplyMode() {
-  const bool single = !AllDevices();
-  fraDeviceNumber->setVisible(single);
+void FrmBalanceRegisters::ApplyMode(bool allDevices) {
+  const bool single = !allDevices;
   cbReadAll->setVisible(single);
   for (QPushButton* button : cbRead) button->setVisible(single);
-}
-
-bool FrmBalanceRegisters::AllDevices() const {
-  return optMode[1]->isChecked();
 }
 
 std::uint32_t FrmBalanceRegisters::HexValue(int cell) const {
@@ -180,7 +147,7 @@ void FrmBalanceRegisters::cbRead_Click(int cell) {
 }
 
 void FrmBalanceRegisters::cbWrite_Click(int cell) {
-  WriteBalanceValue(session_, cell, AllDevices(), "cbWrite_Click");
+  WriteBalanceValue(session_, cell, header->AllDevices(), "cbWrite_Click");
 }
 
 void FrmBalanceRegisters::cbReadAll_Click() {
@@ -191,16 +158,6 @@ void FrmBalanceRegisters::cbReadAll_Click() {
 void FrmBalanceRegisters::cbWriteAll_Click() {
   if (!BalanceDevicesReachable(session_, "cbWriteAll_Click")) return;
   for (int cell = 0; cell < kBalanceCells; ++cell) cbWrite_Click(cell);
-}
-
-void FrmBalanceRegisters::cboDeviceNumber_Click(int index) {
-  SharedState& state = session_.state;
-  if (state.SuppressControlEvents) return;
-  state.SelectedDevice =
-      static_cast<std::int16_t>(index == cboDeviceNumber->count() - 1 ? 15 : index);
-  state.SuppressControlEvents = true;
-  if (onDeviceChosen) onDeviceChosen(index);
-  state.SuppressControlEvents = false;
 }
 
 }  // namespace qvm

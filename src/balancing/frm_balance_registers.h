@@ -1,17 +1,13 @@
 #pragma once
 #include <QDialog>
 #include <array>
-#include <functional>
 
+#include "balancing/balance_tool_header.h"
 #include "operations/balance_values.h"
 #include "protocol/session.h"
 #include "ui/overwrite_edit.h"
 
-class QComboBox;
-class QGroupBox;
-class QLabel;
 class QPushButton;
-class QRadioButton;
 class QSpinBox;
 
 namespace qvm {
@@ -30,31 +26,23 @@ class FrmBalanceRegisters : public QDialog {
   void cbWrite_Click(int cell);
   void cbReadAll_Click();
   void cbWriteAll_Click();
-  void cboDeviceNumber_Click(int index);
 
-  // The device list moved here: the console's list follows it.
-  std::function<void(int index)> onDeviceChosen;
-
+  // Title, write mode and device list.
+  BalanceToolHeader* header;
   std::array<OverwriteEdit*, kBalanceCells> tbRegdataHex{};
   std::array<OverwriteEdit*, kBalanceCells> tbRegdataDec{};
   std::array<QSpinBox*, kBalanceCells> updnRegData{};
   std::array<QPushButton*, kBalanceCells> cbRead{};
   std::array<QPushButton*, kBalanceCells> cbWrite{};
-  std::array<QRadioButton*, 2> optMode{};
-  QGroupBox* fraDaisyChainWriteMode;
-  QGroupBox* fraDeviceNumber;
-  QComboBox* cboDeviceNumber;
   QPushButton* cbReadAll;
   QPushButton* cbWriteAll;
   QPushButton* OKButton;
-  QLabel* lblQVMDevice;
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  void ApplyMode();
-  bool AllDevices() const;
+  void ApplyMode(bool allDevices);
   // The cell's value as its hexadecimal box holds it.
   std::uint32_t HexValue(int cell) const;
   void ShowValueRead(int cell);

@@ -65,17 +65,7 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   connect(tbPollingInterval, &QLineEdit::textEdited, this,
           &GenericVbDiag::tbPollingInterval_Change);
   connect(cmdPollingSetup, &QPushButton::clicked, this, &GenericVbDiag::cmdPollingSetup_Click);
-  balanceRegisters_ = new FrmBalanceRegisters(*session_, this);
-  balanceRegisters_->onDeviceChosen = [this](int index) {
-    cboDeviceNumber->setCurrentIndex(index);
-  };
-  connect(balanceRegisters_, &QDialog::finished, this, [this] {
-    RefreshDeviceMenu();
-    TabStrip1_Click();
-    ResumeUprPolling(*session_);
-  });
-  connect(mainTabPage->cbConfigureBalanceRegs, &QPushButton::clicked, this,
-          &GenericVbDiag::cbConfigureBalanceRegs_Click);
+  BuildBalancingTools();
   connect(manualConfig_, &FrmManualConfig::ChoiceCancelled, this, [this] {
     session_->state.ManualConfigAccepted = false;
     modalConfigPending_ = false;
@@ -665,21 +655,47 @@ void GenericVbDiag::mnuManualConfig_Click() {
   manualConfig_->raise();
 }
 
-std::vector<QComboBox*> GenericVbDiag::DeviceLists() const {
-  return {cboDeviceNumber, balanceRegisters_->cboDeviceNumber};
+void GenericVbDiag::BuildBalancingTools() {
+  balanceRegisters_ = new FrmBalanceRegisters(*session_, this);
+  balanceSequence_ = new FrmBalanceSequence(*session_, this);
+  const std::array<std::pair<QDialog*, QPushButton*>, 2> tools = {
+      {{balanceRegisters_, mainTabPage->cbConfigureBalanceRegs},
+       {balanceSequence_, mainTabPage->cbConfigureBalanceSequence}}};
+  for (const auto& [tool, button] : tools) {
+    // The tools may change the selected device and register values.
+    connect(tool, &QDialog::finished, this, [this] {
+      RefreshDeviceMenu();
+      TabStrip1_Click();
+      ResumeUprPolling(*session_);
+    });
+    connect(button, &QPushButton::clicked, this, [this, dialog = tool] {
+      PauseUprPolling(*session_);
+      dialog->open();
+    });
+  }
+  for (BalanceToolHeader* header : BalanceToolHeaders()) {
+    header->onDeviceChosen = [this](int index) {
+      for (QComboBox* list : DeviceLists()) list->setCurrentIndex(index);
+    };
+  }
 }
 
-void GenericVbDiag::cbConfigureBalanceRegs_Click() {
-  PauseUprPolling(*session_);
-  balanceRegisters_->open();
+std::array<BalanceToolHeader*, 2> GenericVbDiag::BalanceToolHeaders() const {
+  return {balanceRegisters_->header, balanceSequence_->header};
+}
+
+std::vector<QComboBox*> GenericVbDiag::DeviceLists() const {
+  std::vector<QComboBox*> lists{cboDeviceNumber};
+  for (BalanceToolHeader* header : BalanceToolHeaders()) lists.push_back(header->cboDeviceNumber);
+  return lists;
 }
 
 void GenericVbDiag::EnableDaisyChainControls(bool enable) {
   fraDeviceNumber->setEnabled(enable);
   cboDeviceNumber->setEnabled(enable);
-  for (QWidget* frame : {static_cast<QWidget*>(balanceRegisters_->fraDeviceNumber),
-                         static_cast<QWidget*>(balanceRegisters_->fraDaisyChainWriteMode)}) {
-    frame->setEnabled(enable);
+  for (BalanceToolHeader* header : BalanceToolHeaders()) {
+    header->fraDeviceNumber->setEnabled(enable);
+    header->fraDaisyChainWriteMode->setEnabled(enable);
   }
   if (enable) {
     fraPollingControls->setEnabled(true);
@@ -691,9 +707,10 @@ void GenericVbDiag::EnableDaisyChainControls(bool enable) {
 void GenericVbDiag::ShowDaisyChainControls(bool show) {
   fraDeviceNumber->setVisible(show);
   cboDeviceNumber->setVisible(show);
-  balanceRegisters_->fraDaisyChainWriteMode->setVisible(show);
-  balanceRegisters_->fraDeviceNumber->setVisible(show &&
-                                                 !balanceRegisters_->optMode[1]->isChecked());
+  for (BalanceToolHeader* header : BalanceToolHeaders()) {
+    header->fraDaisyChainWriteMode->setVisible(show);
+    header->fraDeviceNumber->setVisible(show && !header->AllDevices());
+  }
   rawMessageSender->ShowDeviceTypeOptions(show);
   if (show) fraPollingControls->setVisible(true);
 }
@@ -798,6 +815,10 @@ void GenericVbDiag::StopPolling() {
   chkEnablePolling->setChecked(false);
   Timer2.stop();
   ledPolling->SetColour(Colour::Grey);
+}
+
+bool GenericVbDiag::BalanceSequenceVisible() {
+  return balanceSequence_->isVisible();
 }
 
 bool GenericVbDiag::UpdateGuiControls() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "balancing/frm_balance_registers.h"
+#include "balancing/frm_balance_sequence.h"
 #include "config/manual_configuration.h"
 #include "console/command_panel.h"
 #include "console/frm_manual_config.h"
@@ -56,6 +57,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmManualConfig& manualConfig() { return *manualConfig_; }
   FrmPollOptions& pollOptions() { return *pollOptions_; }
   FrmBalanceRegisters& balanceRegisters() { return *balanceRegisters_; }
+  FrmBalanceSequence& balanceSequence() { return *balanceSequence_; }
   const QTimer& pollingTimer() const { return Timer2; }
 
   void cmdConnect_Click();
@@ -74,7 +76,6 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void Timer2_Timer();
   void tbPollingInterval_Change();
   void cmdPollingSetup_Click();
-  void cbConfigureBalanceRegs_Click();
   void mnuEETabRead_Click();
   void mnuReload_Click();
   void mnuEEALL_Currents_Click();
@@ -88,6 +89,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void SetLed(Led led, Colour colour) override;
   void StopPolling() override;
   bool UpdateGuiControls() override;
+  bool BalanceSequenceVisible() override;
   int SelectedTab() override;
   bool RegisterSlotVisible(int slot) override;
   bool RegisterSlotWritable(int slot) override;
@@ -152,6 +154,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void OnPollOptionsAccepted(bool any, bool autoStart);
   // The console's device-number list and those of the balancing dialogs, kept in step.
   std::vector<QComboBox*> DeviceLists() const;
+  void BuildBalancingTools();
+  std::array<BalanceToolHeader*, 2> BalanceToolHeaders() const;
   void BuildMenus();
   void FormLoad();
   void OnManualConfigOk(const ManualConfigChoice& choice);
@@ -174,6 +178,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmManualConfig* manualConfig_;
   FrmPollOptions* pollOptions_;
   FrmBalanceRegisters* balanceRegisters_;
+  FrmBalanceSequence* balanceSequence_;
   // Holds the pages and the command panel, which are built once the session exists.
   QWidget* pageHost_;
   bool modalConfigPending_ = false;

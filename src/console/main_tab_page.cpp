@@ -175,8 +175,6 @@ QGroupBox* MainTabPage::BuildBalanceControls() {
   cbConfigureBalanceRegs->setObjectName("cbConfigureBalanceRegs");
   cbConfigureBalanceSequence = new QPushButton("Sequence...", frame);
   cbConfigureBalanceSequence->setObjectName("cbConfigureBalanceSequence");
-  // The balance sequence tool is not part of this console yet.
-  cbConfigureBalanceSequence->setEnabled(false);
   dialogs->addWidget(cbConfigureBalanceRegs);
   dialogs->addWidget(cbConfigureBalanceSequence);
   layout->addLayout(dialogs);

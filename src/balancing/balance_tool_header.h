@@ -1,0 +1,44 @@
+#pragma once
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "model/shared_state.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QRadioButton;
+
+namespace qvm {
+
+// The top of both balancing tools: their title, the single-device or all-devices write mode
+// and the device list, which moves the console's list along.
+class BalanceToolHeader : public QWidget {
+  Q_OBJECT
+ public:
+  BalanceToolHeader(SharedState& state, QWidget* parent = nullptr);
+
+  // Captions from the primary part name: the options and the title `title`.
+  void SetCaptions(const std::string& partName, const QString& title);
+  bool AllDevices() const;
+  void cboDeviceNumber_Click(int index);
+
+  // The device list moved here: the console's list follows it.
+  std::function<void(int index)> onDeviceChosen;
+
+  QLabel* lblQVMDevice;
+  std::array<QRadioButton*, 2> optMode{};
+  QGroupBox* fraDaisyChainWriteMode;
+  QGroupBox* fraDeviceNumber;
+  QComboBox* cboDeviceNumber;
+
+ signals:
+  void modeChanged(bool allDevices);
+
+ private:
+  SharedState& state_;
+};
+
+}  // namespace qvm
