@@ -44,8 +44,8 @@ CommandPanel::CommandPanel(Session& session, CommandPanelHooks hooks, QWidget* p
   place(cbDaisyChainWake = AddButton("cbDaisyChainWake", "Wake", command(kDaisyChainWake)));
   place(cbClearAllFaults = AddButton("cbClearAllFaults", "Clear All Faults",
                                      [this] { cbClearAllFaults_Click(); }));
-  place(cbReadAllVolts =
-            AddButton("cbReadAllVolts", "Read Volts", [this] { ReadAllVolts(session_); }));
+  place(cbReadAllVolts = AddButton("cbReadAllVolts", "Read Volts",
+                                   [this] { ReadAllVolts(session_, hooks_.addToCharts); }));
   place(cbReadAllTemps =
             AddButton("cbReadAllTemps", "Read Temps", [this] { ReadAllTemps(session_); }));
   place(cbReadAllFaults =

@@ -51,9 +51,10 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   BuildWidgets();
   BuildMenus();
   polling_ = std::make_unique<TimerPolling>(Timer2, *chkEnablePolling);
-  faults_ = std::make_unique<LogFaultRecorder>(*this);
   session_ =
-      std::make_unique<Session>(deps_.bus, deps_.host, deps_.clock, *this, *faults_, *polling_);
+      std::make_unique<Session>(deps_.bus, deps_.host, deps_.clock, *this, faultRelay_, *polling_);
+  records_ = std::make_unique<ConsoleRecords>(*session_, this);
+  faultRelay_.SetTarget(&records_->faults);
   BuildPageArea();
   manualConfig_ = new FrmManualConfig(this);
   connect(manualConfig_, &FrmManualConfig::ChoiceAccepted, this, &GenericVbDiag::OnManualConfigOk);
@@ -65,6 +66,7 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   connect(tbPollingInterval, &QLineEdit::textEdited, this,
           &GenericVbDiag::tbPollingInterval_Change);
   connect(cmdPollingSetup, &QPushButton::clicked, this, &GenericVbDiag::cmdPollingSetup_Click);
+  connect(cmdLogToFile, &QPushButton::clicked, this, &GenericVbDiag::cmdLogToFile_Click);
   BuildBalancingTools();
   connect(manualConfig_, &FrmManualConfig::ChoiceCancelled, this, [this] {
     session_->state.ManualConfigAccepted = false;
@@ -76,6 +78,7 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
 // The pages act on the session, so they go before it does.
 GenericVbDiag::~GenericVbDiag() {
   delete pageHost_;
+  faultRelay_.SetTarget(nullptr);
 }
 
 void GenericVbDiag::BuildWidgets() {
@@ -124,11 +127,14 @@ void GenericVbDiag::BuildWidgets() {
   tbPollingInterval->setToolTip("Polling interval in milliseconds (50 to 5000)");
   cmdPollingSetup = new QPushButton("Polling Setup...", fraPollingControls);
   cmdPollingSetup->setObjectName("cmdPollingSetup");
+  cmdLogToFile = new QPushButton("Start Logging File", fraPollingControls);
+  cmdLogToFile->setObjectName("cmdLogToFile");
   auto* pollingGrid = new QGridLayout(fraPollingControls);
   pollingGrid->addWidget(chkEnablePolling, 0, 0, 1, 3);
   pollingGrid->addWidget(tbPollingInterval, 1, 0);
   pollingGrid->addWidget(new QLabel("ms", fraPollingControls), 1, 1);
   pollingGrid->addWidget(cmdPollingSetup, 1, 2);
+  pollingGrid->addWidget(cmdLogToFile, 0, 2);
   top->addWidget(fraPollingControls);
   top->addWidget(BuildStatusLeds(central));
   top->addStretch();
@@ -239,6 +245,7 @@ void GenericVbDiag::BuildPageArea() {
   CommandPanelHooks panelHooks;
   panelHooks.redrawRegisterPage = [this] { TabStrip1_Click(); };
   panelHooks.selectStatusTab = [this] { SelectTab(kStatusTab); };
+  panelHooks.addToCharts = [this] { AddVoltagesToCharts(); };
   commandPanel = new CommandPanel(*session_, std::move(panelHooks), pageHost_);
   row->addWidget(commandPanel, 0, Qt::AlignTop);
 }
@@ -326,6 +333,8 @@ void GenericVbDiag::FormLoad() {
   // At load the interval is the text's value as it stands.
   Timer2.setInterval(static_cast<int>(LeadingNumber(tbPollingInterval->text().toStdString())));
   state.SuppressControlEvents = false;
+  records_->chart.Initialize(true, false);
+  records_->faults.ResetComErrorLineCount();
   Timer4.setSingleShot(true);
   Timer4.setInterval(kConfigDialogDelayMs);
   connect(&Timer4, &QTimer::timeout, manualConfig_, &QWidget::show);
@@ -421,6 +430,7 @@ PollingView GenericVbDiag::MakePollingView() {
     for (QPlainTextEdit* log : hexLogs) log->clear();
   };
   paint.upr = commandPanel->UprView();
+  paint.addToCharts = [this] { AddVoltagesToCharts(); };
   paint.clearFaults = commandPanel->ClearFaultsPaint();
   return paint;
 }
@@ -447,6 +457,27 @@ void GenericVbDiag::tbPollingInterval_Change() {
     return;
   }
   Timer2.setInterval(*interval);
+}
+
+void GenericVbDiag::cmdLogToFile_Click() {
+  CommLog& log = records_->commLog;
+  if (log.LoggingActive()) {
+    if (log.LogStop()) cmdLogToFile->setText("Start Data Logging");
+  } else if (!log.LogStart().empty()) {
+    cmdLogToFile->setText("Stop Data Logging");
+  }
+}
+
+bool GenericVbDiag::CommLoggingActive() {
+  return records_->commLog.CommLoggingActive();
+}
+
+void GenericVbDiag::LogEvent(const std::string& line) {
+  records_->commLog.LogEvent(line);
+}
+
+void GenericVbDiag::AddVoltagesToCharts() {
+  if (mnuUpdateChart->isChecked()) records_->chart.AddNewVoltageDataToChartArray();
 }
 
 void GenericVbDiag::cmdPollingSetup_Click() {
@@ -871,6 +902,7 @@ void GenericVbDiag::mnuDemoMode_Click() {
 // Closing the console ends the program: the link is closed and every other window goes.
 void GenericVbDiag::closeEvent(QCloseEvent* event) {
   if (session_->bridge.EvbConnected) CloseDriver(*session_);
+  records_->commLog.LogStop();
   event->accept();
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (window != this && window->isWindow() && window->isVisible()) window->close();

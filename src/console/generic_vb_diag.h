@@ -10,9 +10,10 @@
 #include "balancing/frm_balance_sequence.h"
 #include "config/manual_configuration.h"
 #include "console/command_panel.h"
+#include "console/console_records.h"
+#include "console/fault_recorder_relay.h"
 #include "console/frm_manual_config.h"
 #include "console/frm_poll_options.h"
-#include "console/log_fault_recorder.h"
 #include "console/main_tab_page.h"
 #include "console/monitor_tab_page.h"
 #include "console/raw_message_sender.h"
@@ -58,6 +59,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmPollOptions& pollOptions() { return *pollOptions_; }
   FrmBalanceRegisters& balanceRegisters() { return *balanceRegisters_; }
   FrmBalanceSequence& balanceSequence() { return *balanceSequence_; }
+  ConsoleRecords& records() { return *records_; }
   const QTimer& pollingTimer() const { return Timer2; }
 
   void cmdConnect_Click();
@@ -76,6 +78,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void Timer2_Timer();
   void tbPollingInterval_Change();
   void cmdPollingSetup_Click();
+  void cmdLogToFile_Click();
   void mnuEETabRead_Click();
   void mnuReload_Click();
   void mnuEEALL_Currents_Click();
@@ -88,6 +91,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void AppendHexLog(int devType, const std::string& text) override;
   void SetLed(Led led, Colour colour) override;
   void StopPolling() override;
+  bool CommLoggingActive() override;
+  void LogEvent(const std::string& line) override;
   bool UpdateGuiControls() override;
   bool BalanceSequenceVisible() override;
   int SelectedTab() override;
@@ -112,6 +117,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QCheckBox* chkEnablePolling;
   QLineEdit* tbPollingInterval;
   QPushButton* cmdPollingSetup;
+  QPushButton* cmdLogToFile;
   QTabBar* TabStrip1;
   MainTabPage* mainTabPage;
   MonitorTabPage* monitorTabPage;
@@ -151,6 +157,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void ReadGroupOnTabs(int first, int last);
   void ReloadFromDeviceCommands();
   PollingView MakePollingView();
+  // Adds the voltages just read to the chart store while "Polling Update Charts" is ticked.
+  void AddVoltagesToCharts();
   void OnPollOptionsAccepted(bool any, bool autoStart);
   // The console's device-number list and those of the balancing dialogs, kept in step.
   std::vector<QComboBox*> DeviceLists() const;
@@ -173,8 +181,9 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QTimer Timer2;
   QTimer Timer4;
   std::unique_ptr<TimerPolling> polling_;
-  std::unique_ptr<LogFaultRecorder> faults_;
+  FaultRecorderRelay faultRelay_;
   std::unique_ptr<Session> session_;
+  std::unique_ptr<ConsoleRecords> records_;
   FrmManualConfig* manualConfig_;
   FrmPollOptions* pollOptions_;
   FrmBalanceRegisters* balanceRegisters_;

@@ -17,21 +17,27 @@ constexpr int kMaxIntervalMs = 5000;
 // A polled action: its selection flag and what it runs.
 struct PolledAction {
   bool SharedState::*selected;
-  std::function<void(Session&)> run;
+  std::function<void(Session&, const PollingView&)> run;
 };
 
 // In the order a tick runs them: the scans first, then the reads of their results.
 const std::array<PolledAction, 9>& PolledActions() {
   static const std::array<PolledAction, 9> actions = {{
-      {&SharedState::PollScanAll, [](Session& s) { RunPanelCommand(s, kScanAllAll); }},
-      {&SharedState::PollScanMixed, [](Session& s) { RunPanelCommand(s, kScanAllMixed); }},
-      {&SharedState::PollScanVolts, [](Session& s) { RunPanelCommand(s, kScanAllVolts); }},
-      {&SharedState::PollScanTemps, [](Session& s) { RunPanelCommand(s, kScanAllTemps); }},
-      {&SharedState::PollScanWires, [](Session& s) { RunPanelCommand(s, kScanAllWires); }},
-      {&SharedState::PollReadVolts, [](Session& s) { ReadAllVolts(s); }},
-      {&SharedState::PollReadTemps, [](Session& s) { ReadAllTemps(s); }},
-      {&SharedState::PollReadFaults, [](Session& s) { ReadAllFaults(s); }},
-      {&SharedState::PollReadSetups, [](Session& s) { ReadAllSetups(s); }},
+      {&SharedState::PollScanAll,
+       [](Session& s, const PollingView&) { RunPanelCommand(s, kScanAllAll); }},
+      {&SharedState::PollScanMixed,
+       [](Session& s, const PollingView&) { RunPanelCommand(s, kScanAllMixed); }},
+      {&SharedState::PollScanVolts,
+       [](Session& s, const PollingView&) { RunPanelCommand(s, kScanAllVolts); }},
+      {&SharedState::PollScanTemps,
+       [](Session& s, const PollingView&) { RunPanelCommand(s, kScanAllTemps); }},
+      {&SharedState::PollScanWires,
+       [](Session& s, const PollingView&) { RunPanelCommand(s, kScanAllWires); }},
+      {&SharedState::PollReadVolts,
+       [](Session& s, const PollingView& paint) { ReadAllVolts(s, paint.addToCharts); }},
+      {&SharedState::PollReadTemps, [](Session& s, const PollingView&) { ReadAllTemps(s); }},
+      {&SharedState::PollReadFaults, [](Session& s, const PollingView&) { ReadAllFaults(s); }},
+      {&SharedState::PollReadSetups, [](Session& s, const PollingView&) { ReadAllSetups(s); }},
   }};
   return actions;
 }
@@ -97,7 +103,7 @@ void PollingTick(Session& session, const PollingView& paint) {
   if (session.polling.PollingTicked()) {
     if (AnyPolledActionSelected(state)) ClearLogs(paint);
     for (const PolledAction& action : PolledActions()) {
-      if (state.*action.selected && session.polling.Enabled()) action.run(session);
+      if (state.*action.selected && session.polling.Enabled()) action.run(session, paint);
     }
   }
   SetLed(paint, Colour::Grey);

@@ -21,6 +21,8 @@ struct PollingView {
   std::function<void()> clearLogs;
   UprStatusView upr;
   ClearFaultsView clearFaults;
+  // Takes the voltages a polled "Read Volts" just read into the charts.
+  std::function<void()> addToCharts;
 };
 
 // The polling interval typed as `text`: its leading number rounded and clamped to 50..5000 ms.

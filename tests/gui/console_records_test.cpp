@@ -1,0 +1,83 @@
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "console_fixture.h"
+
+namespace qvm::test {
+namespace {
+
+class ConsoleRecordsTest : public ::testing::Test {
+ protected:
+  ConsoleRecordsTest() : rig("daisy:52400x3") {
+    rig.console->show();
+    rig.ConfirmConfiguration(true, 1, 3);
+    folder = std::filesystem::temp_directory_path() /
+             ("qvm-console-records-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+  }
+  ~ConsoleRecordsTest() override { std::filesystem::remove_all(folder); }
+
+  GenericVbDiag& console() { return *rig.console; }
+
+  ConsoleOnSimulatedBoard rig;
+  std::filesystem::path folder;
+};
+
+TEST_F(ConsoleRecordsTest, CrcErrorPopsUpTheCommunicationErrorWindow) {
+  FrmFaultLog& window = *console().records().comErrors;
+  EXPECT_FALSE(window.isVisible());
+  rig.evb->chain->Faults().badCrc = 1;
+  console().commandPanel->cbReadAllVolts->click();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.windowTitle(), "QVM52400 Communication Errors");
+  EXPECT_TRUE(window.txtComErrLog->toPlainText().contains("    CRC4 Error "));
+  window.cbDone->click();
+  EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(ConsoleRecordsTest, ReadVoltsFeedsTheChartsOnlyWhileAsked) {
+  ChartStore& chart = console().records().chart;
+  console().commandPanel->cbScanAllVolts->click();
+  console().commandPanel->cbReadAllVolts->click();
+  const int first = chart.ChartSampleIndex();
+  EXPECT_TRUE(chart.ChartStarted());
+  console().commandPanel->cbReadAllVolts->click();
+  EXPECT_EQ(chart.ChartSampleIndex(), first + 1);
+  console().mnuUpdateChart->setChecked(false);
+  console().commandPanel->cbReadAllVolts->click();
+  EXPECT_EQ(chart.ChartSampleIndex(), first + 1);
+}
+
+TEST_F(ConsoleRecordsTest, LogButtonWritesEveryTracedTransferBetweenTheMarkers) {
+  const std::string path = (folder / "traffic.txt").string();
+  rig.host.SetAnswerHook([&](const QtHost::Prompt& prompt) {
+    QtHost::Answer answer;
+    if (prompt.kind == QtHost::PromptKind::SaveFile) answer.fileName = path;
+    return answer;
+  });
+  EXPECT_EQ(console().cmdLogToFile->text(), "Start Logging File");
+  console().cmdLogToFile->click();
+  EXPECT_EQ(console().cmdLogToFile->text(), "Stop Data Logging");
+  console().commandPanel->cbReadAllFaults->click();
+  console().cmdLogToFile->click();
+  EXPECT_EQ(console().cmdLogToFile->text(), "Start Data Logging");
+
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  const std::string content = text.str();
+  EXPECT_EQ(content.rfind("[Logging Started: ", 0), 0u) << content;
+  EXPECT_NE(content.find("\r\nSent: "), std::string::npos);
+  EXPECT_NE(content.find("\r\nRcvd: "), std::string::npos);
+  EXPECT_NE(content.find("[Logging Stopped: "), std::string::npos);
+  EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
+}
+
+}  // namespace
+}  // namespace qvm::test
