@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "bench/byte_fields.h"
 #include "bench/port_bringup.h"
 #include "bench/sfr_access.h"
 
@@ -42,14 +43,6 @@ const char* ReadTrace(PortRow kind) {
                                        : "Read F340 GPIO Analog Port:";
 }
 
-// Two hexadecimal digits of a text box; nothing when the text is not a byte.
-std::optional<std::uint8_t> ParseHexByte(const QString& text) {
-  bool ok = false;
-  const uint value = text.trimmed().toUInt(&ok, 16);
-  if (!ok || value > 0xFF) return std::nullopt;
-  return static_cast<std::uint8_t>(value);
-}
-
 constexpr std::array<PortRow, 3> kRowKinds = {PortRow::Data, PortRow::OutputMode,
                                               PortRow::InputMode};
 
@@ -68,11 +61,8 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
   auto* options = new QHBoxLayout;
   chkAutoWriteRead = new QCheckBox("Auto Write / Read", this);
   chkRandomReadWrite = new QCheckBox("Random Read/Write", this);
-  chkSpiRead = new QCheckBox("Read", this);
-  chkSpiRead->setObjectName("chkSpiRead");
   options->addWidget(chkAutoWriteRead);
   options->addWidget(chkRandomReadWrite);
-  options->addWidget(chkSpiRead);
   const std::array<std::pair<const char*, void (FrmMainF340::*)()>, 3> actions = {{
       {"Reset GPIO", &FrmMainF340::cmdResetGPIO_Click},
       {"Clear Analog", &FrmMainF340::cmdClearAnalog_Click},
@@ -85,6 +75,7 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
   }
   layout->addLayout(options);
   layout->addWidget(BuildFreeAccess());
+  layout->addWidget(BuildSpiControls());
 }
 
 QWidget* FrmMainF340::BuildPortRow(int port, PortRow kind) {

@@ -1,11 +1,15 @@
 #pragma once
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <vector>
 
 #include "bench/port_bits.h"
+#include "link/spi_settings.h"
 #include "protocol/session.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 
@@ -13,7 +17,8 @@ namespace qvm {
 
 // The bench tool's port and register page: the bridge microcontroller's ports P0..P4 as rows
 // of pins, each row written and read back through the board's register access command, and a
-// free single-register access.
+// free single-register access; beside them the bridge's SPI controls: mode bits, clock list,
+// firmware version and a raw SPI write.
 class FrmMainF340 : public QWidget {
   Q_OBJECT
  public:
@@ -42,16 +47,49 @@ class FrmMainF340 : public QWidget {
   void cmdSetSFR_Click();
   void cmdGetSDFValue_Click();
 
+  // Reads the SPI mode and clock of the opened board into the SPI controls.
+  void InitSpiControls();
+  void getSPIconfig();
+  void SetSpiMode();
+  void cboSPIclock_init();
+  void cboSPICLock_Click();
+  // The console's clock dialog chose entry `index` of its list: select it here and write it.
+  void ChooseClockListItem(int index);
+  void cmdFirmwareVersion_Click();
+  void cmdSPIWrite_Click();
+
   QCheckBox* chkAutoWriteRead;
   QCheckBox* chkRandomReadWrite;
-  QCheckBox* chkSpiRead;
   QLineEdit* txtSFRAddress;
   QLineEdit* txtSFRWRData;
   std::array<QLabel*, 4> lblSFRBuf{};
 
+  QCheckBox* chkSPIckpol;
+  QCheckBox* chkSPIckpha;
+  QCheckBox* chkSPIss;
+  // Set while the mode boxes are filled from the bridge, so that they do not write back.
+  bool SpiModeUpdating = false;
+  QComboBox* cboSPICLock;
+  // Runs after the clock list was refilled, with its entries and the selected index (-1 for
+  // none), so that the console's clock dialog can show the same list.
+  std::function<void(const std::vector<SpiClockItem>& items, int selected)> onClockListFilled;
+  QLabel* lblFirmwareVersion;
+  QLineEdit* txtFirmwareVersion;
+  QLineEdit* txtNumToWrite;
+  std::array<QLineEdit*, RawSpiWrite::kMaxDataBytes> txtWriteVal{};
+  QCheckBox* chkSPIread;
+  // The name the startup bring-up ticks the same box by.
+  QCheckBox*& chkSpiRead = chkSPIread;
+  QCheckBox* chkSPIClockPhaseChange;
+  QLineEdit* txtClockPhaseChangeByte;
+  std::array<QLineEdit*, kRawSpiReplyBytes> txtReadVal{};
+
  private:
   QWidget* BuildPortRow(int port, PortRow kind);
   QWidget* BuildFreeAccess();
+  QWidget* BuildSpiControls();
+  QWidget* BuildRawSpiWrite(QWidget* parent);
+  void TraceSpi(const std::string& text);
   void RowChanged(int port, PortRow kind);
   void PaintLight(Row& target);
   void Trace(const std::string& line, bool detailedOnly = true);

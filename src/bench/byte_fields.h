@@ -1,0 +1,24 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace qvm {
+
+// The byte a bench text box holds as two hexadecimal digits; nothing when it is not a byte.
+inline std::optional<std::uint8_t> ParseHexByte(const QString& text) {
+  bool ok = false;
+  const uint value = text.trimmed().toUInt(&ok, 16);
+  if (!ok || value > 0xFF) return std::nullopt;
+  return static_cast<std::uint8_t>(value);
+}
+
+// A decimal count or index of a bench text box within 0..`max`; nothing otherwise.
+inline std::optional<int> ParseDecimalUpTo(const QString& text, int max) {
+  bool ok = false;
+  const uint value = text.trimmed().toUInt(&ok, 10);
+  if (!ok || value > static_cast<uint>(max)) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+}  // namespace qvm
