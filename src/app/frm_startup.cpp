@@ -18,6 +18,12 @@ namespace qvm {
 FrmStartup::FrmStartup(GenericVbDiag& console, FrmMainF340& bench, QWidget* parent)
     : QWidget(parent), console_(console), bench_(bench) {
   setObjectName("frmStartup");
+  // The console's clock dialog and the bench window show one clock list.
+  FrmSpiClockSpeed& clockDialog = console_.spiClockSpeed();
+  clockDialog.onClockListChosen = [this](int index) { bench_.ChooseClockListItem(index); };
+  bench_.onClockListFilled = [&clockDialog](const std::vector<SpiClockItem>& items, int selected) {
+    clockDialog.SetClockList(items, selected);
+  };
   setWindowTitle("BMS Evaluation Board");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(
@@ -87,6 +93,7 @@ void FrmStartup::EnsureBenchLoaded() {
   benchLoaded_ = true;
   Bridge& bridge = console_.session().bridge;
   if (!bridge.EvbConnected) bridge.OpenBridge();
+  if (bridge.EvbConnected) bench_.InitSpiControls();
 }
 
 void FrmStartup::SetBoardNames() {

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "config/configuration_file.h"
 #include "console/device_menu_state.h"
 #include "console/page_widgets.h"
 #include "core/error_trap.h"
@@ -68,6 +69,8 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   connect(cmdPollingSetup, &QPushButton::clicked, this, &GenericVbDiag::cmdPollingSetup_Click);
   connect(cmdLogToFile, &QPushButton::clicked, this, &GenericVbDiag::cmdLogToFile_Click);
   BuildBalancingTools();
+  spiClockSpeed_ = new FrmSpiClockSpeed(*session_, this);
+  spiTimeout_ = new FrmSpiTimeout(*session_, this);
   connect(manualConfig_, &FrmManualConfig::ChoiceCancelled, this, [this] {
     session_->state.ManualConfigAccepted = false;
     modalConfigPending_ = false;
@@ -254,13 +257,26 @@ void GenericVbDiag::BuildMenus() {
   QMenu* file = menuBar()->addMenu("File");
   mnuLoadConfig = file->addAction("Load Configuration...");
   mnuSaveConfig = file->addAction("Save Configuration...");
-  file->addAction("Load EEPROM");
-  file->addAction("Save EEPROM");
+  mnuLoadEE = file->addAction("Load EEPROM");
+  mnuSaveEE = file->addAction("Save EEPROM");
+  connect(mnuSaveConfig, &QAction::triggered, this,
+          [this] { SaveDeviceConfig(*session_, records_->configExport); });
+  connect(mnuLoadConfig, &QAction::triggered, this,
+          [this] { LoadConfigurationFile("LoadDeviceConfig"); });
+  connect(mnuLoadEE, &QAction::triggered, this, [this] { LoadConfigurationFile("LoadDeviceEE"); });
+  connect(mnuSaveEE, &QAction::triggered, this, [this] {
+    if (SaveEeTestRegs(*session_, records_->configExport)) {
+      RefreshDeviceMenu();
+      TabStrip1_Click();
+    }
+  });
   connect(file->addAction("Exit"), &QAction::triggered, this, &QWidget::close);
 
   QMenu* spi = menuBar()->addMenu("SPI Options");
   mnuSetSpiSpeed = spi->addAction("SPI Clock Speed...");
   mnuSetSpiTimeout = spi->addAction("SPI Daisy Chain Timeout...");
+  connect(mnuSetSpiSpeed, &QAction::triggered, this, [this] { spiClockSpeed_->open(); });
+  connect(mnuSetSpiTimeout, &QAction::triggered, this, [this] { spiTimeout_->open(); });
 
   QMenu* polling = menuBar()->addMenu("Polling Options");
   mnuShowActivityLogs = polling->addAction("Polling Optiion Show Activity Log");
@@ -325,8 +341,7 @@ void GenericVbDiag::FormLoad() {
     list->clear();
     for (int i = 0; i < 16; ++i) list->addItem(QString("Device %1").arg(i), i);
   }
-  mnuLoadConfig->setEnabled(false);
-  mnuSaveConfig->setEnabled(false);
+  EnableConfigurationFiles(false);
   RebuildRegisterModel();
   ShowDaisyChainControls(false);
   mnuDevNum[0][state.SelectedDevice]->setChecked(true);
@@ -540,6 +555,17 @@ void GenericVbDiag::ApplyCompanionVisibility() {
   }
 }
 
+// The file entries talk to the devices, so they are offered while connected.
+void GenericVbDiag::EnableConfigurationFiles(bool enable) {
+  for (QAction* item : {mnuLoadConfig, mnuSaveConfig, mnuLoadEE, mnuSaveEE}) {
+    item->setEnabled(enable);
+  }
+}
+
+void GenericVbDiag::LoadConfigurationFile(const std::string& procedure) {
+  if (!LoadDeviceConfig(*session_, procedure).empty()) TabStrip1_Click();
+}
+
 void GenericVbDiag::mnuAbout_Click() {
   deps_.host.ShowMessage(
       "About", "BMS Evaluation Console Version " + std::to_string(QVM_VERSION_MAJOR) + "." +
@@ -646,8 +672,7 @@ void GenericVbDiag::ApplyConnectedState() {
   led52401Pres->SetColour(has52401 ? Colour::Green : Colour::Grey);
   opt52400->setEnabled(has52400);
   opt52401->setEnabled(has52401);
-  mnuLoadConfig->setEnabled(true);
-  mnuSaveConfig->setEnabled(true);
+  EnableConfigurationFiles(true);
   rawMessageSender->ApplyConnection(true);
   rawMessageSender->RefreshRawMessageSender();
   RefreshDeviceMenu();
@@ -666,8 +691,7 @@ void GenericVbDiag::ApplyIdleState(bool refreshMenu) {
   opt52401->setEnabled(false);
   EnableDaisyChainControls(false);
   ShowDaisyChainControls(false);
-  mnuLoadConfig->setEnabled(false);
-  mnuSaveConfig->setEnabled(false);
+  EnableConfigurationFiles(false);
   rawMessageSender->ApplyConnection(false);
   rawMessageSender->RefreshRawMessageSender();
   if (refreshMenu) RefreshDeviceMenu();

@@ -14,6 +14,8 @@
 #include "console/fault_recorder_relay.h"
 #include "console/frm_manual_config.h"
 #include "console/frm_poll_options.h"
+#include "console/frm_spi_clock_speed.h"
+#include "console/frm_spi_timeout.h"
 #include "console/main_tab_page.h"
 #include "console/monitor_tab_page.h"
 #include "console/raw_message_sender.h"
@@ -60,6 +62,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmBalanceRegisters& balanceRegisters() { return *balanceRegisters_; }
   FrmBalanceSequence& balanceSequence() { return *balanceSequence_; }
   ConsoleRecords& records() { return *records_; }
+  FrmSpiClockSpeed& spiClockSpeed() { return *spiClockSpeed_; }
+  FrmSpiTimeout& spiTimeout() { return *spiTimeout_; }
   const QTimer& pollingTimer() const { return Timer2; }
 
   void cmdConnect_Click();
@@ -138,6 +142,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   std::array<std::array<QAction*, 16>, 2> mnuDevNum;
   QAction* mnuLoadConfig;
   QAction* mnuSaveConfig;
+  QAction* mnuLoadEE;
+  QAction* mnuSaveEE;
   QAction* mnuSetSpiSpeed;
   QAction* mnuSetSpiTimeout;
   QAction* mnuShowActivityLogs;
@@ -176,6 +182,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void FillTabStrip();
   void ApplyCompanionVisibility();
   void mnuAbout_Click();
+  void EnableConfigurationFiles(bool enable);
+  void LoadConfigurationFile(const std::string& procedure);
 
   ConsoleDeps deps_;
   QTimer Timer2;
@@ -188,6 +196,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmPollOptions* pollOptions_;
   FrmBalanceRegisters* balanceRegisters_;
   FrmBalanceSequence* balanceSequence_;
+  FrmSpiClockSpeed* spiClockSpeed_;
+  FrmSpiTimeout* spiTimeout_;
   // Holds the pages and the command panel, which are built once the session exists.
   QWidget* pageHost_;
   bool modalConfigPending_ = false;

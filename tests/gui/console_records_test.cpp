@@ -1,11 +1,12 @@
+#include <unistd.h>
+
 #include <QAction>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include <unistd.h>
 
 #include "console_fixture.h"
 
@@ -77,6 +78,42 @@ TEST_F(ConsoleRecordsTest, LogButtonWritesEveryTracedTransferBetweenTheMarkers) 
   EXPECT_NE(content.find("\r\nRcvd: "), std::string::npos);
   EXPECT_NE(content.find("[Logging Stopped: "), std::string::npos);
   EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
+}
+
+TEST_F(ConsoleRecordsTest, ConfigurationSavedFromTheFileMenuLoadsBack) {
+  const std::string path = (folder / "chain.txt").string();
+  rig.host.SetAnswerHook([&](const QtHost::Prompt& prompt) {
+    QtHost::Answer answer;
+    if (prompt.kind == QtHost::PromptKind::SaveFile ||
+        prompt.kind == QtHost::PromptKind::OpenFile) {
+      answer.fileName = path;
+    }
+    return answer;
+  });
+  Session& session = console().session();
+  session.image.at(0, 2, 0x90) = 0x1AE1;
+  console().mnuSaveConfig->trigger();
+  ASSERT_TRUE(std::filesystem::exists(path));
+  session.image.at(0, 2, 0x90) = 0;
+  console().txtLog->clear();
+  console().mnuLoadConfig->trigger();
+  EXPECT_EQ(session.image.at(0, 2, 0x90), 0x1AE1);
+  EXPECT_EQ(rig.evb->chain->Device(0, 2).Read(0x90), 0x1AE1);
+  EXPECT_TRUE(
+      console().txtLog->toPlainText().contains("wrt,QVM52400,dev0x02,cat0x0A,adr0x10,dat0x1AE1"));
+
+  console().cmdDisconnect_Click();
+  EXPECT_FALSE(console().mnuLoadConfig->isEnabled());
+  EXPECT_FALSE(console().mnuLoadEE->isEnabled());
+}
+
+TEST_F(ConsoleRecordsTest, SpiMenusOpenTheirDialogs) {
+  console().mnuSetSpiTimeout->trigger();
+  EXPECT_TRUE(console().spiTimeout().isVisible());
+  EXPECT_EQ(console().spiTimeout().tbSpiTimeout->text(), "5272");
+  console().spiTimeout().CancelButton_Click();
+  console().mnuSetSpiSpeed->trigger();
+  EXPECT_TRUE(console().spiClockSpeed().isVisible());
 }
 
 }  // namespace

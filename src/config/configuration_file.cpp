@@ -1,0 +1,267 @@
+#include "config/configuration_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+
+#include "core/hex.h"
+#include "model/decoders.h"
+#include "protocol/register_access.h"
+
+namespace qvm {
+
+namespace {
+
+constexpr int kSetupPage = 2;
+constexpr int kBalanceStatusBanks = kBalanceBanks;
+constexpr const char* kSaveConfigCancelled =
+    "Save Device Configuration cancelled, configuration file not created.";
+constexpr const char* kSaveEeCancelled =
+    "Save Device EE_Test cancelled, configuration file not created.";
+
+std::string WriteLine(const std::string& part, int device, int category, int offset, int value) {
+  return "wrt," + part + ",dev" + Hex0x(static_cast<std::uint32_t>(device), 2) + ",cat" +
+         Hex0x(static_cast<std::uint32_t>(8 + category), 2) + ",adr" +
+         Hex0x(static_cast<std::uint32_t>(offset), 2) + ",dat" +
+         Hex0x(static_cast<std::uint16_t>(value), 4);
+}
+
+// The write line of register `reg` (category 2) of device `device` with `value`.
+std::string SetupWrite(const std::string& part, int device, int reg, int value) {
+  return WriteLine(part, device, kSetupPage, reg & 0x3F, value);
+}
+
+// The devices of a type the file holds: all of them on a chain, else device 1; none when the
+// type is absent.
+int DevicesToSave(const Session& session, int count) {
+  if (count <= 0) return 0;
+  const int devices = session.state.DaisyChainMode ? count : 1;
+  return std::clamp(devices, 0, kDevicesPerType - 1);
+}
+
+void PrimaryBlock(const Session& session, int n, std::vector<std::string>& lines) {
+  const std::string& part = session.state.PartName52400;
+  const auto raw = [&](int reg) { return session.image.at(0, n, reg); };
+  const auto w = [&](int reg) { return SetupWrite(part, n, reg, raw(reg)); };
+  lines.push_back("");
+  lines.push_back("**** Parameters for 52400 at device address " + std::to_string(n) + " ****");
+  lines.push_back("52400 Fault Setup Register");
+  lines.push_back(w(0x83));
+  lines.push_back("52400 Cell Setup Register");
+  lines.push_back(w(0x85));
+  lines.push_back("52400 OV Limit Register");
+  lines.push_back(w(0x90));
+  lines.push_back("52400 UV Limit Register");
+  lines.push_back(w(0x91));
+  lines.push_back("52400 ET Limit Register");
+  lines.push_back(w(0x92));
+  lines.push_back("52400 Balance Status Registers");
+  const int setup = raw(kRegBalanceSetup);
+  for (int bank = 0; bank < kBalanceStatusBanks; ++bank) {
+    lines.push_back(SetupWrite(part, n, kRegBalanceSetup, (setup & 0x21F) + bank * 32));
+    lines.push_back(SetupWrite(part, n, kRegBalanceSwitches,
+                               session.state.BalanceStatusImage[static_cast<std::size_t>(n)]
+                                                               [static_cast<std::size_t>(bank)]));
+  }
+  lines.push_back("52400 Balance Setup Register");
+  lines.push_back(SetupWrite(part, n, kRegBalanceSetup, setup));
+  lines.push_back("52400 Watchdog and Balance Time Register");
+  lines.push_back(w(0x95));
+  lines.push_back("52400 User Register 01");
+  lines.push_back(w(0x96));
+  lines.push_back("52400 User Register 23");
+  lines.push_back(w(0x97));
+  lines.push_back("52400 Balance Value Registers");
+  for (int k = 0; k < 24; ++k) lines.push_back(w(0xA0 + k));
+}
+
+void CompanionBlock(const Session& session, int n, std::vector<std::string>& lines) {
+  const std::string& part = session.state.PartName52401;
+  const auto w = [&](int reg) { return SetupWrite(part, n, reg, session.image.at(1, n, reg)); };
+  lines.push_back("");
+  lines.push_back("**** Parameters for 52401 at device address " + std::to_string(n) + " ****");
+  lines.push_back("52401 Scan Setup Register");
+  lines.push_back(w(0x83));
+  lines.push_back("52401 Cell Setup Register");
+  lines.push_back(w(0x85));
+  lines.push_back("52401 User Register 01");
+  lines.push_back(w(0x96));
+  lines.push_back("52401 User Register 23");
+  lines.push_back(w(0x97));
+}
+
+// Opens a file through `channel` and writes `lines`; `opened` runs once the file is open.
+bool WriteLines(Session& session, RecordChannel& channel, const std::vector<std::string>& lines,
+                const char* cancelled, const std::function<void()>& opened = {}) {
+  if (channel.Open().empty()) {
+    session.host.ShowMessage(session.bridge.MessageTitle, cancelled);
+    return false;
+  }
+  if (opened) opened();
+  bool written = true;
+  for (const std::string& line : lines) {
+    if (!channel.AddLine(line)) {
+      written = false;
+      break;
+    }
+  }
+  return channel.Close() && written;
+}
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return upper;
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  for (std::size_t comma = line.find(','); comma != std::string_view::npos;
+       comma = line.find(',', start)) {
+    fields.push_back(line.substr(start, comma - start));
+    start = comma + 1;
+  }
+  fields.push_back(line.substr(start));
+  return fields;
+}
+
+// The hexadecimal number after `prefix` in a field of exactly `length` characters.
+std::optional<int> PrefixedHex(std::string_view field, std::string_view prefix,
+                               std::size_t length) {
+  if (field.size() != length || Upper(field.substr(0, prefix.size())) != prefix) {
+    return std::nullopt;
+  }
+  int value = 0;
+  for (const char c : field.substr(prefix.size())) {
+    const int digit = std::isdigit(static_cast<unsigned char>(c))
+                          ? c - '0'
+                          : (std::isxdigit(static_cast<unsigned char>(c))
+                                 ? std::toupper(static_cast<unsigned char>(c)) - 'A' + 10
+                                 : -1);
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + digit;
+  }
+  return value;
+}
+
+bool SamePart(std::string_view field, const std::string& part) {
+  return !part.empty() && Upper(field) == Upper(part);
+}
+
+// Replays one line; the number of writes made.
+int ReplayLine(Session& session, std::string_view line) {
+  const std::vector<std::string_view> fields = SplitFields(line);
+  if (fields.size() < 6) return 0;
+  const std::string kind = Upper(fields[0]);
+  if (kind != "CMD" && kind != "WRT") return 0;
+  const SharedState& state = session.state;
+  const bool primary = SamePart(fields[1], state.PartName52400);
+  const bool companion = !primary && SamePart(fields[1], state.PartName52401);
+  if (!primary && !companion) return 0;
+  const int type = primary ? 0 : 1;
+
+  int first = 0;
+  int last = 0;
+  if (Upper(fields[2]) == "ALL") {
+    first = 1;
+    last = primary ? state.DeviceCount52400 : state.DeviceCount52401;
+  } else {
+    const std::optional<int> device = PrefixedHex(fields[2], "DEV0X", 7);
+    if (!device) return 0;
+    first = last = *device;
+  }
+  const std::optional<int> category = PrefixedHex(fields[3], "CAT0X", 7);
+  const std::optional<int> offset = PrefixedHex(fields[4], "ADR0X", 7);
+  const std::optional<int> value =
+      kind == "WRT" ? PrefixedHex(fields[5], "DAT0X", 9) : PrefixedHex(fields[5], "DAT0X", 7);
+  if (!category || !offset || !value) return 0;
+  const int reg = (*category & 7) * 64 + (*offset & 0x3F);
+  if (session.model.RegKind(type, reg) != kKindReadWrite) return 0;
+
+  int writes = 0;
+  // A device number the register image cannot hold is no device of the chain.
+  for (int n = std::max(first, 0); n <= std::min(last, kDevicesPerType - 1); ++n) {
+    session.image.at(type, n, reg) = static_cast<std::int16_t>(*value);
+    DeviceCommand command;
+    command.dev = static_cast<std::uint8_t>(n);
+    command.devType = static_cast<std::int16_t>(type);
+    command.cat = static_cast<std::uint8_t>(*category);
+    command.adr = static_cast<std::uint8_t>(*offset);
+    command.dat = static_cast<std::int16_t>(*value);
+    WriteSingleReg(session, command);
+    ++writes;
+  }
+  return writes;
+}
+
+}  // namespace
+
+std::vector<std::string> DeviceConfigLines(const Session& session) {
+  std::vector<std::string> lines;
+  for (int n = 1; n <= DevicesToSave(session, session.state.DeviceCount52400); ++n) {
+    PrimaryBlock(session, n, lines);
+  }
+  for (int n = 1; n <= DevicesToSave(session, session.state.DeviceCount52401); ++n) {
+    CompanionBlock(session, n, lines);
+  }
+  return lines;
+}
+
+std::vector<std::string> EeTestLines(const Session& session) {
+  const std::string& part = session.state.PartName52400;
+  std::vector<std::string> lines{"", "**** Parameters for 52400 at device address EEPROM1 ****",
+                                 "52400 EEPROM Value Registers"};
+  for (int i = 0; i < 64; ++i)
+    lines.push_back(WriteLine(part, 1, 4, i, session.image.at(0, 1, 0x100 + i)));
+  lines.push_back("52400 Test Value Registers");
+  for (int j = 0; j < 24; ++j)
+    lines.push_back(WriteLine(part, 1, 5, j, session.image.at(0, 1, 0x140 + j)));
+  return lines;
+}
+
+bool SaveDeviceConfig(Session& session, RecordChannel& channel) {
+  return WriteLines(session, channel, DeviceConfigLines(session), kSaveConfigCancelled);
+}
+
+bool SaveEeTestRegs(Session& session, RecordChannel& channel) {
+  return WriteLines(session, channel, EeTestLines(session), kSaveEeCancelled,
+                    [&session] { session.state.DeviceCount52400 = 1; });
+}
+
+int ParseConfigFile(Session& session, std::string_view text) {
+  int writes = 0;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty()) writes += ReplayLine(session, line);
+    start = end + 1;
+  }
+  return writes;
+}
+
+std::string LoadDeviceConfig(Session& session, const std::string& procedure) {
+  const std::optional<std::string> path =
+      session.host.AskOpenFileName("Load Device Configuration File", "Text Files (*.txt)");
+  if (!path || path->empty()) return "";
+  std::ifstream file(*path, std::ios::binary);
+  std::stringstream content;
+  if (file.is_open()) content << file.rdbuf();
+  if (!file.is_open() || file.bad()) {
+    session.host.ShowMessage(session.bridge.MessageTitle,
+                             procedure + " failed due to the following:\r\nError 53:\r\n" +
+                                 "The file " + *path + " cannot be read.");
+    return "";
+  }
+  ParseConfigFile(session, content.str());
+  return *path;
+}
+
+}  // namespace qvm

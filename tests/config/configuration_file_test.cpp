@@ -1,0 +1,166 @@
+#include "config/configuration_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "evb_bench.h"
+#include "records/local_file_system.h"
+
+namespace qvm::test {
+namespace {
+
+std::vector<std::string> Writes(const RecordingView& view) {
+  std::vector<std::string> lines;
+  for (const std::string& line : view.LogLines()) {
+    if (line.rfind("wrt,", 0) == 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+class ConfigurationFileTest : public ::testing::Test {
+ protected:
+  explicit ConfigurationFileTest(const std::string& chain = "daisy:52400x3") : bench(chain) {
+    bench.Connect(kModeDaisyChain);
+    bench.view.log.clear();
+    folder = std::filesystem::temp_directory_path() /
+             ("qvm-config-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(folder);
+  }
+  ~ConfigurationFileTest() override { std::filesystem::remove_all(folder); }
+
+  std::string Read(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  EvbBench bench;
+  Session& session = bench.session;
+  std::filesystem::path folder;
+  LocalFileSystem files;
+};
+
+TEST_F(ConfigurationFileTest, SavedFileHoldsABlockPerDevice) {
+  session.state.DeviceCount52400 = 2;
+  session.image.at(0, 2, 0x90) = 0x1AE1;
+  const std::vector<std::string> lines = DeviceConfigLines(session);
+  EXPECT_EQ(
+      std::count(lines.begin(), lines.end(), "**** Parameters for 52400 at device address 1 ****"),
+      1);
+  EXPECT_EQ(
+      std::count(lines.begin(), lines.end(), "**** Parameters for 52400 at device address 2 ****"),
+      1);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "wrt,QVM52400,dev0x01,cat0x0A,adr0x03,dat0x0000"),
+            lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "wrt,QVM52400,dev0x02,cat0x0A,adr0x10,dat0x1AE1"),
+            lines.end());
+  // Single-device mode saves device 1 alone.
+  session.state.DaisyChainMode = false;
+  const std::vector<std::string> single = DeviceConfigLines(session);
+  EXPECT_EQ(std::count(single.begin(), single.end(), std::string("")), 1);
+}
+
+TEST_F(ConfigurationFileTest, BalanceBanksAreWrittenAfterTheirSelectionAndTheSetupRestored) {
+  session.state.DeviceCount52400 = 1;
+  session.image.at(0, 1, 0x93) = 0x0205;
+  session.state.BalanceStatusImage[1][3] = 0x0123;
+  const std::vector<std::string> lines = DeviceConfigLines(session);
+  const auto bank3 =
+      std::find(lines.begin(), lines.end(), "wrt,QVM52400,dev0x01,cat0x0A,adr0x13,dat0x0265");
+  ASSERT_NE(bank3, lines.end());
+  EXPECT_EQ(*(bank3 + 1), "wrt,QVM52400,dev0x01,cat0x0A,adr0x14,dat0x0123");
+  const auto restore = std::find(lines.begin(), lines.end(), "52400 Balance Setup Register");
+  ASSERT_NE(restore, lines.end());
+  EXPECT_EQ(*(restore + 1), "wrt,QVM52400,dev0x01,cat0x0A,adr0x13,dat0x0205");
+}
+
+TEST_F(ConfigurationFileTest, AllDevicesLineWritesEachDeviceInOrder) {
+  EXPECT_EQ(ParseConfigFile(session, "WRT,qvm52400,ALL,CAT0X0A,ADR0X10,DAT0X1234\r\n"), 3);
+  EXPECT_EQ(Writes(bench.view),
+            (std::vector<std::string>{"wrt,QVM52400,dev0x01,cat0x0A,adr0x10,dat0x1234",
+                                      "wrt,QVM52400,dev0x02,cat0x0A,adr0x10,dat0x1234",
+                                      "wrt,QVM52400,dev0x03,cat0x0A,adr0x10,dat0x1234"}));
+  EXPECT_EQ(bench.evb.chain->Device(0, 3).Read(0x90), 0x1234);
+  EXPECT_EQ(session.image.at(0, 2, 0x90), 0x1234);
+}
+
+TEST_F(ConfigurationFileTest, MalformedAndForeignLinesAreSkipped) {
+  const char* text =
+      "header line\r\n"
+      "wrt,QVM52400,dev0x1,cat0x0A,adr0x10,dat0x1234\r\n"   // one device digit
+      "wrt,QVM52400,dev0x20,cat0x0A,adr0x10,dat0x1234\r\n"  // no such device
+      "wrt,QVM52400,dev0xZZ,cat0x0A,adr0x10,dat0x1234\r\n"  // not hexadecimal
+      "wrt,QVM52401,ALL,cat0x0A,adr0x03,dat0x0001\r\n"      // no companion on the chain
+      "wrt,QVM99999,dev0x01,cat0x0A,adr0x10,dat0x1234\r\n"  // unknown part
+      "wrt,QVM52400,dev0x01,cat0x09,adr0x12,dat0x1234\r\n"  // read-only register
+      "wrt,QVM52400,dev0x01,cat0x0A,adr0x10\r\n"            // five fields
+      "\r\n";
+  EXPECT_EQ(ParseConfigFile(session, text), 0);
+  EXPECT_TRUE(Writes(bench.view).empty());
+  // A file with bare line feeds is read too.
+  EXPECT_EQ(ParseConfigFile(session, "cmd,QVM52400,dev0x02,cat0x0A,adr0x10,dat0x15\n"), 1);
+  EXPECT_EQ(bench.evb.chain->Device(0, 2).Read(0x90), 0x15);
+}
+
+TEST_F(ConfigurationFileTest, SavedFileLoadsBackWithoutARejectedLine) {
+  RecordChannel channel(kConfigExportChannel, bench.host, files, session.bridge.MessageTitle);
+  const std::string path = (folder / "chain.txt").string();
+  for (int device = 1; device <= 3; ++device) {
+    session.image.at(0, device, 0x90) = static_cast<std::int16_t>(0x1000 + device);
+  }
+  bench.host.fileAnswers = {path};
+  ASSERT_TRUE(SaveDeviceConfig(session, channel));
+  const std::string text = Read(path);
+  EXPECT_NE(text.find("\r\nwrt,QVM52400,dev0x03,cat0x0A,adr0x10,dat0x1003\r\n"), std::string::npos);
+
+  for (int device = 1; device <= 3; ++device) session.image.at(0, device, 0x90) = 0;
+  bench.view.log.clear();
+  bench.host.fileAnswers = {path};
+  EXPECT_EQ(LoadDeviceConfig(session), path);
+  std::size_t lines = 0;
+  for (std::size_t at = text.find("\nwrt,"); at != std::string::npos;
+       at = text.find("\nwrt,", at + 1)) {
+    ++lines;
+  }
+  EXPECT_EQ(Writes(bench.view).size(), lines);
+  EXPECT_EQ(bench.evb.chain->Device(0, 3).Read(0x90), 0x1003);
+}
+
+TEST_F(ConfigurationFileTest, SaveEepromCountsOnePrimaryDeviceAndCancelSaysSo) {
+  RecordChannel channel(kConfigExportChannel, bench.host, files, session.bridge.MessageTitle);
+  EXPECT_FALSE(SaveEeTestRegs(session, channel));
+  ASSERT_EQ(bench.host.messages.size(), 1u);
+  EXPECT_EQ(bench.host.messages[0].text,
+            "Save Device EE_Test cancelled, configuration file not created.");
+  EXPECT_EQ(session.state.DeviceCount52400, 3);
+
+  session.image.at(0, 1, 0x100 + 5) = 0x0ABC;
+  bench.host.fileAnswers = {(folder / "ee.txt").string()};
+  EXPECT_TRUE(SaveEeTestRegs(session, channel));
+  EXPECT_EQ(session.state.DeviceCount52400, 1);
+  const std::string text = Read((folder / "ee.txt").string());
+  EXPECT_NE(text.find("**** Parameters for 52400 at device address EEPROM1 ****"),
+            std::string::npos);
+  EXPECT_NE(text.find("wrt,QVM52400,dev0x01,cat0x0C,adr0x05,dat0x0ABC"), std::string::npos);
+  EXPECT_NE(text.find("wrt,QVM52400,dev0x01,cat0x0D,adr0x17,dat0x0000"), std::string::npos);
+}
+
+TEST_F(ConfigurationFileTest, UnreadableFileIsReported) {
+  bench.host.fileAnswers = {(folder / "missing.txt").string()};
+  EXPECT_EQ(LoadDeviceConfig(session, "LoadDeviceEE"), "");
+  ASSERT_EQ(bench.host.messages.size(), 1u);
+  EXPECT_EQ(bench.host.messages[0].text.rfind("LoadDeviceEE failed due to the following:\r\n", 0),
+            0u);
+}
+
+}  // namespace
+}  // namespace qvm::test
