@@ -6,11 +6,13 @@
 #include "protocol/fault_recorder.h"
 #include "protocol/polling_timer.h"
 #include "protocol/protocol_view.h"
+#include "records/comm_log.h"
 
 namespace qvm::cli {
 
 // Host of the command line: messages go to the error stream, prompts are answered without
-// asking (Retry/Cancel and Yes/No with No, file choices cancelled), since qvmctl runs unattended.
+// asking (Retry/Cancel and Yes/No with No, file choices with `fileAnswer`, cancelled when it is
+// empty), since qvmctl runs unattended.
 class CliHost final : public Host {
  public:
   explicit CliHost(std::ostream& err) : err_(err) {}
@@ -21,11 +23,14 @@ class CliHost final : public Host {
   bool AskYesNo(const std::string& title, const std::string& text) override;
   std::optional<std::string> AskSaveFileName(const std::string&, const std::string&,
                                              const std::string&) override {
-    return std::nullopt;
+    return fileAnswer;
   }
   std::optional<std::string> AskOpenFileName(const std::string&, const std::string&) override {
-    return std::nullopt;
+    return fileAnswer;
   }
+
+  // The file every file prompt is answered with; nothing cancels.
+  std::optional<std::string> fileAnswer;
 
  private:
   std::ostream& err_;
@@ -42,6 +47,13 @@ class CliView final : public ProtocolView {
   void AppendLog(const std::string& text) override;
   bool ShowActivityLogs() override { return showFrames_; }
   void AppendHexLog(int devType, const std::string& text) override;
+  bool CommLoggingActive() override { return commLog && commLog->CommLoggingActive(); }
+  void LogEvent(const std::string& line) override {
+    if (commLog) commLog->LogEvent(line);
+  }
+
+  // The communication log every traced frame goes to while it is open.
+  CommLog* commLog = nullptr;
 
  private:
   std::ostream& out_;
@@ -63,16 +75,16 @@ class CliFaultRecorder final : public FaultRecorder {
   std::ostream& err_;
 };
 
-// qvmctl does not poll: the polling timer is a pair of flags that stay off.
-class IdlePollingTimer final : public PollingTimer {
+// The polling timer as two flags: qvmctl ticks by itself, and only `poll` switches polling on.
+class CliPollingTimer final : public PollingTimer {
  public:
-  bool Enabled() const override { return enabled_; }
-  void SetEnabled(bool enabled) override { enabled_ = enabled; }
-  bool PollingTicked() const override { return false; }
-  void UntickPolling() override {}
+  bool Enabled() const override { return enabled; }
+  void SetEnabled(bool on) override { enabled = on; }
+  bool PollingTicked() const override { return ticked; }
+  void UntickPolling() override { ticked = false; }
 
- private:
-  bool enabled_ = false;
+  bool enabled = false;
+  bool ticked = false;
 };
 
 }  // namespace qvm::cli

@@ -20,7 +20,7 @@ struct CliSession::Parts {
   CliHost host;
   CliView view;
   CliFaultRecorder recorder;
-  IdlePollingTimer polling;
+  CliPollingTimer polling;
   std::optional<sim::SimulatedEvb> simulated;
   std::unique_ptr<HidapiBus> hidapi;
 };
@@ -46,6 +46,31 @@ std::optional<DeviceFamily> FamilyFromText(const std::string& text) {
 CliSession::CliSession(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
 CliSession::~CliSession() = default;
+
+CliHost& CliSession::host() {
+  return parts_->host;
+}
+
+CliView& CliSession::view() {
+  return parts_->view;
+}
+
+CliPollingTimer& CliSession::polling() {
+  return parts_->polling;
+}
+
+bool ConnectQuietly(CliSession& cli, DeviceOptions options, std::ostream& err) {
+  const bool verbose = options.verbose;
+  options.verbose = false;
+  if (!cli.Connect(options)) return false;
+  const Session& session = cli.session();
+  if (session.state.DeviceCount52400 + session.state.DeviceCount52401 == 0) {
+    err << "qvmctl: no device found\n";
+    return false;
+  }
+  cli.view().printLog = verbose;
+  return true;
+}
 
 bool CliSession::ResolveConfiguration(const DeviceOptions& options, ManualConfigChoice& choice) {
   std::string mode = options.mode;

@@ -37,6 +37,10 @@ class CliSession {
   bool Connect(const DeviceOptions& options);
 
   Session& session() { return *session_; }
+  // Valid once Connect has run.
+  CliHost& host();
+  CliView& view();
+  CliPollingTimer& polling();
 
  private:
   struct Parts;
@@ -48,5 +52,9 @@ class CliSession {
   std::unique_ptr<Parts> parts_;
   std::unique_ptr<Session> session_;
 };
+
+// Connects without printing the connection log; false, with a message, when no device
+// answered. The activity log is printed afterwards when `options.verbose`.
+bool ConnectQuietly(CliSession& cli, DeviceOptions options, std::ostream& err);
 
 }  // namespace qvm::cli

@@ -118,20 +118,6 @@ bool ReadClass(Session& session, const std::string& name) {
   return ReadAllSetups(session);
 }
 
-// Connects quietly; false, with a message, when no device answered.
-bool ConnectQuietly(CliSession& cli, DeviceOptions options, std::ostream& err) {
-  const bool verbose = options.verbose;
-  options.verbose = false;
-  if (!cli.Connect(options)) return false;
-  const Session& session = cli.session();
-  if (session.state.DeviceCount52400 + session.state.DeviceCount52401 == 0) {
-    err << "qvmctl: no device found\n";
-    return false;
-  }
-  if (auto* view = dynamic_cast<CliView*>(&cli.session().view)) view->printLog = verbose;
-  return true;
-}
-
 }  // namespace
 
 int RunReadAll(const DeviceOptions& options, const std::string& what, bool scanFirst,

@@ -6,6 +6,7 @@
 #include "cli/boards_command.h"
 #include "cli/device_commands.h"
 #include "cli/encode_command.h"
+#include "cli/file_commands.h"
 #include "cli/number_text.h"
 #include "cli/panel_cli_commands.h"
 
@@ -103,6 +104,30 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   std::string commandName;
   command->add_option("NAME", commandName, PanelCommandNames())->required();
 
+  auto* saveConfig =
+      app.add_subcommand("save-config", "read every device's setup and save it to FILE");
+  std::string configPath;
+  saveConfig->add_option("FILE", configPath, "configuration file to write")->required();
+  saveConfig->add_flag("-v,--verbose", verboseAccess, "print the activity log too");
+  auto* loadConfig = app.add_subcommand("load-config", "write a configuration FILE to the devices");
+  loadConfig->add_option("FILE", configPath, "configuration file to replay")->required();
+  loadConfig->add_flag("-v,--verbose", verboseAccess, "print the activity log too");
+
+  auto* poll = app.add_subcommand("poll", "run the polling loop N times");
+  PollOptions pollOptions;
+  poll->add_option("N", pollOptions.ticks, "number of polling ticks")
+      ->required()
+      ->check(CLI::Range(1, 1000000));
+  poll->add_option("--interval", pollOptions.intervalMs, "milliseconds between ticks")
+      ->check(CLI::Range(0, 60000));
+  poll->add_flag("--upr", pollOptions.upr, "read the bridge's UPR buffers (daisy chain)");
+  poll->add_option("--scan", pollOptions.scans,
+                   "scan on every tick: all, mixed, volts, temps, wires");
+  poll->add_option("--read", pollOptions.reads, "read on every tick: volts, temps, faults, setups");
+  poll->add_option("--csv", pollOptions.csvPath, "export the chart samples to this CSV file");
+  poll->add_option("--log", pollOptions.logPath, "log every SPI frame to this file");
+  poll->add_flag("-v,--verbose", verboseAccess, "print the activity log too");
+
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
     app.parse(reversed);
@@ -130,6 +155,15 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return RunReadAll(device, readallClass, scanFirst, out, err);
   }
   if (command->parsed()) return RunPanelCommand(device, commandName, out, err);
+  if (saveConfig->parsed() || loadConfig->parsed()) {
+    device.verbose = verboseAccess;
+    return saveConfig->parsed() ? RunSaveConfig(device, configPath, out, err)
+                                : RunLoadConfig(device, configPath, out, err);
+  }
+  if (poll->parsed()) {
+    device.verbose = verboseAccess;
+    return RunPoll(device, pollOptions, out, err);
+  }
   if (read->parsed() || write->parsed()) {
     const bool reading = read->parsed();
     device.verbose = verboseAccess;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "cli/cli_session.h"
+
+namespace qvm::cli {
+
+// `save-config FILE`: reads every device's setup registers, then writes the configuration
+// file. 1 when the file was not written in full.
+int RunSaveConfig(const DeviceOptions& options, const std::string& path, std::ostream& out,
+                  std::ostream& err);
+
+// `load-config FILE`: replays a configuration file into the devices and prints how many
+// register writes it made. 1 when the file cannot be read.
+int RunLoadConfig(const DeviceOptions& options, const std::string& path, std::ostream& out,
+                  std::ostream& err);
+
+// What `poll` does on every tick and where it writes.
+struct PollOptions {
+  int ticks = 1;
+  int intervalMs = 500;
+  bool upr = false;
+  std::vector<std::string> scans;  // all, mixed, volts, temps, wires
+  std::vector<std::string> reads;  // volts, temps, faults, setups
+  std::string csvPath;             // the chart store exported as CSV at the end
+  std::string logPath;             // every SPI frame, as the communication log writes it
+};
+
+// `poll N`: runs the polling loop N times, feeding "Read Volts" into the chart store. 2 for an
+// unknown scan or read name, 1 when polling stopped early or a file was not written.
+int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream& out,
+            std::ostream& err);
+
+}  // namespace qvm::cli
