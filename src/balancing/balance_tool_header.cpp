@@ -1,9 +1,11 @@
 #include "balancing/balance_tool_header.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -44,6 +46,24 @@ BalanceToolHeader::BalanceToolHeader(SharedState& state, QWidget* parent)
   row->addStretch();
   layout->addLayout(row);
   optMode[0]->setChecked(true);
+}
+
+BalanceToolButtons AddBalanceToolButtons(QDialog* dialog, QBoxLayout* layout) {
+  const auto make = [dialog](const char* caption, const char* name) {
+    auto* button = new QPushButton(caption, dialog);
+    button->setObjectName(name);
+    return button;
+  };
+  const BalanceToolButtons buttons{make("Read All", "cbReadAll"), make("Write All", "cbWriteAll"),
+                                   make("Close Window", "OKButton")};
+  auto* row = new QHBoxLayout;
+  row->addWidget(buttons.readAll);
+  row->addWidget(buttons.writeAll);
+  row->addStretch();
+  row->addWidget(buttons.close);
+  layout->addLayout(row);
+  QObject::connect(buttons.close, &QPushButton::clicked, dialog, &QDialog::accept);
+  return buttons;
 }
 
 void BalanceToolHeader::SetCaptions(const std::string& partName, const QString& title) {

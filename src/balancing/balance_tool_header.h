@@ -6,7 +6,10 @@
 
 #include "model/shared_state.h"
 
+class QBoxLayout;
 class QComboBox;
+class QDialog;
+class QPushButton;
 class QGroupBox;
 class QLabel;
 class QRadioButton;
@@ -40,5 +43,13 @@ class BalanceToolHeader : public QWidget {
  private:
   SharedState& state_;
 };
+
+// The buttons at the foot of both balancing tools; "Close Window" closes the dialog.
+struct BalanceToolButtons {
+  QPushButton* readAll;
+  QPushButton* writeAll;
+  QPushButton* close;
+};
+BalanceToolButtons AddBalanceToolButtons(QDialog* dialog, QBoxLayout* layout);
 
 }  // namespace qvm

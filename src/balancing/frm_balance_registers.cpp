@@ -82,18 +82,12 @@ FrmBalanceRegisters::FrmBalanceRegisters(Session& session, QWidget* parent)
   }
   layout->addLayout(grid);
 
-  auto* buttons = new QHBoxLayout;
-  cbReadAll = MakeButton(this, "Read All", "cbReadAll");
-  cbWriteAll = MakeButton(this, "Write All", "cbWriteAll");
-  OKButton = MakeButton(this, "Close Window", "OKButton");
-  buttons->addWidget(cbReadAll);
-  buttons->addWidget(cbWriteAll);
-  buttons->addStretch();
-  buttons->addWidget(OKButton);
-  layout->addLayout(buttons);
+  const BalanceToolButtons buttons = AddBalanceToolButtons(this, layout);
+  cbReadAll = buttons.readAll;
+  cbWriteAll = buttons.writeAll;
+  OKButton = buttons.close;
   connect(cbReadAll, &QPushButton::clicked, this, &FrmBalanceRegisters::cbReadAll_Click);
   connect(cbWriteAll, &QPushButton::clicked, this, &FrmBalanceRegisters::cbWriteAll_Click);
-  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void FrmBalanceRegisters::showEvent(QShowEvent* event) {

@@ -66,15 +66,7 @@ bool WriteBalanceBank(Session& session, int bank, std::int16_t value, bool allDe
                       const std::string& procedure) {
   if (!BalanceDevicesReachable(session, procedure)) return false;
   bank = ClampedBank(bank);
-  std::vector<int> devices;
-  if (!session.state.DaisyChainMode) {
-    devices = {1};
-  } else if (allDevices) {
-    const int count = std::min<int>(session.state.DeviceCount52400, kDevicesPerType - 1);
-    for (int device = 1; device <= count; ++device) devices.push_back(device);
-  } else if (DeviceValid(session.state.SelectedDevice)) {
-    devices = {session.state.SelectedDevice};
-  }
+  const std::vector<int> devices = BalanceWriteDevices(session, allDevices);
   for (const int device : devices) {
     SelectBank(session, device, bank);
     session.state

@@ -90,6 +90,18 @@ std::uint32_t BalanceValueFromDec(std::string_view text) {
   return Low28(LeadingNumber(text));
 }
 
+std::vector<int> BalanceWriteDevices(const Session& session, bool allDevices) {
+  if (!session.state.DaisyChainMode) return {1};
+  std::vector<int> devices;
+  if (allDevices) {
+    const int count = std::min<int>(session.state.DeviceCount52400, kDevicesPerType - 1);
+    for (int device = 1; device <= count; ++device) devices.push_back(device);
+  } else if (DeviceInRange(session.state.SelectedDevice)) {
+    devices = {session.state.SelectedDevice};
+  }
+  return devices;
+}
+
 bool BalanceDevicesReachable(Session& session, const std::string& procedure) {
   const std::string& part = session.state.PartName52400;
   if (!session.bridge.EvbConnected) {
@@ -119,15 +131,7 @@ bool ReadBalanceValue(Session& session, int cell, const std::string& procedure) 
 bool WriteBalanceValue(Session& session, int cell, bool allDevices, const std::string& procedure) {
   if (!BalanceDevicesReachable(session, procedure)) return false;
   if (!CellInRange(cell)) return false;
-  std::vector<int> devices;
-  if (!session.state.DaisyChainMode) {
-    devices = {1};
-  } else if (allDevices) {
-    const int count = std::min<int>(session.state.DeviceCount52400, kDevicesPerType - 1);
-    for (int device = 1; device <= count; ++device) devices.push_back(device);
-  } else if (DeviceInRange(session.state.SelectedDevice)) {
-    devices = {session.state.SelectedDevice};
-  }
+  const std::vector<int> devices = BalanceWriteDevices(session, allDevices);
   for (const int device : devices) {
     for (const int reg : {LowRegister(cell), LowRegister(cell) + 1}) {
       DeviceCommand command = BalanceRegister(device, reg);

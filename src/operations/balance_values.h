@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "protocol/session.h"
 
@@ -29,6 +30,9 @@ bool ReadBalanceValue(Session& session, int cell, const std::string& procedure);
 // Writes both registers of `cell` from the register image: to every primary device when
 // `allDevices` in daisy-chain mode, else to the selected device (device 1 in single-device mode).
 bool WriteBalanceValue(Session& session, int cell, bool allDevices, const std::string& procedure);
+// The primary devices a balancing write goes to, ascending: every device when `allDevices` in
+// daisy-chain mode, else the selected device; device 1 in single-device mode.
+std::vector<int> BalanceWriteDevices(const Session& session, bool allDevices);
 // The connection and presence checks alone, for the buttons that loop over the cells.
 bool BalanceDevicesReachable(Session& session, const std::string& procedure);
 
