@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "bench/byte_fields.h"
@@ -51,7 +52,11 @@ constexpr std::array<PortRow, 3> kRowKinds = {PortRow::Data, PortRow::OutputMode
 FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
   setObjectName("frmMainF340");
   setWindowTitle("SFR Case 18 Single Byte Access");
-  auto* layout = new QVBoxLayout(this);
+  auto* tabs = new QTabWidget(this);
+  tabs->setObjectName("tabBench");
+  (new QVBoxLayout(this))->addWidget(tabs);
+  auto* portPage = new QWidget(tabs);
+  auto* layout = new QVBoxLayout(portPage);
   for (int port = 0; port < kPortCount; ++port) {
     auto* box = new QGroupBox(QString("P%1").arg(port), this);
     auto* boxLayout = new QVBoxLayout(box);
@@ -60,9 +65,7 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
   }
   auto* options = new QHBoxLayout;
   chkAutoWriteRead = new QCheckBox("Auto Write / Read", this);
-  chkRandomReadWrite = new QCheckBox("Random Read/Write", this);
   options->addWidget(chkAutoWriteRead);
-  options->addWidget(chkRandomReadWrite);
   const std::array<std::pair<const char*, void (FrmMainF340::*)()>, 3> actions = {{
       {"Reset GPIO", &FrmMainF340::cmdResetGPIO_Click},
       {"Clear Analog", &FrmMainF340::cmdClearAnalog_Click},
@@ -76,6 +79,17 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
   layout->addLayout(options);
   layout->addWidget(BuildFreeAccess());
   layout->addWidget(BuildSpiControls());
+  tabs->addTab(portPage, "Ports / SFR / SPI");
+
+  i2c = new I2cPage(session_, tabs);
+  chkRandomReadWrite = i2c->chkRandom;
+  tabs->addTab(i2c, "I2C/SMBus");
+  // The I2C page reads its settings from the board when it is first shown.
+  connect(tabs, &QTabWidget::currentChanged, this, [this, tabs](int index) {
+    if (tabs->widget(index) == i2c && !i2c->Initialised() && session_.bridge.EvbConnected) {
+      i2c->InitI2cControls();
+    }
+  });
 }
 
 QWidget* FrmMainF340::BuildPortRow(int port, PortRow kind) {

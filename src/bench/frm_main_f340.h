@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/i2c_page.h"
 #include "bench/port_bits.h"
 #include "link/spi_settings.h"
 #include "protocol/session.h"
@@ -18,7 +19,7 @@ namespace qvm {
 // The bench tool's port and register page: the bridge microcontroller's ports P0..P4 as rows
 // of pins, each row written and read back through the board's register access command, and a
 // free single-register access; beside them the bridge's SPI controls: mode bits, clock list,
-// firmware version and a raw SPI write.
+// firmware version and a raw SPI write. The I2C/SMBus page sits on a second tab.
 class FrmMainF340 : public QWidget {
   Q_OBJECT
  public:
@@ -59,6 +60,9 @@ class FrmMainF340 : public QWidget {
   void cmdSPIWrite_Click();
 
   QCheckBox* chkAutoWriteRead;
+  // The I2C/SMBus page.
+  I2cPage* i2c;
+  // The name the startup bring-up ticks the I2C page's chkRandom by.
   QCheckBox* chkRandomReadWrite;
   QLineEdit* txtSFRAddress;
   QLineEdit* txtSFRWRData;

@@ -106,7 +106,9 @@ std::optional<Report> BridgeFirmware::I2cOptions(const Report& request) {
 
 std::optional<Report> BridgeFirmware::I2cTransfer(const Report& request) {
   const std::uint8_t address = request[2];
-  if ((address & 0xFE) != I2cEeprom::kAddress) return Reply(kStatusI2cNak);
+  if (!settings_.i2cEepromFitted || (address & 0xFE) != I2cEeprom::kAddress) {
+    return Reply(kStatusI2cNak);
+  }
   const std::span<const std::uint8_t> payload = std::span(request).subspan(5);
   Report reply = Reply();
   if (address & 0x01) {

@@ -34,6 +34,7 @@ struct BridgeSettings {
   std::uint8_t i2cOptions = 0;    // bit 0 repeated start, bit 1 stop write before read
   std::uint8_t i2cExtHold = 0;    // bit 0 EXTHOLD
   bool sdaStuck = false;          // a toggle of SCL then reports an SDA error
+  bool i2cEepromFitted = true;    // false: no slave acknowledges any address
   std::array<std::uint8_t, 256> sfr = PowerUpSfr();
 
   // Ports come up as digital inputs pulled high: data 0xFF, open-drain outputs (0x00),

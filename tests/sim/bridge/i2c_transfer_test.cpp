@@ -86,5 +86,14 @@ TEST_F(I2cTransferTest, OtherAddressesAreNotAcknowledged) {
   EXPECT_EQ(board.Firmware().Eeprom().Bytes()[0], 0xFF);
 }
 
+TEST_F(I2cTransferTest, WithoutTheEepromNoAddressIsAcknowledged) {
+  board.Firmware().Settings().i2cEepromFitted = false;
+  EXPECT_NE(Ask(Request({6, 0xA1, 1, 1, 0x00}))[1], 0);
+  EXPECT_NE(Ask(Request({6, 0xA0, 1, 1, 0x00, 0x55}))[1], 0);
+  EXPECT_EQ(board.Firmware().Eeprom().Bytes()[0], 0xFF);
+  board.Firmware().Settings().i2cEepromFitted = true;
+  EXPECT_EQ(Ask(Request({6, 0xA1, 1, 1, 0x00}))[1], 0);
+}
+
 }  // namespace
 }  // namespace qvm::sim
