@@ -1,0 +1,78 @@
+#pragma once
+
+#include <qcustomplot.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "records/chart_series.h"
+#include "ui/chart_decimation.h"
+#include "ui/chart_zoom.h"
+
+namespace qvm {
+
+// One time chart over a set of series it does not own. Each shown series is drawn from at
+// most a few points per pixel column, re-decimated only when its points, the time axis or the
+// width changed; when the axes stayed, only the data layer is redrawn.
+class ChartPlot : public QCustomPlot {
+  Q_OBJECT
+ public:
+  // `series` stays alive and is changed in place by its owner.
+  explicit ChartPlot(const std::vector<ChartSeries>& series, QWidget* parent = nullptr);
+
+  // One graph per series as the series are now: names, colours, visibility.
+  void RebuildGraphs();
+  // Brings the drawing up to date with the series and the axes; deferred while hidden.
+  void Refresh();
+
+  void SetAxisTitles(const std::string& timeTitle, const std::string& valueTitle);
+  // "%0.2f" style: fixed with that many decimals; empty: the default format.
+  void SetValueLabelFormat(const std::string& format);
+  void SetAxisTitlesShown(bool shown);
+  void SetTimeLabelsShown(bool shown);
+  void SetLegendShown(bool shown);
+
+  AxisRange TimeRange() const;
+  void SetTimeRange(AxisRange range);
+  AxisRange ValueRange() const;
+  void SetValueRange(AxisRange range);
+
+  // What is drawn now for series `index`.
+  int DrawnPointCount(int index) const;
+  bool DrawnVisible(int index) const;
+  QCPGraph* Graph(int index) const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // What a series' drawn points were decimated from.
+  struct DrawnFrom {
+    std::size_t count = 0;
+    double firstX = 0;
+    double lastX = 0;
+    AxisRange time;
+    int columns = 0;
+    bool operator==(const DrawnFrom&) const = default;
+  };
+
+  // Re-decimates what changed; true when any drawn data changed.
+  bool UpdateData();
+  void UpdateLabels();
+
+  const std::vector<ChartSeries>& series_;
+  std::vector<DrawnFrom> drawn_;
+  std::vector<PlotPoint> scratch_;
+  AxisRange drawnTime_;
+  AxisRange drawnValue_;
+  QSize drawnSize_;
+  bool stale_ = true;
+  bool titlesShown_ = true;
+  bool timeLabelsShown_ = true;
+  bool legendShown_ = false;
+  QString timeTitle_;
+  QString valueTitle_;
+};
+
+}  // namespace qvm

@@ -1,0 +1,67 @@
+#include "ui/chart_decimation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace qvm {
+namespace {
+
+std::vector<ChartPoint> Wave(int count, double step) {
+  std::vector<ChartPoint> points;
+  for (int i = 0; i < count; ++i) points.push_back({i, i * step, std::sin(i * 0.37) + (i == 777)});
+  return points;
+}
+
+TEST(ChartDecimationTest, FewPointsPassUnchanged) {
+  const auto points = Wave(50, 1.0);
+  std::vector<PlotPoint> out;
+  DecimateToColumns(points, 0, 49, 100, out);
+  ASSERT_EQ(out.size(), points.size());
+  for (std::size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i].y, points[i].y);
+}
+
+TEST(ChartDecimationTest, ManyPointsKeepAtMostTwoPerColumnAndEveryExtreme) {
+  const auto points = Wave(32761, 0.01);
+  std::vector<PlotPoint> out;
+  DecimateToColumns(points, 0, 327.6, 500, out);
+  EXPECT_LE(out.size(), 2u * 500 + 4);
+  EXPECT_GT(out.size(), 500u);
+  EXPECT_TRUE(std::is_sorted(out.begin(), out.end(),
+                             [](const PlotPoint& a, const PlotPoint& b) { return a.x < b.x; }));
+  const auto byY = [](const auto& a, const auto& b) { return a.y < b.y; };
+  EXPECT_EQ(std::max_element(out.begin(), out.end(), byY)->y,
+            std::max_element(points.begin(), points.end(), byY)->y);
+  EXPECT_EQ(std::min_element(out.begin(), out.end(), byY)->y,
+            std::min_element(points.begin(), points.end(), byY)->y);
+  EXPECT_EQ(out.front().x, points.front().x);
+  EXPECT_EQ(out.back().x, points.back().x);
+}
+
+TEST(ChartDecimationTest, OnlyTheVisibleSpanAndOneNeighbourEachSide) {
+  const auto points = Wave(10000, 1.0);
+  std::vector<PlotPoint> out;
+  DecimateToColumns(points, 5000, 5100, 400, out);
+  ASSERT_EQ(out.size(), 103u);
+  EXPECT_EQ(out.front().x, 4999);
+  EXPECT_EQ(out.back().x, 5101);
+  DecimateToColumns(points, 2000.5, 9000, 100, out);
+  EXPECT_EQ(out.front().x, 2000);
+  EXPECT_EQ(out.back().x, 9001);
+  EXPECT_LE(out.size(), 204u);
+}
+
+TEST(ChartDecimationTest, EmptyAndOutOfRangeSeries) {
+  std::vector<PlotPoint> out{{1, 1}};
+  DecimateToColumns({}, 0, 10, 100, out);
+  EXPECT_TRUE(out.empty());
+  const auto points = Wave(20, 1.0);
+  DecimateToColumns(points, 100, 200, 100, out);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out.front().x, 19);
+}
+
+}  // namespace
+}  // namespace qvm
