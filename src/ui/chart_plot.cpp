@@ -23,7 +23,7 @@ ChartPlot::ChartPlot(const std::vector<ChartSeries>& series, QWidget* parent)
   setNoAntialiasingOnDrag(true);
   setAntialiasedElements(QCP::aeNone);
   setNotAntialiasedElements(QCP::aeAll);
-  setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
+  setPlottingHints(QCP::phCacheLabels);
   layer("main")->setMode(QCPLayer::lmBuffered);
   axisRect()->setAutoMargins(QCP::msTop | QCP::msBottom | QCP::msRight);
   axisRect()->setMargins(QMargins(kValueAxisMargin, 0, 0, 0));
@@ -54,7 +54,8 @@ void ChartPlot::RebuildGraphs() {
     const QColor colour =
         series.colour ? QColor(series.colour->red, series.colour->green, series.colour->blue)
                       : QColor(kPalette[i % kPalette.size()]);
-    graph->setPen(QPen(colour, 1));
+    // A cosmetic pen of one pixel takes the fast line drawing path.
+    graph->setPen(QPen(colour, 0));
     graph->setVisible(series.visible);
     if (!series.visible) graph->removeFromLegend();
   }

@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QTabWidget>
 #include <algorithm>
 #include <filesystem>
@@ -296,6 +297,36 @@ TEST_F(ChartWindowTest, DisplayOptionsRelayTheCharts) {
   window().TabStrip1->setCurrentIndex(1);
   EXPECT_TRUE(window().fraChartPackVoltageToggles->isVisible());
   EXPECT_FALSE(window().fraChartCellVoltageToggles->isVisible());
+}
+
+}  // namespace
+}  // namespace qvm::test
+
+namespace qvm::test {
+namespace {
+
+TEST(ChartWindowPicture, DrawsAFewHundredSamplesOfTheChain) {
+  ChartWindowRig rig("daisy:52400x3", kModeDaisyChain);
+  rig.window->show();
+  rig.window->sliderZoomTime->setValue(5);
+  rig.window->sliderZoomCellVoltage->setValue(4);
+  rig.ReadSamples(300, 2000);
+  rig.window->cmdChartAutoZoom->click();
+  QCoreApplication::processEvents();
+  const QPixmap picture = rig.window->grab();
+  ASSERT_EQ(picture.size(), QSize(1360, 900));
+  // The twelve cell lines of two devices leave many coloured pixels in the cell chart.
+  const QImage cells = rig.window->CellVoltageChartControl->grab().toImage();
+  int coloured = 0;
+  for (int y = 0; y < cells.height(); ++y) {
+    for (int x = 0; x < cells.width(); ++x) {
+      const QColor pixel = cells.pixelColor(x, y);
+      coloured += pixel.saturation() > 80 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(coloured, 2000);
+  EXPECT_TRUE(picture.save(QString::fromStdString(
+      (std::filesystem::temp_directory_path() / "qvm-chart-window.png").string())));
 }
 
 }  // namespace
