@@ -1,4 +1,5 @@
 #pragma once
+#include <QLineEdit>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -19,6 +20,15 @@ inline std::optional<int> ParseDecimalUpTo(const QString& text, int max) {
   const uint value = text.trimmed().toUInt(&ok, 10);
   if (!ok || value > static_cast<uint>(max)) return std::nullopt;
   return static_cast<int>(value);
+}
+
+// A two-digit byte box of the bench pages, named `name` and holding `text`.
+inline QLineEdit* ByteField(QWidget* parent, const QString& name, const QString& text) {
+  auto* field = new QLineEdit(text, parent);
+  field->setObjectName(name);
+  field->setMaxLength(2);
+  field->setFixedWidth(30);
+  return field;
 }
 
 }  // namespace qvm

@@ -18,14 +18,6 @@ namespace {
 constexpr int kFieldsPerRow = 12;
 constexpr const char* kSpiWriteTitle = "SPI Write";
 
-QLineEdit* ByteField(QWidget* parent, const QString& name, const QString& text) {
-  auto* field = new QLineEdit(text, parent);
-  field->setObjectName(name);
-  field->setMaxLength(2);
-  field->setFixedWidth(30);
-  return field;
-}
-
 }  // namespace
 
 QWidget* FrmMainF340::BuildSpiControls() {

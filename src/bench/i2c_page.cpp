@@ -21,14 +21,6 @@ namespace {
 constexpr int kFieldsPerRow = 16;
 constexpr const char* kI2cTitle = "I2C";
 
-QLineEdit* ByteField(QWidget* parent, const QString& name, const QString& text) {
-  auto* field = new QLineEdit(text, parent);
-  field->setObjectName(name);
-  field->setMaxLength(2);
-  field->setFixedWidth(30);
-  return field;
-}
-
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <sstream>
 
@@ -42,22 +43,33 @@ int DevicesToSave(const Session& session, int count) {
   return std::clamp(devices, 0, kDevicesPerType - 1);
 }
 
+// A label line and the write line of the register it names.
+struct LabelledRegister {
+  const char* label;
+  int reg;
+};
+
+void AddLabelled(std::vector<std::string>& lines, std::initializer_list<LabelledRegister> entries,
+                 const std::function<std::string(int)>& write) {
+  for (const LabelledRegister& entry : entries) {
+    lines.push_back(entry.label);
+    lines.push_back(write(entry.reg));
+  }
+}
+
 void PrimaryBlock(const Session& session, int n, std::vector<std::string>& lines) {
   const std::string& part = session.state.PartName52400;
   const auto raw = [&](int reg) { return session.image.at(0, n, reg); };
   const auto w = [&](int reg) { return SetupWrite(part, n, reg, raw(reg)); };
   lines.push_back("");
   lines.push_back("**** Parameters for 52400 at device address " + std::to_string(n) + " ****");
-  lines.push_back("52400 Fault Setup Register");
-  lines.push_back(w(0x83));
-  lines.push_back("52400 Cell Setup Register");
-  lines.push_back(w(0x85));
-  lines.push_back("52400 OV Limit Register");
-  lines.push_back(w(0x90));
-  lines.push_back("52400 UV Limit Register");
-  lines.push_back(w(0x91));
-  lines.push_back("52400 ET Limit Register");
-  lines.push_back(w(0x92));
+  AddLabelled(lines,
+              {{"52400 Fault Setup Register", 0x83},
+               {"52400 Cell Setup Register", 0x85},
+               {"52400 OV Limit Register", 0x90},
+               {"52400 UV Limit Register", 0x91},
+               {"52400 ET Limit Register", 0x92}},
+              w);
   lines.push_back("52400 Balance Status Registers");
   const int setup = raw(kRegBalanceSetup);
   for (int bank = 0; bank < kBalanceStatusBanks; ++bank) {
@@ -66,14 +78,12 @@ void PrimaryBlock(const Session& session, int n, std::vector<std::string>& lines
                                session.state.BalanceStatusImage[static_cast<std::size_t>(n)]
                                                                [static_cast<std::size_t>(bank)]));
   }
-  lines.push_back("52400 Balance Setup Register");
-  lines.push_back(SetupWrite(part, n, kRegBalanceSetup, setup));
-  lines.push_back("52400 Watchdog and Balance Time Register");
-  lines.push_back(w(0x95));
-  lines.push_back("52400 User Register 01");
-  lines.push_back(w(0x96));
-  lines.push_back("52400 User Register 23");
-  lines.push_back(w(0x97));
+  AddLabelled(lines,
+              {{"52400 Balance Setup Register", kRegBalanceSetup},
+               {"52400 Watchdog and Balance Time Register", 0x95},
+               {"52400 User Register 01", 0x96},
+               {"52400 User Register 23", 0x97}},
+              w);
   lines.push_back("52400 Balance Value Registers");
   for (int k = 0; k < 24; ++k) lines.push_back(w(0xA0 + k));
 }
@@ -83,14 +93,12 @@ void CompanionBlock(const Session& session, int n, std::vector<std::string>& lin
   const auto w = [&](int reg) { return SetupWrite(part, n, reg, session.image.at(1, n, reg)); };
   lines.push_back("");
   lines.push_back("**** Parameters for 52401 at device address " + std::to_string(n) + " ****");
-  lines.push_back("52401 Scan Setup Register");
-  lines.push_back(w(0x83));
-  lines.push_back("52401 Cell Setup Register");
-  lines.push_back(w(0x85));
-  lines.push_back("52401 User Register 01");
-  lines.push_back(w(0x96));
-  lines.push_back("52401 User Register 23");
-  lines.push_back(w(0x97));
+  AddLabelled(lines,
+              {{"52401 Scan Setup Register", 0x83},
+               {"52401 Cell Setup Register", 0x85},
+               {"52401 User Register 01", 0x96},
+               {"52401 User Register 23", 0x97}},
+              w);
 }
 
 // Opens a file through `channel` and writes `lines`; `opened` runs once the file is open.
