@@ -153,6 +153,7 @@ bool CliSession::Connect(const DeviceOptions& options) {
   session_ = std::make_unique<Session>(*bus, parts_->host, parts_->clock, parts_->view,
                                        parts_->recorder, parts_->polling);
   session_->bridge.MessageTitle = "qvmctl";
+  session_->bridge.VendorId = options.vendorId;
   ApplyManualConfiguration(*session_, choice);
   if (!LoadTabDefinitions()) return false;
 

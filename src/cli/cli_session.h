@@ -26,6 +26,8 @@ struct DeviceOptions {
   // The simulated board's fault list and the seed of its noise and faults.
   std::string simFaults;
   std::uint32_t simSeed = 1;
+  // The bridge boards' USB vendor id (--vid).
+  std::uint16_t vendorId = kBridgeVendorId;
 };
 
 // A console session without windows: the bus, the Session and what it talks to.
