@@ -141,6 +141,10 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   poll->add_option("--read", pollOptions.reads, "read on every tick: volts, temps, faults, setups");
   poll->add_option("--csv", pollOptions.csvPath, "export the chart samples to this CSV file");
   poll->add_option("--log", pollOptions.logPath, "log every SPI frame to this file");
+  poll->add_option("--reconnect", pollOptions.reconnectSeconds,
+                   "when the board is lost, wait up to SECONDS for it to come back, identify "
+                   "again and go on (default: stop with an error)")
+      ->check(CLI::Range(0, 86400));
   poll->add_flag("-v,--verbose", verboseAccess, "print the activity log too");
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
