@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "link/bridge.h"
-#include "link/hidapi_bus.h"
 #include "sim/chain/chain_spec.h"
 
 namespace qvm {
@@ -54,10 +53,16 @@ NoBoardAnswer AskNoBoard() {
 }
 }  // namespace
 
-std::optional<BoardSource> HardwareSource(Clock& clock, const std::string& fallbackChain) {
+std::optional<BoardSource> HardwareSource(std::unique_ptr<HidBus> bus, Clock& clock,
+                                          const std::string& fallbackChain, bool interactive,
+                                          std::string& error) {
   BoardSource source;
-  source.hidapi = std::make_unique<HidapiBus>();
+  source.hidapi = std::move(bus);
   while (!AnyBridgeBoard(*source.hidapi)) {
+    if (!interactive) {
+      error = BoardNotFoundText("BMS ");
+      return std::nullopt;
+    }
     const NoBoardAnswer answer = AskNoBoard();
     if (answer == NoBoardAnswer::Cancel) return std::nullopt;
     if (answer == NoBoardAnswer::Simulate) {

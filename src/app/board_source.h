@@ -24,8 +24,11 @@ std::optional<ManualConfigChoice> ChoiceForChain(const std::string& chainText, s
 std::optional<BoardSource> SimulatedSource(const std::string& chainText, Clock& clock,
                                            std::string& error);
 
-// Real boards; when none is attached the user may retry, continue on the simulated board
-// (`fallbackChain`) or cancel, which returns nothing.
-std::optional<BoardSource> HardwareSource(Clock& clock, const std::string& fallbackChain);
+// Real boards on `bus`; when none is attached the user may retry, continue on the simulated
+// board (`fallbackChain`) or cancel, which returns nothing. Without a user to ask
+// (`interactive` false) it returns nothing at once and says why in `error`.
+std::optional<BoardSource> HardwareSource(std::unique_ptr<HidBus> bus, Clock& clock,
+                                          const std::string& fallbackChain, bool interactive,
+                                          std::string& error);
 
 }  // namespace qvm

@@ -33,6 +33,11 @@ void Bridge::OpenBridge() {
   view_.RefillBoardList(BoardCount());
 }
 
+int Bridge::ListedBoardCount() {
+  const auto devices = bus_.Enumerate();
+  return static_cast<int>(std::count_if(devices.begin(), devices.end(), IsBridgeBoard));
+}
+
 int Bridge::ScanBoards() {
   for (const HidDeviceInfo& info : bus_.Enumerate()) {
     if (!IsBridgeBoard(info)) continue;
@@ -44,10 +49,20 @@ int Bridge::ScanBoards() {
 void Bridge::CloseBridge() {
   boards_.clear();
   selected_ = -1;
+  boardLost_ = false;
 }
 
 void Bridge::SelectBoard(int instance) {
-  if (instance >= 0 && instance < BoardCount()) selected_ = instance;
+  if (instance >= 0 && instance < BoardCount()) {
+    selected_ = instance;
+    boardLost_ = false;
+  }
+}
+
+void Bridge::NoteBoardLost() {
+  if (selected_ < 0 || boardLost_) return;
+  boardLost_ = true;
+  view_.BoardLost();
 }
 
 bool Bridge::SelectedBoardIsSimulated() const {
@@ -56,7 +71,9 @@ bool Bridge::SelectedBoardIsSimulated() const {
 
 bool Bridge::WriteReport() {
   if (selected_ < 0) return false;
-  return boards_[static_cast<std::size_t>(selected_)]->Write(ReportBuffer);
+  const bool written = boards_[static_cast<std::size_t>(selected_)]->Write(ReportBuffer);
+  if (!written) NoteBoardLost();
+  return written;
 }
 
 ReadResult Bridge::ReadInto(int timeoutMs) {
@@ -64,7 +81,10 @@ ReadResult Bridge::ReadInto(int timeoutMs) {
     clock_.SleepMs(timeoutMs);
     return ReadResult::Error;
   }
-  return boards_[static_cast<std::size_t>(selected_)]->Read(ReportBuffer, timeoutMs);
+  const ReadResult result =
+      boards_[static_cast<std::size_t>(selected_)]->Read(ReportBuffer, timeoutMs);
+  if (result == ReadResult::Error) NoteBoardLost();
+  return result;
 }
 
 std::uint16_t Bridge::ReadReport() {

@@ -36,6 +36,8 @@ class Bridge {
   void CloseBridge();
 
   int BoardCount() const { return static_cast<int>(boards_.size()); }
+  // Bridge boards the bus lists now, opened or not.
+  int ListedBoardCount();
   // Board selection from the board list; an instance out of range is ignored.
   void SelectBoard(int instance);
   int SelectedBoard() const { return selected_; }
@@ -81,6 +83,8 @@ class Bridge {
   // One scan of the bus; returns the number of boards opened.
   int ScanBoards();
   bool RetryAfterLinkError(const std::string& text);
+  // Tells the view, once per loss, that the selected board failed a write or a read.
+  void NoteBoardLost();
 
   HidBus& bus_;
   Host& host_;
@@ -88,6 +92,7 @@ class Bridge {
   ConsoleView& view_;
   std::vector<std::unique_ptr<HidDevice>> boards_;
   int selected_ = -1;
+  bool boardLost_ = false;
 };
 
 // True for the HID devices that are our bridge boards (vendor and product id).
