@@ -11,6 +11,7 @@
 #include "app/board_source.h"
 #include "console/qt_host.h"
 #include "link/hidapi_bus.h"
+#include "sim/faults/fault_list.h"
 
 namespace qvm {
 
@@ -113,13 +114,34 @@ int RunConsoleProgram(int argc, char** argv) {
   QCommandLineOption tabOption("tab", "With --screenshot: show the tab NAME.", "NAME");
   QCommandLineOption clickOption("click", "With --screenshot: press the button CAPTION first.",
                                  "CAPTION");
+  QCommandLineOption simFaultsOption("sim-faults", QString::fromStdString(sim::FaultListHelp()),
+                                     "LIST");
+  QCommandLineOption simSeedOption(
+      "sim-seed",
+      "Seed of the simulated board's noise and faults, for repeatable runs (default 1).", "N");
   parser.addOption(simOption);
+  parser.addOption(simFaultsOption);
+  parser.addOption(simSeedOption);
   parser.addOption(shotOption);
   parser.addOption(tabOption);
   parser.addOption(clickOption);
   parser.addOption(startupShotOption);
   parser.process(app);
   const std::string chainText = parser.value(simOption).toStdString();
+  if (!parser.isSet(simOption) && (parser.isSet(simFaultsOption) || parser.isSet(simSeedOption))) {
+    std::cerr << "qvm-console: --sim-faults and --sim-seed need --sim\n";
+    return 2;
+  }
+  sim::SimulationOptions simulation{chainText, parser.value(simFaultsOption).toStdString()};
+  if (parser.isSet(simSeedOption)) {
+    bool ok = false;
+    simulation.seed = parser.value(simSeedOption).toUInt(&ok);
+    if (!ok) {
+      std::cerr << "qvm-console: --sim-seed " << parser.value(simSeedOption).toStdString()
+                << ": not a number from 0 to 4294967295\n";
+      return 2;
+    }
+  }
 
   const bool headless = noDisplay || IsHeadlessPlatform(QGuiApplication::platformName());
   SystemClock clock;
@@ -128,9 +150,9 @@ int RunConsoleProgram(int argc, char** argv) {
   std::string error;
   std::optional<BoardSource> source;
   if (parser.isSet(simOption)) {
-    source = SimulatedSource(chainText, clock, error);
+    source = SimulatedSource(simulation, clock, error);
     if (!source) {
-      std::cerr << "qvm-console: --sim " << chainText << ": " << error << '\n';
+      std::cerr << "qvm-console: " << error << '\n';
       return 2;
     }
   } else {
