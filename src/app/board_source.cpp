@@ -42,9 +42,10 @@ std::optional<BoardSource> SimulatedSource(const sim::SimulationOptions& options
 }
 
 namespace {
-bool AnyBridgeBoard(HidBus& bus) {
+bool AnyBridgeBoard(HidBus& bus, std::uint16_t vendorId) {
   const auto devices = bus.Enumerate();
-  return std::any_of(devices.begin(), devices.end(), IsBridgeBoard);
+  return std::any_of(devices.begin(), devices.end(),
+                     [vendorId](const auto& info) { return IsBridgeBoard(info, vendorId); });
 }
 
 enum class NoBoardAnswer { Retry, Simulate, Cancel };
@@ -62,12 +63,12 @@ NoBoardAnswer AskNoBoard() {
 }
 }  // namespace
 
-std::optional<BoardSource> HardwareSource(std::unique_ptr<HidBus> bus, Clock& clock,
-                                          const std::string& fallbackChain, bool interactive,
-                                          std::string& error) {
+std::optional<BoardSource> HardwareSource(std::unique_ptr<HidBus> bus, std::uint16_t vendorId,
+                                          Clock& clock, const std::string& fallbackChain,
+                                          bool interactive, std::string& error) {
   BoardSource source;
   source.hidapi = std::move(bus);
-  while (!AnyBridgeBoard(*source.hidapi)) {
+  while (!AnyBridgeBoard(*source.hidapi, vendorId)) {
     if (!interactive) {
       error = BoardNotFoundText("BMS ");
       return std::nullopt;

@@ -9,7 +9,9 @@
 #include <iostream>
 
 #include "app/board_source.h"
+#include "cli/number_text.h"
 #include "console/qt_host.h"
+#include "core/hex.h"
 #include "link/hidapi_bus.h"
 #include "sim/faults/fault_list.h"
 
@@ -119,7 +121,13 @@ int RunConsoleProgram(int argc, char** argv) {
   QCommandLineOption simSeedOption(
       "sim-seed",
       "Seed of the simulated board's noise and faults, for repeatable runs (default 1).", "N");
+  QCommandLineOption vidOption(
+      "vid",
+      QString("USB vendor id of the bridge boards, e.g. 0x1A86 (default: the build's, %1).")
+          .arg(QString::fromStdString(Hex0x(kBridgeVendorId, 4))),
+      "0xNNNN");
   parser.addOption(simOption);
+  parser.addOption(vidOption);
   parser.addOption(simFaultsOption);
   parser.addOption(simSeedOption);
   parser.addOption(shotOption);
@@ -131,6 +139,18 @@ int RunConsoleProgram(int argc, char** argv) {
   if (!parser.isSet(simOption) && (parser.isSet(simFaultsOption) || parser.isSet(simSeedOption))) {
     std::cerr << "qvm-console: --sim-faults and --sim-seed need --sim\n";
     return 2;
+  }
+  std::uint16_t vendorId = kBridgeVendorId;
+  if (parser.isSet(vidOption)) {
+    const std::string text = parser.value(vidOption).toStdString();
+    const auto parsed = cli::ParseNumberText(text, 0xFFFF);
+    if (!parsed) {
+      std::cerr << "qvm-console: --vid must be a number from 0 to 65535 (decimal or 0x "
+                   "hexadecimal), not '"
+                << text << "'\n";
+      return 2;
+    }
+    vendorId = static_cast<std::uint16_t>(*parsed);
   }
   sim::SimulationOptions simulation{chainText, parser.value(simFaultsOption).toStdString()};
   if (parser.isSet(simSeedOption)) {
@@ -163,8 +183,8 @@ int RunConsoleProgram(int argc, char** argv) {
       return 1;
     }
   }
-  ConsoleProgram program(ConsoleDeps{source->bus(), host, clock,
-                                     QCoreApplication::applicationDirPath().toStdString()});
+  ConsoleProgram program(ConsoleDeps{
+      source->bus(), host, clock, QCoreApplication::applicationDirPath().toStdString(), vendorId});
   FrmStartup& startup = program.startup;
   GenericVbDiag& console = program.console;
   if (parser.isSet(startupShotOption)) {

@@ -5,6 +5,8 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli/poll_reconnect.h"
+#include "cli/stop_signal.h"
 #include "config/configuration_file.h"
 #include "operations/bulk_reads.h"
 #include "operations/polling_loop.h"
@@ -112,9 +114,29 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   timer.ticked = true;
   timer.enabled = true;
   int ticks = 0;
-  for (; ticks < poll.ticks && timer.ticked; ++ticks) {
-    if (ticks > 0) session.clock.SleepMs(poll.intervalMs);
+  bool lost = false;
+  for (int runs = 0; ticks < poll.ticks && StopSignal() == 0; ++runs) {
+    if (runs > 0) session.clock.SleepMs(poll.intervalMs);
     PollingTick(session, paint);
+    if (session.bridge.LinkLost()) {
+      err << "qvmctl: the board was lost after " << ticks << " of " << poll.ticks
+          << " ticks: " << session.bridge.LinkLostReason() << '\n';
+      lost = poll.reconnectSeconds <= 0 || !Reconnect(cli, poll.reconnectSeconds, err);
+      if (lost) break;
+      timer.ticked = true;
+      timer.enabled = true;
+      continue;
+    }
+    if (!timer.ticked) {
+      err << "qvmctl: polling stopped after " << ticks << " of " << poll.ticks << " ticks\n";
+      break;
+    }
+    ++ticks;
+  }
+  const int stopSignal = StopSignal();
+  if (stopSignal != 0) {
+    err << "qvmctl: poll stopped by signal " << stopSignal << " after " << ticks << " of "
+        << poll.ticks << " ticks\n";
   }
   if (!poll.logPath.empty()) {
     cli.view().commLog = nullptr;
@@ -128,7 +150,8 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
     cli.host().fileAnswer = poll.csvPath;
     written = ExportCSV(chart, channel, cli.host(), session.bridge.MessageTitle, '.');
   }
-  return timer.ticked && written ? 0 : 1;
+  if (stopSignal != 0) return 128 + stopSignal;
+  return !lost && ticks == poll.ticks && written ? 0 : 1;
 }
 
 }  // namespace qvm::cli

@@ -60,6 +60,7 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   polling_ = std::make_unique<TimerPolling>(Timer2, *chkEnablePolling);
   session_ =
       std::make_unique<Session>(deps_.bus, deps_.host, deps_.clock, *this, faultRelay_, *polling_);
+  session_->bridge.VendorId = deps_.vendorId;
   records_ = std::make_unique<ConsoleRecords>(*session_, this);
   faultRelay_.SetTarget(&records_->faults);
   BuildPageArea();

@@ -47,6 +47,8 @@ struct ConsoleDeps {
   Host& host;
   Clock& clock;
   std::string programFolder;
+  // The vendor id the link looks for (the build's default or --vid).
+  std::uint16_t vendorId = kBridgeVendorId;
 };
 
 // The evaluation console: connects to the board, identifies the devices and chooses the

@@ -21,7 +21,9 @@ void Bridge::OpenBridge() {
   CloseBridge();
   EvbConnected = false;
   while (ScanBoards() == 0) {
-    if (!host_.AskRetryCancel(MessageTitle, BoardNotFoundText(BoardFamilyName))) {
+    const std::string text = openFailures_.empty() ? BoardNotFoundText(BoardFamilyName)
+                                                   : BoardAccessText(openFailures_.front());
+    if (!host_.AskRetryCancel(MessageTitle, text)) {
       view_.UnloadBenchWindow();
       view_.RefillBoardList(0);
       return;
@@ -35,13 +37,21 @@ void Bridge::OpenBridge() {
 
 int Bridge::ListedBoardCount() {
   const auto devices = bus_.Enumerate();
-  return static_cast<int>(std::count_if(devices.begin(), devices.end(), IsBridgeBoard));
+  return static_cast<int>(std::count_if(devices.begin(), devices.end(), [this](const auto& info) {
+    return IsBridgeBoard(info, VendorId);
+  }));
 }
 
 int Bridge::ScanBoards() {
+  openFailures_.clear();
   for (const HidDeviceInfo& info : bus_.Enumerate()) {
-    if (!IsBridgeBoard(info)) continue;
-    if (auto device = bus_.Open(info.path)) boards_.push_back(std::move(device));
+    if (!IsBridgeBoard(info, VendorId)) continue;
+    if (auto device = bus_.Open(info.path)) {
+      boards_.push_back(std::move(device));
+    } else {
+      const std::string reason = bus_.OpenError();
+      openFailures_.push_back({info.path, reason.empty() ? "unknown error" : reason});
+    }
   }
   return BoardCount();
 }
@@ -49,20 +59,22 @@ int Bridge::ScanBoards() {
 void Bridge::CloseBridge() {
   boards_.clear();
   selected_ = -1;
-  boardLost_ = false;
+  linkLost_ = false;
+  linkLostReason_.clear();
+}
+
+void Bridge::LoseLink() {
+  const bool wasLost = linkLost_;
+  linkLost_ = true;
+  linkLostReason_ = boards_[static_cast<std::size_t>(selected_)]->LastError();
+  if (!wasLost) view_.BoardLost();
 }
 
 void Bridge::SelectBoard(int instance) {
-  if (instance >= 0 && instance < BoardCount()) {
-    selected_ = instance;
-    boardLost_ = false;
-  }
-}
-
-void Bridge::NoteBoardLost() {
-  if (selected_ < 0 || boardLost_) return;
-  boardLost_ = true;
-  view_.BoardLost();
+  if (instance < 0 || instance >= BoardCount() || instance == selected_) return;
+  selected_ = instance;
+  linkLost_ = false;
+  linkLostReason_.clear();
 }
 
 bool Bridge::SelectedBoardIsSimulated() const {
@@ -71,9 +83,9 @@ bool Bridge::SelectedBoardIsSimulated() const {
 
 bool Bridge::WriteReport() {
   if (selected_ < 0) return false;
-  const bool written = boards_[static_cast<std::size_t>(selected_)]->Write(ReportBuffer);
-  if (!written) NoteBoardLost();
-  return written;
+  if (boards_[static_cast<std::size_t>(selected_)]->Write(ReportBuffer)) return true;
+  LoseLink();
+  return false;
 }
 
 ReadResult Bridge::ReadInto(int timeoutMs) {
@@ -83,7 +95,7 @@ ReadResult Bridge::ReadInto(int timeoutMs) {
   }
   const ReadResult result =
       boards_[static_cast<std::size_t>(selected_)]->Read(ReportBuffer, timeoutMs);
-  if (result == ReadResult::Error) NoteBoardLost();
+  if (result == ReadResult::Error) LoseLink();
   return result;
 }
 

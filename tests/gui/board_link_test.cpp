@@ -236,14 +236,21 @@ TEST_F(UnplugDuringPolling, DisconnectWhileLostEndsTheWatch) {
   EXPECT_EQ(console().ledUSBConnected->colour(), QColor(0x7F, 0x7F, 0x7F));
 }
 
-// Without a user to ask, a missing board is an error with the reason instead of a prompt.
-TEST(BoardLink, NoBoardWithoutAUserReturnsTheReason) {
+// The board list follows the vendor id; without a user to ask, a missing board is an error
+// with the reason instead of a prompt.
+TEST(BoardLink, HardwareSourceLooksForTheChosenVendorIdAndAsksNobody) {
   VirtualClock clock;
-  std::string error;
-  const auto source =
-      HardwareSource(std::make_unique<sim::SimulatedBus>(), clock, "daisy:52400x3", false, error);
-  EXPECT_FALSE(source);
-  EXPECT_NE(error.find("Evaluation Board not found."), std::string::npos);
+  const std::uint16_t otherVendor = kBridgeVendorId ^ 0x0F0F;
+  for (const std::uint16_t vendorId : {kBridgeVendorId, otherVendor}) {
+    auto bus = std::make_unique<sim::SimulatedBus>();
+    bus->Attach(std::make_shared<sim::SimulatedBoard>(clock, "sim:other", otherVendor));
+    std::string error;
+    const auto source =
+        HardwareSource(std::move(bus), vendorId, clock, "daisy:52400x3", false, error);
+    EXPECT_EQ(source.has_value(), vendorId == otherVendor);
+    EXPECT_EQ(error.find("Evaluation Board not found.") != std::string::npos,
+              vendorId == kBridgeVendorId);
+  }
 }
 
 }  // namespace
