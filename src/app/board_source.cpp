@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "link/bridge.h"
-#include "link/hidapi_bus.h"
 #include "sim/chain/chain_spec.h"
 
 namespace qvm {
@@ -43,9 +42,10 @@ std::optional<BoardSource> SimulatedSource(const sim::SimulationOptions& options
 }
 
 namespace {
-bool AnyBridgeBoard(HidBus& bus) {
+bool AnyBridgeBoard(HidBus& bus, std::uint16_t vendorId) {
   const auto devices = bus.Enumerate();
-  return std::any_of(devices.begin(), devices.end(), IsBridgeBoard);
+  return std::any_of(devices.begin(), devices.end(),
+                     [vendorId](const auto& info) { return IsBridgeBoard(info, vendorId); });
 }
 
 enum class NoBoardAnswer { Retry, Simulate, Cancel };
@@ -63,10 +63,16 @@ NoBoardAnswer AskNoBoard() {
 }
 }  // namespace
 
-std::optional<BoardSource> HardwareSource(Clock& clock, const std::string& fallbackChain) {
+std::optional<BoardSource> HardwareSource(std::unique_ptr<HidBus> bus, std::uint16_t vendorId,
+                                          Clock& clock, const std::string& fallbackChain,
+                                          bool interactive, std::string& error) {
   BoardSource source;
-  source.hidapi = std::make_unique<HidapiBus>();
-  while (!AnyBridgeBoard(*source.hidapi)) {
+  source.hidapi = std::move(bus);
+  while (!AnyBridgeBoard(*source.hidapi, vendorId)) {
+    if (!interactive) {
+      error = BoardNotFoundText("BMS ");
+      return std::nullopt;
+    }
     const NoBoardAnswer answer = AskNoBoard();
     if (answer == NoBoardAnswer::Cancel) return std::nullopt;
     if (answer == NoBoardAnswer::Simulate) {

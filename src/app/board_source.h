@@ -28,8 +28,11 @@ std::optional<BoardSource> SimulatedSource(const std::string& chainText, Clock& 
 std::optional<BoardSource> SimulatedSource(const sim::SimulationOptions& options, Clock& clock,
                                            std::string& error);
 
-// Real boards; when none is attached the user may retry, continue on the simulated board
-// (`fallbackChain`) or cancel, which returns nothing.
-std::optional<BoardSource> HardwareSource(Clock& clock, const std::string& fallbackChain);
+// Real boards with `vendorId` on `bus`; when none is attached the user may retry, continue on
+// the simulated board (`fallbackChain`) or cancel, which returns nothing. Without a user to ask
+// (`interactive` false) it returns nothing at once and says why in `error`.
+std::optional<BoardSource> HardwareSource(std::unique_ptr<HidBus> bus, std::uint16_t vendorId,
+                                          Clock& clock, const std::string& fallbackChain,
+                                          bool interactive, std::string& error);
 
 }  // namespace qvm

@@ -3,20 +3,43 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QTabBar>
 #include <iostream>
 
 #include "app/board_source.h"
-#include "app/frm_startup.h"
-#include "bench/frm_main_f340.h"
-#include "console/generic_vb_diag.h"
+#include "cli/number_text.h"
 #include "console/qt_host.h"
+#include "core/hex.h"
+#include "link/hidapi_bus.h"
+#include "sim/faults/fault_list.h"
 
 namespace qvm {
 
 namespace {
 constexpr const char* kFallbackChain = "daisy:52400x3";
+
+// No X or Wayland display and no platform chosen by hand: the windows can only draw offscreen.
+bool NoDisplay() {
+  return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+bool IsHeadlessPlatform(const QString& platform) {
+  return platform == "offscreen" || platform == "minimal";
+}
+
+std::string OneLine(const std::string& text) {
+  return QString::fromStdString(text).simplified().toStdString();
+}
+
+// Without a display nobody sees a prompt: each one is written to standard error and answered
+// Cancel (No, no file).
+QtHost::Answer AnswerOnStandardError(const QtHost::Prompt& prompt) {
+  std::cerr << "qvm-console: " << OneLine(prompt.title) << ": " << OneLine(prompt.text) << '\n';
+  return QtHost::Answer{};
+}
 
 // What the console shows before it is drawn: a tab chosen by name, then buttons pressed by
 // caption, in order.
@@ -76,7 +99,13 @@ int TakeScreenshot(FrmStartup& startup, GenericVbDiag& console, const std::strin
 }
 }  // namespace
 
+ConsoleProgram::ConsoleProgram(const ConsoleDeps& deps)
+    : console(deps), bench(console.session()), startup(console, bench) {}
+
 int RunConsoleProgram(int argc, char** argv) {
+  const bool noDisplay = NoDisplay();
+  // The screenshots still work without a display.
+  if (noDisplay) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QCommandLineParser parser;
   parser.addHelpOption();
@@ -87,28 +116,77 @@ int RunConsoleProgram(int argc, char** argv) {
   QCommandLineOption tabOption("tab", "With --screenshot: show the tab NAME.", "NAME");
   QCommandLineOption clickOption("click", "With --screenshot: press the button CAPTION first.",
                                  "CAPTION");
+  QCommandLineOption simFaultsOption("sim-faults", QString::fromStdString(sim::FaultListHelp()),
+                                     "LIST");
+  QCommandLineOption simSeedOption(
+      "sim-seed",
+      "Seed of the simulated board's noise and faults, for repeatable runs (default 1).", "N");
+  QCommandLineOption vidOption(
+      "vid",
+      QString("USB vendor id of the bridge boards, e.g. 0x1A86 (default: the build's, %1).")
+          .arg(QString::fromStdString(Hex0x(kBridgeVendorId, 4))),
+      "0xNNNN");
   parser.addOption(simOption);
+  parser.addOption(vidOption);
+  parser.addOption(simFaultsOption);
+  parser.addOption(simSeedOption);
   parser.addOption(shotOption);
   parser.addOption(tabOption);
   parser.addOption(clickOption);
   parser.addOption(startupShotOption);
   parser.process(app);
   const std::string chainText = parser.value(simOption).toStdString();
+  if (!parser.isSet(simOption) && (parser.isSet(simFaultsOption) || parser.isSet(simSeedOption))) {
+    std::cerr << "qvm-console: --sim-faults and --sim-seed need --sim\n";
+    return 2;
+  }
+  std::uint16_t vendorId = kBridgeVendorId;
+  if (parser.isSet(vidOption)) {
+    const std::string text = parser.value(vidOption).toStdString();
+    const auto parsed = cli::ParseNumberText(text, 0xFFFF);
+    if (!parsed) {
+      std::cerr << "qvm-console: --vid must be a number from 0 to 65535 (decimal or 0x "
+                   "hexadecimal), not '"
+                << text << "'\n";
+      return 2;
+    }
+    vendorId = static_cast<std::uint16_t>(*parsed);
+  }
+  sim::SimulationOptions simulation{chainText, parser.value(simFaultsOption).toStdString()};
+  if (parser.isSet(simSeedOption)) {
+    bool ok = false;
+    simulation.seed = parser.value(simSeedOption).toUInt(&ok);
+    if (!ok) {
+      std::cerr << "qvm-console: --sim-seed " << parser.value(simSeedOption).toStdString()
+                << ": not a number from 0 to 4294967295\n";
+      return 2;
+    }
+  }
 
+  const bool headless = noDisplay || IsHeadlessPlatform(QGuiApplication::platformName());
   SystemClock clock;
   QtHost host;
+  if (headless) host.SetAnswerHook(AnswerOnStandardError);
   std::string error;
-  std::optional<BoardSource> source = parser.isSet(simOption)
-                                          ? SimulatedSource(chainText, clock, error)
-                                          : HardwareSource(clock, kFallbackChain);
-  if (!source) {
-    if (!error.empty()) std::cerr << "qvm-console: --sim " << chainText << ": " << error << '\n';
-    return error.empty() ? 0 : 2;
+  std::optional<BoardSource> source;
+  if (parser.isSet(simOption)) {
+    source = SimulatedSource(simulation, clock, error);
+    if (!source) {
+      std::cerr << "qvm-console: " << error << '\n';
+      return 2;
+    }
+  } else {
+    source = HardwareSource(std::make_unique<HidapiBus>(), clock, kFallbackChain, !headless, error);
+    if (!source) {
+      if (error.empty()) return 0;
+      std::cerr << "qvm-console: " << OneLine(error) << '\n';
+      return 1;
+    }
   }
-  GenericVbDiag console(ConsoleDeps{source->bus(), host, clock,
-                                    QCoreApplication::applicationDirPath().toStdString()});
-  FrmMainF340 bench(console.session());
-  FrmStartup startup(console, bench);
+  ConsoleProgram program(ConsoleDeps{
+      source->bus(), host, clock, QCoreApplication::applicationDirPath().toStdString(), vendorId});
+  FrmStartup& startup = program.startup;
+  GenericVbDiag& console = program.console;
   if (parser.isSet(startupShotOption)) {
     startup.show();
     QCoreApplication::processEvents();
@@ -118,6 +196,11 @@ int RunConsoleProgram(int argc, char** argv) {
     const ScreenshotSteps steps{parser.value(tabOption), parser.values(clickOption)};
     return TakeScreenshot(startup, console, chainText.empty() ? kFallbackChain : chainText, steps,
                           parser.value(shotOption));
+  }
+  if (headless) {
+    std::cerr << "qvm-console: no display to show the windows on; set DISPLAY or use "
+                 "--screenshot FILE\n";
+    return 1;
   }
   startup.show();
   return app.exec();

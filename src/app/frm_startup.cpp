@@ -24,6 +24,7 @@ FrmStartup::FrmStartup(GenericVbDiag& console, FrmMainF340& bench, QWidget* pare
   bench_.onClockListFilled = [&clockDialog](const std::vector<SpiClockItem>& items, int selected) {
     clockDialog.SetClockList(items, selected);
   };
+  console_.onBoardListRefilled = [this](int boardCount) { bench_.cboEVB_init(boardCount); };
   setWindowTitle("BMS Evaluation Board");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(
@@ -143,6 +144,7 @@ void FrmStartup::cboDeviceSelect_Click(int index) {
   Shpstatus->hide();
   QCoreApplication::processEvents();
   hide();
+  console_.FormLoad();
   console_.show();
 }
 

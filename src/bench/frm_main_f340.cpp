@@ -1,6 +1,7 @@
 #include "bench/frm_main_f340.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "bench/byte_fields.h"
 #include "bench/port_bringup.h"
@@ -54,7 +56,9 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
   setWindowTitle("SFR Case 18 Single Byte Access");
   auto* tabs = new QTabWidget(this);
   tabs->setObjectName("tabBench");
-  (new QVBoxLayout(this))->addWidget(tabs);
+  auto* windowLayout = new QVBoxLayout(this);
+  windowLayout->addWidget(BuildBoardChoice());
+  windowLayout->addWidget(tabs);
   auto* portPage = new QWidget(tabs);
   auto* layout = new QVBoxLayout(portPage);
   for (int port = 0; port < kPortCount; ++port) {
@@ -90,6 +94,39 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
       i2c->InitI2cControls();
     }
   });
+}
+
+QWidget* FrmMainF340::BuildBoardChoice() {
+  auto* box = new QGroupBox("EVB Instance", this);
+  auto* layout = new QHBoxLayout(box);
+  cboEVBinstance = new QComboBox(box);
+  cboEVBinstance->setObjectName("cboEVBinstance");
+  cmdReconnect = new QPushButton("Reconnect", box);
+  cmdReconnect->setObjectName("cmdReconnect");
+  layout->addWidget(cboEVBinstance);
+  layout->addWidget(cmdReconnect);
+  layout->addStretch();
+  cboEVB_init(session_.bridge.BoardCount());
+  connect(cboEVBinstance, &QComboBox::activated, this, &FrmMainF340::cboEVBinstance_Click);
+  connect(cmdReconnect, &QPushButton::clicked, this, &FrmMainF340::cmdReconnect_Click);
+  return box;
+}
+
+void FrmMainF340::cboEVB_init(int boardCount) {
+  cboEVBinstance->clear();
+  for (int instance = 0; instance < std::max(boardCount, 1); ++instance) {
+    cboEVBinstance->addItem(QString::number(instance), instance);
+  }
+  cboEVBinstance->setCurrentIndex(0);
+  cboEVBinstance_Click(0);
+}
+
+void FrmMainF340::cboEVBinstance_Click(int index) {
+  session_.bridge.SelectBoard(cboEVBinstance->itemData(index).toInt());
+}
+
+void FrmMainF340::cmdReconnect_Click() {
+  session_.bridge.OpenBridge();
 }
 
 QWidget* FrmMainF340::BuildPortRow(int port, PortRow kind) {

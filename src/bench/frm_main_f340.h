@@ -13,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace qvm {
 
@@ -48,6 +49,14 @@ class FrmMainF340 : public QWidget {
   void cmdSetSFR_Click();
   void cmdGetSDFValue_Click();
 
+  // Refills the board list with the instance numbers of `boardCount` opened boards (one entry
+  // when none) and selects board 0.
+  void cboEVB_init(int boardCount);
+  // Makes the chosen board the one every report goes to and comes from.
+  void cboEVBinstance_Click(int index);
+  // Closes every board and opens the boards attached now.
+  void cmdReconnect_Click();
+
   // Reads the SPI mode and clock of the opened board into the SPI controls.
   void InitSpiControls();
   void getSPIconfig();
@@ -59,6 +68,8 @@ class FrmMainF340 : public QWidget {
   void cmdFirmwareVersion_Click();
   void cmdSPIWrite_Click();
 
+  QComboBox* cboEVBinstance;
+  QPushButton* cmdReconnect;
   QCheckBox* chkAutoWriteRead;
   // The I2C/SMBus page.
   I2cPage* i2c;
@@ -89,6 +100,7 @@ class FrmMainF340 : public QWidget {
   std::array<QLineEdit*, kRawSpiReplyBytes> txtReadVal{};
 
  private:
+  QWidget* BuildBoardChoice();
   QWidget* BuildPortRow(int port, PortRow kind);
   QWidget* BuildFreeAccess();
   QWidget* BuildSpiControls();

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -44,6 +45,11 @@ constexpr int kDeviceCommandsTab = 14;
 constexpr int kReloadRow = 4;
 // The tab the bridge's bad UPR status brings forward.
 constexpr int kStatusTab = 1;
+constexpr int kBoardWatchIntervalMs = 1000;
+constexpr const char* kBoardLostText =
+    "USB link lost: the evaluation board does not answer. Waiting for it to come back...";
+constexpr const char* kBoardBackText =
+    "The evaluation board is back: press Reconnect to connect and identify the devices again.";
 }  // namespace
 
 GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
@@ -54,6 +60,7 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   polling_ = std::make_unique<TimerPolling>(Timer2, *chkEnablePolling);
   session_ =
       std::make_unique<Session>(deps_.bus, deps_.host, deps_.clock, *this, faultRelay_, *polling_);
+  session_->bridge.VendorId = deps_.vendorId;
   records_ = std::make_unique<ConsoleRecords>(*session_, this);
   faultRelay_.SetTarget(&records_->faults);
   BuildPageArea();
@@ -75,7 +82,8 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
     session_->state.ManualConfigAccepted = false;
     modalConfigPending_ = false;
   });
-  FormLoad();
+  boardWatch_.setInterval(kBoardWatchIntervalMs);
+  connect(&boardWatch_, &QTimer::timeout, this, &GenericVbDiag::WatchForBoard);
 }
 
 // The pages act on the session, so they go before it does.
@@ -93,6 +101,9 @@ void GenericVbDiag::BuildWidgets() {
   cmdConnect->setObjectName("cmdConnect");
   cmdDisconnect = new QPushButton("Disconnect", central);
   cmdDisconnect->setObjectName("cmdDisconnect");
+  cmdReconnect = new QPushButton("Reconnect", central);
+  cmdReconnect->setObjectName("cmdReconnect");
+  cmdReconnect->hide();
   ledUSBConnected = new LedIndicator(central);
   ledUSBConnected->setObjectName("ledUSBConnected");
   led52400Pres = new LedIndicator(central);
@@ -101,6 +112,7 @@ void GenericVbDiag::BuildWidgets() {
   led52401Pres->setObjectName("led52401Pres");
   top->addWidget(cmdConnect);
   top->addWidget(cmdDisconnect);
+  top->addWidget(cmdReconnect);
   top->addWidget(new QLabel("USB", central));
   top->addWidget(ledUSBConnected);
 
@@ -180,6 +192,7 @@ void GenericVbDiag::BuildWidgets() {
 
   connect(cmdConnect, &QPushButton::clicked, this, &GenericVbDiag::cmdConnect_Click);
   connect(cmdDisconnect, &QPushButton::clicked, this, &GenericVbDiag::cmdDisconnect_Click);
+  connect(cmdReconnect, &QPushButton::clicked, this, &GenericVbDiag::cmdReconnect_Click);
   connect(opt52400, &QRadioButton::clicked, this, [this] { SelectDeviceType(0); });
   connect(opt52401, &QRadioButton::clicked, this, [this] { SelectDeviceType(1); });
   connect(cboDeviceNumber, &QComboBox::activated, this, &GenericVbDiag::cboDeviceNumber_Click);
@@ -321,6 +334,8 @@ void GenericVbDiag::BuildMenus() {
 }
 
 void GenericVbDiag::FormLoad() {
+  if (loaded_) return;
+  loaded_ = true;
   SharedState& state = session_->state;
   state.TabDefsFileName = kTabDefs52400;
   state.PartName52400 = "QVM52400";
@@ -661,6 +676,7 @@ void GenericVbDiag::ConnectWithoutIdentify() {
 
 void GenericVbDiag::ApplyConnectedState() {
   const SharedState& state = session_->state;
+  EndBoardWatch();
   cmdConnect->setEnabled(false);
   cmdDisconnect->setEnabled(true);
   ledUSBConnected->SetColour(Colour::Green);
@@ -680,6 +696,7 @@ void GenericVbDiag::ApplyConnectedState() {
 }
 
 void GenericVbDiag::ApplyIdleState(bool refreshMenu) {
+  EndBoardWatch();
   cmdConnect->setEnabled(true);
   cmdDisconnect->setEnabled(false);
   mnuSetSpiSpeed->setEnabled(true);
@@ -702,6 +719,40 @@ void GenericVbDiag::cmdDisconnect_Click() {
   session_->bridge.CloseBridge();
   session_->bridge.EvbConnected = false;
   ApplyIdleState(false);
+}
+
+void GenericVbDiag::BoardLost() {
+  StopPolling();
+  ledUSBConnected->SetColour(Colour::Red);
+  statusBar()->showMessage(kBoardLostText);
+  cmdReconnect->setEnabled(false);
+  cmdReconnect->show();
+  boardWatch_.start();
+}
+
+void GenericVbDiag::WatchForBoard() {
+  const bool listed = session_->bridge.ListedBoardCount() > 0;
+  cmdReconnect->setEnabled(listed);
+  statusBar()->showMessage(listed ? kBoardBackText : kBoardLostText);
+}
+
+void GenericVbDiag::EndBoardWatch() {
+  if (!boardWatch_.isActive() && cmdReconnect->isHidden()) return;
+  boardWatch_.stop();
+  cmdReconnect->hide();
+  statusBar()->clearMessage();
+}
+
+void GenericVbDiag::cmdReconnect_Click() {
+  if (session_->exchange.BridgeBusy) return;
+  EndBoardWatch();
+  DisableUprPolling(*session_);
+  CloseDriver(*session_);
+  cmdConnect_Click();
+}
+
+void GenericVbDiag::RefillBoardList(int boardCount) {
+  if (onBoardListRefilled) onBoardListRefilled(boardCount);
 }
 
 void GenericVbDiag::mnuManualConfig_Click() {

@@ -2,6 +2,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ struct ConsoleDeps {
   Host& host;
   Clock& clock;
   std::string programFolder;
+  // The vendor id the link looks for (the build's default or --vid).
+  std::uint16_t vendorId = kBridgeVendorId;
 };
 
 // The evaluation console: connects to the board, identifies the devices and chooses the
@@ -65,9 +68,21 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmSpiClockSpeed& spiClockSpeed() { return *spiClockSpeed_; }
   FrmSpiTimeout& spiTimeout() { return *spiTimeout_; }
   const QTimer& pollingTimer() const { return Timer2; }
+  const QTimer& boardWatchTimer() const { return boardWatch_; }
+  const QTimer& configurationTimer() const { return Timer4; }
+
+  // Prepares the window and starts the timer that opens the manual configuration dialog. Runs
+  // once, when the startup window hands over, so nothing talks to the devices before the
+  // evaluation board is powered.
+  void FormLoad();
+  // Runs after the link opened or closed with the number of boards opened (the bench window's
+  // board list).
+  std::function<void(int boardCount)> onBoardListRefilled;
 
   void cmdConnect_Click();
   void cmdDisconnect_Click();
+  // Offered while the board is lost: connects and identifies the devices again.
+  void cmdReconnect_Click();
   void mnuManualConfig_Click();
   void SelectDeviceType(int devType);
   void cboDeviceNumber_Click(int index);
@@ -95,6 +110,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void AppendHexLog(int devType, const std::string& text) override;
   void SetLed(Led led, Colour colour) override;
   void StopPolling() override;
+  void RefillBoardList(int boardCount) override;
+  void BoardLost() override;
   bool CommLoggingActive() override;
   void LogEvent(const std::string& line) override;
   bool UpdateGuiControls() override;
@@ -110,6 +127,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
 
   QPushButton* cmdConnect;
   QPushButton* cmdDisconnect;
+  QPushButton* cmdReconnect;
   LedIndicator* ledUSBConnected;
   LedIndicator* led52400Pres;
   LedIndicator* led52401Pres;
@@ -171,7 +189,9 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void BuildBalancingTools();
   std::array<BalanceToolHeader*, 2> BalanceToolHeaders() const;
   void BuildMenus();
-  void FormLoad();
+  // Re-enumerates while the board is lost and offers Reconnect once it is listed again.
+  void WatchForBoard();
+  void EndBoardWatch();
   void OnManualConfigOk(const ManualConfigChoice& choice);
   bool RebuildRegisterModel();
   void ApplyConnectedState();
@@ -188,6 +208,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   ConsoleDeps deps_;
   QTimer Timer2;
   QTimer Timer4;
+  QTimer boardWatch_;
   std::unique_ptr<TimerPolling> polling_;
   FaultRecorderRelay faultRelay_;
   std::unique_ptr<Session> session_;
@@ -201,6 +222,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   // Holds the pages and the command panel, which are built once the session exists.
   QWidget* pageHost_;
   bool modalConfigPending_ = false;
+  bool loaded_ = false;
 };
 
 }  // namespace qvm

@@ -70,6 +70,8 @@ class ConsoleView {
   virtual void RefillBoardList(int boardCount) { (void)boardCount; }
   virtual void MarkAttachmentLost() {}
   virtual void UnloadBenchWindow() {}
+  // The selected board failed a write or a read (it was unplugged); called once per loss.
+  virtual void BoardLost() {}
 
   // Console indicators.
   virtual void SetLed(Led led, Colour colour) {

@@ -35,6 +35,13 @@ void Bridge::OpenBridge() {
   view_.RefillBoardList(BoardCount());
 }
 
+int Bridge::ListedBoardCount() {
+  const auto devices = bus_.Enumerate();
+  return static_cast<int>(std::count_if(devices.begin(), devices.end(), [this](const auto& info) {
+    return IsBridgeBoard(info, VendorId);
+  }));
+}
+
 int Bridge::ScanBoards() {
   openFailures_.clear();
   for (const HidDeviceInfo& info : bus_.Enumerate()) {
@@ -57,8 +64,10 @@ void Bridge::CloseBridge() {
 }
 
 void Bridge::LoseLink() {
+  const bool wasLost = linkLost_;
   linkLost_ = true;
   linkLostReason_ = boards_[static_cast<std::size_t>(selected_)]->LastError();
+  if (!wasLost) view_.BoardLost();
 }
 
 void Bridge::SelectBoard(int instance) {

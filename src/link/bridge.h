@@ -39,6 +39,8 @@ class Bridge {
   void CloseBridge();
 
   int BoardCount() const { return static_cast<int>(boards_.size()); }
+  // Bridge boards the bus lists now, opened or not.
+  int ListedBoardCount();
   // Board selection from the board list; an instance out of range is ignored.
   void SelectBoard(int instance);
   int SelectedBoard() const { return selected_; }
@@ -91,6 +93,7 @@ class Bridge {
   // One scan of the bus; returns the number of boards opened.
   int ScanBoards();
   bool RetryAfterLinkError(const std::string& text);
+  // Marks the link lost and, once per loss, tells the view.
   void LoseLink();
 
   HidBus& bus_;

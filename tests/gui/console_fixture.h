@@ -30,6 +30,7 @@ class ConsoleOnSimulatedBoard {
       return QtHost::Answer{};
     });
     console = std::make_unique<GenericVbDiag>(ConsoleDeps{*evb->bus, host, clock, QVM_BIN_DIR});
+    console->FormLoad();
     bench = std::make_unique<FrmMainF340>(console->session());
   }
 
