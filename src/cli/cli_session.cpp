@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "link/hidapi_bus.h"
+#include "model/tab_definition_check.h"
 #include "model/tab_definition_file.h"
 #include "model/tab_definitions.h"
 #include "protocol/board_init.h"
@@ -14,7 +15,9 @@ namespace qvm::cli {
 
 struct CliSession::Parts {
   Parts(std::ostream& out, std::ostream& err, bool showFrames)
-      : host(err), view(out, showFrames), recorder(err) {}
+      : host(err), view(out, showFrames), recorder(err) {
+    view.polling = &polling;
+  }
 
   SystemClock clock;
   CliHost host;
@@ -57,6 +60,10 @@ CliView& CliSession::view() {
 
 CliPollingTimer& CliSession::polling() {
   return parts_->polling;
+}
+
+CliFaultRecorder& CliSession::recorder() {
+  return parts_->recorder;
 }
 
 bool ConnectQuietly(CliSession& cli, DeviceOptions options, std::ostream& err) {
@@ -123,7 +130,7 @@ bool CliSession::LoadTabDefinitions() {
     return false;
   }
   const TabDefParseResult parsed =
-      ParseTabDefinitions(file.text, session_->model, session_->image, session_->state);
+      ParseTabDefinitionFile(file, session_->model, session_->image, session_->state);
   if (!parsed.ok) {
     err_ << parsed.errorText << '\n';
     return false;

@@ -41,6 +41,7 @@ class CliSession {
   CliHost& host();
   CliView& view();
   CliPollingTimer& polling();
+  CliFaultRecorder& recorder();
 
  private:
   struct Parts;

@@ -29,8 +29,14 @@ struct PollOptions {
   std::string logPath;             // every SPI frame, as the communication log writes it
 };
 
+// Exit status of a poll that ran all its ticks and wrote its files while communication errors
+// were recorded (the CSV marks the samples they touched).
+inline constexpr int kPollCommunicationErrors = 3;
+
 // `poll N`: runs the polling loop N times, feeding "Read Volts" into the chart store. 2 for an
-// unknown scan or read name, 1 when polling stopped early or a file was not written.
+// unknown scan or read name, 1 when polling was terminated or a file was not written in full
+// (the CSV destination is checked before polling), kPollCommunicationErrors when communication
+// errors were recorded, 0 otherwise.
 int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream& out,
             std::ostream& err);
 
