@@ -4,7 +4,7 @@
 
 #include "link/bridge.h"
 #include "link/hidapi_bus.h"
-#include "sim/chain/simulated_evb.h"
+#include "sim/simulated_source.h"
 
 namespace qvm::cli {
 
@@ -28,16 +28,17 @@ int ListBoards(HidBus& bus, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-int RunBoards(const std::string& simChain, std::ostream& out, std::ostream& err) {
-  if (simChain.empty()) {
+int RunBoards(const DeviceOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.simChain.empty()) {
     HidapiBus bus;
     return ListBoards(bus, out, err);
   }
   SystemClock clock;
   std::string error;
-  auto simulated = sim::MakeSimulatedEvb(simChain, clock, error);
+  auto simulated = sim::MakeSimulatedSource({options.simChain, options.simFaults, options.simSeed},
+                                            clock, error);
   if (!simulated) {
-    err << "qvmctl: --sim " << simChain << ": " << error << '\n';
+    err << "qvmctl: " << error << '\n';
     return 2;
   }
   return ListBoards(*simulated->bus, out, err);

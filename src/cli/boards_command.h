@@ -3,9 +3,11 @@
 #include <iosfwd>
 #include <string>
 
+#include "cli/cli_session.h"
+
 namespace qvm::cli {
 
 // Lists the attached bridge boards (the simulated one with a chain text); 1 when none is found.
-int RunBoards(const std::string& simChain, std::ostream& out, std::ostream& err);
+int RunBoards(const DeviceOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace qvm::cli

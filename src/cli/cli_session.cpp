@@ -10,6 +10,7 @@
 #include "protocol/board_init.h"
 #include "sim/chain/chain_spec.h"
 #include "sim/chain/simulated_evb.h"
+#include "sim/simulated_source.h"
 
 namespace qvm::cli {
 
@@ -66,6 +67,10 @@ CliFaultRecorder& CliSession::recorder() {
   return parts_->recorder;
 }
 
+sim::SimulatedEvb* CliSession::simulated() {
+  return parts_ && parts_->simulated ? &*parts_->simulated : nullptr;
+}
+
 bool ConnectQuietly(CliSession& cli, DeviceOptions options, std::ostream& err) {
   const bool verbose = options.verbose;
   options.verbose = false;
@@ -85,11 +90,13 @@ bool CliSession::ResolveConfiguration(const DeviceOptions& options, ManualConfig
   int stackSize = options.stackSize;
   if (!options.simChain.empty()) {
     std::string error;
-    const auto chainSpec = sim::ParseChainSpec(options.simChain, error);
-    if (!chainSpec) {
-      err_ << "qvmctl: --sim " << options.simChain << ": " << error << '\n';
+    parts_->simulated = sim::MakeSimulatedSource(
+        {options.simChain, options.simFaults, options.simSeed}, parts_->clock, error);
+    if (!parts_->simulated) {
+      err_ << "qvmctl: " << error << '\n';
       return false;
     }
+    const sim::ChainSpec* chainSpec = &parts_->simulated->chain->Spec();
     if (mode.empty()) mode = chainSpec->mode == sim::ChainMode::kDaisy ? "daisy" : "single";
     if (family.empty()) {
       family = chainSpec->family == sim::PrimaryFamily::k38817 ? "38817"
@@ -97,7 +104,6 @@ bool CliSession::ResolveConfiguration(const DeviceOptions& options, ManualConfig
                                                                : "52400";
     }
     if (stackSize == 0) stackSize = std::max(chainSpec->primaryCount, chainSpec->companionCount);
-    parts_->simulated = sim::MakeSimulatedEvb(*chainSpec, parts_->clock);
   }
   if (mode.empty()) mode = "daisy";
   if (family.empty()) family = "52400";

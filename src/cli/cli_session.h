@@ -9,6 +9,7 @@
 #include "core/clock.h"
 #include "link/hid_device.h"
 #include "protocol/session.h"
+#include "sim/chain/simulated_evb.h"
 
 namespace qvm::cli {
 
@@ -21,6 +22,10 @@ struct DeviceOptions {
   int stackSize = 0;     // devices per type in a daisy chain
   bool showFrames = false;
   bool verbose = true;  // print the activity log
+
+  // The simulated board's fault list and the seed of its noise and faults.
+  std::string simFaults;
+  std::uint32_t simSeed = 1;
 };
 
 // A console session without windows: the bus, the Session and what it talks to.
@@ -42,6 +47,8 @@ class CliSession {
   CliView& view();
   CliPollingTimer& polling();
   CliFaultRecorder& recorder();
+  // The simulated board, when running on one.
+  sim::SimulatedEvb* simulated();
 
  private:
   struct Parts;
