@@ -83,6 +83,8 @@ bool SendCommandFrame(Session& session, DeviceCommand& command) {
   session.packets.cmdMCBSPI_Click();
   if (exchange.ExchangeFailed) return false;
   session.LastReply.exchanged = true;
+  // A reply lost on the way is a communication error even when the retry brought it.
+  if (exchange.FailedAttempts > 0) session.faults.RecordPipeComError();
 
   const Report& reply = session.bridge.ReportBuffer;
   const int replyCount = exchange.ReplyCount;
