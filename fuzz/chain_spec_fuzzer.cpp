@@ -10,13 +10,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   std::string error;
-  const auto spec = qvm::sim::ParseChainSpec(text, error);
-  if (!spec) {
+  const auto chain = qvm::sim::ParseChainSpec(text, error);
+  if (!chain) {
     if (error.empty()) __builtin_trap();
     return 0;
   }
   std::string again;
-  const auto reparsed = qvm::sim::ParseChainSpec(spec->ToString(), again);
-  if (!reparsed || !(*reparsed == *spec)) __builtin_trap();
+  const auto reparsed = qvm::sim::ParseChainSpec(chain->ToString(), again);
+  if (!reparsed || !(*reparsed == *chain)) __builtin_trap();
   return 0;
 }
