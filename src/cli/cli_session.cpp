@@ -15,12 +15,17 @@
 namespace qvm::cli {
 
 struct CliSession::Parts {
-  Parts(std::ostream& out, std::ostream& err, bool showFrames)
-      : host(err), view(out, showFrames), recorder(err) {
+  Parts(std::ostream& out, std::ostream& err, bool showFrames, bool virtualTime)
+      : clock(virtualTime ? static_cast<Clock&>(virtualClock) : systemClock),
+        host(err),
+        view(out, showFrames),
+        recorder(err) {
     view.polling = &polling;
   }
 
-  SystemClock clock;
+  SystemClock systemClock;
+  VirtualClock virtualClock;
+  Clock& clock;
   CliHost host;
   CliView view;
   CliFaultRecorder recorder;
@@ -65,6 +70,11 @@ CliPollingTimer& CliSession::polling() {
 
 CliFaultRecorder& CliSession::recorder() {
   return parts_->recorder;
+}
+
+HidBus& CliSession::bus() {
+  if (parts_->simulated) return *parts_->simulated->bus;
+  return *parts_->hidapi;
 }
 
 sim::SimulatedEvb* CliSession::simulated() {
@@ -145,7 +155,8 @@ bool CliSession::LoadTabDefinitions() {
 }
 
 bool CliSession::Connect(const DeviceOptions& options) {
-  parts_ = std::make_unique<Parts>(out_, err_, options.showFrames);
+  options_ = options;
+  parts_ = std::make_unique<Parts>(out_, err_, options.showFrames, options.virtualTime);
   parts_->view.printLog = options.verbose;
   ManualConfigChoice choice;
   if (!ResolveConfiguration(options, choice)) return false;
@@ -160,6 +171,7 @@ bool CliSession::Connect(const DeviceOptions& options) {
   session_ = std::make_unique<Session>(*bus, parts_->host, parts_->clock, parts_->view,
                                        parts_->recorder, parts_->polling);
   session_->bridge.MessageTitle = "qvmctl";
+  session_->bridge.VendorId = options.vendorId;
   ApplyManualConfiguration(*session_, choice);
   if (!LoadTabDefinitions()) return false;
 

@@ -26,6 +26,10 @@ struct DeviceOptions {
   // The simulated board's fault list and the seed of its noise and faults.
   std::string simFaults;
   std::uint32_t simSeed = 1;
+  // The bridge boards' USB vendor id (--vid).
+  std::uint16_t vendorId = kBridgeVendorId;
+  // Tests: run on virtual time, so that waits cost nothing.
+  bool virtualTime = false;
 };
 
 // A console session without windows: the bus, the Session and what it talks to.
@@ -49,6 +53,10 @@ class CliSession {
   CliFaultRecorder& recorder();
   // The simulated board, when running on one.
   sim::SimulatedEvb* simulated();
+  // The bus the boards are found on. Valid once Connect has run.
+  HidBus& bus();
+  // The options of the last Connect.
+  const DeviceOptions& options() const { return options_; }
 
  private:
   struct Parts;
@@ -59,6 +67,7 @@ class CliSession {
   std::ostream& err_;
   std::unique_ptr<Parts> parts_;
   std::unique_ptr<Session> session_;
+  DeviceOptions options_;
 };
 
 // Connects without printing the connection log; false, with a message, when no device

@@ -9,6 +9,8 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/poll_reconnect.h"
+#include "cli/stop_signal.h"
 #include "config/config_file_text.h"
 #include "config/configuration_file.h"
 #include "operations/bulk_reads.h"
@@ -153,11 +155,31 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   timer.ticked = true;
   timer.enabled = true;
   int ticks = 0;
-  for (; ticks < poll.ticks && timer.ticked; ++ticks) {
-    if (ticks > 0) session.clock.SleepMs(poll.intervalMs);
+  bool lost = false;
+  for (int runs = 0; ticks < poll.ticks && StopSignal() == 0; ++runs) {
+    if (runs > 0) session.clock.SleepMs(poll.intervalMs);
     PollingTick(session, paint);
+    if (session.bridge.LinkLost()) {
+      err << "qvmctl: the board was lost after " << ticks << " of " << poll.ticks
+          << " ticks: " << session.bridge.LinkLostReason() << '\n';
+      lost = poll.reconnectSeconds <= 0 || !Reconnect(cli, poll.reconnectSeconds, err);
+      if (lost) break;
+      timer.ticked = true;
+      timer.enabled = true;
+      continue;
+    }
+    if (!timer.ticked) {
+      err << "qvmctl: polling terminated after " << ticks << " of " << poll.ticks
+          << " ticks: the board stopped answering\n";
+      break;
+    }
+    ++ticks;
   }
-  const bool terminated = !timer.ticked;
+  const int stopSignal = StopSignal();
+  if (stopSignal != 0) {
+    err << "qvmctl: poll stopped by signal " << stopSignal << " after " << ticks << " of "
+        << poll.ticks << " ticks\n";
+  }
   bool logComplete = true;
   if (!poll.logPath.empty()) {
     cli.view().commLog = nullptr;
@@ -173,16 +195,13 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
     cli.host().fileAnswer = poll.csvPath;
     csvWritten = ExportCSV(chart, channel, cli.host(), session.bridge.MessageTitle, '.');
   }
-  if (terminated) {
-    err << "qvmctl: polling terminated after " << ticks << " of " << poll.ticks
-        << " ticks: the board stopped answering\n";
-  }
   if (!logComplete) {
     err << "qvmctl: the communication log " << poll.logPath
         << " is incomplete: lines could not be written\n";
   }
   if (!csvWritten) err << "qvmctl: the CSV file " << poll.csvPath << " was not written in full\n";
-  if (terminated || !logComplete || !csvWritten) return 1;
+  if (stopSignal != 0) return 128 + stopSignal;
+  if (lost || ticks != poll.ticks || !logComplete || !csvWritten) return 1;
   if (recorder.ComErrorCount() > 0) {
     err << "qvmctl: " << recorder.ComErrorCount()
         << " communication errors were recorded; the affected samples carry their codes\n";
