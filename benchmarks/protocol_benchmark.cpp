@@ -21,6 +21,7 @@ class QuietRecorder final : public qvm::FaultRecorder {
   void RecordCrc4Error() override { ++errors; }
   void RecordNackResponse(const std::string&, const std::string&) override { ++errors; }
   void RecordUnrecognizedResponse() override { ++errors; }
+  void RecordNoAcknowledge(const std::string&) override { ++errors; }
   void RecordPipeComError() override { ++errors; }
   void RecordFaultStatus(const std::string&) override {}
   int errors = 0;

@@ -8,6 +8,7 @@ packages=(
   libhidapi-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core clang-format
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -74,6 +74,14 @@ bool RunScreenshotSteps(GenericVbDiag& console, const ScreenshotSteps& steps) {
   return true;
 }
 
+// A screenshot run waits on nobody: every message goes to stderr and every prompt takes its
+// default (OK, Cancel, No, no file).
+QtHost::Answer PrintedDefaultAnswer(const QtHost::Prompt& prompt) {
+  std::cerr << "qvm-console: " << (prompt.title.empty() ? "" : prompt.title + ": ") << prompt.text
+            << '\n';
+  return {};
+}
+
 // Brings the console up on the configuration of `chainText`, runs `steps`, draws it into `file`
 // and ends.
 int TakeScreenshot(FrmStartup& startup, GenericVbDiag& console, const std::string& chainText,
@@ -193,6 +201,7 @@ int RunConsoleProgram(int argc, char** argv) {
     return startup.grab().save(parser.value(startupShotOption)) ? 0 : 1;
   }
   if (parser.isSet(shotOption)) {
+    host.SetAnswerHook(PrintedDefaultAnswer);
     const ScreenshotSteps steps{parser.value(tabOption), parser.values(clickOption)};
     return TakeScreenshot(startup, console, chainText.empty() ? kFallbackChain : chainText, steps,
                           parser.value(shotOption));

@@ -13,8 +13,24 @@ std::string TerminalText(const std::string& text) {
 }
 }  // namespace
 
+CliHost::~CliHost() {
+  FlushRepeats();
+}
+
+void CliHost::FlushRepeats() {
+  if (repeats_ > 0) err_ << "(the message above came " << repeats_ << " more times)\n";
+  repeats_ = 0;
+}
+
 void CliHost::ShowMessage(const std::string& title, const std::string& text) {
-  err_ << (title.empty() ? "" : title + ": ") << TerminalText(text) << '\n';
+  const std::string message = (title.empty() ? "" : title + ": ") + TerminalText(text);
+  if (message == lastMessage_) {
+    ++repeats_;
+    return;
+  }
+  FlushRepeats();
+  lastMessage_ = message;
+  err_ << message << '\n';
 }
 
 bool CliHost::AskRetryCancel(const std::string& title, const std::string& text) {
@@ -31,25 +47,41 @@ void CliView::AppendLog(const std::string& text) {
   if (printLog) out_ << TerminalText(text) << std::flush;
 }
 
+void CliView::StopPolling() {
+  if (polling == nullptr) return;
+  polling->ticked = false;
+  polling->enabled = false;
+}
+
 void CliView::AppendHexLog(int devType, const std::string& text) {
   out_ << (devType != 0 ? "[type 1] " : "[type 0] ") << TerminalText(text) << std::flush;
 }
 
+void CliFaultRecorder::ComError(const std::string& text, std::uint16_t bit) {
+  ++comErrors_;
+  err_ << "communication error: " << text << '\n';
+  if (chart) chart->MarkComError(bit);
+}
+
 void CliFaultRecorder::RecordCrc4Error() {
-  err_ << "communication error: CRC4 error\n";
+  ComError("CRC4 error", kComErrCrc4);
 }
 
 void CliFaultRecorder::RecordNackResponse(const std::string& traceSent,
                                           const std::string& traceReceived) {
-  err_ << "communication error: NACK response (" << traceSent << "/ " << traceReceived << ")\n";
+  ComError("NACK response (" + traceSent + "/ " + traceReceived + ")", kComErrNack);
 }
 
 void CliFaultRecorder::RecordUnrecognizedResponse() {
-  err_ << "communication error: unrecognized response\n";
+  ComError("unrecognized response", kComErrBadResponse);
+}
+
+void CliFaultRecorder::RecordNoAcknowledge(const std::string& devices) {
+  ComError("no acknowledge from " + devices, kComErrNoAck);
 }
 
 void CliFaultRecorder::RecordPipeComError() {
-  err_ << "communication error: pipe communication error\n";
+  ComError("pipe communication error", kComErrPipe);
 }
 
 void CliFaultRecorder::RecordFaultStatus(const std::string& faultText) {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 #include "core/host.h"
 #include "protocol/fault_recorder.h"
 #include "protocol/polling_timer.h"
 #include "protocol/protocol_view.h"
+#include "records/chart_store.h"
 #include "records/comm_log.h"
 
 namespace qvm::cli {
@@ -16,6 +18,9 @@ namespace qvm::cli {
 class CliHost final : public Host {
  public:
   explicit CliHost(std::ostream& err) : err_(err) {}
+  ~CliHost() override;
+  CliHost(const CliHost&) = delete;
+  CliHost& operator=(const CliHost&) = delete;
 
   void PumpEvents() override {}
   void ShowMessage(const std::string& title, const std::string& text) override;
@@ -33,8 +38,16 @@ class CliHost final : public Host {
   std::optional<std::string> fileAnswer;
 
  private:
+  // Says how often the last message came again since it was printed.
+  void FlushRepeats();
+
   std::ostream& err_;
+  // A message that comes again and again (a full disk under every log line) is printed once.
+  std::string lastMessage_;
+  int repeats_ = 0;
 };
+
+class CliPollingTimer;
 
 // The console's activity log, printed line by line while `printLog` is set; the hex logs only
 // when asked for.
@@ -52,15 +65,21 @@ class CliView final : public ProtocolView {
     if (commLog) commLog->LogEvent(line);
   }
 
+  // A lost link ends polling ("Polling Terminated").
+  void StopPolling() override;
+
   // The communication log every traced frame goes to while it is open.
   CommLog* commLog = nullptr;
+  // The polling that a lost link stops.
+  CliPollingTimer* polling = nullptr;
 
  private:
   std::ostream& out_;
   bool showFrames_;
 };
 
-// Communication errors and new device faults, reported on the error stream.
+// Communication errors and new device faults, reported on the error stream; communication
+// errors also mark the sample being acquired while a chart store is joined.
 class CliFaultRecorder final : public FaultRecorder {
  public:
   explicit CliFaultRecorder(std::ostream& err) : err_(err) {}
@@ -68,11 +87,20 @@ class CliFaultRecorder final : public FaultRecorder {
   void RecordCrc4Error() override;
   void RecordNackResponse(const std::string& traceSent, const std::string& traceReceived) override;
   void RecordUnrecognizedResponse() override;
+  void RecordNoAcknowledge(const std::string& devices) override;
   void RecordPipeComError() override;
   void RecordFaultStatus(const std::string& faultText) override;
 
+  // Communication errors recorded so far.
+  int ComErrorCount() const { return comErrors_; }
+
+  ChartStore* chart = nullptr;
+
  private:
+  void ComError(const std::string& text, std::uint16_t bit);
+
   std::ostream& err_;
+  int comErrors_ = 0;
 };
 
 // The polling timer as two flags: qvmctl ticks by itself, and only `poll` switches polling on.

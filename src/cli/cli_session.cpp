@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "link/hidapi_bus.h"
+#include "model/tab_definition_check.h"
 #include "model/tab_definition_file.h"
 #include "model/tab_definitions.h"
 #include "protocol/board_init.h"
@@ -18,7 +19,9 @@ struct CliSession::Parts {
       : clock(virtualTime ? static_cast<Clock&>(virtualClock) : systemClock),
         host(err),
         view(out, showFrames),
-        recorder(err) {}
+        recorder(err) {
+    view.polling = &polling;
+  }
 
   SystemClock systemClock;
   VirtualClock virtualClock;
@@ -63,6 +66,10 @@ CliView& CliSession::view() {
 
 CliPollingTimer& CliSession::polling() {
   return parts_->polling;
+}
+
+CliFaultRecorder& CliSession::recorder() {
+  return parts_->recorder;
 }
 
 HidBus& CliSession::bus() {
@@ -139,7 +146,7 @@ bool CliSession::LoadTabDefinitions() {
     return false;
   }
   const TabDefParseResult parsed =
-      ParseTabDefinitions(file.text, session_->model, session_->image, session_->state);
+      ParseTabDefinitionFile(file, session_->model, session_->image, session_->state);
   if (!parsed.ok) {
     err_ << parsed.errorText << '\n';
     return false;

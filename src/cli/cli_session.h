@@ -50,6 +50,7 @@ class CliSession {
   CliHost& host();
   CliView& view();
   CliPollingTimer& polling();
+  CliFaultRecorder& recorder();
   // The simulated board, when running on one.
   sim::SimulatedEvb* simulated();
   // The bus the boards are found on. Valid once Connect has run.

@@ -1,6 +1,8 @@
 #include "cli/device_commands.h"
 
+#include <optional>
 #include <ostream>
+#include <string>
 
 #include "core/hex.h"
 #include "protocol/register_access.h"
@@ -25,6 +27,20 @@ bool ConnectForAccess(CliSession& cli, DeviceOptions options, const RegisterTarg
   session.state.SelectedDeviceType = static_cast<std::int16_t>(target.devType);
   session.state.SelectedDevice = static_cast<std::int16_t>(target.dev);
   return true;
+}
+
+// Why the last reply does not carry a new value, or nothing when it does.
+std::optional<std::string> ReplyProblem(const Session& session, const RegisterTarget& target,
+                                        bool needValue) {
+  if (session.exchange.ExchangeFailed) return "the bridge did not answer";
+  const ReplyOutcome& reply = session.LastReply;
+  if (reply.crcError) return "the reply failed its CRC4 check";
+  if (reply.nack) return "the device answered NACK";
+  if (reply.unrecognized) return "the reply was too short or not recognised";
+  if (reply.missing != 0 || (needValue && !reply.requestAnswered)) {
+    return "device " + std::to_string(target.dev) + " did not answer";
+  }
+  return std::nullopt;
 }
 
 DeviceCommand CommandFor(const RegisterTarget& target) {
@@ -52,15 +68,11 @@ int RunRead(const DeviceOptions& options, const RegisterTarget& target, std::ost
   Session& session = cli.session();
   DeviceCommand command = CommandFor(target);
   ReadSingleReg(session, command);
-  if (session.exchange.ExchangeFailed) {
-    err << "qvmctl: the bridge did not answer\n";
+  if (const auto problem = ReplyProblem(session, target, true)) {
+    err << "qvmctl: read failed: " << *problem << '\n';
     return 1;
   }
-  const int address = command.RegisterIndex();
-  const std::int16_t value = session.state.DaisyChainMode
-                                 ? session.image.at(target.devType, target.dev, address)
-                                 : command.dat;
-  out << Hex0x(static_cast<std::uint16_t>(value), 4) << '\n';
+  out << Hex0x(static_cast<std::uint16_t>(session.LastReply.requestValue), 4) << '\n';
   return 0;
 }
 
@@ -77,8 +89,8 @@ int RunWrite(const DeviceOptions& options, const RegisterTarget& target, std::ui
     return 1;
   }
   WriteSingleReg(session, command);
-  if (session.exchange.ExchangeFailed) {
-    err << "qvmctl: the bridge did not answer\n";
+  if (const auto problem = ReplyProblem(session, target, false)) {
+    err << "qvmctl: write failed: " << *problem << '\n';
     return 1;
   }
   return 0;

@@ -1,12 +1,17 @@
 #include "cli/file_commands.h"
 
-#include <fstream>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <map>
+#include <optional>
 #include <ostream>
-#include <sstream>
 
 #include "cli/poll_reconnect.h"
 #include "cli/stop_signal.h"
+#include "config/config_file_text.h"
 #include "config/configuration_file.h"
 #include "operations/bulk_reads.h"
 #include "operations/polling_loop.h"
@@ -41,6 +46,20 @@ bool SelectActions(const std::vector<std::string>& names,
   return true;
 }
 
+// Why no new file can be written at `path`, or nothing when one can.
+std::optional<std::string> DestinationProblem(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path file(path);
+  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+  if (!fs::is_directory(folder, ec)) return "the folder " + folder.string() + " does not exist";
+  if (fs::is_directory(file, ec)) return "it is a folder";
+  if (LocalFileSystem().FileInUse(path)) return "it is open in another program";
+  const std::string target = fs::exists(file, ec) ? path : folder.string();
+  if (::access(target.c_str(), W_OK) != 0) return std::strerror(errno);
+  return std::nullopt;
+}
+
 }  // namespace
 
 int RunSaveConfig(const DeviceOptions& options, const std::string& path, std::ostream& out,
@@ -59,17 +78,29 @@ int RunSaveConfig(const DeviceOptions& options, const std::string& path, std::os
 
 int RunLoadConfig(const DeviceOptions& options, const std::string& path, std::ostream& out,
                   std::ostream& err) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file.is_open()) {
-    err << "qvmctl: cannot read " << path << '\n';
+  const ConfigFileText file = ReadConfigFileText(path);
+  if (!file.ok) {
+    err << "qvmctl: " << file.problem << '\n';
     return 1;
   }
-  std::stringstream text;
-  text << file.rdbuf();
   CliSession cli(out, err);
   if (!ConnectQuietly(cli, options, err)) return 1;
-  const int writes = ParseConfigFile(cli.session(), text.str());
-  out << writes << " register writes\n";
+  const ConfigReplay replay = ReplayConfigFile(cli.session(), file.text);
+  out << replay.writes << " register writes\n";
+  if (replay.usableLines == 0) {
+    err << "qvmctl: " << path << " holds no usable lines (write lines such as "
+        << "wrt," << cli.session().state.PartName52400 << ",dev0x01,cat0x0A,adr0x10,dat0x1234)\n";
+    return 1;
+  }
+  if (replay.writes == 0) {
+    err << "qvmctl: nothing was applied: no line names a writable register of a device present\n";
+    return 1;
+  }
+  if (replay.failedWrites > 0) {
+    err << "qvmctl: " << replay.failedWrites << " of " << replay.writes
+        << " register writes were not acknowledged\n";
+    return 1;
+  }
   return 0;
 }
 
@@ -91,6 +122,13 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
       !SelectActions(poll.reads, reads, selection, "--read", err)) {
     return 2;
   }
+  // The CSV is written after the polling: a destination that cannot take it is refused first.
+  if (!poll.csvPath.empty()) {
+    if (const auto problem = DestinationProblem(poll.csvPath)) {
+      err << "qvmctl: cannot write the CSV file " << poll.csvPath << ": " << *problem << '\n';
+      return 1;
+    }
+  }
   if (!ConnectQuietly(cli, options, err)) return 1;
   Session& session = cli.session();
   for (const auto& [name, flag] : scans) session.state.*flag = selection.*flag;
@@ -107,6 +145,9 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   }
   ChartStore chart(session.model, session.image, session.state, session.clock, time);
   chart.Initialize(true, true);
+  // Communication errors mark the sample being acquired, as the console's fault windows do.
+  CliFaultRecorder& recorder = cli.recorder();
+  recorder.chart = &chart;
   PollingView paint;
   paint.addToCharts = [&chart] { chart.AddNewVoltageDataToChartArray(); };
 
@@ -128,7 +169,8 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
       continue;
     }
     if (!timer.ticked) {
-      err << "qvmctl: polling stopped after " << ticks << " of " << poll.ticks << " ticks\n";
+      err << "qvmctl: polling terminated after " << ticks << " of " << poll.ticks
+          << " ticks: the board stopped answering\n";
       break;
     }
     ++ticks;
@@ -138,20 +180,34 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
     err << "qvmctl: poll stopped by signal " << stopSignal << " after " << ticks << " of "
         << poll.ticks << " ticks\n";
   }
+  bool logComplete = true;
   if (!poll.logPath.empty()) {
     cli.view().commLog = nullptr;
     log.LogStop();
+    logComplete = log.Channel().FailureCount() == 0;
   }
+  recorder.chart = nullptr;
   out << ticks << " ticks, " << (chart.ChartStarted() ? chart.ChartSampleIndex() : 0)
       << " chart samples\n";
-  bool written = true;
+  bool csvWritten = true;
   if (!poll.csvPath.empty()) {
     RecordChannel channel(kChartExportChannel, cli.host(), files, session.bridge.MessageTitle);
     cli.host().fileAnswer = poll.csvPath;
-    written = ExportCSV(chart, channel, cli.host(), session.bridge.MessageTitle, '.');
+    csvWritten = ExportCSV(chart, channel, cli.host(), session.bridge.MessageTitle, '.');
   }
+  if (!logComplete) {
+    err << "qvmctl: the communication log " << poll.logPath
+        << " is incomplete: lines could not be written\n";
+  }
+  if (!csvWritten) err << "qvmctl: the CSV file " << poll.csvPath << " was not written in full\n";
   if (stopSignal != 0) return 128 + stopSignal;
-  return !lost && ticks == poll.ticks && written ? 0 : 1;
+  if (lost || ticks != poll.ticks || !logComplete || !csvWritten) return 1;
+  if (recorder.ComErrorCount() > 0) {
+    err << "qvmctl: " << recorder.ComErrorCount()
+        << " communication errors were recorded; the affected samples carry their codes\n";
+    return kPollCommunicationErrors;
+  }
+  return 0;
 }
 
 }  // namespace qvm::cli

@@ -30,11 +30,16 @@ struct PollOptions {
   int reconnectSeconds = 0;        // how long to wait for a lost board; 0: give up at once
 };
 
+// Exit status of a poll that ran all its ticks and wrote its files while communication errors
+// were recorded (the CSV marks the samples they touched).
+inline constexpr int kPollCommunicationErrors = 3;
+
 // `poll N`: runs the polling loop N times, feeding "Read Volts" into the chart store. A tick
 // that lost the board runs again once Reconnect brought it back (with `reconnectSeconds`).
-// 2 for an unknown scan or read name, 1 when polling stopped early or a file was not written,
-// 128 + the signal number after Ctrl-C or SIGTERM; an open log gets its stop marker in every
-// case.
+// 2 for an unknown scan or read name, 1 when polling stopped early or a file was not written in
+// full (the CSV destination is checked before polling), 128 + the signal number after Ctrl-C or
+// SIGTERM, kPollCommunicationErrors when communication errors were recorded, 0 otherwise; an
+// open log gets its stop marker in every case.
 int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream& out,
             std::ostream& err);
 

@@ -128,7 +128,10 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   loadConfig->add_option("FILE", configPath, "configuration file to replay")->required();
   loadConfig->add_flag("-v,--verbose", verboseAccess, "print the activity log too");
 
-  auto* poll = app.add_subcommand("poll", "run the polling loop N times");
+  auto* poll = app.add_subcommand(
+      "poll",
+      "run the polling loop N times; exit status 1 when polling was terminated or a file was "
+      "not written in full, 3 when communication errors were recorded");
   PollOptions pollOptions;
   poll->add_option("N", pollOptions.ticks, "number of polling ticks")
       ->required()

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <optional>
-#include <sstream>
 
+#include "config/config_file_text.h"
 #include "core/hex.h"
 #include "model/decoders.h"
 #include "protocol/register_access.h"
@@ -161,16 +160,25 @@ bool SamePart(std::string_view field, const std::string& part) {
   return !part.empty() && Upper(field) == Upper(part);
 }
 
-// Replays one line; the number of writes made.
-int ReplayLine(Session& session, std::string_view line) {
+// True when the write just made reached the device: the bridge carried it and, on a chain, the
+// device acknowledged it.
+bool WriteAcknowledged(const Session& session, int dev) {
+  const ReplyOutcome& reply = session.LastReply;
+  if (!reply.exchanged) return false;
+  if (!session.state.DaisyChainMode) return true;
+  return reply.Clean() && (reply.answered & (1u << dev)) != 0;
+}
+
+// Replays one line into `replay`.
+void ReplayLine(Session& session, std::string_view line, ConfigReplay& replay) {
   const std::vector<std::string_view> fields = SplitFields(line);
-  if (fields.size() < 6) return 0;
+  if (fields.size() < 6) return;
   const std::string kind = Upper(fields[0]);
-  if (kind != "CMD" && kind != "WRT") return 0;
+  if (kind != "CMD" && kind != "WRT") return;
   const SharedState& state = session.state;
   const bool primary = SamePart(fields[1], state.PartName52400);
   const bool companion = !primary && SamePart(fields[1], state.PartName52401);
-  if (!primary && !companion) return 0;
+  if (!primary && !companion) return;
   const int type = primary ? 0 : 1;
 
   int first = 0;
@@ -180,18 +188,18 @@ int ReplayLine(Session& session, std::string_view line) {
     last = primary ? state.DeviceCount52400 : state.DeviceCount52401;
   } else {
     const std::optional<int> device = PrefixedHex(fields[2], "DEV0X", 7);
-    if (!device) return 0;
+    if (!device) return;
     first = last = *device;
   }
   const std::optional<int> category = PrefixedHex(fields[3], "CAT0X", 7);
   const std::optional<int> offset = PrefixedHex(fields[4], "ADR0X", 7);
   const std::optional<int> value =
       kind == "WRT" ? PrefixedHex(fields[5], "DAT0X", 9) : PrefixedHex(fields[5], "DAT0X", 7);
-  if (!category || !offset || !value) return 0;
+  if (!category || !offset || !value) return;
+  ++replay.usableLines;
   const int reg = (*category & 7) * 64 + (*offset & 0x3F);
-  if (session.model.RegKind(type, reg) != kKindReadWrite) return 0;
+  if (session.model.RegKind(type, reg) != kKindReadWrite) return;
 
-  int writes = 0;
   // A device number the register image cannot hold is no device of the chain.
   for (int n = std::max(first, 0); n <= std::min(last, kDevicesPerType - 1); ++n) {
     session.image.at(type, n, reg) = static_cast<std::int16_t>(*value);
@@ -201,10 +209,11 @@ int ReplayLine(Session& session, std::string_view line) {
     command.cat = static_cast<std::uint8_t>(*category);
     command.adr = static_cast<std::uint8_t>(*offset);
     command.dat = static_cast<std::int16_t>(*value);
+    session.LastReply = {};
     WriteSingleReg(session, command);
-    ++writes;
+    ++replay.writes;
+    if (!WriteAcknowledged(session, n)) ++replay.failedWrites;
   }
-  return writes;
 }
 
 }  // namespace
@@ -241,34 +250,39 @@ bool SaveEeTestRegs(Session& session, RecordChannel& channel) {
                     [&session] { session.state.DeviceCount52400 = 1; });
 }
 
-int ParseConfigFile(Session& session, std::string_view text) {
-  int writes = 0;
+ConfigReplay ReplayConfigFile(Session& session, std::string_view text) {
+  ConfigReplay replay;
   std::size_t start = 0;
   while (start <= text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!line.empty()) writes += ReplayLine(session, line);
+    if (!line.empty()) ReplayLine(session, line, replay);
     start = end + 1;
   }
-  return writes;
+  return replay;
+}
+
+int ParseConfigFile(Session& session, std::string_view text) {
+  return ReplayConfigFile(session, text).writes;
 }
 
 std::string LoadDeviceConfig(Session& session, const std::string& procedure) {
   const std::optional<std::string> path =
       session.host.AskOpenFileName("Load Device Configuration File", "Text Files (*.txt)");
   if (!path || path->empty()) return "";
-  std::ifstream file(*path, std::ios::binary);
-  std::stringstream content;
-  if (file.is_open()) content << file.rdbuf();
-  if (!file.is_open() || file.bad()) {
-    session.host.ShowMessage(session.bridge.MessageTitle,
-                             procedure + " failed due to the following:\r\nError 53:\r\n" +
-                                 "The file " + *path + " cannot be read.");
+  const ConfigFileText file = ReadConfigFileText(*path);
+  if (!file.ok) {
+    session.host.ShowMessage(
+        session.bridge.MessageTitle,
+        procedure + " failed due to the following:\r\nError 53:\r\n" + file.problem);
     return "";
   }
-  ParseConfigFile(session, content.str());
+  if (ReplayConfigFile(session, file.text).usableLines == 0) {
+    session.host.ShowMessage(session.bridge.MessageTitle,
+                             "The file " + *path + " holds no usable configuration lines.");
+  }
   return *path;
 }
 

@@ -25,9 +25,18 @@ bool SaveDeviceConfig(Session& session, RecordChannel& channel);
 // As SaveDeviceConfig for EEPROM lines; the console then counts one primary device.
 bool SaveEeTestRegs(Session& session, RecordChannel& channel);
 
+// What a replay did: the well-formed write lines for a part in use, the register writes made
+// and how many of them the device did not acknowledge (or the bridge did not carry).
+struct ConfigReplay {
+  int usableLines = 0;
+  int writes = 0;
+  int failedWrites = 0;
+};
+
 // Replays `text`: every well-formed write line of a read/write register is stored in the
-// register image and written to its device(s), in file order. Other lines are skipped. The
-// number of register writes made.
+// register image and written to its device(s), in file order. Other lines are skipped.
+ConfigReplay ReplayConfigFile(Session& session, std::string_view text);
+// The number of register writes ReplayConfigFile made.
 int ParseConfigFile(Session& session, std::string_view text);
 
 // Asks for a file and replays it; the chosen path, or empty when the user cancelled or the

@@ -19,6 +19,9 @@ class FaultRecorderRelay final : public FaultRecorder {
   void RecordUnrecognizedResponse() override {
     if (target_) target_->RecordUnrecognizedResponse();
   }
+  void RecordNoAcknowledge(const std::string& devices) override {
+    if (target_) target_->RecordNoAcknowledge(devices);
+  }
   void RecordPipeComError() override {
     if (target_) target_->RecordPipeComError();
   }

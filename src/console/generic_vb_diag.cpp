@@ -27,6 +27,7 @@
 #include "core/error_trap.h"
 #include "model/display_rules.h"
 #include "model/leading_number.h"
+#include "model/tab_definition_check.h"
 #include "model/tab_definition_file.h"
 #include "model/tab_definitions.h"
 #include "operations/register_page.h"
@@ -380,7 +381,7 @@ bool GenericVbDiag::RebuildRegisterModel() {
     return false;
   }
   const TabDefParseResult parsed =
-      ParseTabDefinitions(file.text, session_->model, session_->image, session_->state);
+      ParseTabDefinitionFile(file, session_->model, session_->image, session_->state);
   if (!parsed.ok) {
     deps_.host.ShowMessage(session_->bridge.MessageTitle, parsed.errorText);
     return false;

@@ -24,6 +24,7 @@ void PacketExchange::cmdMCBSPI_Click() {
       state_.PacketSequence >= 7 ? 1 : static_cast<std::uint8_t>(state_.PacketSequence + 1);
   state_.BridgeBusy = true;
   state_.ExchangeFailed = false;
+  state_.FailedAttempts = 0;
 
   // The data bytes: the frame after the header, then the extra byte that the count announces
   // (a zero), less one byte during a scan.
@@ -41,6 +42,7 @@ void PacketExchange::cmdMCBSPI_Click() {
   // A board that is gone gets no second attempt.
   if (!matched && !bridge_.LinkLost()) {
     retries = 1;
+    state_.FailedAttempts = 1;
     view_.AppendLog("Packet Sync: Retry count = " + std::to_string(retries) + "BQTY " +
                     std::to_string(bridge_.ReportBuffer[3]) + "XID " +
                     std::to_string(state_.PacketSequence) + "RID " +
@@ -48,6 +50,7 @@ void PacketExchange::cmdMCBSPI_Click() {
     matched = Attempt(payload, display);
   }
   if (!matched) {
+    state_.FailedAttempts = retries + 1;
     state_.ExchangeFailed = true;
     if (bridge_.ReportBuffer[2] != 0 && !bridge_.LinkLost()) {
       host_.ShowMessage(bridge_.MessageTitle, "HID Packet Sync Error Retry 2x");

@@ -45,6 +45,8 @@ struct ExchangeState {
   std::string TraceReceived;
   // Set when the last exchange got no matching reply (or was refused while another ran).
   bool ExchangeFailed = false;
+  // Attempts of the last exchange that got no matching reply (the first one is retried).
+  int FailedAttempts = 0;
 };
 
 // One SPI packet to the bridge and its matching reply: rolling sequence numbers 1..7, a 2 ms

@@ -70,9 +70,11 @@ constexpr std::array<std::string_view, kBitsPerRegister> kDefaultBitNames = {
 // The walk over the rows, with its counters.
 class TabDefParser {
  public:
-  TabDefParser(RegisterModel& model, SharedState& state) : model_(model), state_(state) {}
+  TabDefParser(RegisterModel& model, SharedState& state, TabDefParseResult& result)
+      : model_(model), state_(state), result_(result) {}
 
   bool titleBarSeen() const { return titleBarSeen_; }
+  void SetLine(int line) { line_ = line; }
 
   std::optional<RowError> ApplyRow(const std::vector<std::string_view>& fields) {
     const std::string_view keyword = fields[0];
@@ -96,6 +98,7 @@ class TabDefParser {
 
   std::optional<RowError> Begin(int devType) {
     devType_ = devType;
+    result_.sectionAt[static_cast<std::size_t>(devType)] = line_;
     tab_ = -1;
     return std::nullopt;
   }
@@ -126,6 +129,7 @@ class TabDefParser {
     currentRegister_ = static_cast<int>(address);
     const auto reg = static_cast<std::size_t>(currentRegister_);
     RegisterTables& t = tables();
+    result_.definedAt[static_cast<std::size_t>(devType_)][reg] = line_;
 
     t.RegName[reg] = fields.size() > 2 ? fields[2] : std::string_view();
     if (fields.size() > 3) {
@@ -168,6 +172,8 @@ class TabDefParser {
 
   RegisterModel& model_;
   SharedState& state_;
+  TabDefParseResult& result_;
+  int line_ = 0;
   int devType_ = 0;
   int tab_ = -1;
   int slot_ = 0;
@@ -190,13 +196,16 @@ void ResetForRun(RegisterModel& model, RegisterImage& image) {
 TabDefParseResult ParseTabDefinitions(std::string_view text, RegisterModel& model,
                                       RegisterImage& image, SharedState& state) {
   ResetForRun(model, image);
-  TabDefParser parser(model, state);
   TabDefParseResult result;
+  TabDefParser parser(model, state, result);
   int lineNumber = 0;
   std::vector<std::string_view> fields;
-  for (std::string_view line : SplitLines(text)) {
+  const std::vector<std::string_view> lines = SplitLines(text);
+  result.lineCount = static_cast<int>(lines.size());
+  for (std::string_view line : lines) {
     ++lineNumber;
     if (line.empty()) continue;
+    parser.SetLine(lineNumber);
     SplitFields(line, fields);
     if (const auto error = parser.ApplyRow(fields)) {
       result.ok = false;

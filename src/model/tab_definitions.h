@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,11 @@ struct TabDefParseResult {
   int errorLine = 0;
   // A TITLEBAR row was seen: the console shows TitleBarCaption() in its caption.
   bool titleBarSeen = false;
+  // Where things came from, for messages: the line of the REG row that last defined each
+  // register per device type and of each BEGIN row (0 for none), and the number of lines.
+  std::array<std::array<int, kRegisterCount>, kDeviceTypes> definedAt{};
+  std::array<int, kDeviceTypes> sectionAt{};
+  int lineCount = 0;
 };
 
 // Rebuilds the register model of both device types from the text of a tab definition file and

@@ -44,7 +44,11 @@ bool ReadClassOf(Session& session, const ReadClass& read) {
 
 bool ReadAllVolts(Session& session, const std::function<void()>& addToCharts) {
   const bool ok = ReadClassOf(session, kVolts);
-  if (ok && addToCharts) addToCharts();
+  // A read the bridge broke off still makes its sample, marked with the pipe error, so that the
+  // error stays with the tick it happened in; a board that is gone makes none.
+  const bool brokenOff =
+      session.bridge.EvbConnected && !session.bridge.LinkLost() && session.exchange.ExchangeFailed;
+  if (addToCharts && (ok || brokenOff)) addToCharts();
   return ok;
 }
 

@@ -61,6 +61,7 @@ bool IsReadableKind(std::int32_t kind) {
 }
 
 bool SendCommandFrame(Session& session, DeviceCommand& command) {
+  session.LastReply = {};
   if (!session.bridge.EvbConnected) return false;
   const int type = TypeIndex(command.devType);
   session.view.SetLed(ComLed(type), Colour::Green);
@@ -81,6 +82,9 @@ bool SendCommandFrame(Session& session, DeviceCommand& command) {
 
   session.packets.cmdMCBSPI_Click();
   if (exchange.ExchangeFailed) return false;
+  session.LastReply.exchanged = true;
+  // A reply lost on the way is a communication error even when the retry brought it.
+  if (exchange.FailedAttempts > 0) session.faults.RecordPipeComError();
 
   const Report& reply = session.bridge.ReportBuffer;
   const int replyCount = exchange.ReplyCount;
@@ -94,6 +98,7 @@ bool SendCommandFrame(Session& session, DeviceCommand& command) {
   if (!daisy && readable) {
     if (replyCount < 5) {
       command.dat = 0;
+      session.LastReply.unrecognized = true;
       session.faults.RecordUnrecognizedResponse();
       session.view.SetLed(ComLed(type), Colour::Red);
     } else {

@@ -24,7 +24,8 @@ inline int TypeIndex(int devType) {
 // directions. In single-device mode a readable register's value lands in `command.dat`. In
 // daisy-chain mode an all-zero command reads the bridge's UPR buffer of the device type, and the
 // reply is left for the parser. Returns false when nothing was exchanged: not connected, or the
-// bridge did not answer (ExchangeFailed), in which case the reply buffer is not interpreted.
+// bridge did not answer (ExchangeFailed), in which case the reply buffer is not interpreted. A
+// reply that only the retry brought is recorded as a pipe communication error.
 bool SendCommandFrame(Session& session, DeviceCommand& command);
 
 }  // namespace qvm

@@ -20,6 +20,9 @@ class FaultRecorder {
                                   const std::string& traceReceived) = 0;
   // The reply was too short or could not be read as a response.
   virtual void RecordUnrecognizedResponse() = 0;
+  // Devices whose expected answer is missing from the reply or cut short, for example
+  // "QVM52400 device 2".
+  virtual void RecordNoAcknowledge(const std::string& devices) = 0;
   // The bridge did not answer a packet.
   virtual void RecordPipeComError() = 0;
   // A fault bit newly set: "<type name> device <n> <bit name> Fault".

@@ -1,5 +1,6 @@
 #include "protocol/response_parser.h"
 
+#include <algorithm>
 #include <span>
 
 #include "core/hex.h"
@@ -16,6 +17,12 @@ constexpr const char* kSingleParser = "ParseNonDaisyChainResponse";
 // A response frame at offset p starts at reply byte 4 + p.
 constexpr int kFrameBase = 4;
 constexpr std::size_t kSingleValueByte = 7;
+// Commands the devices never answer: RESET, and identify, whose answers its own routine reads.
+constexpr int kCmdIdentify = 3 * 64 + 9;
+constexpr int kCmdReset = 3 * 64 + 18;
+// Device numbers that address the whole chain.
+constexpr int kBroadcastLow = 0;
+constexpr int kBroadcastHigh = 15;
 
 struct BlockEntry {
   int devType;
@@ -50,19 +57,24 @@ struct BlockTracker {
   int words = 0;
   int remaining = 0;
 
+  // True between the block's first frame and its last word.
+  bool open = false;
+
   // Returns the size of the next frame after `frame` (4 or 3 bytes).
   int Advance(int frameType, const DeviceCommand& frame, int size) {
     if (!active) return 4;
     if (size == 4) {
       if (frameType == type && frame.dev == dev && frame.cat == cat && frame.adr == firstAddress) {
         remaining = words - 1;
-        if (remaining > 0) return 3;
+        open = remaining > 0;
+        if (open) return 3;
         active = false;
       }
       return 4;
     }
     if (--remaining > 0) return 3;
     active = false;
+    open = false;
     return 4;
   }
 };
@@ -92,6 +104,44 @@ void RecordNewFaults(Session& session) {
   }
 }
 
+int DeviceCountOf(const Session& session, int type) {
+  return type == 0 ? session.state.DeviceCount52400 : session.state.DeviceCount52401;
+}
+
+// Devices whose answer the request calls for: the addressed device, or every identified device
+// for the broadcast numbers; none for a device the chain does not have or a command that gets
+// no answer.
+std::uint16_t ExpectedAnswers(const Session& session, const DeviceCommand& command, int type) {
+  const int m = command.RegisterIndex();
+  if (m == kCmdIdentify || m == kCmdReset) return 0;
+  const int count = std::min<int>(DeviceCountOf(session, type), kDevicesPerType - 1);
+  const int dev = command.dev;
+  if (dev == kBroadcastLow || dev == kBroadcastHigh) {
+    std::uint16_t all = 0;
+    for (int d = 1; d <= count; ++d) all = static_cast<std::uint16_t>(all | (1u << d));
+    return all;
+  }
+  return dev <= count ? static_cast<std::uint16_t>(1u << dev) : 0;
+}
+
+// Records the expected answers the reply lacks, unless a NAK already marked the reply.
+void CheckExpectedAnswers(Session& session, const DeviceCommand& command, int type,
+                          const std::string& name) {
+  ReplyOutcome& outcome = session.LastReply;
+  outcome.missing =
+      static_cast<std::uint16_t>(ExpectedAnswers(session, command, type) & ~outcome.answered);
+  if (outcome.missing == 0 || outcome.nack) return;
+  std::string devices;
+  int count = 0;
+  for (int d = 1; d < kDevicesPerType; ++d) {
+    if ((outcome.missing & (1u << d)) == 0) continue;
+    devices += (count++ == 0 ? "" : ", ") + std::to_string(d);
+  }
+  const std::string text = name + (count == 1 ? " device " : " devices ") + devices;
+  session.LogLine(std::string(kDaisyParser) + ": " + text + " no acknowledge");
+  session.faults.RecordNoAcknowledge(text);
+}
+
 void ParseDaisyFrames(Session& session, const DeviceCommand& command, const std::string& prefix) {
   const Report& reply = session.bridge.ReportBuffer;
   const int replyCount = session.exchange.ReplyCount;
@@ -114,6 +164,7 @@ void ParseDaisyFrames(Session& session, const DeviceCommand& command, const std:
     if (first + static_cast<std::size_t>(d) > reply.size()) {
       // The reply count claims more bytes than a report holds.
       session.LogLine(std::string(kDaisyParser) + ": " + name + " unrecognized response");
+      session.LastReply.unrecognized = true;
       session.faults.RecordUnrecognizedResponse();
       return;
     }
@@ -124,6 +175,7 @@ void ParseDaisyFrames(Session& session, const DeviceCommand& command, const std:
     }
     if (!crcGood) {
       session.LogLine(std::string(kDaisyParser) + ": " + name + " CRC4 checksum error");
+      session.LastReply.crcError = true;
       session.faults.RecordCrc4Error();
       return;
     }
@@ -132,12 +184,24 @@ void ParseDaisyFrames(Session& session, const DeviceCommand& command, const std:
     const int m = frame.RegisterIndex();
     if (m == kRegAck) session.view.SetLed(AckLed(type), Colour::Green);
     if (m == kRegNak) {
+      session.LastReply.nack = true;
       session.faults.RecordNackResponse(session.exchange.TraceSent, session.exchange.TraceReceived);
       session.view.SetLed(NackLed(type), Colour::Green);
     }
     if (m == kRegFaultStatus && frame.dat != 0) session.view.SetLed(FaultLed(type), Colour::Red);
 
+    const bool blockWasOpen = block.open;
     d = block.Advance(type, frame, d);
+    // A device has answered once its frame, or the last word of its block, has come.
+    if (!block.open && frame.dev < kDevicesPerType) {
+      session.LastReply.answered =
+          static_cast<std::uint16_t>(session.LastReply.answered | (1u << frame.dev));
+      if (type == commandType && frame.dev == command.dev &&
+          (blockWasOpen || frame.RegisterIndex() == command.RegisterIndex())) {
+        session.LastReply.requestAnswered = m != kRegNak;
+        session.LastReply.requestValue = frame.dat;
+      }
+    }
 
     if (IsReadableKind(session.model.RegKind(type, m))) {
       session.image.at(type, frame.dev, m) = frame.dat;
@@ -148,6 +212,7 @@ void ParseDaisyFrames(Session& session, const DeviceCommand& command, const std:
     }
   }
 
+  CheckExpectedAnswers(session, command, type, name);
   if (session.view.UpdateGuiControls()) RefreshStatusDisplays(session.view);
   RecordNewFaults(session);
 }
@@ -160,12 +225,15 @@ void ParseSingleReply(Session& session, DeviceCommand& command, const std::strin
   if (IsReadableKind(session.model.RegKind(type, m)) || m == kRegAlwaysData) {
     if (session.exchange.ReplyCount < 5) {
       session.LogLine(std::string(kSingleParser) + ": " + name + " unrecognized response");
+      session.LastReply.unrecognized = true;
       session.faults.RecordUnrecognizedResponse();
       return;
     }
     const Report& reply = session.bridge.ReportBuffer;
     command.dat = static_cast<std::int16_t>((reply[kSingleValueByte] & 0x3F) * 256 +
                                             reply[kSingleValueByte + 1]);
+    session.LastReply.requestAnswered = true;
+    session.LastReply.requestValue = command.dat;
     session.image.at(type, 1, m) = command.dat;
     if (type == session.state.SelectedDeviceType) RefreshRegisterSlots(session, m, command.dat);
     session.LogLine(

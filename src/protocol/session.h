@@ -14,6 +14,7 @@
 #include "protocol/fault_recorder.h"
 #include "protocol/polling_timer.h"
 #include "protocol/protocol_view.h"
+#include "protocol/reply_outcome.h"
 
 namespace qvm {
 
@@ -66,6 +67,7 @@ class Session {
   SpiSettings spi;
   std::uint8_t ChainModeSetting = kModeSingleDevice;
   FaultStatusTable PrevFaultStatus{};
+  ReplyOutcome LastReply;
 
   // Appends `text` and CR LF to the activity log.
   void LogLine(const std::string& text) { view.AppendLog(text + "\r\n"); }

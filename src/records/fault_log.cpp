@@ -43,6 +43,10 @@ void WindowFaultRecorder::RecordUnrecognizedResponse() {
   RecordComError("    Unrecognized Response ", kComErrBadResponse);
 }
 
+void WindowFaultRecorder::RecordNoAcknowledge(const std::string& devices) {
+  RecordComError("    No Acknowledge " + devices + " ", kComErrNoAck);
+}
+
 void WindowFaultRecorder::RecordPipeComError() {
   RecordComError("    Pipe Communication Error", kComErrPipe);
 }

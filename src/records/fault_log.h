@@ -60,6 +60,7 @@ class WindowFaultRecorder final : public FaultRecorder {
   void RecordCrc4Error() override;
   void RecordNackResponse(const std::string& traceSent, const std::string& traceReceived) override;
   void RecordUnrecognizedResponse() override;
+  void RecordNoAcknowledge(const std::string& devices) override;
   void RecordPipeComError() override;
   void RecordFaultStatus(const std::string& faultText) override;
 

@@ -22,9 +22,10 @@ FileError LastError() {
 }
 
 // A file descriptor with an exclusive lock; unbuffered, so each write reports its own failure.
+// A write that fails half-way on a plain file is taken back, so the file never ends mid-line.
 class LockedFile final : public RecordFile {
  public:
-  explicit LockedFile(int fd) : fd_(fd) {}
+  LockedFile(int fd, bool regular) : fd_(fd), regular_(regular) {}
   ~LockedFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -33,12 +34,15 @@ class LockedFile final : public RecordFile {
 
   std::optional<FileError> Write(const std::string& bytes) override {
     if (fd_ < 0) return FileError{EBADF, std::strerror(EBADF)};
+    const off_t start = regular_ ? ::lseek(fd_, 0, SEEK_CUR) : -1;
     std::size_t done = 0;
     while (done < bytes.size()) {
       const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
       if (n < 0) {
         if (errno == EINTR) continue;
-        return LastError();
+        const FileError error = LastError();
+        if (start >= 0 && done > 0 && ::ftruncate(fd_, start) == 0) ::lseek(fd_, start, SEEK_SET);
+        return error;
       }
       done += static_cast<std::size_t>(n);
     }
@@ -55,6 +59,7 @@ class LockedFile final : public RecordFile {
 
  private:
   int fd_;
+  bool regular_;
 };
 
 }  // namespace
@@ -69,13 +74,28 @@ bool LocalFileSystem::FolderExists(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool LocalFileSystem::IsRegularFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool LocalFileSystem::FileInUse(const std::string& path) {
-  if (!FileExists(path)) return false;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Devices and pipes are meant to be shared; only a plain file can be held by someone else.
+  if (!IsRegularFile(path)) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return true;
-  const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+  bool inUse = false;
+  // A write lease is granted only while no other open file refers to the file.
+  if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
+    ::fcntl(fd, F_SETLEASE, F_UNLCK);
+  } else if (errno == EAGAIN || errno == EBUSY) {
+    inUse = true;
+  } else {
+    // Leases are not allowed here (another owner, a file system without them): the lock decides.
+    inUse = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+  }
   ::close(fd);
-  return locked;
+  return inUse;
 }
 
 std::optional<FileError> LocalFileSystem::RemoveFile(const std::string& path) {
@@ -84,18 +104,22 @@ std::optional<FileError> LocalFileSystem::RemoveFile(const std::string& path) {
 }
 
 std::unique_ptr<RecordFile> LocalFileSystem::CreateFile(const std::string& path, FileError& error) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  // Not blocking: a pipe without a reader fails at once instead of waiting for one.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) {
     error = LastError();
     return nullptr;
   }
+  struct stat info {};
+  const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   // Lock before emptying, so a file another writer holds is never truncated.
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
+  if ((regular && (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0)) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     error = LastError();
     ::close(fd);
     return nullptr;
   }
-  return std::make_unique<LockedFile>(fd);
+  return std::make_unique<LockedFile>(fd, regular);
 }
 
 std::optional<std::string> LocalFileSystem::DocumentsFolder() {

@@ -4,13 +4,16 @@
 
 namespace qvm {
 
-// The real file system. A file counts as in use while another open file holds an exclusive
-// advisory lock on it; every file this class creates carries such a lock until closed. The
+// The real file system. A plain file counts as in use while any other open file refers to it
+// (a write lease cannot be had), or, where leases are not allowed, while another open file holds
+// an exclusive advisory lock on it; every file this class creates carries such a lock until
+// closed. The
 // documents folder is $HOME/Documents (created when missing), else $HOME.
 class LocalFileSystem final : public RecordFileSystem {
  public:
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  bool IsRegularFile(const std::string& path) override;
   bool FileInUse(const std::string& path) override;
   std::optional<FileError> RemoveFile(const std::string& path) override;
   std::unique_ptr<RecordFile> CreateFile(const std::string& path, FileError& error) override;

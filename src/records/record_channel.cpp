@@ -42,7 +42,11 @@ std::string RecordChannel::Open() {
   const std::optional<std::string> answer =
       host_.AskSaveFileName(properties_.dialogTitle, properties_.filterDescription, proposed);
   if (!answer || TrimAtNull(*answer).empty()) return {};
-  const std::string path = WithDefaultExtension(TrimAtNull(*answer), properties_.defaultExtension);
+  // The default extension completes a new name; an existing file is taken as named.
+  const std::string chosen = TrimAtNull(*answer);
+  const std::string path = files_.FileExists(chosen)
+                               ? chosen
+                               : WithDefaultExtension(chosen, properties_.defaultExtension);
   folder_ = FolderOfPath(path);
   if (files_.FileInUse(path)) {
     host_.ShowMessage(messageTitle_,
@@ -50,7 +54,7 @@ std::string RecordChannel::Open() {
                           "\r\nYou must first close this file before you can create the index.");
     return {};
   }
-  if (files_.FileExists(path)) {
+  if (files_.IsRegularFile(path)) {
     if (const auto error = files_.RemoveFile(path)) {
       ReportFailure(properties_.openProcedure, *error);
       return {};
@@ -94,6 +98,7 @@ bool RecordChannel::Close() {
 }
 
 void RecordChannel::ReportFailure(const char* procedure, const FileError& error) {
+  ++failures_;
   host_.ShowMessage(messageTitle_, std::string(procedure) + " failed due to the following:\r\n" +
                                        "Error " + std::to_string(error.number) + ":\r\n" +
                                        error.description);

@@ -62,6 +62,9 @@ class RecordChannel {
   const std::string& Folder() const { return folder_; }
   const RecordChannelProperties& Properties() const { return properties_; }
 
+  // Failures reported since the channel was made; a file with any of them is incomplete.
+  int FailureCount() const { return failures_; }
+
   // The three-line warning for a failure of `procedure`.
   void ReportFailure(const char* procedure, const FileError& error);
 
@@ -77,6 +80,7 @@ class RecordChannel {
   const std::string& messageTitle_;
   std::string folder_;
   std::unique_ptr<RecordFile> file_;
+  int failures_ = 0;
 };
 
 }  // namespace qvm

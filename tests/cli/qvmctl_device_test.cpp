@@ -42,6 +42,14 @@ TEST(QvmctlDeviceTest, ReadPrintsOneHexadecimalValue) {
   EXPECT_TRUE(std::regex_match(r.out, std::regex("0x[0-9A-F]{4}\n"))) << r.out;
 }
 
+TEST(QvmctlDeviceTest, ReadOfADeviceThatDoesNotAnswerPrintsNoValue) {
+  const CliRun r = Qvmctl({"--sim", "daisy:52400x3", "read", "5", "2", "4"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("qvmctl: read failed: device 5 did not answer\n"), std::string::npos)
+      << r.err;
+}
+
 TEST(QvmctlDeviceTest, WriteReachesTheDeviceAndReadOnlyRegistersAreRefused) {
   CliRun r = Qvmctl({"--sim", "daisy:52400x3", "write", "-v", "2", "2", "22", "0x1234"});
   EXPECT_EQ(r.status, 0) << r.err;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,6 +32,10 @@ class QvmctlFileTest : public ::testing::Test {
     return text.str();
   }
 
+  static void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+
   static std::size_t Count(const std::string& text, const std::string& what) {
     std::size_t count = 0;
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
@@ -59,6 +64,57 @@ TEST_F(QvmctlFileTest, MissingConfigurationIsReported) {
   const CliRun load = Qvmctl({"--sim", "daisy:52400x2", "load-config", Path("none.txt")});
   EXPECT_EQ(load.status, 1);
   EXPECT_NE(load.err.find("cannot read"), std::string::npos);
+}
+
+// Whatever is not a configuration file is refused at once with its reason, never waited on.
+TEST_F(QvmctlFileTest, LoadConfigRefusesWhatIsNoConfiguration) {
+  WriteText(Path("empty.txt"), "");
+  WriteText(Path("binary.txt"), std::string("\x7F"
+                                            "ELF\x02\x01\x00\xFF\r\n",
+                                            11));
+  WriteText(Path("utf16.txt"), std::string("\xFF\xFEw\0r\0t\0,\0Q\0\r\0\n\0", 16));
+  WriteText(Path("nothing.txt"), "wrt,QVM52400,dev0x01,cat0x09,adr0x00,dat0x1234\r\n");
+  WriteText(Path("absent.txt"), "wrt,QVM52400,dev0x09,cat0x0A,adr0x10,dat0x1234\r\n");
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {folder.string(), "is not a plain file"},
+      {"/dev/zero", "is not a plain file"},
+      {Path("fifo"), "is not a plain file"},
+      {Path("empty.txt"), "holds no usable lines"},
+      {Path("binary.txt"), "holds no usable lines"},
+      {Path("utf16.txt"), "holds no usable lines"},
+      {Path("nothing.txt"), "nothing was applied"},
+      {Path("absent.txt"), "1 of 1 register writes were not acknowledged"},
+  };
+  for (const auto& c : cases) {
+    const CliRun load = Qvmctl({"--sim", "daisy:52400x2", "load-config", c.path});
+    EXPECT_EQ(load.status, 1) << c.path;
+    EXPECT_NE(load.err.find(c.reason), std::string::npos) << c.path << ": " << load.err;
+  }
+}
+
+TEST_F(QvmctlFileTest, PollChecksItsCsvDestinationBeforePolling) {
+  for (const std::string& csv : {Path("missing/samples.csv"), folder.string()}) {
+    const CliRun poll = Qvmctl({"--sim", "daisy:52400x2", "poll", "3", "--interval", "0", "--read",
+                                "volts", "--csv", csv});
+    EXPECT_EQ(poll.status, 1) << csv;
+    EXPECT_EQ(poll.out, "") << csv;
+    EXPECT_NE(poll.err.find("qvmctl: cannot write the CSV file " + csv), std::string::npos)
+        << poll.err;
+  }
+}
+
+// A full disk under the log or the CSV is a failure, however far the run got.
+TEST_F(QvmctlFileTest, PollOnAFullDiskFails) {
+  for (const char* option : {"--log", "--csv"}) {
+    const CliRun poll = Qvmctl({"--sim", "daisy:52400x2", "poll", "2", "--interval", "0", "--read",
+                                "volts", option, "/dev/full"});
+    EXPECT_EQ(poll.status, 1) << option;
+    EXPECT_NE(poll.err.find("No space left on device"), std::string::npos) << poll.err;
+  }
 }
 
 TEST_F(QvmctlFileTest, PollFeedsTheChartsAndWritesTheCsvAndTheLog) {

@@ -97,7 +97,7 @@ TEST_F(I2cPageTest, RandomWriteThenReadBackTheEeprom) {
   EXPECT_EQ(Box(0x12), "05");
   EXPECT_EQ(Box(0x13), "FF");
   EXPECT_EQ(Box(0x14), "");
-  const Report& read = Requests(kCmdI2cTransfer).back();
+  const Report read = Requests(kCmdI2cTransfer).back();
   EXPECT_EQ(read[2], 0xA1);
   EXPECT_EQ(read[3], 4);
   EXPECT_EQ(read[4], 1);
@@ -243,7 +243,7 @@ TEST_F(I2cPageTest, OptionBoxesRoundTripWithoutWritingBackWhileFilled) {
   EXPECT_EQ(settings().i2cOptions, 0x03);
   page().chkExtendHold->click();
   EXPECT_EQ(settings().i2cExtHold, 0);
-  const Report& last = Requests(kCmdI2cOptions).back();
+  const Report last = Requests(kCmdI2cOptions).back();
   EXPECT_EQ(last[3], 3);
   EXPECT_EQ(last[4], 0);
   EXPECT_EQ(last[5], 0);

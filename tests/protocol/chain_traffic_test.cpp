@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "evb_bench.h"
 #include "protocol/command_frame.h"
@@ -130,6 +131,81 @@ TEST_F(ChainTrafficTest, SilentDeviceLeavesItsValueAlone) {
   EXPECT_EQ(session.image.at(0, 2, 150), 0x22);
   EXPECT_EQ(session.image.at(0, 3, 150), 0);
   EXPECT_EQ(ReceivedLines().size(), 2u);
+}
+
+// An answer the request calls for that is missing or cut short is recorded as no acknowledge,
+// once per reply, and the reply does not count as an answer.
+TEST_F(ChainTrafficTest, MissingOrShortAnswersAreRecordedAsNoAcknowledge) {
+  struct Case {
+    const char* what;
+    std::function<void(sim::SimulatedEvb&)> inject;
+    int dev, cat, adr;
+    std::vector<std::string> entries;
+    std::uint16_t missing;
+  };
+  const std::vector<Case> cases = {
+      {"healthy", [](sim::SimulatedEvb&) {}, 2, 2, 22, {}, 0},
+      {"silent device in a broadcast",
+       [](sim::SimulatedEvb& evb) {
+         evb.chain->Faults().silentDevice = 1;
+         evb.chain->Faults().silentPosition = 3;
+       },
+       0,
+       2,
+       22,
+       {"No Acknowledge QVM52400 device 3"},
+       1u << 3},
+      {"silent chain",
+       [](sim::SimulatedEvb& evb) { evb.chain->Faults().silentChain = 1; },
+       2,
+       2,
+       22,
+       {"No Acknowledge QVM52400 device 2"},
+       1u << 2},
+      {"silent chain in a broadcast",
+       [](sim::SimulatedEvb& evb) { evb.chain->Faults().silentChain = 1; },
+       15,
+       2,
+       22,
+       {"No Acknowledge QVM52400 devices 1, 2, 3"},
+       0xE},
+      {"reply shorter than a frame",
+       [](sim::SimulatedEvb& evb) {
+         evb.board->Faults().shortReplies = 1;
+         evb.board->Faults().shortReplyCount = 3;
+       },
+       1,
+       2,
+       22,
+       {"No Acknowledge QVM52400 device 1"},
+       1u << 1},
+      {"block cut short",
+       [](sim::SimulatedEvb& evb) {
+         evb.board->Faults().shortReplies = 1;
+         evb.board->Faults().shortReplyCount = 20;
+       },
+       1,
+       1,
+       15,
+       {"No Acknowledge QVM52400 device 1"},
+       1u << 1},
+      {"device the chain does not have", [](sim::SimulatedEvb&) {}, 5, 2, 22, {}, 0},
+  };
+  for (const Case& c : cases) {
+    EvbBench fresh("daisy:52400x3");
+    fresh.Connect(kModeDaisyChain);
+    fresh.faults.entries.clear();
+    c.inject(fresh.evb);
+    DeviceCommand command;
+    command.dev = static_cast<std::uint8_t>(c.dev);
+    command.cat = static_cast<std::uint8_t>(c.cat);
+    command.adr = static_cast<std::uint8_t>(c.adr);
+    ReadSingleReg(fresh.session, command);
+    EXPECT_EQ(fresh.faults.entries, c.entries) << c.what;
+    EXPECT_EQ(fresh.session.LastReply.missing, c.missing) << c.what;
+    const bool answered = c.missing == 0 && c.dev >= 1 && c.dev <= 3;
+    EXPECT_EQ(fresh.session.LastReply.requestAnswered, answered) << c.what;
+  }
 }
 
 }  // namespace

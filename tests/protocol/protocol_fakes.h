@@ -35,6 +35,9 @@ class RecordingFaultRecorder final : public FaultRecorder {
     entries.push_back("NACK Response " + traceSent + " " + traceReceived);
   }
   void RecordUnrecognizedResponse() override { entries.push_back("Unrecognized Response"); }
+  void RecordNoAcknowledge(const std::string& devices) override {
+    entries.push_back("No Acknowledge " + devices);
+  }
   void RecordPipeComError() override { entries.push_back("Pipe Communication Error"); }
   void RecordFaultStatus(const std::string& faultText) override {
     if (failFaultStatus) throw std::out_of_range("Subscript out of range");

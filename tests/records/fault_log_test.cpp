@@ -98,10 +98,15 @@ TEST_F(FaultLogTest, ErrorsMarkTheirBitsOnTheCurrentSample) {
   recorder.RecordFaultStatus("fault");
   store.AddNewVoltageDataToChartArray();
   store.AddNewVoltageDataToChartArray();
+  recorder.RecordNoAcknowledge("QVM52400 device 2");
+  store.AddNewVoltageDataToChartArray();
   EXPECT_EQ(store.ComErrorFlags(0), kComErrCrc4 | kComErrPipe);
   EXPECT_EQ(store.ComErrorFlags(1), kComErrNack);
   EXPECT_EQ(store.ComErrorFlags(2), kComErrBadResponse);
   EXPECT_EQ(store.ComErrorFlags(3), 0);
+  EXPECT_EQ(store.ComErrorFlags(4), kComErrNoAck);
+  EXPECT_NE(comErrors.Text().find("PM    No Acknowledge QVM52400 device 2 \r\n"),
+            std::string::npos);
 }
 
 TEST_F(FaultLogTest, PauseOnNackShowsTheWholeWindow) {

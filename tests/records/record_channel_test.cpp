@@ -3,8 +3,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -154,6 +157,61 @@ TEST_F(RecordChannelTest, AFileHeldElsewhereIsRefusedAndKept) {
                 "\" is currently open or in use by another program.\r\n"
                 "You must first close this file before you can create the index.");
   EXPECT_EQ(ReadWholeFile(path), "keep me");
+}
+
+// Another program that merely has the file open, without any lock, holds it too.
+TEST_F(RecordChannelTest, AFileOpenElsewhereWithoutALockIsInUse) {
+  const std::string path = docs.File("open.csv");
+  WriteWholeFile(path, "keep me");
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  EXPECT_TRUE(files.FileInUse(path));
+  ::close(fd);
+  EXPECT_FALSE(files.FileInUse(path));
+}
+
+// A pipe or a device named as the file is written in place; it is never removed or replaced.
+TEST_F(RecordChannelTest, APipeIsWrittenInPlaceNotReplaced) {
+  const std::string path = docs.File("pipe");
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  RecordChannel channel(kChartExportChannel, host, files, title);
+  host.fileAnswers = {path};
+  ASSERT_EQ(channel.Open(), path);
+  EXPECT_TRUE(channel.AddLine("through"));
+  EXPECT_TRUE(channel.Close());
+  char bytes[16] = {};
+  EXPECT_EQ(::read(reader, bytes, sizeof bytes), 9);
+  EXPECT_EQ(std::string(bytes, 9), "through\r\n");
+  ::close(reader);
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+// A write the disk cuts off half-way is taken back: the file never ends mid-line.
+TEST_F(RecordChannelTest, AWriteCutOffHalfWayIsTakenBack) {
+  const std::string path = docs.File("cut.txt");
+  FileError error;
+  auto file = files.real.CreateFile(path, error);
+  ASSERT_TRUE(file);
+  const std::string line(100, 'x');
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 150;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const auto first = file->Write(line);
+  const auto second = file->Write(line);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(first);
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->number, EFBIG);
+  EXPECT_FALSE(file->Close());
+  EXPECT_EQ(ReadWholeFile(path), line);
 }
 
 TEST_F(RecordChannelTest, AnOpenChannelHoldsItsFileAgainstAnother) {

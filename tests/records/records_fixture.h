@@ -78,6 +78,7 @@ class TestFileSystem final : public RecordFileSystem {
  public:
   bool FileExists(const std::string& path) override { return real.FileExists(path); }
   bool FolderExists(const std::string& path) override { return real.FolderExists(path); }
+  bool IsRegularFile(const std::string& path) override { return real.IsRegularFile(path); }
   bool FileInUse(const std::string& path) override { return real.FileInUse(path); }
   std::optional<FileError> RemoveFile(const std::string& path) override {
     return real.RemoveFile(path);

@@ -1,0 +1,50 @@
+// Feeds arbitrary text to the configuration file replay on a simulated mixed chain: every line
+// it accepts is written to the devices.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "config/configuration_file.h"
+#include "config/manual_configuration.h"
+#include "core/clock.h"
+#include "fuzz_support.h"
+#include "model/tab_definition_file.h"
+#include "model/tab_definitions.h"
+#include "protocol/board_init.h"
+#include "protocol/session.h"
+#include "sim/chain/simulated_evb.h"
+
+namespace {
+
+using namespace qvm;
+
+struct Harness {
+  Harness()
+      : evb(sim::MakeSimulatedEvb(
+            sim::ChainSpec{sim::ChainMode::kDaisy, sim::PrimaryFamily::k52400, 3, 2}, clock)),
+        session(*evb.bus, host, clock, view, recorder, timer) {
+    ApplyManualConfiguration(session, {true, DeviceFamily::QVM52400And52401, 3});
+    const TabDefFileText file = LoadTabDefinitionFile(QVM_DATA_DIR, session.state.TabDefsFileName);
+    ParseTabDefinitions(file.text, session.model, session.image, session.state);
+    InitializeDriver(session);
+    InitializeEvb(session);
+  }
+
+  VirtualClock clock;
+  sim::SimulatedEvb evb;
+  fuzz::QuietHost host;
+  fuzz::ShowingView view;
+  fuzz::QuietRecorder recorder;
+  fuzz::IdleTimer timer;
+  Session session;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static Harness harness;
+  const ConfigReplay replay = ReplayConfigFile(
+      harness.session, std::string_view(reinterpret_cast<const char*>(data), size));
+  if (replay.failedWrites > replay.writes) __builtin_trap();
+  return 0;
+}

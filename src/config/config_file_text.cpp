@@ -1,0 +1,55 @@
+#include "config/config_file_text.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace qvm {
+
+namespace {
+
+ConfigFileText Refused(const std::string& problem) {
+  ConfigFileText result;
+  result.problem = problem;
+  return result;
+}
+
+}  // namespace
+
+ConfigFileText ReadConfigFileText(const std::string& path) {
+  // Not blocking: opening a pipe must not wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return Refused("cannot read " + path + ": " + std::strerror(errno));
+  struct stat info {};
+  ConfigFileText result;
+  if (::fstat(fd, &info) != 0) {
+    result.problem = "cannot read " + path + ": " + std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    result.problem = path + " is not a plain file";
+  } else if (static_cast<std::uintmax_t>(info.st_size) > kMaxConfigFileBytes) {
+    result.problem = path + " is too large to be a configuration file";
+  } else {
+    result.text.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < result.text.size()) {
+      const ssize_t n = ::read(fd, result.text.data() + done, result.text.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        result.problem = "cannot read " + path + ": " + std::strerror(errno);
+        break;
+      }
+      if (n == 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    result.text.resize(done);
+    result.ok = result.problem.empty();
+  }
+  ::close(fd);
+  if (!result.ok) result.text.clear();
+  return result;
+}
+
+}  // namespace qvm
