@@ -20,7 +20,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "bench/frm_main_f340.h"
 #include "config/configuration_file.h"
+#include "console/about_text.h"
 #include "console/device_menu_state.h"
 #include "console/page_widgets.h"
 #include "core/error_trap.h"
@@ -68,6 +70,9 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
           &GenericVbDiag::tbPollingInterval_Change);
   connect(cmdPollingSetup, &QPushButton::clicked, this, &GenericVbDiag::cmdPollingSetup_Click);
   connect(cmdLogToFile, &QPushButton::clicked, this, &GenericVbDiag::cmdLogToFile_Click);
+  connect(cmdShowChart, &QPushButton::clicked, this, &GenericVbDiag::cmdShowChart_Click);
+  chartWindow_ = new FrmCharting(*session_, records_->chart, records_->chartExport, this);
+  traceWindow_ = new FrmTrace(deps_.host, this);
   BuildBalancingTools();
   spiClockSpeed_ = new FrmSpiClockSpeed(*session_, this);
   spiTimeout_ = new FrmSpiTimeout(*session_, this);
@@ -103,6 +108,10 @@ void GenericVbDiag::BuildWidgets() {
   top->addWidget(cmdDisconnect);
   top->addWidget(new QLabel("USB", central));
   top->addWidget(ledUSBConnected);
+  ShpAttach = new LedIndicator(central);
+  ShpAttach->setObjectName("ShpAttach");
+  ShpAttach->setToolTip("Link attachment: light red after a lost transfer");
+  top->addWidget(ShpAttach);
 
   opt52400 = new QRadioButton("QVM52400", central);
   opt52400->setObjectName("opt52400");
@@ -132,12 +141,15 @@ void GenericVbDiag::BuildWidgets() {
   cmdPollingSetup->setObjectName("cmdPollingSetup");
   cmdLogToFile = new QPushButton("Start Logging File", fraPollingControls);
   cmdLogToFile->setObjectName("cmdLogToFile");
+  cmdShowChart = new QPushButton("Show Chart", fraPollingControls);
+  cmdShowChart->setObjectName("cmdShowChart");
   auto* pollingGrid = new QGridLayout(fraPollingControls);
   pollingGrid->addWidget(chkEnablePolling, 0, 0, 1, 3);
   pollingGrid->addWidget(tbPollingInterval, 1, 0);
   pollingGrid->addWidget(new QLabel("ms", fraPollingControls), 1, 1);
   pollingGrid->addWidget(cmdPollingSetup, 1, 2);
   pollingGrid->addWidget(cmdLogToFile, 0, 2);
+  pollingGrid->addWidget(cmdShowChart, 0, 3);
   top->addWidget(fraPollingControls);
   top->addWidget(BuildStatusLeds(central));
   top->addStretch();
@@ -317,6 +329,11 @@ void GenericVbDiag::BuildMenus() {
           &GenericVbDiag::mnuEEALL_Currents_Click);
   connect(mnuEEPROMUtilities->addAction("Soft Reset"), &QAction::triggered, this,
           &GenericVbDiag::mnuReloadBlock_Click);
+  mnuTrace = menuBar()->addAction("Trace");
+  connect(mnuTrace, &QAction::triggered, this, [this] {
+    traceWindow_->show();
+    traceWindow_->raise();
+  });
   connect(menuBar()->addAction("About"), &QAction::triggered, this, &GenericVbDiag::mnuAbout_Click);
 }
 
@@ -348,6 +365,7 @@ void GenericVbDiag::FormLoad() {
   // At load the interval is the text's value as it stands.
   Timer2.setInterval(static_cast<int>(LeadingNumber(tbPollingInterval->text().toStdString())));
   state.SuppressControlEvents = false;
+  chartWindow_->ChartWindowPinned = true;
   records_->chart.Initialize(true, false);
   records_->faults.ResetComErrorLineCount();
   Timer4.setSingleShot(true);
@@ -495,6 +513,12 @@ void GenericVbDiag::AddVoltagesToCharts() {
   if (mnuUpdateChart->isChecked()) records_->chart.AddNewVoltageDataToChartArray();
 }
 
+void GenericVbDiag::cmdShowChart_Click() {
+  chartWindow_->show();
+  chartWindow_->raise();
+  chartWindow_->activateWindow();
+}
+
 void GenericVbDiag::cmdPollingSetup_Click() {
   pollOptions_->open();
 }
@@ -567,9 +591,7 @@ void GenericVbDiag::LoadConfigurationFile(const std::string& procedure) {
 }
 
 void GenericVbDiag::mnuAbout_Click() {
-  deps_.host.ShowMessage(
-      "About", "BMS Evaluation Console Version " + std::to_string(QVM_VERSION_MAJOR) + "." +
-                   std::to_string(QVM_VERSION_MINOR) + "." + std::to_string(QVM_VERSION_PATCH));
+  deps_.host.ShowMessage("About", AboutText());
 }
 
 void GenericVbDiag::OnManualConfigOk(const ManualConfigChoice& choice) {
@@ -664,6 +686,7 @@ void GenericVbDiag::ApplyConnectedState() {
   cmdConnect->setEnabled(false);
   cmdDisconnect->setEnabled(true);
   ledUSBConnected->SetColour(Colour::Green);
+  ShpAttach->SetColour(Colour::Green);
   chkEnablePolling->setChecked(false);
   Timer2.stop();
   const bool has52400 = state.DeviceCount52400 >= 1;
@@ -677,6 +700,9 @@ void GenericVbDiag::ApplyConnectedState() {
   rawMessageSender->RefreshRawMessageSender();
   RefreshDeviceMenu();
   TabStrip1_Click();
+  // The chain mode is known now: the second slot's series show once it has devices.
+  records_->chart.Initialize(false, true);
+  chartWindow_->FillDeviceLists();
 }
 
 void GenericVbDiag::ApplyIdleState(bool refreshMenu) {
@@ -913,6 +939,52 @@ void GenericVbDiag::UpdateMonitorTabControls() {
   monitorTabPage->Apply(ComputeMonitorTabStatus(session_->model, session_->image, session_->state));
 }
 
+bool GenericVbDiag::TraceActive() {
+  return traceWindow_->TraceActive();
+}
+
+bool GenericVbDiag::TraceDetailed() {
+  return traceWindow_->TraceDetailed();
+}
+
+void GenericVbDiag::AppendTrace(const std::string& text) {
+  traceWindow_->AppendTrace(text);
+}
+
+void GenericVbDiag::AttachBenchWindow(FrmMainF340& bench) {
+  bench_ = &bench;
+  connect(bench.ChkPauseOnNack, &QCheckBox::toggled, this,
+          [this](bool checked) { records_->pauseOnNack = checked; });
+}
+
+void GenericVbDiag::ShowExchange(const ExchangeDisplay& display) {
+  if (bench_ != nullptr) bench_->ShowExchange(display);
+}
+
+void GenericVbDiag::SetCurrentForm(QWidget* form) {
+  currentForm_ = form;
+}
+
+void GenericVbDiag::MarkAttachmentLost() {
+  QWidget* form = currentForm_ ? currentForm_.data() : this;
+  if (auto* indicator = form->findChild<LedIndicator*>("ShpAttach")) {
+    indicator->SetColour(Colour::LightRed);
+  }
+}
+
+void GenericVbDiag::UnloadBenchWindow() {
+  if (bench_ != nullptr) bench_->hide();
+  DisableUprPolling(*session_);
+  session_->bridge.CloseBridge();
+  session_->bridge.EvbConnected = false;
+  ApplyIdleState(false);
+}
+
+void GenericVbDiag::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) SetCurrentForm(this);
+  QMainWindow::changeEvent(event);
+}
+
 void GenericVbDiag::mnuDemoMode_Click() {
   SharedState& state = session_->state;
   if (session_->bridge.EvbConnected) {
@@ -925,6 +997,7 @@ void GenericVbDiag::mnuDemoMode_Click() {
 
 // Closing the console ends the program: the link is closed and every other window goes.
 void GenericVbDiag::closeEvent(QCloseEvent* event) {
+  chartWindow_->ChartWindowPinned = false;
   if (session_->bridge.EvbConnected) CloseDriver(*session_);
   records_->commLog.LogStop();
   event->accept();

@@ -31,6 +31,7 @@ class ConsoleOnSimulatedBoard {
     });
     console = std::make_unique<GenericVbDiag>(ConsoleDeps{*evb->bus, host, clock, QVM_BIN_DIR});
     bench = std::make_unique<FrmMainF340>(console->session());
+    console->AttachBenchWindow(*bench);
   }
 
   // Fills in and confirms the manual configuration dialog.
