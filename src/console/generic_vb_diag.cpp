@@ -211,7 +211,9 @@ QWidget* GenericVbDiag::BuildStatusLeds(QWidget* parent) {
   const char* types[] = {"52400", "52401"};
   for (int type = 0; type < 2; ++type) {
     const QString part = types[type];
-    grid->addWidget(new QLabel(part, frame), type + 1, 0);
+    linkLabels_[type] = new QLabel("QVM" + part, frame);
+    linkLabels_[type]->setObjectName("lblLink" + part);
+    grid->addWidget(linkLabels_[type], type + 1, 0);
     ledCom[type] = MakeLed(frame, "led" + part + "Com");
     ledAck[type] = MakeLed(frame, "led" + part + "Ack");
     ledNack[type] = MakeLed(frame, "led" + part + "Nack");
@@ -568,8 +570,24 @@ void GenericVbDiag::ApplyCompanionVisibility() {
   mainTabPage->SetPartNames(state.PartName52400, state.PartName52401);
   monitorTabPage->SetPartNames(state.PartName52400, state.PartName52401);
   const CompanionVisibility companion = CompanionVisibilityFor(state.PartName52401);
+  // The primary's own name wherever its type is named: its option, hex log and Link row.
+  const QString primary = QString::fromStdString(state.PartName52400);
+  opt52400->setText(primary);
+  static_cast<QLabel*>(logCaptions[1])->setText(primary + " Hex Log");
+  linkLabels_[0]->setText(primary);
+  if (!companion.hidden && !state.PartName52401.empty()) {
+    const QString secondary = QString::fromStdString(state.PartName52401);
+    opt52401->setText(secondary);
+    static_cast<QLabel*>(logCaptions[2])->setText(secondary + " Hex Log");
+    linkLabels_[1]->setText(secondary);
+  }
   opt52401->setVisible(!companion.hidden);
   led52401Pres->setVisible(!companion.hidden);
+  for (QWidget* part : {static_cast<QWidget*>(linkLabels_[1]), static_cast<QWidget*>(ledCom[1]),
+                        static_cast<QWidget*>(ledAck[1]), static_cast<QWidget*>(ledNack[1]),
+                        static_cast<QWidget*>(ledFault[1])}) {
+    part->setVisible(!companion.hidden);
+  }
   mnuQVM52401->menuAction()->setVisible(!companion.hidden);
   if (!companion.hidden) mnuQVM52401->setTitle(QString::fromStdString(companion.menuCaption));
   const bool hexLog = !companion.hidden && companion.showHexLog;
@@ -584,6 +602,7 @@ void GenericVbDiag::EnableConfigurationFiles(bool enable) {
   for (QAction* item : {mnuLoadConfig, mnuSaveConfig, mnuLoadEE, mnuSaveEE}) {
     item->setEnabled(enable);
   }
+  mnuEEPROMUtilities->setEnabled(enable);
 }
 
 void GenericVbDiag::LoadConfigurationFile(const std::string& procedure) {
@@ -611,8 +630,9 @@ void GenericVbDiag::OnManualConfigOk(const ManualConfigChoice& choice) {
     return;
   }
   setWindowTitle(QString::fromStdString(
-      "BMS Device: Non-Daisy Chain  Version " + std::to_string(QVM_VERSION_MAJOR) + "." +
-      std::to_string(QVM_VERSION_MINOR) + "." + std::to_string(QVM_VERSION_PATCH)));
+      std::string(choice.daisyChain ? "BMS Device: Daisy Chain " : "BMS Device: Non-Daisy Chain ") +
+      " Version " + std::to_string(QVM_VERSION_MAJOR) + "." + std::to_string(QVM_VERSION_MINOR) +
+      "." + std::to_string(QVM_VERSION_PATCH)));
   cmdConnect_Click();
   if (modalConfigPending_) {
     modalConfigPending_ = false;

@@ -33,6 +33,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -228,6 +229,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmSpiTimeout* spiTimeout_;
   FrmCharting* chartWindow_;
   FrmTrace* traceWindow_;
+  // The type names of the Link frame's rows.
+  std::array<QLabel*, 2> linkLabels_{};
   FrmMainF340* bench_ = nullptr;
   QPointer<QWidget> currentForm_;
   // Holds the pages and the command panel, which are built once the session exists.

@@ -43,8 +43,10 @@ bool ReadClassOf(Session& session, const ReadClass& read) {
 }  // namespace
 
 bool ReadAllVolts(Session& session, const std::function<void()>& addToCharts) {
+  const bool connected = session.bridge.EvbConnected;
   const bool ok = ReadClassOf(session, kVolts);
-  if (ok && addToCharts) addToCharts();
+  // A read that failed part way still charts what it read; the sample carries the error flags.
+  if (connected && addToCharts) addToCharts();
   return ok;
 }
 

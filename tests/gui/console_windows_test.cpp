@@ -149,6 +149,41 @@ TEST(StartupPromptTest, PromptsBeforeTheBringUpCarryTheTitle) {
   EXPECT_EQ(rig.console->CurrentForm(), &startup);
 }
 
+TEST_F(ConsoleWindowsTest, EepromUtilitiesAreOfferedWhileConnected) {
+  EXPECT_TRUE(console().mnuEEPROMUtilities->isEnabled());
+  console().cmdDisconnect->click();
+  EXPECT_FALSE(console().mnuEEPROMUtilities->isEnabled());
+  ConsoleOnSimulatedBoard fresh("daisy:52400x3");
+  EXPECT_FALSE(fresh.console->mnuEEPROMUtilities->isEnabled());
+}
+
+TEST(ConsolePartNamesTest, AChainOf38817NamesItEverywhereAndHidesTheCompanion) {
+  ConsoleOnSimulatedBoard rig("daisy:38817x3");
+  rig.console->show();
+  rig.ConfirmConfiguration(true, 0, 3);
+  GenericVbDiag& console = *rig.console;
+  EXPECT_EQ(console.opt52400->text(), "QVM38817");
+  EXPECT_EQ(static_cast<QLabel*>(console.logCaptions[1])->text(), "QVM38817 Hex Log");
+  EXPECT_EQ(console.findChild<QLabel*>("lblLink52400")->text(), "QVM38817");
+  EXPECT_TRUE(console.findChild<QLabel*>("lblLink52400")->isVisible());
+  EXPECT_TRUE(console.ledCom[0]->isVisible());
+  for (QWidget* companion :
+       {static_cast<QWidget*>(console.findChild<QLabel*>("lblLink52401")),
+        static_cast<QWidget*>(console.ledCom[1]), static_cast<QWidget*>(console.ledAck[1]),
+        static_cast<QWidget*>(console.ledNack[1]), static_cast<QWidget*>(console.ledFault[1]),
+        static_cast<QWidget*>(console.opt52401)}) {
+    EXPECT_FALSE(companion->isVisible()) << companion->objectName().toStdString();
+  }
+  EXPECT_TRUE(console.windowTitle().startsWith("BMS Device: Daisy Chain  Version "))
+      << console.windowTitle().toStdString();
+
+  ConsoleOnSimulatedBoard single("single:38817");
+  single.console->show();
+  single.ConfirmConfiguration(false, 0, 1);
+  EXPECT_TRUE(single.console->windowTitle().startsWith("BMS Device: Non-Daisy Chain  Version "));
+  EXPECT_EQ(single.console->opt52400->text(), "QVM38817");
+}
+
 TEST_F(ConsoleWindowsTest, AboutNamesTheVersionsAndTheSystem) {
   console().mnuAbout_Click();
   ASSERT_FALSE(rig.prompts.empty());
