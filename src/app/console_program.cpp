@@ -124,6 +124,7 @@ int RunConsoleProgram(int argc, char** argv) {
   }
   GenericVbDiag console(ConsoleDeps{source->bus(), host, clock,
                                     QCoreApplication::applicationDirPath().toStdString()});
+  if (console.LoadFailed()) return 1;
   FrmMainF340 bench(console.session());
   FrmStartup startup(console, bench);
   if (parser.isSet(startupShotOption)) {

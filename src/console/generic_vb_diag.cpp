@@ -361,7 +361,8 @@ void GenericVbDiag::FormLoad() {
     for (int i = 0; i < 16; ++i) list->addItem(QString("Device %1").arg(i), i);
   }
   EnableConfigurationFiles(false);
-  RebuildRegisterModel();
+  // Without its tab definitions the console cannot work: the program ends after the message.
+  loadFailed_ = !RebuildRegisterModel();
   ShowDaisyChainControls(false);
   mnuDevNum[0][state.SelectedDevice]->setChecked(true);
   // At load the interval is the text's value as it stands.
@@ -615,19 +616,31 @@ void GenericVbDiag::mnuAbout_Click() {
 
 void GenericVbDiag::OnManualConfigOk(const ManualConfigChoice& choice) {
   SharedState& state = session_->state;
+  // A configuration whose tab definitions cannot be read leaves everything as it was.
+  const SharedState keptState = state;
+  const std::uint8_t keptCommand = session_->exchange.BridgeCommand;
+  const SetupBlock keptSetup = session_->GpioSpiSetup;
+  const std::uint8_t keptMode = session_->ChainModeSetting;
+  const RegisterModel keptModel = session_->model;
+  const RegisterImage keptImage = session_->image;
   ApplyManualConfiguration(*session_, choice);
   state.ManualConfigAccepted = true;
+  deps_.host.PumpEvents();
+  if (!RebuildRegisterModel()) {
+    state = keptState;
+    session_->model = keptModel;
+    session_->image = keptImage;
+    session_->exchange.BridgeCommand = keptCommand;
+    session_->GpioSpiSetup = keptSetup;
+    session_->ChainModeSetting = keptMode;
+    modalConfigPending_ = false;
+    return;
+  }
   if (choice.daisyChain) {
     rawMessageSender->SetDeviceTypeCaptions(
         state.PartName52400, CompanionConfigured(state) ? state.PartName52401 : std::string());
   } else {
     rawMessageSender->ShowDeviceTypeOptions(false);
-  }
-  deps_.host.PumpEvents();
-  if (!RebuildRegisterModel()) {
-    state.DeviceConfigChosen = false;
-    modalConfigPending_ = false;
-    return;
   }
   setWindowTitle(QString::fromStdString(
       std::string(choice.daisyChain ? "BMS Device: Daisy Chain " : "BMS Device: Non-Daisy Chain ") +

@@ -79,6 +79,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void SetCurrentForm(QWidget* form);
   QWidget* CurrentForm() const { return currentForm_; }
   void mnuAbout_Click();
+  // The tab definitions could not be read at load; the program ends.
+  bool LoadFailed() const { return loadFailed_; }
   const QTimer& pollingTimer() const { return Timer2; }
 
   void cmdConnect_Click();
@@ -236,6 +238,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   // Holds the pages and the command panel, which are built once the session exists.
   QWidget* pageHost_;
   bool modalConfigPending_ = false;
+  bool loadFailed_ = false;
 };
 
 }  // namespace qvm

@@ -184,6 +184,55 @@ TEST(ConsolePartNamesTest, AChainOf38817NamesItEverywhereAndHidesTheCompanion) {
   EXPECT_EQ(single.console->opt52400->text(), "QVM38817");
 }
 
+TEST(ConsoleLoadTest, MissingTabDefinitionsEndTheLoadAndAFailedConfigurationChangesNothing) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("qvm-console-load-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  VirtualClock clock;
+  std::string error;
+  auto evb = sim::MakeSimulatedEvb("daisy:52400x3", clock, error);
+  QtHost host;
+  std::vector<std::string> prompts;
+  host.SetAnswerHook([&](const QtHost::Prompt& prompt) {
+    prompts.push_back(prompt.text);
+    return QtHost::Answer{};
+  });
+  {
+    GenericVbDiag console(ConsoleDeps{*evb->bus, host, clock, folder.string()});
+    EXPECT_TRUE(console.LoadFailed());
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_NE(prompts[0].find("   not found."), std::string::npos) << prompts[0];
+  }
+  std::filesystem::copy_file(std::filesystem::path(QVM_BIN_DIR) / "tabdefs_QVM52400_RevA.csv",
+                             folder / "tabdefs_QVM52400_RevA.csv");
+  prompts.clear();
+  GenericVbDiag console(ConsoleDeps{*evb->bus, host, clock, folder.string()});
+  EXPECT_FALSE(console.LoadFailed());
+  const std::string title = console.windowTitle().toStdString();
+  const std::uint8_t command = console.session().exchange.BridgeCommand;
+  const int tabs = console.TabStrip1->count();
+  FrmManualConfig& dialog = console.manualConfig();
+  dialog.optDaisyChain[0]->click();
+  dialog.optDevices[0]->click();
+  dialog.findChild<QPushButton*>("OKButton")->click();
+  ASSERT_EQ(prompts.size(), 1u);
+  const SharedState& state = console.session().state;
+  EXPECT_EQ(state.PartName52400, "QVM52400");
+  EXPECT_EQ(state.PartName52401, "QVM52401");
+  EXPECT_EQ(state.TabDefsFileName, kTabDefs52400);
+  EXPECT_FALSE(state.DeviceConfigChosen);
+  EXPECT_FALSE(state.ManualDaisyChain);
+  EXPECT_EQ(console.session().exchange.BridgeCommand, command);
+  EXPECT_EQ(console.windowTitle().toStdString(), title);
+  EXPECT_EQ(console.TabStrip1->count(), tabs);
+  EXPECT_FALSE(console.session().bridge.EvbConnected);
+
+  dialog.optDevices[1]->click();
+  dialog.findChild<QPushButton*>("OKButton")->click();
+  EXPECT_TRUE(console.session().bridge.EvbConnected);
+  std::filesystem::remove_all(folder);
+}
+
 TEST_F(ConsoleWindowsTest, AboutNamesTheVersionsAndTheSystem) {
   console().mnuAbout_Click();
   ASSERT_FALSE(rig.prompts.empty());
