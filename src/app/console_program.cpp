@@ -82,6 +82,23 @@ QtHost::Answer PrintedDefaultAnswer(const QtHost::Prompt& prompt) {
   return {};
 }
 
+// Saves every other visible window beside `file`: its name without ".png", "-", the window's
+// object name, ".png".
+int SaveOtherWindows(const QWidget& console, const QString& file) {
+  QString stem = file;
+  if (stem.endsWith(".png", Qt::CaseInsensitive)) stem.chop(4);
+  int status = 0;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window == &console || !window->isVisible() || window->objectName().isEmpty()) continue;
+    const QString name = stem + "-" + window->objectName() + ".png";
+    if (!window->grab().save(name)) {
+      std::cerr << "qvm-console: cannot write " << name.toStdString() << '\n';
+      status = 1;
+    }
+  }
+  return status;
+}
+
 // Brings the console up on the configuration of `chainText`, runs `steps`, draws it into `file`
 // and ends.
 int TakeScreenshot(FrmStartup& startup, GenericVbDiag& console, const std::string& chainText,
@@ -97,13 +114,14 @@ int TakeScreenshot(FrmStartup& startup, GenericVbDiag& console, const std::strin
   console.manualConfig().SetChoice(*choice);
   emit console.manualConfig().ChoiceAccepted(*choice);
   QCoreApplication::processEvents();
+  if (console.LoadFailed()) return 1;
   if (!RunScreenshotSteps(console, steps)) return 2;
   QCoreApplication::processEvents();
   if (!console.grab().save(file)) {
     std::cerr << "qvm-console: cannot write " << file.toStdString() << '\n';
     return 1;
   }
-  return 0;
+  return SaveOtherWindows(console, file);
 }
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "bench/port_bringup.h"
 #include "console/generic_vb_diag.h"
 #include "protocol/board_init.h"
+#include "ui/led_indicator.h"
 
 namespace qvm {
 
@@ -48,18 +49,42 @@ FrmStartup::FrmStartup(GenericVbDiag& console, FrmMainF340& bench, QWidget* pare
   auto* command1 = new QPushButton("Show HID", this);
   auto* command3 = new QPushButton("Show Battery Board  GPIO", this);
   chkTRDetail = new QCheckBox("Detailed", this);
+  chkTRDetail->setObjectName("chkTRDetail");
+  auto* trace = new QPushButton("Trace...", this);
+  trace->setObjectName("cmdShowTrace");
+  auto* about = new QPushButton("About", this);
+  about->setObjectName("mnuAbout");
+  ShpAttach = new LedIndicator(this);
+  ShpAttach->setObjectName("ShpAttach");
+  ShpAttach->setToolTip("Link attachment: light red after a lost transfer");
   buttons->addWidget(command1);
   buttons->addWidget(command3);
   buttons->addWidget(chkTRDetail);
+  buttons->addWidget(trace);
+  buttons->addWidget(about);
+  buttons->addWidget(ShpAttach);
   layout->addLayout(buttons);
   connect(command1, &QPushButton::clicked, &bench_, &QWidget::show);
   connect(command3, &QPushButton::clicked, this, &FrmStartup::Command3_Click);
+  FrmTrace& traceWindow = console_.traceWindow();
+  connect(trace, &QPushButton::clicked, &traceWindow, [&traceWindow] {
+    traceWindow.show();
+    traceWindow.raise();
+  });
+  connect(about, &QPushButton::clicked, &console_, &GenericVbDiag::mnuAbout_Click);
+  // "Detailed" here and in the trace window are one switch.
+  connect(chkTRDetail, &QCheckBox::toggled, traceWindow.chkTraceDetailed, &QCheckBox::setChecked);
+  connect(traceWindow.chkTraceDetailed, &QCheckBox::toggled, chkTRDetail, &QCheckBox::setChecked);
+  console_.AttachBenchWindow(bench_);
+  console_.SetCurrentForm(this);
 
   Timer1.setInterval(1500);
   connect(&Timer1, &QTimer::timeout, this, &FrmStartup::BlinkStatus);
   BlinkStatus();
 
   console_.session().bridge.BoardFamilyName.clear();
+  // The link prompts of the first scan already carry the board's title.
+  console_.session().bridge.MessageTitle = "BMS  Evaluation Board";
   cboDeviceSelect->addItem("--  --  --  --  --");
   cboDeviceSelect->addItem("BMS Evaluation Board Connected");
   cboDeviceSelect->setCurrentIndex(0);
@@ -75,7 +100,10 @@ void FrmStartup::closeEvent(QCloseEvent* event) {
 }
 
 void FrmStartup::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Timer1.start();
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+    Timer1.start();
+    console_.SetCurrentForm(this);
+  }
   QWidget::changeEvent(event);
 }
 

@@ -10,6 +10,7 @@ namespace qvm {
 
 class FrmMainF340;
 class GenericVbDiag;
+class LedIndicator;
 
 // The program's first window: the user confirms that the evaluation board is attached, the
 // bridge board's ports are set up for it and the console takes over.
@@ -26,6 +27,8 @@ class FrmStartup : public QWidget {
   QLabel* lblAction;
   QWidget* Shpstatus;
   QCheckBox* chkTRDetail;
+  // Attachment indicator: light red once a transfer found the link lost.
+  LedIndicator* ShpAttach;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -2,6 +2,8 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "bench/i2c_page.h"
@@ -67,6 +69,12 @@ class FrmMainF340 : public QWidget {
   void ChooseClockListItem(int index);
   void cmdFirmwareVersion_Click();
   void cmdSPIWrite_Click();
+  // "MCB SPI": one packet exchange of the typed header and bytes under the chosen bridge command.
+  void cmdMCBSPI_Click();
+  // Shows what the last packet exchange sent and received.
+  void ShowExchange(const ExchangeDisplay& display);
+  // Ticking "Load Write Data from File" asks for the file; unticked when none is chosen.
+  void chkFileWriteData_Click(bool checked);
 
   QComboBox* cboEVBinstance;
   QPushButton* cmdReconnect;
@@ -98,6 +106,17 @@ class FrmMainF340 : public QWidget {
   QCheckBox* chkSPIClockPhaseChange;
   QLineEdit* txtClockPhaseChangeByte;
   std::array<QLineEdit*, kRawSpiReplyBytes> txtReadVal{};
+  QCheckBox* chkFileWriteData;
+  QLabel* lblWriteDataFile;
+  QPushButton* cmdMCBSPI;
+  QComboBox* cboBridgeCommand;
+  QLineEdit* txtHeaderByte;
+  QLabel* lblDwait;
+  QLabel* lblbytecount;
+  std::array<QLabel*, 2> lblReportCount{};
+  QLineEdit* txtWriteRaw;
+  // "Pause on Nack": a NACK response stops the console at a message box.
+  QCheckBox* ChkPauseOnNack;
 
  private:
   QWidget* BuildBoardChoice();
@@ -105,6 +124,10 @@ class FrmMainF340 : public QWidget {
   QWidget* BuildFreeAccess();
   QWidget* BuildSpiControls();
   QWidget* BuildRawSpiWrite(QWidget* parent);
+  QWidget* BuildMcbSpi(QWidget* parent);
+  // The data bytes to send: the write data file's when ticked, else the first `count` byte
+  // fields; nothing (after a message titled `title`) when they are not valid.
+  std::optional<std::vector<std::uint8_t>> WriteData(int count, const char* title);
   void TraceSpi(const std::string& text);
   void RowChanged(int port, PortRow kind);
   void PaintLight(Row& target);
@@ -112,6 +135,7 @@ class FrmMainF340 : public QWidget {
 
   Session& session_;
   std::array<std::array<Row, 3>, kPortCount> rows_;
+  std::string writeDataPath_;
 };
 
 }  // namespace qvm

@@ -59,6 +59,7 @@ QWidget* FrmMainF340::BuildSpiControls() {
   layout->addLayout(clock);
 
   layout->addWidget(BuildRawSpiWrite(box));
+  layout->addWidget(BuildMcbSpi(box));
   return box;
 }
 
@@ -75,6 +76,15 @@ QWidget* FrmMainF340::BuildRawSpiWrite(QWidget* parent) {
   chkSPIread = new QCheckBox("Read", box);
   chkSPIread->setObjectName("chkSPIread");
   options->addWidget(chkSPIread);
+  chkFileWriteData = new QCheckBox("Load Write Data from File", box);
+  chkFileWriteData->setObjectName("chkFileWriteData");
+  chkFileWriteData->setToolTip(
+      "Hexadecimal bytes separated by blanks, commas or line ends; # starts a comment");
+  connect(chkFileWriteData, &QCheckBox::clicked, this, &FrmMainF340::chkFileWriteData_Click);
+  options->addWidget(chkFileWriteData);
+  lblWriteDataFile = new QLabel(box);
+  lblWriteDataFile->setObjectName("lblWriteDataFile");
+  options->addWidget(lblWriteDataFile);
   chkSPIClockPhaseChange = new QCheckBox("Clock Phase Change", box);
   chkSPIClockPhaseChange->setObjectName("chkSPIClockPhaseChange");
   options->addWidget(chkSPIClockPhaseChange);
@@ -176,15 +186,15 @@ void FrmMainF340::cmdSPIWrite_Click() {
   write.readBack = chkSPIread->isChecked();
   write.clockPhaseChange = chkSPIClockPhaseChange->isChecked();
   write.clockPhaseChangeByte = static_cast<std::uint8_t>(*phaseByte);
-  for (int i = 0; i < *count; ++i) {
-    const auto value = ParseHexByte(txtWriteVal[static_cast<std::size_t>(i)]->text());
-    if (!value) {
-      session_.host.ShowMessage(kSpiWriteTitle, "Write byte " + std::to_string(i) +
-                                                    " must be a hexadecimal byte (00 to FF).");
-      return;
-    }
-    write.data.push_back(*value);
+  const auto data = WriteData(*count, kSpiWriteTitle);
+  if (!data) return;
+  if (data->size() > RawSpiWrite::kMaxDataBytes) {
+    session_.host.ShowMessage(kSpiWriteTitle, "The write data file holds " +
+                                                  std::to_string(data->size()) +
+                                                  " bytes; at most 57 can be written.");
+    return;
   }
+  write.data = *data;
   const RawSpiResult result = SendRawSpiWrite(session_.bridge, write);
   if (!write.readBack || !result.sent) return;
   for (std::size_t i = 0; i < txtReadVal.size(); ++i) {

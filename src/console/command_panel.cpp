@@ -115,6 +115,7 @@ UprStatusView CommandPanel::UprView() {
   };
   paint.showFault = [this] { ledUPRStatus[0]->SetColour(Colour::Red); };
   paint.selectStatusTab = hooks_.selectStatusTab;
+  paint.addToCharts = hooks_.addToCharts;
   return paint;
 }
 

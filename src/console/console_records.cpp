@@ -14,6 +14,6 @@ ConsoleRecords::ConsoleRecords(Session& session, QWidget* windowParent)
           "frmFaultStatusLog",
           [&session] { return FaultStatusLogCaption(session.state.PartName52400); }, windowParent)),
       faults(*comErrors, *faultStatus, chart, time, session.host, session.bridge.MessageTitle,
-             [] { return false; }) {}
+             [this] { return pauseOnNack; }) {}
 
 }  // namespace qvm

@@ -30,6 +30,8 @@ class ConsoleRecords {
   RecordChannel configExport;
   FrmFaultLog* comErrors;
   FrmFaultLog* faultStatus;
+  // "Pause on Nack" of the bench window.
+  bool pauseOnNack = false;
   WindowFaultRecorder faults;
 };
 

@@ -18,6 +18,7 @@
 
 #include "core/error_trap.h"
 #include "records/chart_export.h"
+#include "records/local_time.h"
 
 namespace qvm {
 
@@ -351,6 +352,8 @@ void FrmCharting::UpdateCaptions() {
   setWindowTitle(QString::fromStdString(state.PartName52400 + "/" + state.PartName52401 +
                                         " Eval Chart Window"));
   lblQVMDevice->setText(QString::fromStdString(state.PartName52400 + "Eval"));
+  // A window opened after the first sample still shows when the data started.
+  if (store_.ChartStarted()) ShowStartingTime(FormatLongTime(store_.ChartStartTime()));
 }
 
 void FrmCharting::FillDeviceLists() {

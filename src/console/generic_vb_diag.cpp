@@ -21,7 +21,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "bench/frm_main_f340.h"
 #include "config/configuration_file.h"
+#include "console/about_text.h"
 #include "console/device_menu_state.h"
 #include "console/page_widgets.h"
 #include "core/error_trap.h"
@@ -76,6 +78,9 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
           &GenericVbDiag::tbPollingInterval_Change);
   connect(cmdPollingSetup, &QPushButton::clicked, this, &GenericVbDiag::cmdPollingSetup_Click);
   connect(cmdLogToFile, &QPushButton::clicked, this, &GenericVbDiag::cmdLogToFile_Click);
+  connect(cmdShowChart, &QPushButton::clicked, this, &GenericVbDiag::cmdShowChart_Click);
+  chartWindow_ = new FrmCharting(*session_, records_->chart, records_->chartExport, this);
+  traceWindow_ = new FrmTrace(deps_.host, this);
   BuildBalancingTools();
   spiClockSpeed_ = new FrmSpiClockSpeed(*session_, this);
   spiTimeout_ = new FrmSpiTimeout(*session_, this);
@@ -116,6 +121,10 @@ void GenericVbDiag::BuildWidgets() {
   top->addWidget(cmdReconnect);
   top->addWidget(new QLabel("USB", central));
   top->addWidget(ledUSBConnected);
+  ShpAttach = new LedIndicator(central);
+  ShpAttach->setObjectName("ShpAttach");
+  ShpAttach->setToolTip("Link attachment: light red after a lost transfer");
+  top->addWidget(ShpAttach);
 
   opt52400 = new QRadioButton("QVM52400", central);
   opt52400->setObjectName("opt52400");
@@ -145,12 +154,15 @@ void GenericVbDiag::BuildWidgets() {
   cmdPollingSetup->setObjectName("cmdPollingSetup");
   cmdLogToFile = new QPushButton("Start Logging File", fraPollingControls);
   cmdLogToFile->setObjectName("cmdLogToFile");
+  cmdShowChart = new QPushButton("Show Chart", fraPollingControls);
+  cmdShowChart->setObjectName("cmdShowChart");
   auto* pollingGrid = new QGridLayout(fraPollingControls);
   pollingGrid->addWidget(chkEnablePolling, 0, 0, 1, 3);
   pollingGrid->addWidget(tbPollingInterval, 1, 0);
   pollingGrid->addWidget(new QLabel("ms", fraPollingControls), 1, 1);
   pollingGrid->addWidget(cmdPollingSetup, 1, 2);
   pollingGrid->addWidget(cmdLogToFile, 0, 2);
+  pollingGrid->addWidget(cmdShowChart, 0, 3);
   top->addWidget(fraPollingControls);
   top->addWidget(BuildStatusLeds(central));
   top->addStretch();
@@ -213,7 +225,9 @@ QWidget* GenericVbDiag::BuildStatusLeds(QWidget* parent) {
   const char* types[] = {"52400", "52401"};
   for (int type = 0; type < 2; ++type) {
     const QString part = types[type];
-    grid->addWidget(new QLabel(part, frame), type + 1, 0);
+    linkLabels_[type] = new QLabel("QVM" + part, frame);
+    linkLabels_[type]->setObjectName("lblLink" + part);
+    grid->addWidget(linkLabels_[type], type + 1, 0);
     ledCom[type] = MakeLed(frame, "led" + part + "Com");
     ledAck[type] = MakeLed(frame, "led" + part + "Ack");
     ledNack[type] = MakeLed(frame, "led" + part + "Nack");
@@ -331,6 +345,11 @@ void GenericVbDiag::BuildMenus() {
           &GenericVbDiag::mnuEEALL_Currents_Click);
   connect(mnuEEPROMUtilities->addAction("Soft Reset"), &QAction::triggered, this,
           &GenericVbDiag::mnuReloadBlock_Click);
+  mnuTrace = menuBar()->addAction("Trace");
+  connect(mnuTrace, &QAction::triggered, this, [this] {
+    traceWindow_->show();
+    traceWindow_->raise();
+  });
   connect(menuBar()->addAction("About"), &QAction::triggered, this, &GenericVbDiag::mnuAbout_Click);
 }
 
@@ -358,12 +377,18 @@ void GenericVbDiag::FormLoad() {
     for (int i = 0; i < 16; ++i) list->addItem(QString("Device %1").arg(i), i);
   }
   EnableConfigurationFiles(false);
-  RebuildRegisterModel();
+  // Without its tab definitions the console cannot work: the program ends after the message.
+  loadFailed_ = !RebuildRegisterModel();
+  if (loadFailed_) {
+    QCoreApplication::exit(1);
+    return;
+  }
   ShowDaisyChainControls(false);
   mnuDevNum[0][state.SelectedDevice]->setChecked(true);
   // At load the interval is the text's value as it stands.
   Timer2.setInterval(static_cast<int>(LeadingNumber(tbPollingInterval->text().toStdString())));
   state.SuppressControlEvents = false;
+  chartWindow_->ChartWindowPinned = true;
   records_->chart.Initialize(true, false);
   records_->faults.ResetComErrorLineCount();
   Timer4.setSingleShot(true);
@@ -511,6 +536,12 @@ void GenericVbDiag::AddVoltagesToCharts() {
   if (mnuUpdateChart->isChecked()) records_->chart.AddNewVoltageDataToChartArray();
 }
 
+void GenericVbDiag::cmdShowChart_Click() {
+  chartWindow_->show();
+  chartWindow_->raise();
+  chartWindow_->activateWindow();
+}
+
 void GenericVbDiag::cmdPollingSetup_Click() {
   pollOptions_->open();
 }
@@ -560,8 +591,24 @@ void GenericVbDiag::ApplyCompanionVisibility() {
   mainTabPage->SetPartNames(state.PartName52400, state.PartName52401);
   monitorTabPage->SetPartNames(state.PartName52400, state.PartName52401);
   const CompanionVisibility companion = CompanionVisibilityFor(state.PartName52401);
+  // The primary's own name wherever its type is named: its option, hex log and Link row.
+  const QString primary = QString::fromStdString(state.PartName52400);
+  opt52400->setText(primary);
+  static_cast<QLabel*>(logCaptions[1])->setText(primary + " Hex Log");
+  linkLabels_[0]->setText(primary);
+  if (!companion.hidden && !state.PartName52401.empty()) {
+    const QString secondary = QString::fromStdString(state.PartName52401);
+    opt52401->setText(secondary);
+    static_cast<QLabel*>(logCaptions[2])->setText(secondary + " Hex Log");
+    linkLabels_[1]->setText(secondary);
+  }
   opt52401->setVisible(!companion.hidden);
   led52401Pres->setVisible(!companion.hidden);
+  for (QWidget* part : {static_cast<QWidget*>(linkLabels_[1]), static_cast<QWidget*>(ledCom[1]),
+                        static_cast<QWidget*>(ledAck[1]), static_cast<QWidget*>(ledNack[1]),
+                        static_cast<QWidget*>(ledFault[1])}) {
+    part->setVisible(!companion.hidden);
+  }
   mnuQVM52401->menuAction()->setVisible(!companion.hidden);
   if (!companion.hidden) mnuQVM52401->setTitle(QString::fromStdString(companion.menuCaption));
   const bool hexLog = !companion.hidden && companion.showHexLog;
@@ -576,6 +623,7 @@ void GenericVbDiag::EnableConfigurationFiles(bool enable) {
   for (QAction* item : {mnuLoadConfig, mnuSaveConfig, mnuLoadEE, mnuSaveEE}) {
     item->setEnabled(enable);
   }
+  mnuEEPROMUtilities->setEnabled(enable);
 }
 
 void GenericVbDiag::LoadConfigurationFile(const std::string& procedure) {
@@ -583,30 +631,41 @@ void GenericVbDiag::LoadConfigurationFile(const std::string& procedure) {
 }
 
 void GenericVbDiag::mnuAbout_Click() {
-  deps_.host.ShowMessage(
-      "About", "BMS Evaluation Console Version " + std::to_string(QVM_VERSION_MAJOR) + "." +
-                   std::to_string(QVM_VERSION_MINOR) + "." + std::to_string(QVM_VERSION_PATCH));
+  deps_.host.ShowMessage("About", AboutText());
 }
 
 void GenericVbDiag::OnManualConfigOk(const ManualConfigChoice& choice) {
   SharedState& state = session_->state;
+  // A configuration whose tab definitions cannot be read leaves everything as it was.
+  const SharedState keptState = state;
+  const std::uint8_t keptCommand = session_->exchange.BridgeCommand;
+  const SetupBlock keptSetup = session_->GpioSpiSetup;
+  const std::uint8_t keptMode = session_->ChainModeSetting;
+  const RegisterModel keptModel = session_->model;
+  const RegisterImage keptImage = session_->image;
   ApplyManualConfiguration(*session_, choice);
   state.ManualConfigAccepted = true;
+  deps_.host.PumpEvents();
+  if (!RebuildRegisterModel()) {
+    state = keptState;
+    session_->model = keptModel;
+    session_->image = keptImage;
+    session_->exchange.BridgeCommand = keptCommand;
+    session_->GpioSpiSetup = keptSetup;
+    session_->ChainModeSetting = keptMode;
+    modalConfigPending_ = false;
+    return;
+  }
   if (choice.daisyChain) {
     rawMessageSender->SetDeviceTypeCaptions(
         state.PartName52400, CompanionConfigured(state) ? state.PartName52401 : std::string());
   } else {
     rawMessageSender->ShowDeviceTypeOptions(false);
   }
-  deps_.host.PumpEvents();
-  if (!RebuildRegisterModel()) {
-    state.DeviceConfigChosen = false;
-    modalConfigPending_ = false;
-    return;
-  }
   setWindowTitle(QString::fromStdString(
-      "BMS Device: Non-Daisy Chain  Version " + std::to_string(QVM_VERSION_MAJOR) + "." +
-      std::to_string(QVM_VERSION_MINOR) + "." + std::to_string(QVM_VERSION_PATCH)));
+      std::string(choice.daisyChain ? "BMS Device: Daisy Chain " : "BMS Device: Non-Daisy Chain ") +
+      " Version " + std::to_string(QVM_VERSION_MAJOR) + "." + std::to_string(QVM_VERSION_MINOR) +
+      "." + std::to_string(QVM_VERSION_PATCH)));
   cmdConnect_Click();
   if (modalConfigPending_) {
     modalConfigPending_ = false;
@@ -681,6 +740,7 @@ void GenericVbDiag::ApplyConnectedState() {
   cmdConnect->setEnabled(false);
   cmdDisconnect->setEnabled(true);
   ledUSBConnected->SetColour(Colour::Green);
+  ShpAttach->SetColour(Colour::Green);
   chkEnablePolling->setChecked(false);
   Timer2.stop();
   const bool has52400 = state.DeviceCount52400 >= 1;
@@ -694,6 +754,9 @@ void GenericVbDiag::ApplyConnectedState() {
   rawMessageSender->RefreshRawMessageSender();
   RefreshDeviceMenu();
   TabStrip1_Click();
+  // The chain mode is known now: the second slot's series show once it has devices.
+  records_->chart.Initialize(false, true);
+  chartWindow_->FillDeviceLists();
 }
 
 void GenericVbDiag::ApplyIdleState(bool refreshMenu) {
@@ -965,6 +1028,52 @@ void GenericVbDiag::UpdateMonitorTabControls() {
   monitorTabPage->Apply(ComputeMonitorTabStatus(session_->model, session_->image, session_->state));
 }
 
+bool GenericVbDiag::TraceActive() {
+  return traceWindow_->TraceActive();
+}
+
+bool GenericVbDiag::TraceDetailed() {
+  return traceWindow_->TraceDetailed();
+}
+
+void GenericVbDiag::AppendTrace(const std::string& text) {
+  traceWindow_->AppendTrace(text);
+}
+
+void GenericVbDiag::AttachBenchWindow(FrmMainF340& bench) {
+  bench_ = &bench;
+  connect(bench.ChkPauseOnNack, &QCheckBox::toggled, this,
+          [this](bool checked) { records_->pauseOnNack = checked; });
+}
+
+void GenericVbDiag::ShowExchange(const ExchangeDisplay& display) {
+  if (bench_ != nullptr) bench_->ShowExchange(display);
+}
+
+void GenericVbDiag::SetCurrentForm(QWidget* form) {
+  currentForm_ = form;
+}
+
+void GenericVbDiag::MarkAttachmentLost() {
+  QWidget* form = currentForm_ ? currentForm_.data() : this;
+  if (auto* indicator = form->findChild<LedIndicator*>("ShpAttach")) {
+    indicator->SetColour(Colour::LightRed);
+  }
+}
+
+void GenericVbDiag::UnloadBenchWindow() {
+  if (bench_ != nullptr) bench_->hide();
+  DisableUprPolling(*session_);
+  session_->bridge.CloseBridge();
+  session_->bridge.EvbConnected = false;
+  ApplyIdleState(false);
+}
+
+void GenericVbDiag::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) SetCurrentForm(this);
+  QMainWindow::changeEvent(event);
+}
+
 void GenericVbDiag::mnuDemoMode_Click() {
   SharedState& state = session_->state;
   if (session_->bridge.EvbConnected) {
@@ -977,6 +1086,7 @@ void GenericVbDiag::mnuDemoMode_Click() {
 
 // Closing the console ends the program: the link is closed and every other window goes.
 void GenericVbDiag::closeEvent(QCloseEvent* event) {
+  chartWindow_->ChartWindowPinned = false;
   if (session_->bridge.EvbConnected) CloseDriver(*session_);
   records_->commLog.LogStop();
   event->accept();

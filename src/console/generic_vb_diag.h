@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -13,10 +14,12 @@
 #include "console/command_panel.h"
 #include "console/console_records.h"
 #include "console/fault_recorder_relay.h"
+#include "console/frm_charting.h"
 #include "console/frm_manual_config.h"
 #include "console/frm_poll_options.h"
 #include "console/frm_spi_clock_speed.h"
 #include "console/frm_spi_timeout.h"
+#include "console/frm_trace.h"
 #include "console/main_tab_page.h"
 #include "console/monitor_tab_page.h"
 #include "console/raw_message_sender.h"
@@ -31,6 +34,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -39,6 +43,8 @@ class QRadioButton;
 class QTabBar;
 
 namespace qvm {
+
+class FrmMainF340;
 
 // What the console talks to: the board's bus, the user and the time, and the folder that holds
 // the tab definition files.
@@ -67,6 +73,17 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   ConsoleRecords& records() { return *records_; }
   FrmSpiClockSpeed& spiClockSpeed() { return *spiClockSpeed_; }
   FrmSpiTimeout& spiTimeout() { return *spiTimeout_; }
+  FrmCharting& chartWindow() { return *chartWindow_; }
+  FrmTrace& traceWindow() { return *traceWindow_; }
+  // The bench window shows the packet exchange, takes "Pause on Nack" and closes on a link
+  // prompt's Cancel.
+  void AttachBenchWindow(FrmMainF340& bench);
+  // The window whose attachment indicator a lost link paints; windows register on activation.
+  void SetCurrentForm(QWidget* form);
+  QWidget* CurrentForm() const { return currentForm_; }
+  void mnuAbout_Click();
+  // The tab definitions could not be read at load; the program ends.
+  bool LoadFailed() const { return loadFailed_; }
   const QTimer& pollingTimer() const { return Timer2; }
   const QTimer& boardWatchTimer() const { return boardWatch_; }
   const QTimer& configurationTimer() const { return Timer4; }
@@ -98,6 +115,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void tbPollingInterval_Change();
   void cmdPollingSetup_Click();
   void cmdLogToFile_Click();
+  // Shows the chart window without waiting.
+  void cmdShowChart_Click();
   void mnuEETabRead_Click();
   void mnuReload_Click();
   void mnuEEALL_Currents_Click();
@@ -124,11 +143,21 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void UpdateMainTabDeviceStatusControls() override;
   bool MonitorTabVisible() override;
   void UpdateMonitorTabControls() override;
+  bool TraceActive() override;
+  bool TraceDetailed() override;
+  void AppendTrace(const std::string& text) override;
+  void ShowExchange(const ExchangeDisplay& display) override;
+  void MarkAttachmentLost() override;
+  // Cancel on a link prompt: the bench window closes with the link, and the console is left
+  // disconnected as after "Disconnect".
+  void UnloadBenchWindow() override;
 
   QPushButton* cmdConnect;
   QPushButton* cmdDisconnect;
   QPushButton* cmdReconnect;
   LedIndicator* ledUSBConnected;
+  // Attachment indicator: light red once a transfer found the link lost.
+  LedIndicator* ShpAttach;
   LedIndicator* led52400Pres;
   LedIndicator* led52401Pres;
   QRadioButton* opt52400;
@@ -140,6 +169,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QLineEdit* tbPollingInterval;
   QPushButton* cmdPollingSetup;
   QPushButton* cmdLogToFile;
+  QPushButton* cmdShowChart;
   QTabBar* TabStrip1;
   MainTabPage* mainTabPage;
   MonitorTabPage* monitorTabPage;
@@ -169,9 +199,11 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QAction* mnuUpdateChart;
   QAction* mnuDemoMode;
   QMenu* mnuEEPROMUtilities;
+  QAction* mnuTrace;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BuildWidgets();
@@ -201,7 +233,6 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void ConnectWithoutIdentify();
   void FillTabStrip();
   void ApplyCompanionVisibility();
-  void mnuAbout_Click();
   void EnableConfigurationFiles(bool enable);
   void LoadConfigurationFile(const std::string& procedure);
 
@@ -219,10 +250,17 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmBalanceSequence* balanceSequence_;
   FrmSpiClockSpeed* spiClockSpeed_;
   FrmSpiTimeout* spiTimeout_;
+  FrmCharting* chartWindow_;
+  FrmTrace* traceWindow_;
+  // The type names of the Link frame's rows.
+  std::array<QLabel*, 2> linkLabels_{};
+  FrmMainF340* bench_ = nullptr;
+  QPointer<QWidget> currentForm_;
   // Holds the pages and the command panel, which are built once the session exists.
   QWidget* pageHost_;
   bool modalConfigPending_ = false;
   bool loaded_ = false;
+  bool loadFailed_ = false;
 };
 
 }  // namespace qvm

@@ -43,12 +43,11 @@ bool ReadClassOf(Session& session, const ReadClass& read) {
 }  // namespace
 
 bool ReadAllVolts(Session& session, const std::function<void()>& addToCharts) {
+  const bool connected = session.bridge.EvbConnected;
   const bool ok = ReadClassOf(session, kVolts);
-  // A read the bridge broke off still makes its sample, marked with the pipe error, so that the
-  // error stays with the tick it happened in; a board that is gone makes none.
-  const bool brokenOff =
-      session.bridge.EvbConnected && !session.bridge.LinkLost() && session.exchange.ExchangeFailed;
-  if (addToCharts && (ok || brokenOff)) addToCharts();
+  // A read that failed part way still charts what it read, its sample marked with the errors;
+  // a board that is gone makes none.
+  if (addToCharts && connected && !session.bridge.LinkLost()) addToCharts();
   return ok;
 }
 

@@ -42,7 +42,9 @@ void ClearType(Session& session, int type, int count, std::span<const std::uint8
       command.adr = address;
       command.devType = static_cast<std::int16_t>(type);
       WriteSingleReg(session, command);
-      session.image.at(type, d, kFaultPage * 64 + address) = 0;
+      // A register the device does not let us write keeps the value it holds.
+      const int reg = kFaultPage * 64 + address;
+      if (session.model.RegKind(type, reg) == kKindReadWrite) session.image.at(type, d, reg) = 0;
     }
   }
 }

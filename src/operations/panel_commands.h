@@ -17,18 +17,19 @@ struct PanelCommand {
   bool scan;       // raises ScanInProgress while it runs
 };
 
-inline constexpr PanelCommand kScanAllVolts{"cbScanAllVolts", 3, 0x01, 0, false, true};
-inline constexpr PanelCommand kScanAllTemps{"cbScanAllTemps", 3, 0x02, 0, false, true};
-inline constexpr PanelCommand kScanAllMixed{"cbScanAllMixed", 3, 0x03, 0, false, true};
-inline constexpr PanelCommand kScanAllWires{"cbScanAllWires", 3, 0x04, 0, false, true};
-inline constexpr PanelCommand kScanAllAll{"cbScanAllAll", 3, 0x05, 0, false, true};
-inline constexpr PanelCommand kScanAllContinuous{"cbScanAllContinuous", 3, 0x06, 0, false, true};
-inline constexpr PanelCommand kScanAllInhibit{"cbScanAllInhibit", 3, 0x07, 0, false, true};
+inline constexpr PanelCommand kScanAllVolts{"cbScanAllVolts_Click", 3, 0x01, 0, false, true};
+inline constexpr PanelCommand kScanAllTemps{"cbScanAllTemps_Click", 3, 0x02, 0, false, true};
+inline constexpr PanelCommand kScanAllMixed{"cbScanAllMixed_Click", 3, 0x03, 0, false, true};
+inline constexpr PanelCommand kScanAllWires{"cbScanAllWires_Click", 3, 0x04, 0, false, true};
+inline constexpr PanelCommand kScanAllAll{"cbScanAllAll_Click", 3, 0x05, 0, false, true};
+inline constexpr PanelCommand kScanAllContinuous{
+    "cbScanAllContinuous_Click", 3, 0x06, 0, false, true};
+inline constexpr PanelCommand kScanAllInhibit{"cbScanAllInhibit_Click", 3, 0x07, 0, false, true};
 inline constexpr PanelCommand kSendMeasure{"cmdSendMeasure_Click", 3, 0x08, 0x15, false, false};
-inline constexpr PanelCommand kBalEnableAll{"cbBalEnableAll", 3, 0x10, 0, false, false};
-inline constexpr PanelCommand kBalInhibitAll{"cbBalInhibitAll", 3, 0x11, 0, false, false};
-inline constexpr PanelCommand kDaisyChainSleep{"cbDaisyChainSleep", 3, 0x0A, 0, true, true};
-inline constexpr PanelCommand kDaisyChainWake{"cbDaisyChainWake", 3, 0x0F, 0, true, true};
+inline constexpr PanelCommand kBalEnableAll{"cbBalEnableAll_Click", 3, 0x10, 0, false, false};
+inline constexpr PanelCommand kBalInhibitAll{"cbBalInhibitAll_Click", 3, 0x11, 0, false, false};
+inline constexpr PanelCommand kDaisyChainSleep{"cbDaisyChainSleep_Click", 3, 0x0A, 0, true, true};
+inline constexpr PanelCommand kDaisyChainWake{"cbDaisyChainWake_Click", 3, 0x0F, 0, true, true};
 
 // Sends the button's command through the routine of the current mode. Not connected: logs
 // "<procedure>: EVB not detected. ..." and sends nothing. False when anything failed.

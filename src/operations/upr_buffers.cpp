@@ -47,7 +47,7 @@ bool ReadUPRBuffers(Session& session, int part, const UprStatusView& paint) {
   session.host.PumpEvents();
   if (paint.selectStatusTab) paint.selectStatusTab();
   ReadAllFaults(session);
-  ReadAllVolts(session);
+  ReadAllVolts(session, paint.addToCharts);
   return false;
 }
 

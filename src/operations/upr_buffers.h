@@ -13,6 +13,8 @@ struct UprStatusView {
   std::function<void()> blink;
   std::function<void()> showFault;
   std::function<void()> selectStatusTab;
+  // Charts the voltages that the recovery after a bad status reads.
+  std::function<void()> addToCharts;
 };
 
 // Fetches the bridge's UPR buffer of one device type (parts 0 and 2: primary, 1 and 3:

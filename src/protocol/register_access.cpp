@@ -65,8 +65,10 @@ void WriteRegisterAs(Session& session, DeviceCommand& command, const char* proce
   PauseUprPolling(session);
   command.cat |= 0x8;
   const std::string& name = session.state.PartName(command.devType);
-  const int selectedType = TypeIndex(session.state.SelectedDeviceType);
-  if (session.model.RegKind(selectedType, command.RegisterIndex()) != kKindReadWrite) {
+  // Writability is the written device's own: the selected type may define the register
+  // otherwise.
+  if (session.model.RegKind(TypeIndex(command.devType), command.RegisterIndex()) !=
+      kKindReadWrite) {
     ResumeUprPolling(session);
     session.LogLine(std::string(procedure) + ": " + name + ",cat" + Hex0x(command.cat, 2) + ",adr" +
                     Hex0x(command.adr, 2) + " write not supported");

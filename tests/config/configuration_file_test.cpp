@@ -93,6 +93,16 @@ TEST_F(ConfigurationFileTest, AllDevicesLineWritesEachDeviceInOrder) {
   EXPECT_EQ(session.image.at(0, 2, 0x90), 0x1234);
 }
 
+TEST_F(ConfigurationFileTest, WritabilityIsTheWrittenDevicesOwnWhateverTypeIsSelected) {
+  // The companion's table does not let 0x90 be written; the primary's does.
+  session.model.type[1].RegKind[0x90] = kKindReadOnly;
+  session.state.SelectedDeviceType = 1;
+  EXPECT_EQ(ParseConfigFile(session, "wrt,QVM52400,dev0x02,cat0x0A,adr0x10,dat0x1234\r\n"), 1);
+  EXPECT_EQ(bench.evb.chain->Device(0, 2).Read(0x90), 0x1234);
+  EXPECT_EQ(session.image.at(0, 2, 0x90), 0x1234);
+  EXPECT_EQ(Writes(bench.view).size(), 1u);
+}
+
 TEST_F(ConfigurationFileTest, MalformedAndForeignLinesAreSkipped) {
   const char* text =
       "header line\r\n"

@@ -32,6 +32,7 @@ class ConsoleOnSimulatedBoard {
     console = std::make_unique<GenericVbDiag>(ConsoleDeps{*evb->bus, host, clock, QVM_BIN_DIR});
     console->FormLoad();
     bench = std::make_unique<FrmMainF340>(console->session());
+    console->AttachBenchWindow(*bench);
   }
 
   // Fills in and confirms the manual configuration dialog.

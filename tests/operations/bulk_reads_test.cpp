@@ -7,6 +7,7 @@
 
 #include "evb_bench.h"
 #include "operations/register_page.h"
+#include "sim/bridge/bridge_faults.h"
 
 namespace qvm::test {
 namespace {
@@ -56,6 +57,17 @@ TEST_F(BulkReadTest, ReadVoltsFeedsTheChartsOnlyWhenAsked) {
   int samples = 0;
   ASSERT_TRUE(ReadAllVolts(bench->session, [&] { ++samples; }));
   ASSERT_TRUE(ReadAllVolts(bench->session));
+  EXPECT_EQ(samples, 1);
+}
+
+TEST_F(BulkReadTest, ReadVoltsThatFailedPartWayStillCharts) {
+  Connect("daisy:52400x2", kModeDaisyChain);
+  int samples = 0;
+  bench->evb.board->Faults().dropReplies = sim::kAlways;
+  EXPECT_FALSE(ReadAllVolts(bench->session, [&] { ++samples; }));
+  EXPECT_EQ(samples, 1);
+  bench->session.bridge.EvbConnected = false;
+  EXPECT_FALSE(ReadAllVolts(bench->session, [&] { ++samples; }));
   EXPECT_EQ(samples, 1);
 }
 

@@ -121,9 +121,9 @@ TEST_F(DaisyCommandTest, ClearAllFaultsWritesEveryFaultRegisterOfEveryDevice) {
 TEST_F(DaisyCommandTest, NotConnectedButtonLogsAndSendsNothing) {
   session.bridge.EvbConnected = false;
   EXPECT_FALSE(RunPanelCommand(session, kBalEnableAll));
-  EXPECT_EQ(
-      bench.view.LogLines(),
-      std::vector<std::string>{"cbBalEnableAll: EVB not detected. Please check connections."});
+  EXPECT_EQ(bench.view.LogLines(),
+            std::vector<std::string>{
+                "cbBalEnableAll_Click: EVB not detected. Please check connections."});
   EXPECT_TRUE(bench.evb.board->ReceivedReports().empty());
 }
 
@@ -168,6 +168,31 @@ TEST_F(MixedChainTest, CommandUndefinedForATypeSkipsIt) {
   const auto sent = LinesStartingWith(bench.view, "cmd,");
   ASSERT_EQ(sent.size(), 3u);
   for (const std::string& line : sent) EXPECT_EQ(line.rfind("cmd,QVM52400,", 0), 0u) << line;
+}
+
+// Writes the bridge received for devices of type `type` (header bit 6).
+int WritesReceivedFor(const EvbBench& bench, int type) {
+  const auto& reports = bench.evb.board->ReceivedReports();
+  return static_cast<int>(std::count_if(reports.begin(), reports.end(), [type](const Report& r) {
+    return r[1] == kCmdSpiDaisy && (r[4] & kHeaderWrite) != 0 && ((r[4] >> 6) & 1) == type;
+  }));
+}
+
+TEST_F(MixedChainTest, ClearAllFaultsChecksEachDeviceAgainstItsOwnType) {
+  // The companion does not let its fault status word be written; the primary does.
+  constexpr int kFaultStatus = 2 * 64 + 0x00;
+  session.model.type[1].RegKind[kFaultStatus] = kKindReadOnly;
+  for (const int selected : {0, 1}) {
+    session.state.SelectedDeviceType = static_cast<std::int16_t>(selected);
+    session.image.at(1, 2, kFaultStatus) = 0x0123;
+    session.image.at(0, 3, kFaultStatus) = 0x0456;
+    bench.evb.board->ClearReceivedReports();
+    ClearAllFaults(session);
+    EXPECT_EQ(WritesReceivedFor(bench, 0), 3 * 5) << "selected type " << selected;
+    EXPECT_EQ(WritesReceivedFor(bench, 1), 2 * 2) << "selected type " << selected;
+    EXPECT_EQ(session.image.at(0, 3, kFaultStatus), 0) << "selected type " << selected;
+    EXPECT_EQ(session.image.at(1, 2, kFaultStatus), 0x0123) << "selected type " << selected;
+  }
 }
 
 TEST(SingleDeviceCommandTest, LogLinesCarryNoDevice) {

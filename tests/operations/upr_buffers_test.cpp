@@ -21,7 +21,7 @@ class UprBufferTest : public ::testing::Test {
   }
 
   UprStatusView Paint() {
-    return {[&] { ++blinks; }, [&] { ++red; }, [&] { ++tabSelected; }};
+    return {[&] { ++blinks; }, [&] { ++red; }, [&] { ++tabSelected; }, [&] { ++charted; }};
   }
 
   int CommandLines(const std::string& part) const {
@@ -36,6 +36,7 @@ class UprBufferTest : public ::testing::Test {
   int blinks = 0;
   int red = 0;
   int tabSelected = 0;
+  int charted = 0;
 };
 
 TEST_F(UprBufferTest, HealthyStatusBlinks) {
@@ -53,6 +54,7 @@ TEST_F(UprBufferTest, BadStatusStopsPollingAndRefreshesFaultsAndVolts) {
   EXPECT_EQ(blinks, 0);
   EXPECT_EQ(red, 1);
   EXPECT_EQ(tabSelected, 1);
+  EXPECT_EQ(charted, 1);
   EXPECT_FALSE(bench.timer.ticked);
   EXPECT_FALSE(bench.timer.enabled);
   // Faults first, then voltages, each for all three devices.

@@ -152,16 +152,17 @@ TEST_F(RegisterAccessTest, WriteToReadOnlyRegisterIsRefused) {
   EXPECT_TRUE(bench.timer.enabled);
 }
 
-TEST_F(RegisterAccessTest, WritePermissionFollowsTheSelectedType) {
+TEST_F(RegisterAccessTest, WritePermissionFollowsTheWrittenDevicesType) {
   bench.UseDaisyChain();
   session.model.type[1].RegKind[kUserReg] = kKindReadOnly;
-  session.state.SelectedDeviceType = 1;
-  DeviceCommand refused = Command(1, 2, 22, 1, 0);
+  session.state.SelectedDeviceType = 0;
+  DeviceCommand refused = Command(1, 2, 22, 1, 1);
   WriteSingleReg(session, refused);
   EXPECT_EQ(bench.SentCount(), 0u);
 
-  session.model.type[1].RegKind[kReadOnlyReg2_5] = kKindReadWrite;
-  DeviceCommand accepted = Command(1, 2, 5, 1, 0);
+  // The selected type's table does not decide for a device of the other type.
+  session.state.SelectedDeviceType = 1;
+  DeviceCommand accepted = Command(1, 2, 22, 1, 0);
   WriteSingleReg(session, accepted);
   EXPECT_EQ(bench.SentCount(), 1u);
 }

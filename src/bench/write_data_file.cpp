@@ -1,0 +1,77 @@
+#include "bench/write_data_file.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace qvm {
+
+namespace {
+
+bool IsSeparator(char c) {
+  return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n';
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool ParseByte(std::string_view token, std::uint8_t& value) {
+  if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
+    token.remove_prefix(2);
+  }
+  if (token.empty() || token.size() > 2) return false;
+  int result = 0;
+  for (char c : token) {
+    const int digit = HexDigit(c);
+    if (digit < 0) return false;
+    result = result * 16 + digit;
+  }
+  value = static_cast<std::uint8_t>(result);
+  return true;
+}
+
+}  // namespace
+
+WriteDataFile ParseWriteDataText(std::string_view text) {
+  WriteDataFile result;
+  int line = 1;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const char c = text[at];
+    if (c == '\n') {
+      ++line;
+      ++at;
+    } else if (IsSeparator(c)) {
+      ++at;
+    } else if (c == '#') {
+      while (at < text.size() && text[at] != '\n') ++at;
+    } else {
+      const std::size_t start = at;
+      while (at < text.size() && !IsSeparator(text[at]) && text[at] != '#') ++at;
+      const std::string_view token = text.substr(start, at - start);
+      std::uint8_t value = 0;
+      if (!ParseByte(token, value)) {
+        result.bytes.clear();
+        result.error = "Line " + std::to_string(line) + ": \"" + std::string(token) +
+                       "\" is not a hexadecimal byte.";
+        return result;
+      }
+      result.bytes.push_back(value);
+    }
+  }
+  return result;
+}
+
+WriteDataFile ReadWriteDataFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return {{}, "Cannot open " + path + "."};
+  std::ostringstream text;
+  text << file.rdbuf();
+  if (file.bad()) return {{}, "Cannot read " + path + "."};
+  return ParseWriteDataText(text.str());
+}
+
+}  // namespace qvm

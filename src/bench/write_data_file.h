@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvm {
+
+// The bytes of a write data file: hexadecimal bytes ("5A", "0x5A" or "A") separated by blanks,
+// tabs, commas or line ends; "#" starts a comment that runs to the end of its line. A token that
+// is not a byte makes `error` name its line and leaves `bytes` empty.
+struct WriteDataFile {
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+};
+
+WriteDataFile ParseWriteDataText(std::string_view text);
+
+// Reads and parses the file at `path`; a file that cannot be read is an error too.
+WriteDataFile ReadWriteDataFile(const std::string& path);
+
+}  // namespace qvm
