@@ -176,7 +176,8 @@ int RunConsoleProgram(int argc, char** argv) {
       return 2;
     }
   } else {
-    source = HardwareSource(std::make_unique<HidapiBus>(), clock, kFallbackChain, !headless, error);
+    source = HardwareSource(std::make_unique<HidapiBus>(), vendorId, clock, kFallbackChain,
+                            !headless, error);
     if (!source) {
       if (error.empty()) return 0;
       std::cerr << "qvm-console: " << OneLine(error) << '\n';
