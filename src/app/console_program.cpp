@@ -37,7 +37,9 @@ std::string OneLine(const std::string& text) {
 // Without a display nobody sees a prompt: each one is written to standard error and answered
 // Cancel (No, no file).
 QtHost::Answer AnswerOnStandardError(const QtHost::Prompt& prompt) {
-  std::cerr << "qvm-console: " << OneLine(prompt.title) << ": " << OneLine(prompt.text) << '\n';
+  const std::string title = OneLine(prompt.title);
+  std::cerr << "qvm-console: " << (title.empty() ? "" : title + ": ") << OneLine(prompt.text)
+            << '\n';
   return QtHost::Answer{};
 }
 
