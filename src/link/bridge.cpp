@@ -45,7 +45,7 @@ int Bridge::ListedBoardCount() {
 int Bridge::ScanBoards() {
   openFailures_.clear();
   for (const HidDeviceInfo& info : bus_.Enumerate()) {
-    if (!IsBridgeBoard(info, VendorId)) continue;
+    if (!HasBridgeIds(info, VendorId)) continue;
     if (auto device = bus_.Open(info.path)) {
       boards_.push_back(std::move(device));
     } else {
