@@ -37,7 +37,9 @@ std::string OneLine(const std::string& text) {
 // Without a display nobody sees a prompt: each one is written to standard error and answered
 // Cancel (No, no file).
 QtHost::Answer AnswerOnStandardError(const QtHost::Prompt& prompt) {
-  std::cerr << "qvm-console: " << OneLine(prompt.title) << ": " << OneLine(prompt.text) << '\n';
+  const std::string title = OneLine(prompt.title);
+  std::cerr << "qvm-console: " << (title.empty() ? "" : title + ": ") << OneLine(prompt.text)
+            << '\n';
   return QtHost::Answer{};
 }
 
@@ -202,7 +204,8 @@ int RunConsoleProgram(int argc, char** argv) {
       return 2;
     }
   } else {
-    source = HardwareSource(std::make_unique<HidapiBus>(), clock, kFallbackChain, !headless, error);
+    source = HardwareSource(std::make_unique<HidapiBus>(), vendorId, clock, kFallbackChain,
+                            !headless, error);
     if (!source) {
       if (error.empty()) return 0;
       std::cerr << "qvm-console: " << OneLine(error) << '\n';

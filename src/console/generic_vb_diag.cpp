@@ -49,8 +49,6 @@ constexpr int kReloadRow = 4;
 // The tab the bridge's bad UPR status brings forward.
 constexpr int kStatusTab = 1;
 constexpr int kBoardWatchIntervalMs = 1000;
-constexpr const char* kBoardLostText =
-    "USB link lost: the evaluation board does not answer. Waiting for it to come back...";
 constexpr const char* kBoardBackText =
     "The evaluation board is back: press Reconnect to connect and identify the devices again.";
 }  // namespace
@@ -785,10 +783,17 @@ void GenericVbDiag::cmdDisconnect_Click() {
   ApplyIdleState(false);
 }
 
+// The status line while the board is lost, with the device's own reason.
+QString GenericVbDiag::BoardLostText() const {
+  const std::string& reason = session_->bridge.LinkLostReason();
+  return QString("USB link lost (%1). Waiting for the evaluation board to come back...")
+      .arg(reason.empty() ? "the board does not answer" : QString::fromStdString(reason));
+}
+
 void GenericVbDiag::BoardLost() {
   StopPolling();
   ledUSBConnected->SetColour(Colour::Red);
-  statusBar()->showMessage(kBoardLostText);
+  statusBar()->showMessage(BoardLostText());
   cmdReconnect->setEnabled(false);
   cmdReconnect->show();
   boardWatch_.start();
@@ -797,7 +802,7 @@ void GenericVbDiag::BoardLost() {
 void GenericVbDiag::WatchForBoard() {
   const bool listed = session_->bridge.ListedBoardCount() > 0;
   cmdReconnect->setEnabled(listed);
-  statusBar()->showMessage(listed ? kBoardBackText : kBoardLostText);
+  statusBar()->showMessage(listed ? QString(kBoardBackText) : BoardLostText());
 }
 
 void GenericVbDiag::EndBoardWatch() {

@@ -223,6 +223,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void BuildMenus();
   // Re-enumerates while the board is lost and offers Reconnect once it is listed again.
   void WatchForBoard();
+  QString BoardLostText() const;
   void EndBoardWatch();
   void OnManualConfigOk(const ManualConfigChoice& choice);
   bool RebuildRegisterModel();

@@ -184,7 +184,8 @@ TEST_F(UnplugDuringPolling, PollingStopsTheLogKeepsEveryLineAndReconnectIdentifi
   EXPECT_FALSE(console().chkEnablePolling->isChecked());
   EXPECT_FALSE(console().pollingTimer().isActive());
   EXPECT_EQ(console().ledUSBConnected->colour(), QColor(0xFF, 0x00, 0x00));
-  EXPECT_TRUE(console().statusBar()->currentMessage().startsWith("USB link lost"));
+  EXPECT_TRUE(console().statusBar()->currentMessage().startsWith(
+      "USB link lost (simulated board unplugged)"));
   EXPECT_TRUE(console().cmdReconnect->isVisible());
   EXPECT_FALSE(console().cmdReconnect->isEnabled());
   EXPECT_TRUE(console().boardWatchTimer().isActive());
