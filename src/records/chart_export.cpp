@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 
-#include "core/hex.h"
 #include "model/decoders.h"
 
 namespace qvm {
@@ -22,9 +21,25 @@ constexpr std::array<ComErrorCode, 5> kComErrorCodes = {{{kComErrNoAck, "NoACK_"
                                                          {kComErrNack, "NackResponse_"},
                                                          {kComErrPipe, "PipeComErr_"}}};
 
+constexpr std::size_t kExportBlockBytes = std::size_t{1} << 20;
+
 void AddField(std::string& line, const std::string& field) {
   line += field;
   line += ',';
+}
+
+// "0x" and four upper-case hexadecimal digits of a raw register word, then the comma.
+void AppendHexWord(std::string& out, std::int16_t raw) {
+  constexpr const char* kDigits = "0123456789ABCDEF";
+  const auto word = static_cast<std::uint16_t>(raw);
+  const char field[] = {'0',
+                        'x',
+                        kDigits[(word >> 12) & 0xF],
+                        kDigits[(word >> 8) & 0xF],
+                        kDigits[(word >> 4) & 0xF],
+                        kDigits[word & 0xF],
+                        ','};
+  out.append(field, sizeof field);
 }
 
 }  // namespace
@@ -58,31 +73,40 @@ std::string ComErrorCodes(std::uint16_t flags) {
 
 std::string ChartExportRow(const ChartStore& store, int sample, int devices,
                            char decimalSeparator) {
+  std::string line;
+  line.reserve(64 + static_cast<std::size_t>(devices) * 160);
+  AppendChartExportRow(line, store, sample, devices, decimalSeparator);
+  return line;
+}
+
+void AppendChartExportRow(std::string& out, const ChartStore& store, int sample, int devices,
+                          char decimalSeparator) {
   const RegisterModel& model = store.Model();
   const double minutes = store.ElapsedMinutes(sample);
   const auto seconds = std::chrono::seconds{std::llround(minutes * 60.0)};
-  std::string line;
-  line.reserve(64 + static_cast<std::size_t>(devices) * 160);
-  AddField(line, FormatLongTime(store.ChartStartTime() + seconds));
-  AddField(line, FormatFixed(minutes, 2, decimalSeparator));
-  AddField(line, ComErrorCodes(store.ComErrorFlags(sample)));
-  for (int d = 1; d <= devices; ++d) {
-    for (int c = 0; c < kChartCells; ++c) {
-      AddField(line, FormatFixed(DecodeCellVoltage(model, store.CellRaw(sample, c, d)), 4,
-                                 decimalSeparator));
-    }
-    AddField(line,
-             FormatFixed(DecodeVbatVoltage(model, store.VbatRaw(sample, d)), 3, decimalSeparator));
-    AddField(line, FormatFixed(DecodeInternalTemp(model, store.State(), store.IcTempRaw(sample, d)),
-                               1, decimalSeparator));
-    for (int k = 0; k < kChartEtInputs; ++k) {
-      AddField(line, FormatFixed(DecodeExternalTemp(model, store.EtRaw(sample, k, d)), 4,
-                                 decimalSeparator));
-    }
-    AddField(line, Hex0x(static_cast<std::uint16_t>(store.FaultRawA(sample, d)), 4));
-    AddField(line, Hex0x(static_cast<std::uint16_t>(store.FaultRawB(sample, d)), 4));
+  out += FormatLongTime(store.ChartStartTime() + seconds);
+  out += ',';
+  AppendFixed(out, minutes, 2, decimalSeparator);
+  out += ',';
+  const std::uint16_t flags = store.ComErrorFlags(sample);
+  for (const ComErrorCode& entry : kComErrorCodes) {
+    if ((flags & entry.bit) != 0) out += entry.code;
   }
-  return line;
+  out += ',';
+  const auto fixed = [&out, decimalSeparator](double value, int decimals) {
+    AppendFixed(out, value, decimals, decimalSeparator);
+    out += ',';
+  };
+  for (int d = 1; d <= devices; ++d) {
+    for (int c = 0; c < kChartCells; ++c)
+      fixed(DecodeCellVoltage(model, store.CellRaw(sample, c, d)), 4);
+    fixed(DecodeVbatVoltage(model, store.VbatRaw(sample, d)), 3);
+    fixed(DecodeInternalTemp(model, store.State(), store.IcTempRaw(sample, d)), 1);
+    for (int k = 0; k < kChartEtInputs; ++k)
+      fixed(DecodeExternalTemp(model, store.EtRaw(sample, k, d)), 4);
+    AppendHexWord(out, store.FaultRawA(sample, d));
+    AppendHexWord(out, store.FaultRawB(sample, d));
+  }
 }
 
 bool ExportCSV(const ChartStore& store, RecordChannel& channel, Host& host,
@@ -93,9 +117,18 @@ bool ExportCSV(const ChartStore& store, RecordChannel& channel, Host& host,
   }
   const int devices = ChartExportDeviceCount(store.State());
   bool written = channel.AddLine(ChartExportHeader(devices));
+  // The rows go out in large blocks of whole lines.
+  std::string block;
+  block.reserve(kExportBlockBytes + 64 + static_cast<std::size_t>(devices) * 160);
   for (int i = 0; written && i < store.ChartSampleIndex(); ++i) {
-    written = channel.AddLine(ChartExportRow(store, i, devices, decimalSeparator));
+    AppendChartExportRow(block, store, i, devices, decimalSeparator);
+    block += "\r\n";
+    if (block.size() >= kExportBlockBytes) {
+      written = channel.AddLines(block);
+      block.clear();
+    }
   }
+  if (written && !block.empty()) written = channel.AddLines(block);
   return channel.Close() && written;
 }
 
