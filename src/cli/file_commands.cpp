@@ -1,5 +1,6 @@
 #include "cli/file_commands.h"
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <ostream>
@@ -112,8 +113,13 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   timer.ticked = true;
   timer.enabled = true;
   int ticks = 0;
+  // Ticks start an interval apart, as the console's timer fires them; a tick that outlasts the
+  // interval is followed at once.
+  std::int64_t due = session.clock.NowMs();
   for (; ticks < poll.ticks && timer.ticked; ++ticks) {
-    if (ticks > 0) session.clock.SleepMs(poll.intervalMs);
+    const std::int64_t now = session.clock.NowMs();
+    if (due > now) session.clock.SleepMs(due - now);
+    due = std::max(due, now) + poll.intervalMs;
     PollingTick(session, paint);
   }
   if (!poll.logPath.empty()) {
