@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "model/decoders.h"
 
@@ -41,6 +42,98 @@ void AppendHexWord(std::string& out, std::int16_t raw) {
                         ','};
   out.append(field, sizeof field);
 }
+
+// The decoded columns of a row: cell voltages, pack voltage, internal temperature, external
+// inputs.
+enum class ValueColumn { Cell, Vbat, IcTemp, Et };
+constexpr std::array<int, 4> kColumnDecimals = {4, 3, 1, 4};
+constexpr std::size_t kRawWords = 65536;
+
+// Writes the data lines of a store. With `remember`, the text of each raw word is made once per
+// column and copied from then on: an export meets the same words thousands of times.
+class RowFormatter {
+ public:
+  RowFormatter(const ChartStore& store, char decimalSeparator, bool remember)
+      : store_(store), separator_(decimalSeparator) {
+    if (remember) remembered_.resize(kColumnDecimals.size() * kRawWords);
+  }
+
+  void Append(std::string& out, int sample, int devices) {
+    const double minutes = store_.ElapsedMinutes(sample);
+    const auto seconds = std::chrono::seconds{std::llround(minutes * 60.0)};
+    out += FormatLongTime(store_.ChartStartTime() + seconds);
+    out += ',';
+    AppendFixed(out, minutes, 2, separator_);
+    out += ',';
+    const std::uint16_t flags = store_.ComErrorFlags(sample);
+    for (const ComErrorCode& entry : kComErrorCodes) {
+      if ((flags & entry.bit) != 0) out += entry.code;
+    }
+    out += ',';
+    for (int d = 1; d <= devices; ++d) {
+      for (int c = 0; c < kChartCells; ++c) {
+        AppendValue(out, ValueColumn::Cell, store_.CellRaw(sample, c, d));
+      }
+      AppendValue(out, ValueColumn::Vbat, store_.VbatRaw(sample, d));
+      AppendValue(out, ValueColumn::IcTemp, store_.IcTempRaw(sample, d));
+      for (int k = 0; k < kChartEtInputs; ++k) {
+        AppendValue(out, ValueColumn::Et, store_.EtRaw(sample, k, d));
+      }
+      AppendHexWord(out, store_.FaultRawA(sample, d));
+      AppendHexWord(out, store_.FaultRawB(sample, d));
+    }
+  }
+
+ private:
+  // A made text; length 0 until it is made (a formatted number is never empty).
+  struct Text {
+    std::array<char, 15> chars{};
+    std::uint8_t length = 0;
+  };
+
+  double Decode(ValueColumn column, std::int16_t raw) const {
+    const RegisterModel& model = store_.Model();
+    switch (column) {
+      case ValueColumn::Cell:
+        return DecodeCellVoltage(model, raw);
+      case ValueColumn::Vbat:
+        return DecodeVbatVoltage(model, raw);
+      case ValueColumn::IcTemp:
+        return DecodeInternalTemp(model, store_.State(), raw);
+      case ValueColumn::Et:
+        break;
+    }
+    return DecodeExternalTemp(model, raw);
+  }
+
+  void AppendValue(std::string& out, ValueColumn column, std::int16_t raw) {
+    const auto index = static_cast<std::size_t>(column);
+    const int decimals = kColumnDecimals[index];
+    if (remembered_.empty()) {
+      AppendFixed(out, Decode(column, raw), decimals, separator_);
+      out += ',';
+      return;
+    }
+    Text& text = remembered_[index * kRawWords + static_cast<std::uint16_t>(raw)];
+    if (text.length == 0) {
+      std::string made;
+      AppendFixed(made, Decode(column, raw), decimals, separator_);
+      if (made.size() > text.chars.size()) {
+        out += made;
+        out += ',';
+        return;
+      }
+      std::copy(made.begin(), made.end(), text.chars.begin());
+      text.length = static_cast<std::uint8_t>(made.size());
+    }
+    out.append(text.chars.data(), text.length);
+    out += ',';
+  }
+
+  const ChartStore& store_;
+  char separator_;
+  std::vector<Text> remembered_;
+};
 
 }  // namespace
 
@@ -81,32 +174,7 @@ std::string ChartExportRow(const ChartStore& store, int sample, int devices,
 
 void AppendChartExportRow(std::string& out, const ChartStore& store, int sample, int devices,
                           char decimalSeparator) {
-  const RegisterModel& model = store.Model();
-  const double minutes = store.ElapsedMinutes(sample);
-  const auto seconds = std::chrono::seconds{std::llround(minutes * 60.0)};
-  out += FormatLongTime(store.ChartStartTime() + seconds);
-  out += ',';
-  AppendFixed(out, minutes, 2, decimalSeparator);
-  out += ',';
-  const std::uint16_t flags = store.ComErrorFlags(sample);
-  for (const ComErrorCode& entry : kComErrorCodes) {
-    if ((flags & entry.bit) != 0) out += entry.code;
-  }
-  out += ',';
-  const auto fixed = [&out, decimalSeparator](double value, int decimals) {
-    AppendFixed(out, value, decimals, decimalSeparator);
-    out += ',';
-  };
-  for (int d = 1; d <= devices; ++d) {
-    for (int c = 0; c < kChartCells; ++c)
-      fixed(DecodeCellVoltage(model, store.CellRaw(sample, c, d)), 4);
-    fixed(DecodeVbatVoltage(model, store.VbatRaw(sample, d)), 3);
-    fixed(DecodeInternalTemp(model, store.State(), store.IcTempRaw(sample, d)), 1);
-    for (int k = 0; k < kChartEtInputs; ++k)
-      fixed(DecodeExternalTemp(model, store.EtRaw(sample, k, d)), 4);
-    AppendHexWord(out, store.FaultRawA(sample, d));
-    AppendHexWord(out, store.FaultRawB(sample, d));
-  }
+  RowFormatter(store, decimalSeparator, false).Append(out, sample, devices);
 }
 
 bool ExportCSV(const ChartStore& store, RecordChannel& channel, Host& host,
@@ -118,10 +186,11 @@ bool ExportCSV(const ChartStore& store, RecordChannel& channel, Host& host,
   const int devices = ChartExportDeviceCount(store.State());
   bool written = channel.AddLine(ChartExportHeader(devices));
   // The rows go out in large blocks of whole lines.
+  RowFormatter rows(store, decimalSeparator, true);
   std::string block;
   block.reserve(kExportBlockBytes + 64 + static_cast<std::size_t>(devices) * 160);
   for (int i = 0; written && i < store.ChartSampleIndex(); ++i) {
-    AppendChartExportRow(block, store, i, devices, decimalSeparator);
+    rows.Append(block, i, devices);
     block += "\r\n";
     if (block.size() >= kExportBlockBytes) {
       written = channel.AddLines(block);
