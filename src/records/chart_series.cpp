@@ -43,12 +43,6 @@ void ChartSeriesSet::Rebuild(int p0, int p1, int singlePack, bool daisyChain, bo
   }
 }
 
-void ChartSeriesSet::ReservePoints(std::size_t count) {
-  for (auto& chart : charts_) {
-    for (ChartSeries& series : chart) series.points.reserve(count);
-  }
-}
-
 void ChartSeriesSet::DropOldest(int count) {
   for (auto& chart : charts_) {
     for (ChartSeries& series : chart) {

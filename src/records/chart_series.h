@@ -80,9 +80,6 @@ class ChartSeriesSet {
   // daisy-chain mode the series of `p1` are hidden; the pack series shown is `singlePack` when
   // connected to a single device, else those of `p0` and `p1`.
   void Rebuild(int p0, int p1, int singlePack, bool daisyChain, bool evbConnected);
-  // Gives every series room for `count` points up front: growing by steps would leave the
-  // freed smaller blocks behind in the heap.
-  void ReservePoints(std::size_t count);
   // Removes the points of samples below `count` and renumbers the rest down by `count`.
   void DropOldest(int count);
 

@@ -35,7 +35,6 @@ ChartStore::ChartStore(const RegisterModel& model, const RegisterImage& image,
       minutes_(kSamples),
       flags_(kSamples) {
   series_.Rebuild(selectedPack_[0], selectedPack_[1], selectedPack_[2], false, false);
-  series_.ReservePoints(kSamples);
 }
 
 void ChartStore::AddNewVoltageDataToChartArray() {
@@ -150,7 +149,6 @@ void ChartStore::Initialize(bool restart, bool evbConnected) {
   }
   series_.Rebuild(selectedPack_[0], selectedPack_[1], selectedPack_[2], state_.DaisyChainMode,
                   evbConnected);
-  series_.ReservePoints(kSamples);
   hooks_->SeriesRebuilt();
 }
 
