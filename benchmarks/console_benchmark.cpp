@@ -56,6 +56,7 @@ struct ConsoleRig {
     std::string error;
     evb = qvm::sim::MakeSimulatedEvb(chain, clock, error);
     if (!evb) throw std::runtime_error(error);
+    host.SetPumpInterval(clock, qvm::kConsolePumpIntervalMs);
     host.SetAnswerHook([](const qvm::QtHost::Prompt&) { return qvm::QtHost::Answer{}; });
     console =
         std::make_unique<qvm::GenericVbDiag>(qvm::ConsoleDeps{*evb->bus, host, clock, folder});

@@ -97,6 +97,7 @@ int RunConsoleProgram(int argc, char** argv) {
 
   SystemClock clock;
   QtHost host;
+  host.SetPumpInterval(clock, kConsolePumpIntervalMs);
   std::string error;
   std::optional<BoardSource> source = parser.isSet(simOption)
                                           ? SimulatedSource(chainText, clock, error)
