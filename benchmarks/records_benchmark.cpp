@@ -1,5 +1,6 @@
 // Chart store costs: adding a sample to a full store (every 600th addition also drops the oldest
-// block) and exporting a full store to a CSV file in the temporary folder.
+// block) and exporting a full store to a CSV file in the temporary folder, beside the floor of
+// the export measured in the same run: the same bytes written raw.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -27,16 +28,26 @@ struct FullStore {
     scale[0x40] = 0.0015;
     scale[0x50] = 0.1;
     scale[0x51] = 0.0001;
-    for (int d = 0; d < qvm::kDevicesPerType; ++d) {
-      for (int c = 0; c < 12; ++c) image.at(0, d, 0x41 + c) = static_cast<std::int16_t>(9000 + c);
-    }
     store = std::make_unique<qvm::ChartStore>(model, image, state, clock, time);
     store->Initialize(true, true);
-    while (store->ChartSampleIndex() < qvm::kChartFullIndex) {
+    for (int i = 0; store->ChartSampleIndex() < qvm::kChartFullIndex; ++i) {
+      Wander(i);
       store->AddNewVoltageDataToChartArray();
       clock.SleepMs(500);
     }
   }
+
+  // Values that change from sample to sample, as measured ones do.
+  void Wander(int i) {
+    for (int d = 0; d < qvm::kDevicesPerType; ++d) {
+      for (int c = 0; c < 12; ++c) image.at(0, d, 0x41 + c) = Raw(8000 + (i * 7 + c * 13 + d) % 4000);
+      image.at(0, d, 0x40) = Raw(20000 + (i * 3 + d) % 9000);
+      image.at(0, d, 0x50) = Raw(1000 + (i + d) % 900);
+      for (int k = 0; k < 4; ++k) image.at(0, d, 0x51 + k) = Raw((i * 11 + k + d) % 16000);
+      image.at(0, d, 0x84) = Raw(i % 97 == 0 ? 0x100 : 0);
+    }
+  }
+  static std::int16_t Raw(int value) { return static_cast<std::int16_t>(value); }
 
   qvm::RegisterModel model;
   qvm::RegisterImage image;
@@ -92,7 +103,37 @@ void BM_ExportFullStore(benchmark::State& bench) {
   bench.counters["MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
   std::filesystem::remove(path);
 }
-BENCHMARK(BM_ExportFullStore)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportFullStore)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The floor of the export: the same bytes written raw to a new file in one go.
+void BM_Floor_WriteExportBytes(benchmark::State& bench) {
+  FullStore full;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path();
+  const std::string exported = (folder / "qvm_records_benchmark_bytes.csv").string();
+  FixedPathHost host(exported);
+  qvm::LocalFileSystem files;
+  qvm::RecordChannel channel(qvm::kChartExportChannel, host, files, "bench");
+  qvm::ExportCSV(*full.store, channel, host, "bench", '.');
+  std::string bytes(std::filesystem::file_size(exported), '\0');
+  std::FILE* in = std::fopen(exported.c_str(), "rb");
+  if (in == nullptr || std::fread(bytes.data(), 1, bytes.size(), in) != bytes.size()) {
+    bench.SkipWithError("export not read back");
+  }
+  if (in != nullptr) std::fclose(in);
+  std::filesystem::remove(exported);
+  const std::string path = (folder / "qvm_records_benchmark_raw.csv").string();
+  for (auto _ : bench) {
+    std::filesystem::remove(path);
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
+      bench.SkipWithError("raw write");
+    }
+    if (out != nullptr) std::fclose(out);
+  }
+  bench.counters["MB"] = static_cast<double>(bytes.size()) / 1e6;
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_Floor_WriteExportBytes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace
 

@@ -194,6 +194,7 @@ int RunConsoleProgram(int argc, char** argv) {
   const bool headless = noDisplay || IsHeadlessPlatform(QGuiApplication::platformName());
   SystemClock clock;
   QtHost host;
+  host.SetPumpInterval(clock, kConsolePumpIntervalMs);
   if (headless) host.SetAnswerHook(AnswerOnStandardError);
   std::string error;
   std::optional<BoardSource> source;

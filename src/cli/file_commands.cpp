@@ -2,12 +2,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <ostream>
+#include <sstream>
 
 #include "cli/poll_reconnect.h"
 #include "cli/stop_signal.h"
@@ -156,8 +159,13 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   timer.enabled = true;
   int ticks = 0;
   bool lost = false;
-  for (int runs = 0; ticks < poll.ticks && StopSignal() == 0; ++runs) {
-    if (runs > 0) session.clock.SleepMs(poll.intervalMs);
+  // Ticks start an interval apart, as the console's timer fires them; a tick that outlasts the
+  // interval is followed at once.
+  std::int64_t due = session.clock.NowMs();
+  while (ticks < poll.ticks && StopSignal() == 0) {
+    const std::int64_t now = session.clock.NowMs();
+    if (due > now) session.clock.SleepMs(due - now);
+    due = std::max(due, now) + poll.intervalMs;
     PollingTick(session, paint);
     if (session.bridge.LinkLost()) {
       err << "qvmctl: the board was lost after " << ticks << " of " << poll.ticks

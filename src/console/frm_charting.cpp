@@ -503,8 +503,8 @@ void FrmCharting::SeriesRebuilt() {
 }
 
 void FrmCharting::OldestDropped(int count) {
+  // The sample that caused the drop is drawn next and redraws the charts once for both.
   (void)count;
-  RefreshCharts();
 }
 
 }  // namespace qvm

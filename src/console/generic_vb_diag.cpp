@@ -174,14 +174,14 @@ void GenericVbDiag::BuildWidgets() {
   layout->addWidget(pageHost_, 3);
 
   auto* logs = new QGridLayout;
-  txtLog = new QPlainTextEdit(central);
+  txtLog = new LogBox(central);
   txtLog->setObjectName("txtLog");
   const char* hexNames[] = {"txt52400HexLog", "txt52401HexLog"};
   const char* captions[] = {"Activity Log", "QVM52400 Hex Log", "QVM52401 Hex Log"};
   const char* clearNames[] = {"cmdClearLog", "cmdClear52400HexLog", "cmdClear52401HexLog"};
-  std::array<QPlainTextEdit*, 3> boxes = {txtLog, nullptr, nullptr};
+  std::array<LogBox*, 3> boxes = {txtLog, nullptr, nullptr};
   for (int i = 0; i < 2; ++i) {
-    hexLogs[i] = new QPlainTextEdit(central);
+    hexLogs[i] = new LogBox(central);
     hexLogs[i]->setObjectName(hexNames[i]);
     boxes[i + 1] = hexLogs[i];
   }
@@ -194,8 +194,8 @@ void GenericVbDiag::BuildWidgets() {
     auto* clear = new QPushButton("Clear Log", central);
     clear->setObjectName(clearNames[i]);
     clearLogButtons[i] = clear;
-    QPlainTextEdit* box = boxes[i];
-    connect(clear, &QPushButton::clicked, box, &QPlainTextEdit::clear);
+    LogBox* box = boxes[i];
+    connect(clear, &QPushButton::clicked, box, [box] { box->clear(); });
     logs->addWidget(clear, 2, i);
   }
   layout->addLayout(logs, 1);
@@ -481,7 +481,7 @@ PollingView GenericVbDiag::MakePollingView() {
   paint.setPollingLed = [this](Colour colour) { ledPolling->SetColour(colour); };
   paint.clearLogs = [this] {
     txtLog->clear();
-    for (QPlainTextEdit* log : hexLogs) log->clear();
+    for (LogBox* log : hexLogs) log->clear();
   };
   paint.upr = commandPanel->UprView();
   paint.addToCharts = [this] { AddVoltagesToCharts(); };
@@ -944,8 +944,7 @@ void GenericVbDiag::RefreshDeviceMenu() {
 }
 
 void GenericVbDiag::AppendLog(const std::string& text) {
-  txtLog->moveCursor(QTextCursor::End);
-  txtLog->insertPlainText(QString::fromStdString(text));
+  txtLog->Append(QString::fromStdString(text));
 }
 
 void GenericVbDiag::ClearLog() {
@@ -957,9 +956,7 @@ bool GenericVbDiag::ShowActivityLogs() {
 }
 
 void GenericVbDiag::AppendHexLog(int devType, const std::string& text) {
-  QPlainTextEdit* box = hexLogs[devType != 0 ? 1 : 0];
-  box->moveCursor(QTextCursor::End);
-  box->insertPlainText(QString::fromStdString(text));
+  hexLogs[devType != 0 ? 1 : 0]->Append(QString::fromStdString(text));
 }
 
 void GenericVbDiag::SetLed(Led led, Colour colour) {

@@ -29,6 +29,7 @@
 #include "protocol/protocol_view.h"
 #include "protocol/session.h"
 #include "ui/led_indicator.h"
+#include "ui/log_box.h"
 
 class QAction;
 class QCheckBox;
@@ -37,7 +38,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTabBar;
@@ -182,11 +182,11 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   std::array<LedIndicator*, 2> ledNack{};
   std::array<LedIndicator*, 2> ledFault{};
   LedIndicator* ledPolling;
-  QPlainTextEdit* txtLog;
+  LogBox* txtLog;
   std::array<QWidget*, 3> logCaptions{};
   std::array<QPushButton*, 3> clearLogButtons{};
   QMenu* mnuQVM52401;
-  std::array<QPlainTextEdit*, 2> hexLogs;
+  std::array<LogBox*, 2> hexLogs;
   std::array<std::array<QAction*, 16>, 2> mnuDevNum;
   QAction* mnuLoadConfig;
   QAction* mnuSaveConfig;

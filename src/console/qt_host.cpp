@@ -12,8 +12,23 @@ QString Q(const std::string& text) {
 }
 }  // namespace
 
+void QtHost::SetPumpInterval(Clock& clock, std::int64_t intervalMs) {
+  pumpClock_ = &clock;
+  pumpIntervalMs_ = intervalMs;
+  lastPumpMs_.reset();
+}
+
 void QtHost::PumpEvents() {
   QCoreApplication::processEvents();
+  if (pumpClock_ != nullptr) lastPumpMs_ = pumpClock_->NowMs();
+}
+
+void QtHost::PumpEventsIfDue() {
+  if (pumpClock_ != nullptr && lastPumpMs_ &&
+      pumpClock_->NowMs() - *lastPumpMs_ < pumpIntervalMs_) {
+    return;
+  }
+  PumpEvents();
 }
 
 void QtHost::ShowMessage(const std::string& title, const std::string& text) {

@@ -1,11 +1,17 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
+#include "core/clock.h"
 #include "core/host.h"
 
 namespace qvm {
+
+// Least time between two pumps at the frequent points of the console's transfers: a pump
+// repaints the windows, so once per exchange would cost more than the exchange's own wait.
+inline constexpr std::int64_t kConsolePumpIntervalMs = 12;
 
 // Host of the desktop program: Qt message boxes and file dialogs, and the event loop for pumps.
 // An answer hook, when set, answers the prompts instead of the dialogs (tests, scripted runs).
@@ -26,7 +32,12 @@ class QtHost : public Host {
 
   void SetAnswerHook(AnswerHook hook) { hook_ = std::move(hook); }
 
+  // Pumps at the frequent points (PumpEventsIfDue) run only once `intervalMs` of `clock` have
+  // passed since the last pump ended; all other pumps always run.
+  void SetPumpInterval(Clock& clock, std::int64_t intervalMs);
+
   void PumpEvents() override;
+  void PumpEventsIfDue() override;
   void ShowMessage(const std::string& title, const std::string& text) override;
   bool AskRetryCancel(const std::string& title, const std::string& text) override;
   bool AskYesNo(const std::string& title, const std::string& text) override;
@@ -37,6 +48,9 @@ class QtHost : public Host {
 
  private:
   AnswerHook hook_;
+  Clock* pumpClock_ = nullptr;
+  std::int64_t pumpIntervalMs_ = 0;
+  std::optional<std::int64_t> lastPumpMs_;
 };
 
 }  // namespace qvm

@@ -14,6 +14,9 @@ class Host {
 
   // Let pending timers and user actions run.
   virtual void PumpEvents() = 0;
+  // The same at a point that comes round every few milliseconds (each packet exchange); a host
+  // whose pumps are costly may skip it while events ran only just before.
+  virtual void PumpEventsIfDue() { PumpEvents(); }
   // A message box with an OK button only.
   virtual void ShowMessage(const std::string& title, const std::string& text) = 0;
   // A Retry/Cancel prompt; true means Retry.

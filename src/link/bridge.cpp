@@ -105,7 +105,9 @@ std::uint16_t Bridge::ReadReport() {
 }
 
 void Bridge::FlushInput() {
-  while (ReadInto(1) == ReadResult::Report) {
+  // Reports already queued are taken without waiting; one still on its way is passed over by
+  // the sequence matching of the exchange.
+  while (ReadInto(0) == ReadResult::Report) {
   }
 }
 

@@ -61,7 +61,7 @@ class Bridge {
 
   // Reads one input report with the 6000 ms time-out.
   std::uint16_t ReadReport();
-  // Discards queued input reports.
+  // Discards the input reports already queued, without waiting for more.
   void FlushInput();
   void FillReport(std::uint8_t value);
   void SetReportId() { ReportBuffer[0] = 1; }

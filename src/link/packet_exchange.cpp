@@ -11,7 +11,7 @@ PacketExchange::PacketExchange(Bridge& bridge, ExchangeState& state, Host& host,
     : bridge_(bridge), state_(state), host_(host), clock_(clock), view_(view) {}
 
 void PacketExchange::cmdMCBSPI_Click() {
-  host_.PumpEvents();
+  host_.PumpEventsIfDue();
   if (state_.BridgeBusy) {
     // Another exchange is still running (reached through event pumping): refuse this one
     // instead of ending the program.
@@ -75,7 +75,7 @@ bool PacketExchange::Attempt(const std::vector<std::uint8_t>& payload, ExchangeD
   Report& report = bridge_.ReportBuffer;
   bridge_.FlushInput();
   report[0] = 1;
-  host_.PumpEvents();
+  host_.PumpEventsIfDue();
 
   report[1] = state_.BridgeCommand;
   report[2] = state_.PacketSequence;

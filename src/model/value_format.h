@@ -11,6 +11,10 @@ char HostDecimalSeparator();
 // given decimal separator. A value that rounds to zero shows without a minus sign.
 std::string FormatFixed(double value, int decimals, char decimalSeparator);
 
+// FormatFixed appended to `out`, the same characters, on an integer path for values of
+// ordinary size (bulk exports format millions of them).
+void AppendFixed(std::string& out, double value, int decimals, char decimalSeparator);
+
 // "###0.0000": voltages, thresholds, external temperature inputs, decoded register values.
 inline std::string FormatVoltage(double value, char decimalSeparator = HostDecimalSeparator()) {
   return FormatFixed(value, 4, decimalSeparator);

@@ -23,10 +23,14 @@ std::string ComErrorCodes(std::uint16_t flags);
 
 // The data line of stored sample `sample`.
 std::string ChartExportRow(const ChartStore& store, int sample, int devices, char decimalSeparator);
+// The same line appended to `out` (no line end), for writers that gather many rows.
+void AppendChartExportRow(std::string& out, const ChartStore& store, int sample, int devices,
+                          char decimalSeparator);
 
 // Writes the whole store through the chart export channel. An unopened file shows the
-// cancellation message; a failed line write ends the export there (the channel has warned).
-// True when every line was written and the file closed.
+// cancellation message; a failed write ends the export there (the channel has warned). The
+// rows go out in blocks of about a megabyte. True when every line was written and the file
+// closed.
 bool ExportCSV(const ChartStore& store, RecordChannel& channel, Host& host,
                const std::string& messageTitle, char decimalSeparator = HostDecimalSeparator());
 

@@ -74,12 +74,20 @@ bool RecordChannel::AddLine(const std::string& text) {
   return WriteLine(properties_.addLineProcedure, text);
 }
 
+bool RecordChannel::AddLines(const std::string& lines) {
+  return WriteText(properties_.addLineProcedure, lines);
+}
+
 bool RecordChannel::WriteLine(const char* procedure, const std::string& text) {
+  return WriteText(procedure, text + "\r\n");
+}
+
+bool RecordChannel::WriteText(const char* procedure, const std::string& text) {
   if (!file_) {
     ReportFailure(procedure, {EBADF, std::strerror(EBADF)});
     return false;
   }
-  if (const auto error = file_->Write(text + "\r\n")) {
+  if (const auto error = file_->Write(text)) {
     ReportFailure(procedure, *error);
     return false;
   }

@@ -56,6 +56,9 @@ class RecordChannel {
   // from before is closed first.
   std::string Open();
   bool AddLine(const std::string& text);
+  // Writes `lines`, whole lines each ending in its own CR LF, in one go; a failure is reported
+  // as the failure of a line write.
+  bool AddLines(const std::string& lines);
   bool Close();
 
   bool IsOpen() const { return file_ != nullptr; }
@@ -73,6 +76,7 @@ class RecordChannel {
 
  private:
   std::string ProposePath();
+  bool WriteText(const char* procedure, const std::string& text);
 
   const RecordChannelProperties& properties_;
   Host& host_;

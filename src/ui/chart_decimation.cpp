@@ -18,8 +18,9 @@ struct Column {
 // Appends points by index in rising order, each once.
 class Emitter {
  public:
-  Emitter(std::span<const ChartPoint> points, std::vector<PlotPoint>& out)
-      : points_(points), out_(out) {}
+  Emitter(std::span<const ChartPoint> points, std::vector<PlotPoint>& out, std::size_t last = 0,
+          bool any = false)
+      : points_(points), out_(out), last_(last), any_(any) {}
   void Emit(std::size_t index) {
     if (any_ && index <= last_) return;
     out_.push_back({points_[index].x, points_[index].y});
@@ -30,51 +31,79 @@ class Emitter {
     Emit(std::min(column.lowest, column.highest));
     Emit(std::max(column.lowest, column.highest));
   }
+  std::size_t Last() const { return last_; }
+  bool Any() const { return any_; }
 
  private:
   std::span<const ChartPoint> points_;
   std::vector<PlotPoint>& out_;
-  std::size_t last_ = 0;
-  bool any_ = false;
+  std::size_t last_;
+  bool any_;
 };
 
-}  // namespace
+using ColumnStart = SeriesDecimation::ColumnStart;
 
-void DecimateToColumns(std::span<const ChartPoint> points, double lower, double upper, int columns,
-                       std::vector<PlotPoint>& out) {
-  out.clear();
+// How a decimation ended.
+struct ScanEnd {
+  bool columns = false;    // the column scan ran over points inside the window
+  bool pastEnd = false;    // a point beyond the window's upper end was drawn
+  ColumnStart lastColumn;  // where its last column began
+};
+
+// The decimation; with `from` it takes up a scan of the same leading points at the start of
+// their last column instead of starting over.
+ScanEnd Decimate(std::span<const ChartPoint> points, double lower, double upper, int columns,
+                 std::vector<PlotPoint>& out, const ColumnStart* from) {
+  ScanEnd end;
   const auto byX = [](const ChartPoint& p, double x) { return p.x < x; };
   auto begin = std::lower_bound(points.begin(), points.end(), lower, byX);
-  auto end = std::upper_bound(points.begin(), points.end(), upper,
-                              [](double x, const ChartPoint& p) { return x < p.x; });
+  auto stopAt = std::upper_bound(points.begin(), points.end(), upper,
+                                 [](double x, const ChartPoint& p) { return x < p.x; });
   if (begin != points.begin()) --begin;
-  if (end != points.end()) ++end;
+  if (stopAt != points.end()) ++stopAt;
   const auto first = static_cast<std::size_t>(begin - points.begin());
-  const auto last = static_cast<std::size_t>(end - points.begin());
-  const std::size_t count = last - first;
+  const auto last = static_cast<std::size_t>(stopAt - points.begin());
+  // An upper end below the lower one leaves nothing between them.
+  const std::size_t count = last > first ? last - first : 0;
   if (columns < 1 || upper <= lower || count <= kPerColumn * static_cast<std::size_t>(columns)) {
+    out.clear();
     out.reserve(count);
     for (std::size_t i = first; i < last; ++i) out.push_back({points[i].x, points[i].y});
-    return;
+    return end;
   }
-  out.reserve(kPerColumn * static_cast<std::size_t>(columns) + 4);
-  Emitter emit(points, out);
   const double perColumn = columns / (upper - lower);
   std::size_t i = first;
+  if (from == nullptr) {
+    out.clear();
+    out.reserve(kPerColumn * static_cast<std::size_t>(columns) + 4);
+  } else {
+    out.resize(from->outSize);
+  }
+  Emitter emit = from == nullptr ? Emitter(points, out)
+                                 : Emitter(points, out, from->lastEmitted, from->anyEmitted);
   // The points beyond the range and the first and last inside it are drawn as they are, so
   // that the line reaches the edges and the newest sample.
-  if (points[i].x < lower) emit.Emit(i++);
+  if (from == nullptr && points[i].x < lower) emit.Emit(i++);
   std::size_t stop = last;
-  const bool pastEnd = stop > i && points[stop - 1].x > upper;
-  if (pastEnd) --stop;
-  if (i < stop) emit.Emit(i);
+  end.pastEnd = stop > i && points[stop - 1].x > upper;
+  if (end.pastEnd) --stop;
   long current = -1;
   Column column;
+  if (from == nullptr) {
+    if (i < stop) emit.Emit(i);
+  } else {
+    end.lastColumn = *from;
+    current = from->column;
+    i = from->index;
+    column = {i, i};
+    ++i;
+  }
   for (; i < stop; ++i) {
     const auto at = std::min(static_cast<long>((points[i].x - lower) * perColumn),
                              static_cast<long>(columns - 1));
     if (at != current) {
       if (current >= 0) emit.Emit(column);
+      end.lastColumn = {out.size(), i, at, emit.Last(), emit.Any()};
       current = at;
       column = {i, i};
       continue;
@@ -84,7 +113,41 @@ void DecimateToColumns(std::span<const ChartPoint> points, double lower, double 
   }
   if (current >= 0) emit.Emit(column);
   if (stop > 0) emit.Emit(stop - 1);
-  if (pastEnd) emit.Emit(stop);
+  if (end.pastEnd) emit.Emit(stop);
+  end.columns = current >= 0;
+  return end;
+}
+
+}  // namespace
+
+void DecimateToColumns(std::span<const ChartPoint> points, double lower, double upper, int columns,
+                       std::vector<PlotPoint>& out) {
+  Decimate(points, lower, upper, columns, out, nullptr);
+}
+
+bool SeriesDecimation::Update(std::span<const ChartPoint> points, double lower, double upper,
+                              int columns) {
+  const bool sameWindow = valid_ && lower == lower_ && upper == upper_ && columns == columns_;
+  const bool appended = sameWindow && count_ > 0 && points.size() >= count_ &&
+                        points.front().x == firstX_ && points[count_ - 1].x == lastX_;
+  if (sameWindow && points.size() == count_ && (count_ == 0 || appended)) return false;
+  // New points beyond a point already drawn past the window change nothing that shows.
+  const bool changed = !(appended && scanned_ && pastEnd_);
+  if (changed) {
+    const ScanEnd end = Decimate(points, lower, upper, columns, out_,
+                                 appended && scanned_ ? &lastColumn_ : nullptr);
+    scanned_ = end.columns;
+    pastEnd_ = end.pastEnd;
+    lastColumn_ = end.lastColumn;
+  }
+  valid_ = true;
+  lower_ = lower;
+  upper_ = upper;
+  columns_ = columns;
+  count_ = points.size();
+  firstX_ = points.empty() ? 0 : points.front().x;
+  lastX_ = points.empty() ? 0 : points.back().x;
+  return changed;
 }
 
 }  // namespace qvm

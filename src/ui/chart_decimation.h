@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <vector>
 
@@ -18,5 +19,37 @@ struct PlotPoint {
 // the nearest point beyond each end so the line reaches the edges. Few points pass unchanged.
 void DecimateToColumns(std::span<const ChartPoint> points, double lower, double upper, int columns,
                        std::vector<PlotPoint>& out);
+
+// The same decimation kept up to date for one series: when points were only appended and the
+// window stayed, the scan is taken up again where the last column of the previous result began.
+class SeriesDecimation {
+ public:
+  // Where a column of the scan began: enough to take the scan up again there.
+  struct ColumnStart {
+    std::size_t outSize = 0;
+    std::size_t index = 0;
+    long column = -1;
+    std::size_t lastEmitted = 0;
+    bool anyEmitted = false;
+  };
+
+  // Brings Points() up to date for `points` over the window; false when what shows stayed.
+  bool Update(std::span<const ChartPoint> points, double lower, double upper, int columns);
+  const std::vector<PlotPoint>& Points() const { return out_; }
+
+ private:
+  std::vector<PlotPoint> out_;
+  bool valid_ = false;
+  double lower_ = 0;
+  double upper_ = 0;
+  int columns_ = 0;
+  std::size_t count_ = 0;
+  double firstX_ = 0;
+  double lastX_ = 0;
+  // How the previous result ended: from the column scan, with a point drawn beyond the window.
+  bool scanned_ = false;
+  bool pastEnd_ = false;
+  ColumnStart lastColumn_;
+};
 
 }  // namespace qvm

@@ -45,7 +45,7 @@ ChartPlot::ChartPlot(const std::vector<ChartSeries>& series, QWidget* parent)
 
 void ChartPlot::RebuildGraphs() {
   clearGraphs();
-  drawn_.assign(series_.size(), DrawnFrom{});
+  decimations_.assign(series_.size(), SeriesDecimation{});
   for (std::size_t i = 0; i < series_.size(); ++i) {
     const ChartSeries& series = series_[i];
     QCPGraph* graph = addGraph();
@@ -70,7 +70,7 @@ void ChartPlot::Refresh() {
   }
   bool axesChanged =
       stale_ || size() != drawnSize_ || TimeRange() != drawnTime_ || ValueRange() != drawnValue_;
-  for (std::size_t i = 0; i < series_.size() && i < drawn_.size(); ++i) {
+  for (std::size_t i = 0; i < series_.size() && i < decimations_.size(); ++i) {
     QCPGraph* shown = graph(static_cast<int>(i));
     if (shown->visible() == series_[i].visible) continue;
     shown->setVisible(series_[i].visible);
@@ -98,20 +98,17 @@ bool ChartPlot::UpdateData() {
   const AxisRange time = TimeRange();
   bool changed = false;
   QVector<QCPGraphData> data;
-  for (std::size_t i = 0; i < series_.size() && i < drawn_.size(); ++i) {
+  for (std::size_t i = 0; i < series_.size() && i < decimations_.size(); ++i) {
     const ChartSeries& series = series_[i];
     if (!series.visible) continue;
-    const auto& points = series.points;
-    const DrawnFrom from{points.size(), points.empty() ? 0.0 : points.front().x,
-                         points.empty() ? 0.0 : points.back().x, time, columns};
-    if (from == drawn_[i]) continue;
-    DecimateToColumns(points, time.lower, time.upper, columns, scratch_);
-    data.resize(static_cast<qsizetype>(scratch_.size()));
-    for (std::size_t k = 0; k < scratch_.size(); ++k) {
-      data[static_cast<qsizetype>(k)] = QCPGraphData(scratch_[k].x, scratch_[k].y);
+    SeriesDecimation& decimation = decimations_[i];
+    if (!decimation.Update(series.points, time.lower, time.upper, columns)) continue;
+    const std::vector<PlotPoint>& points = decimation.Points();
+    data.resize(static_cast<qsizetype>(points.size()));
+    for (std::size_t k = 0; k < points.size(); ++k) {
+      data[static_cast<qsizetype>(k)] = QCPGraphData(points[k].x, points[k].y);
     }
     graph(static_cast<int>(i))->data()->set(data, true);
-    drawn_[i] = from;
     changed = true;
   }
   return changed;

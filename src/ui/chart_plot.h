@@ -2,7 +2,6 @@
 
 #include <qcustomplot.h>
 
-#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -14,7 +13,8 @@ namespace qvm {
 
 // One time chart over a set of series it does not own. Each shown series is drawn from at
 // most a few points per pixel column, re-decimated only when its points, the time axis or the
-// width changed; when the axes stayed, only the data layer is redrawn.
+// width changed (appended points only from the last column on); when the axes stayed, only the
+// data layer is redrawn.
 class ChartPlot : public QCustomPlot {
   Q_OBJECT
  public:
@@ -47,23 +47,12 @@ class ChartPlot : public QCustomPlot {
   void showEvent(QShowEvent* event) override;
 
  private:
-  // What a series' drawn points were decimated from.
-  struct DrawnFrom {
-    std::size_t count = 0;
-    double firstX = 0;
-    double lastX = 0;
-    AxisRange time;
-    int columns = 0;
-    bool operator==(const DrawnFrom&) const = default;
-  };
-
   // Re-decimates what changed; true when any drawn data changed.
   bool UpdateData();
   void UpdateLabels();
 
   const std::vector<ChartSeries>& series_;
-  std::vector<DrawnFrom> drawn_;
-  std::vector<PlotPoint> scratch_;
+  std::vector<SeriesDecimation> decimations_;
   AxisRange drawnTime_;
   AxisRange drawnValue_;
   QSize drawnSize_;

@@ -25,7 +25,10 @@ LedIndicator::LedIndicator(QWidget* parent) : QWidget(parent), colour_(LedColour
 }
 
 void LedIndicator::SetColour(Colour colour) {
-  colour_ = LedColour(colour);
+  // Every exchange sets its indicators; only a change needs a repaint.
+  const QColor next = LedColour(colour);
+  if (next == colour_) return;
+  colour_ = next;
   update();
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <vector>
 
 namespace qvm {
@@ -61,6 +62,45 @@ TEST(ChartDecimationTest, EmptyAndOutOfRangeSeries) {
   DecimateToColumns(points, 100, 200, 100, out);
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out.front().x, 19);
+}
+
+// Points appended one or many at a time, the window now and then moved or widened: the kept
+// decimation always equals a decimation from scratch.
+TEST(ChartDecimationTest, AppendedPointsGiveWhatAFullDecimationGives) {
+  const auto all = Wave(6000, 0.01);
+  struct Window {
+    double lower;
+    double upper;
+    int columns;
+  };
+  const std::vector<Window> windows = {{0, 80, 300}, {10, 30, 200}, {0, 0.5, 100}, {25, 90, 10}};
+  for (const Window& window : windows) {
+    SeriesDecimation kept;
+    std::vector<PlotPoint> fresh;
+    std::size_t count = 0;
+    for (int step = 0; count < all.size(); ++step) {
+      count = std::min(all.size(), count + (step % 7 == 0 ? 400 : 1 + step % 5));
+      const std::span<const ChartPoint> points(all.data(), count);
+      const double lower =
+          step % 97 == 50 ? window.lower + (window.upper - window.lower) / 4 : window.lower;
+      kept.Update(points, lower, window.upper, window.columns);
+      DecimateToColumns(points, lower, window.upper, window.columns, fresh);
+      ASSERT_EQ(kept.Points(), fresh)
+          << "window " << window.lower << ".." << window.upper << ", " << count << " points";
+      EXPECT_FALSE(kept.Update(points, lower, window.upper, window.columns));
+    }
+  }
+}
+
+TEST(ChartDecimationTest, DroppedPointsAreDecimatedAfresh) {
+  auto points = Wave(9000, 0.01);
+  SeriesDecimation kept;
+  std::vector<PlotPoint> fresh;
+  ASSERT_TRUE(kept.Update(points, 0, 100, 250));
+  points.erase(points.begin(), points.begin() + 600);
+  ASSERT_TRUE(kept.Update(points, 0, 100, 250));
+  DecimateToColumns(points, 0, 100, 250, fresh);
+  EXPECT_EQ(kept.Points(), fresh);
 }
 
 }  // namespace

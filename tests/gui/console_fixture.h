@@ -25,6 +25,7 @@ class ConsoleOnSimulatedBoard {
     std::string error;
     evb = sim::MakeSimulatedEvb(chainText, clock, error);
     if (!evb) throw std::runtime_error(error);
+    host.SetPumpInterval(clock, kConsolePumpIntervalMs);
     host.SetAnswerHook([this](const QtHost::Prompt& prompt) {
       prompts.push_back(prompt.text);
       return QtHost::Answer{};

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -161,6 +162,25 @@ TEST(ConsoleLifecycle, ClearLogButtonsEmptyTheirLogs) {
   EXPECT_FALSE(console.hexLogs[1]->toPlainText().isEmpty());
   console.findChild<QPushButton*>("cmdClear52401HexLog")->click();
   EXPECT_TRUE(console.hexLogs[1]->toPlainText().isEmpty());
+}
+
+// Log lines are laid out in batches when the event loop runs; until then they still read back,
+// and a clear through the text box itself drops them too.
+TEST(ConsoleLifecycle, BatchedLogLinesReadBackAndClearInOrder) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x1");
+  GenericVbDiag& console = *rig.console;
+  console.AppendLog("one\r\n");
+  console.AppendLog("two\r\n");
+  EXPECT_EQ(console.txtLog->toPlainText(), "one\ntwo\n");
+  console.AppendLog("three\r\n");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(console.txtLog->document()->blockCount(), 4);
+  console.AppendHexLog(0, "AA\r\n");
+  QCoreApplication::processEvents();
+  console.AppendHexLog(0, "BB\r\n");
+  static_cast<QPlainTextEdit*>(console.hexLogs[0])->clear();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(console.hexLogs[0]->toPlainText().isEmpty());
 }
 
 TEST(ConsoleLifecycle, TabsAndCompanionControlsFollowTheConfiguration) {

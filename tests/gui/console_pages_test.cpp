@@ -248,7 +248,9 @@ TEST_F(ConnectedConsole, AnOpenBalanceListHoldsPolling) {
 TEST_F(ConnectedConsole, FailureOnDeviceTwoLeavesDeviceThreeUnaddressed) {
   Connect("daisy:52400x3", 3);
   console().txtLog->clear();
-  // Once device 1 has answered, the bridge refuses every later write.
+  // Once device 1 has answered, the bridge refuses every later write. The watch has to run
+  // between every two exchanges, so events run at each of them here.
+  rig->host.SetPumpInterval(rig->clock, 0);
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, [&] {
     if (console().txtLog->toPlainText().contains("rcv,QVM52400,dev0x01")) {
@@ -464,6 +466,41 @@ TEST_F(ConnectedConsole, QuickSetupPollingScansAndReadsOnEveryTick) {
 
   console().chkEnablePolling->click();
   EXPECT_FALSE(console().pollingTimer().isActive());
+}
+
+// Long transfers still let events run: a click on "ENABLE POLLING" lands while a tick's first
+// read-all is under way; the polling guard keeps the timer paused meanwhile, a tick due then is
+// skipped, and the tick runs none of its later actions.
+TEST_F(ConnectedConsole, AClickDuringALongReadAllIsHandledWhileTheGuardsHold) {
+  Connect("daisy:52400x14", 14);
+  SharedState& state = console().session().state;
+  state.PollReadVolts = true;
+  state.PollReadTemps = true;
+  console().chkEnablePolling->setChecked(true);
+  sim::SimulatedBoard& board = *rig->evb->board;
+  board.ClearReceivedReports();
+  std::size_t sentAtClick = 0;
+  bool timerActiveAtClick = true;
+  QTimer click;
+  QObject::connect(&click, &QTimer::timeout, [&] {
+    if (board.ReceivedReports().empty() || sentAtClick != 0) return;
+    sentAtClick = board.ReceivedReports().size();
+    timerActiveAtClick = console().pollingTimer().isActive();
+    console().chkEnablePolling->click();
+    console().Timer2_Timer();
+  });
+  click.start(0);
+  console().Timer2_Timer();
+  click.stop();
+  EXPECT_GT(sentAtClick, 0u);
+  EXPECT_LT(sentAtClick, 14u);
+  EXPECT_FALSE(timerActiveAtClick);
+  EXPECT_EQ(board.ReceivedReports().size(), 14u);
+  EXPECT_FALSE(console().chkEnablePolling->isChecked());
+  EXPECT_FALSE(console().pollingTimer().isActive());
+  EXPECT_FALSE(state.PollingTickRunning);
+  EXPECT_FALSE(console().session().exchange.BridgeBusy);
+  EXPECT_EQ(LogLinesStartingWith("cmd,QVM52400,dev0x0E,cat0x01,adr0x0F").size(), 1u);
 }
 
 TEST_F(ConnectedConsole, UprOnlyPollingWithAutoStartRunsTheStartSequenceOnce) {

@@ -146,22 +146,24 @@ TEST_F(BridgeTest, ReadReportSeesTheBridgeErrorByte) {
   EXPECT_EQ(bridge.ReadReport(), kTransferSuccess);
 }
 
-TEST_F(BridgeTest, FlushInputOnAnIdleBoardWaitsOneMillisecond) {
+TEST_F(BridgeTest, FlushInputOnAnIdleBoardDoesNotWait) {
   bridge.OpenBridge();
   const auto start = clock.NowMs();
   bridge.FlushInput();
-  EXPECT_EQ(clock.NowMs() - start, 1);
+  EXPECT_EQ(clock.NowMs() - start, 0);
 }
 
-TEST_F(BridgeTest, FlushInputDrainsQueuedReports) {
+TEST_F(BridgeTest, FlushInputDrainsQueuedReportsWithoutWaiting) {
   bridge.OpenBridge();
   for (int i = 0; i < 3; ++i) {
     bridge.FillReport(0);
     bridge.SetReportId();
     ASSERT_TRUE(bridge.WriteReport());
   }
+  const auto start = clock.NowMs();
   bridge.FlushInput();
   EXPECT_EQ(board->PendingReplies(), 0u);
+  EXPECT_EQ(clock.NowMs() - start, 0);
 }
 
 TEST_F(BridgeTest, FillReportTracesOnlyWhenDetailed) {

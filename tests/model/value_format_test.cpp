@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <locale>
+#include <string>
+#include <vector>
 
 namespace qvm {
 namespace {
@@ -54,6 +57,30 @@ TEST(ValueFormat, HostSeparatorFollowsTheGlobalLocaleWithoutGrouping) {
   std::locale::global(previous);
   EXPECT_EQ(HostDecimalSeparator(), '.');
   EXPECT_EQ(FormatVoltage(1234.5), "1234.5000");
+}
+
+TEST(ValueFormat, AppendFixedWritesWhatFormatFixedWrites) {
+  std::vector<double> values = {0.0,   -0.0,    0.125,  -0.125,   2.5,     0.00005, -0.00005,
+                                0.045, 1e-300, 1e9,    -1e9,     1e12,    1e300,   -1e300,
+                                59.9963, std::numeric_limits<double>::quiet_NaN(),
+                                std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity()};
+  // Raw register values through the scales and offsets the decoders use.
+  for (const double scale : {0.000375, 0.0015, 0.1, 0.0001, 0.00244140625}) {
+    for (int raw = -70000; raw <= 70000; raw += 13) values.push_back(raw * scale);
+    for (int raw = -600; raw <= 600; ++raw) values.push_back((raw - 1234) * scale + 25);
+  }
+  std::string appended = "x";
+  for (const double value : values) {
+    for (const int decimals : {0, 1, 2, 3, 4, 6}) {
+      for (const char separator : {'.', ','}) {
+        appended.resize(1);
+        AppendFixed(appended, value, decimals, separator);
+        ASSERT_EQ(appended.substr(1), FormatFixed(value, decimals, separator))
+            << value << " with " << decimals << " decimals";
+      }
+    }
+  }
 }
 
 }  // namespace

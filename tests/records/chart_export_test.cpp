@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "chart_fixture.h"
+#include "core/hex.h"
+#include "model/decoders.h"
 #include "scripted_host.h"
 
 namespace qvm::test {
@@ -141,14 +145,15 @@ TEST_F(ChartExportTest, CancelShowsTheMessageAndWritesNothing) {
   EXPECT_TRUE(std::filesystem::is_empty(docs.path()));
 }
 
-TEST_F(ChartExportTest, AFailedLineEndsTheExportWithOneWarning) {
+TEST_F(ChartExportTest, AFailedWriteEndsTheExportWithOneWarning) {
   for (int n = 0; n < 10; ++n) bench->store.AddNewVoltageDataToChartArray();
-  files.writesLeft = 4;
+  // The header goes out on its own, the rows in blocks: the first block fails.
+  files.writesLeft = 1;
   const std::string path = docs.File("full.csv");
   EXPECT_FALSE(Export(path));
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text.rfind("AddLineToExportCsv failed due to the following:", 0), 0u);
-  EXPECT_EQ(SplitLines(ReadWholeFile(path)).size(), 4u);
+  EXPECT_EQ(SplitLines(ReadWholeFile(path)), std::vector<std::string>{ChartExportHeader(1)});
   EXPECT_FALSE(files.FileInUse(path));
 }
 
@@ -161,6 +166,73 @@ TEST_F(ChartExportTest, DecimalSeparatorAndLongElapsedTimes) {
   EXPECT_EQ(row[0], "8:26:55 PM");
   EXPECT_EQ(row[1], "205;76");
   EXPECT_EQ(row[16], "-896;7");
+}
+
+// The row as the export has always written it: every field through the general formatters.
+std::string ReferenceRow(const ChartStore& store, int sample, int devices, char separator) {
+  const RegisterModel& model = store.Model();
+  const double minutes = store.ElapsedMinutes(sample);
+  std::string line = FormatLongTime(store.ChartStartTime() +
+                                    std::chrono::seconds{std::llround(minutes * 60.0)}) +
+                     ",";
+  line += FormatFixed(minutes, 2, separator) + "," + ComErrorCodes(store.ComErrorFlags(sample)) +
+          ",";
+  for (int d = 1; d <= devices; ++d) {
+    for (int c = 0; c < kChartCells; ++c) {
+      line += FormatFixed(DecodeCellVoltage(model, store.CellRaw(sample, c, d)), 4, separator) + ",";
+    }
+    line += FormatFixed(DecodeVbatVoltage(model, store.VbatRaw(sample, d)), 3, separator) + ",";
+    line += FormatFixed(DecodeInternalTemp(model, store.State(), store.IcTempRaw(sample, d)), 1,
+                        separator) +
+            ",";
+    for (int k = 0; k < kChartEtInputs; ++k) {
+      line += FormatFixed(DecodeExternalTemp(model, store.EtRaw(sample, k, d)), 4, separator) + ",";
+    }
+    line += Hex0x(static_cast<std::uint16_t>(store.FaultRawA(sample, d)), 4) + ",";
+    line += Hex0x(static_cast<std::uint16_t>(store.FaultRawB(sample, d)), 4) + ",";
+  }
+  return line;
+}
+
+TEST_F(ChartExportTest, FastRowsAreByteIdenticalToTheGeneralFormatters) {
+  bench->state.DaisyChainMode = true;
+  bench->state.DeviceCount52400 = 14;
+  bench->state.Tint25 = 2731;
+  std::uint32_t seed = 12345;
+  const auto next = [&seed](int range) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(range));
+  };
+  // Every raw value a register can hold, errors on some samples and irregular times, some of
+  // them days apart.
+  for (int sample = 0; sample < 300; ++sample) {
+    for (int d = 0; d < kChartDevices; ++d) {
+      for (int c = 0; c < kChartCells; ++c) {
+        bench->image.at(0, d, 0x41 + c) = static_cast<std::int16_t>(next(65536) - 32768);
+      }
+      bench->image.at(0, d, 0x40) = static_cast<std::int16_t>(next(65536) - 32768);
+      bench->image.at(0, d, 0x50) = static_cast<std::int16_t>(next(0x4000));
+      for (int k = 0; k < kChartEtInputs; ++k) {
+        bench->image.at(0, d, 0x51 + k) = static_cast<std::int16_t>(next(65536) - 32768);
+      }
+      bench->image.at(0, d, 0x84) = static_cast<std::int16_t>(next(3) == 0 ? next(65536) : 0);
+      bench->image.at(1, d, 0x84) = static_cast<std::int16_t>(next(65536));
+    }
+    bench->store.MarkComError(static_cast<std::uint16_t>(next(64)));
+    bench->store.AddNewVoltageDataToChartArray();
+    bench->clock.SleepMs(next(10) == 0 ? 1 + next(400000000) : 1 + next(2000));
+  }
+  const ChartStore& store = bench->store;
+  std::string expected = ChartExportHeader(14) + "\r\n";
+  for (int i = 0; i < store.ChartSampleIndex(); ++i) {
+    const std::string row = ReferenceRow(store, i, 14, '.');
+    ASSERT_EQ(ChartExportRow(store, i, 14, '.'), row) << "sample " << i;
+    ASSERT_EQ(ChartExportRow(store, i, 14, ','), ReferenceRow(store, i, 14, ',')) << i;
+    expected += row + "\r\n";
+  }
+  const std::string path = docs.File("identical.csv");
+  ASSERT_TRUE(Export(path));
+  EXPECT_TRUE(ReadWholeFile(path) == expected);
 }
 
 }  // namespace

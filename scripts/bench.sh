@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release (build-release/) and prints one table: each figure (minimum
+# and median of several runs) beside its floor measured in the same run, their ratio and the goal.
+# Usage: scripts/bench.sh [repetitions]   (default 5)
+# QVM_BENCH_BUILD=folder uses an already configured build folder instead.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${QVM_BENCH_BUILD:-}"
+reps="${1:-5}"
+if [ -z "$build" ]; then
+  build="$root/build-release"
+  launcher=()
+  if command -v ccache > /dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQVM_BUILD_TESTS=OFF \
+    "${launcher[@]}" > /dev/null
+fi
+cmake --build "$build" -j"$(nproc)" --target exchange_benchmark poll_tick_benchmark \
+  records_benchmark console_benchmark > /dev/null
+
+bin="$build/bin"
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+export QT_QPA_PLATFORM=offscreen
+run() {
+  local name="$1"
+  shift
+  echo "running $name ..." >&2
+  "$bin/$name" --benchmark_repetitions="$reps" --benchmark_format=json "$@" \
+    > "$out/$name.json"
+}
+run exchange_benchmark
+run poll_tick_benchmark
+run records_benchmark --benchmark_filter='Export|Floor'
+run console_benchmark
+for kind in full floor; do
+  for _ in $(seq "$reps"); do "$bin/console_benchmark" --rss-$kind >> "$out/rss_$kind.txt"; done
+done
+
+python3 - "$out" << 'EOF'
+import json, statistics, sys, os
+
+out = sys.argv[1]
+runs = {}
+for name in os.listdir(out):
+    if not name.endswith(".json"):
+        continue
+    for b in json.load(open(os.path.join(out, name)))["benchmarks"]:
+        if b.get("run_type", "iteration") != "iteration" or b.get("error_occurred"):
+            continue
+        parts = [p for p in b["run_name"].split("/")
+                 if not p.startswith(("iterations:", "repeats:")) and not p.endswith("_time")]
+        runs.setdefault(name[:-5] + ":" + "/".join(parts), []).append(b)
+
+SCALE = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+
+def ms(name, field="real_time"):
+    return [b[field] * SCALE[b["time_unit"]] for b in runs.get(name, [])]
+
+def counter(name, key):
+    return [b[key] for b in runs.get(name, []) if key in b]
+
+def mb(kind):
+    path = os.path.join(out, "rss_%s.txt" % kind)
+    return [int(line) / 1024 for line in open(path) if line.strip()]
+
+def stat(values):
+    return (min(values), statistics.median(values)) if values else (float("nan"),) * 2
+
+rows = []
+def row(what, values, unit, floor, goal, limit, ratio_goal=True, note=""):
+    lo, med = stat(values)
+    flo, fmed = stat(floor) if floor else (None, None)
+    ratio = med / fmed if floor else None
+    met = (ratio if ratio_goal else med) <= limit
+    fmt = lambda v: "%.3g %s" % (v, unit)
+    rows.append((what, "%s / %s" % (fmt(lo), fmt(med)),
+                 fmt(fmed) if floor else "-",
+                 "%.2fx" % ratio if ratio is not None else "-", goal,
+                 ("yes" if met else "NO") + (" " + note if note else "")))
+
+row("one packet exchange, wall", ms("exchange_benchmark:BM_PacketExchange"), "ms",
+    ms("exchange_benchmark:BM_Floor_Sleep2ms"), "<= 1.05x", 1.05)
+row("one exchange, CPU", ms("exchange_benchmark:BM_PacketExchange", "cpu_time"), "ms",
+    ms("exchange_benchmark:BM_Floor_Sleep2ms", "cpu_time"), "<= 1.2x", 1.2)
+row("14-device tick, qvmctl", ms("poll_tick_benchmark:BM_QvmctlPollTick14"), "ms",
+    ms("poll_tick_benchmark:BM_Floor_TickWaits"), "<= 1.10x", 1.10)
+gaps = counter("console_benchmark:BM_ConsoleTick14", "max_gap_ms")
+first = counter("console_benchmark:BM_ConsoleTick14", "first_ms")
+row("the same tick in the console", ms("console_benchmark:BM_ConsoleTick14"), "ms",
+    ms("console_benchmark:BM_Floor_TickWaits"), "<= 1.15x, gaps <= 50 ms", 1.15,
+    note="(first tick %.0f ms, longest event gap %.0f ms)" % (
+        statistics.median(first) if first else float("nan"), max(gaps) if gaps else float("nan")))
+if gaps and max(gaps) > 50:
+    rows[-1] = rows[-1][:5] + ("NO " + rows[-1][5].split(" ", 1)[1],)
+row("CSV export of a full store (14 devices)",
+    ms("records_benchmark:BM_ExportFullStore"), "ms",
+    ms("records_benchmark:BM_Floor_WriteExportBytes"), "<= 3x", 3.0)
+drops = {}
+for name in runs:
+    if name.startswith("console_benchmark:BM_ChartDrop/"):
+        drops[name.split("/")[1]] = statistics.median(ms(name))
+worst = max(drops, key=drops.get) if drops else None
+row("chart window, 600-sample drop (worst span)",
+    ms("console_benchmark:BM_ChartDrop/%s" % worst) if worst else [], "ms", None,
+    "<= 16 ms at every span", 16.0, ratio_goal=False,
+    note="(slider position %s)" % worst if worst else "")
+row("console RSS, 14+14, full store, chart open", mb("full"), "MB", mb("floor"), "<= 80 MB",
+    80.0, ratio_goal=False)
+
+head = ("what", "measured (min / median)", "floor", "ratio", "goal", "met")
+widths = [max(len(str(r[i])) for r in rows + [head]) for i in range(len(head))]
+line = lambda r: "  ".join(str(c).ljust(w) for c, w in zip(r, widths)).rstrip()
+print(line(head))
+print("  ".join("-" * w for w in widths))
+for r in rows:
+    print(line(r))
+if drops:
+    print("chart drop by slider position (median ms): " +
+          ", ".join("%s: %.1f" % (k, drops[k]) for k in sorted(drops, key=int)))
+EOF

@@ -1,0 +1,28 @@
+#pragma once
+#include <QPlainTextEdit>
+#include <QString>
+
+namespace qvm {
+
+// A text log that gathers appended text and lays it out in one go when the event loop next
+// runs (laying out line by line costs more than the transfers that log them), or at once when
+// its text is read or cleared through this class. The caret stays at the end.
+class LogBox : public QPlainTextEdit {
+ public:
+  explicit LogBox(QWidget* parent = nullptr);
+
+  void Append(const QString& text);
+  // The whole text, the text not yet laid out included.
+  QString toPlainText();
+  // Empties the log, the text not yet laid out included.
+  void clear();
+  // Lays out the gathered text now.
+  void Flush();
+
+ private:
+  QString pending_;
+  bool flushing_ = false;
+  bool flushQueued_ = false;
+};
+
+}  // namespace qvm
