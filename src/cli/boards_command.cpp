@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "cli/json_output.h"
 #include "link/bridge.h"
 #include "link/hidapi_bus.h"
 #include "sim/chain/simulated_evb.h"
@@ -10,15 +11,24 @@ namespace qvm::cli {
 
 namespace {
 
-int ListBoards(HidBus& bus, std::ostream& out, std::ostream& err) {
+int ListBoards(HidBus& bus, bool json, std::ostream& out, std::ostream& err) {
   int index = 0;
+  if (json) out << '[';
   for (const HidDeviceInfo& info : bus.Enumerate()) {
     if (!IsBridgeBoard(info)) continue;
+    if (json) {
+      out << (index > 0 ? "," : "") << "{\"index\":" << index
+          << ",\"path\":" << JsonString(info.path) << ",\"product\":" << JsonString(info.product)
+          << ",\"serial\":" << JsonString(info.serial) << '}';
+      ++index;
+      continue;
+    }
     out << index++ << ": " << info.path;
     if (!info.product.empty()) out << "  " << info.product;
     if (!info.serial.empty()) out << "  serial " << info.serial;
     out << '\n';
   }
+  if (json) out << "]\n";
   if (index == 0) {
     err << "No bridge board (product id 0x2035) found.\n";
     return 1;
@@ -28,10 +38,10 @@ int ListBoards(HidBus& bus, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-int RunBoards(const std::string& simChain, std::ostream& out, std::ostream& err) {
+int RunBoards(const std::string& simChain, bool json, std::ostream& out, std::ostream& err) {
   if (simChain.empty()) {
     HidapiBus bus;
-    return ListBoards(bus, out, err);
+    return ListBoards(bus, json, out, err);
   }
   SystemClock clock;
   std::string error;
@@ -40,7 +50,7 @@ int RunBoards(const std::string& simChain, std::ostream& out, std::ostream& err)
     err << "qvmctl: --sim " << simChain << ": " << error << '\n';
     return 2;
   }
-  return ListBoards(*simulated->bus, out, err);
+  return ListBoards(*simulated->bus, json, out, err);
 }
 
 }  // namespace qvm::cli

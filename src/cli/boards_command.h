@@ -5,7 +5,8 @@
 
 namespace qvm::cli {
 
-// Lists the attached bridge boards (the simulated one with a chain text); 1 when none is found.
-int RunBoards(const std::string& simChain, std::ostream& out, std::ostream& err);
+// Lists the attached bridge boards (the simulated one with a chain text), as text or as a JSON
+// array; 1 when none is found.
+int RunBoards(const std::string& simChain, bool json, std::ostream& out, std::ostream& err);
 
 }  // namespace qvm::cli

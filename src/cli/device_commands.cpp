@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "cli/json_output.h"
 #include "core/hex.h"
 #include "protocol/register_access.h"
 
@@ -40,8 +41,16 @@ DeviceCommand CommandFor(const RegisterTarget& target) {
 
 int RunIdentify(const DeviceOptions& options, std::ostream& out, std::ostream& err) {
   CliSession cli(out, err);
-  if (!cli.Connect(options)) return 1;
-  out << '\n';
+  DeviceOptions connect = options;
+  if (options.json) connect.verbose = false;
+  if (!cli.Connect(connect)) return 1;
+  const SharedState& state = cli.session().state;
+  if (options.json) {
+    out << "{" << JsonString(state.PartName(0)) << ":" << state.DeviceCount52400 << ","
+        << JsonString(state.PartName(1)) << ":" << state.DeviceCount52401 << "}\n";
+  } else {
+    out << '\n';
+  }
   return DeviceCount(cli.session()) > 0 ? 0 : 1;
 }
 
@@ -60,7 +69,13 @@ int RunRead(const DeviceOptions& options, const RegisterTarget& target, std::ost
   const std::int16_t value = session.state.DaisyChainMode
                                  ? session.image.at(target.devType, target.dev, address)
                                  : command.dat;
-  out << Hex0x(static_cast<std::uint16_t>(value), 4) << '\n';
+  if (options.json) {
+    out << "{\"type\":" << target.devType << ",\"dev\":" << target.dev
+        << ",\"page\":" << target.page << ",\"adr\":" << target.adr
+        << ",\"value\":" << static_cast<std::uint16_t>(value) << "}\n";
+  } else {
+    out << Hex0x(static_cast<std::uint16_t>(value), 4) << '\n';
+  }
   return 0;
 }
 

@@ -1,16 +1,17 @@
 #include "cli/file_commands.h"
 
 #include <fstream>
-#include <map>
 #include <ostream>
 #include <sstream>
 
+#include "cli/json_output.h"
+#include "cli/stop_signals.h"
 #include "config/configuration_file.h"
 #include "operations/bulk_reads.h"
-#include "operations/polling_loop.h"
+#include "operations/named_actions.h"
+#include "operations/poll_run.h"
+#include "operations/read_all_classes.h"
 #include "records/chart_export.h"
-#include "records/chart_store.h"
-#include "records/comm_log.h"
 #include "records/local_file_system.h"
 #include "records/local_time.h"
 #include "records/record_channel.h"
@@ -19,24 +20,24 @@ namespace qvm::cli {
 
 namespace {
 
-// Sets the polling flags named in `names` from `flags`; false with a message for an unknown
-// name.
-bool SelectActions(const std::vector<std::string>& names,
-                   const std::map<std::string, bool SharedState::*>& flags, SharedState& state,
-                   const char* what, std::ostream& err) {
-  for (const std::string& name : names) {
-    const auto flag = flags.find(name);
-    if (flag == flags.end()) {
-      err << "qvmctl: " << what << " takes ";
-      for (auto it = flags.begin(); it != flags.end(); ++it) {
-        err << (it == flags.begin() ? "" : ", ") << it->first;
-      }
-      err << ", not '" << name << "'\n";
-      return false;
-    }
-    state.*(flag->second) = true;
+// One JSON object for a tick: its number, the milliseconds since the run began, the
+// communication errors of the sample it took (when it took one) and the values of the classes
+// it read.
+std::string TickJson(Session& session, PollRun& run, const std::vector<std::string>& reads,
+                     int samplesBefore, std::int64_t startMs) {
+  std::string text = "{\"tick\":" + std::to_string(run.Ticks()) +
+                     ",\"time_ms\":" + std::to_string(session.clock.NowMs() - startMs);
+  if (run.Samples() > samplesBefore) {
+    const ChartStore& chart = run.Chart();
+    text += ",\"com_errors\":" +
+            JsonString(ComErrorCodes(chart.ComErrorFlags(chart.ChartSampleIndex() - 1)));
   }
-  return true;
+  for (const std::string& name : reads) {
+    if (const auto kind = ReadAllClassNamed(name)) {
+      text += "," + JsonString(name) + ":" + JsonReadings(session, *kind);
+    }
+  }
+  return text + "}";
 }
 
 }  // namespace
@@ -75,60 +76,46 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
             std::ostream& err) {
   CliSession cli(out, err);
   SharedState selection;
-  const std::map<std::string, bool SharedState::*> scans = {{"all", &SharedState::PollScanAll},
-                                                            {"mixed", &SharedState::PollScanMixed},
-                                                            {"volts", &SharedState::PollScanVolts},
-                                                            {"temps", &SharedState::PollScanTemps},
-                                                            {"wires", &SharedState::PollScanWires}};
-  const std::map<std::string, bool SharedState::*> reads = {
-      {"volts", &SharedState::PollReadVolts},
-      {"temps", &SharedState::PollReadTemps},
-      {"faults", &SharedState::PollReadFaults},
-      {"setups", &SharedState::PollReadSetups}};
-  if (!SelectActions(poll.scans, scans, selection, "--scan", err) ||
-      !SelectActions(poll.reads, reads, selection, "--read", err)) {
+  std::string error;
+  if (!SelectPolledActions(poll.scans, poll.reads, selection, error)) {
+    err << "qvmctl: " << error << '\n';
     return 2;
   }
   if (!ConnectQuietly(cli, options, err)) return 1;
   Session& session = cli.session();
-  for (const auto& [name, flag] : scans) session.state.*flag = selection.*flag;
-  for (const auto& [name, flag] : reads) session.state.*flag = selection.*flag;
+  SelectPolledActions(poll.scans, poll.reads, session.state, error);
   session.state.UprPollingActive = poll.upr;
 
   LocalFileSystem files;
   SystemLocalTime time;
-  CommLog log(cli.host(), files, time, session.bridge.MessageTitle);
-  if (!poll.logPath.empty()) {
-    cli.host().fileAnswer = poll.logPath;
-    if (log.LogStart().empty()) return 1;
-    cli.view().commLog = &log;
-  }
-  ChartStore chart(session.model, session.image, session.state, session.clock, time);
-  chart.Initialize(true, true);
-  PollingView paint;
-  paint.addToCharts = [&chart] { chart.AddNewVoltageDataToChartArray(); };
+  PollRun run(session, files, time, poll.intervalMs);
+  cli.view().commLog = &run.Log();
+  cli.polling().ticked = true;
+  if (!run.Start({poll.csvPath, poll.logPath})) return 1;
 
-  CliPollingTimer& timer = cli.polling();
-  timer.ticked = true;
-  timer.enabled = true;
-  int ticks = 0;
-  for (; ticks < poll.ticks && timer.ticked; ++ticks) {
-    if (ticks > 0) session.clock.SleepMs(poll.intervalMs);
-    PollingTick(session, paint);
+  const StopSignals signals;
+  const std::int64_t startMs = session.clock.NowMs();
+  bool interrupted = false;
+  while (run.Ticks() < poll.ticks && run.PollingOn()) {
+    if (!run.WaitForTick(StopSignals::Raised)) {
+      interrupted = true;
+      break;
+    }
+    const int samplesBefore = run.Samples();
+    run.Tick();
+    if (options.json) {
+      out << TickJson(session, run, poll.reads, samplesBefore, startMs) << '\n' << std::flush;
+    }
   }
-  if (!poll.logPath.empty()) {
-    cli.view().commLog = nullptr;
-    log.LogStop();
+  const bool completed = run.PollingOn();
+  const bool written = run.Finish();
+  cli.view().commLog = nullptr;
+  if (!options.json) out << run.Ticks() << " ticks, " << run.Samples() << " chart samples\n";
+  if (interrupted) {
+    err << "qvmctl: poll stopped by a signal after " << run.Ticks() << " ticks\n";
+    return 130;
   }
-  out << ticks << " ticks, " << (chart.ChartStarted() ? chart.ChartSampleIndex() : 0)
-      << " chart samples\n";
-  bool written = true;
-  if (!poll.csvPath.empty()) {
-    RecordChannel channel(kChartExportChannel, cli.host(), files, session.bridge.MessageTitle);
-    cli.host().fileAnswer = poll.csvPath;
-    written = ExportCSV(chart, channel, cli.host(), session.bridge.MessageTitle, '.');
-  }
-  return timer.ticked && written ? 0 : 1;
+  return completed && written ? 0 : 1;
 }
 
 }  // namespace qvm::cli

@@ -25,12 +25,13 @@ struct PollOptions {
   bool upr = false;
   std::vector<std::string> scans;  // all, mixed, volts, temps, wires
   std::vector<std::string> reads;  // volts, temps, faults, setups
-  std::string csvPath;             // the chart store exported as CSV at the end
+  std::string csvPath;             // the chart rows, written as the samples are taken
   std::string logPath;             // every SPI frame, as the communication log writes it
 };
 
-// `poll N`: runs the polling loop N times, feeding "Read Volts" into the chart store. 2 for an
-// unknown scan or read name, 1 when polling stopped early or a file was not written.
+// `poll N`: runs the polling loop N times, feeding "Read Volts" into the chart store and the
+// CSV file. 2 for an unknown scan or read name, 1 when polling stopped early or a file was not
+// written, 130 when Ctrl-C or SIGTERM stopped it (the files are closed complete).
 int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream& out,
             std::ostream& err);
 
