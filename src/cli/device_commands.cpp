@@ -46,8 +46,12 @@ int RunIdentify(const DeviceOptions& options, std::ostream& out, std::ostream& e
   if (!cli.Connect(connect)) return 1;
   const SharedState& state = cli.session().state;
   if (options.json) {
-    out << "{" << JsonString(state.PartName(0)) << ":" << state.DeviceCount52400 << ","
-        << JsonString(state.PartName(1)) << ":" << state.DeviceCount52401 << "}\n";
+    // A family without a companion names no type 1.
+    out << "{" << JsonString(state.PartName(0)) << ":" << state.DeviceCount52400;
+    if (!state.PartName(1).empty()) {
+      out << "," << JsonString(state.PartName(1)) << ":" << state.DeviceCount52401;
+    }
+    out << "}\n";
   } else {
     out << '\n';
   }

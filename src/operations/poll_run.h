@@ -47,6 +47,7 @@ class PollRun {
   bool Finish();
 
   bool PollingOn() const;
+  bool Finished() const { return finished_; }
   int Ticks() const { return ticks_; }
   // Samples the chart store took in this run, including those it has since dropped.
   int Samples() const { return samples_; }
