@@ -33,6 +33,15 @@ std::optional<BoardSource> SimulatedSource(const std::string& chainText, Clock& 
   return source;
 }
 
+std::optional<BoardSource> SimulatedSource(const sim::SimulationOptions& options, Clock& clock,
+                                           std::string& error) {
+  auto evb = sim::MakeSimulatedSource(options, clock, error);
+  if (!evb) return std::nullopt;
+  BoardSource source;
+  source.simulated = std::move(evb);
+  return source;
+}
+
 namespace {
 bool AnyBridgeBoard(HidBus& bus) {
   const auto devices = bus.Enumerate();

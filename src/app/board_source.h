@@ -7,6 +7,7 @@
 #include "core/clock.h"
 #include "link/hid_device.h"
 #include "sim/chain/simulated_evb.h"
+#include "sim/simulated_source.h"
 
 namespace qvm {
 
@@ -22,6 +23,9 @@ std::optional<ManualConfigChoice> ChoiceForChain(const std::string& chainText, s
 
 // Builds the simulated board for `chainText` on `clock`.
 std::optional<BoardSource> SimulatedSource(const std::string& chainText, Clock& clock,
+                                           std::string& error);
+// The same with faults and seed (--sim-faults, --sim-seed); `error` names the faulty option.
+std::optional<BoardSource> SimulatedSource(const sim::SimulationOptions& options, Clock& clock,
                                            std::string& error);
 
 // Real boards; when none is attached the user may retry, continue on the simulated board

@@ -5,7 +5,7 @@
 #include "cli/json_output.h"
 #include "link/bridge.h"
 #include "link/hidapi_bus.h"
-#include "sim/chain/simulated_evb.h"
+#include "sim/simulated_source.h"
 
 namespace qvm::cli {
 
@@ -38,16 +38,18 @@ int ListBoards(HidBus& bus, bool json, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-int RunBoards(const std::string& simChain, bool json, std::ostream& out, std::ostream& err) {
-  if (simChain.empty()) {
+int RunBoards(const DeviceOptions& options, std::ostream& out, std::ostream& err) {
+  const bool json = options.json;
+  if (options.simChain.empty()) {
     HidapiBus bus;
     return ListBoards(bus, json, out, err);
   }
   SystemClock clock;
   std::string error;
-  auto simulated = sim::MakeSimulatedEvb(simChain, clock, error);
+  auto simulated = sim::MakeSimulatedSource({options.simChain, options.simFaults, options.simSeed},
+                                            clock, error);
   if (!simulated) {
-    err << "qvmctl: --sim " << simChain << ": " << error << '\n';
+    err << "qvmctl: " << error << '\n';
     return 2;
   }
   return ListBoards(*simulated->bus, json, out, err);

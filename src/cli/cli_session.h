@@ -31,6 +31,8 @@ class CliSession {
 
   Session& session() { return connection_->session(); }
   BoardConnection& connection() { return *connection_; }
+  // The simulated board, when running on one.
+  sim::SimulatedEvb* simulated() { return connection_ ? connection_->simulated() : nullptr; }
   // Valid once Connect has run.
   CliHost& host();
   CliView& view();

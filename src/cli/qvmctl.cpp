@@ -9,6 +9,7 @@
 #include "cli/file_commands.h"
 #include "cli/number_text.h"
 #include "cli/panel_cli_commands.h"
+#include "sim/faults/fault_list.h"
 
 namespace qvm::cli {
 
@@ -42,6 +43,9 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   app.add_option("--sim", device.simChain,
                  "run on the simulated board, e.g. daisy:52400x3, daisy:52400x3+52401x2, "
                  "single:38817");
+  app.add_option("--sim-faults", device.simFaults, sim::FaultListHelp());
+  app.add_option("--sim-seed", device.simSeed,
+                 "seed of the simulated board's noise and faults, for repeatable runs (default 1)");
   app.add_option("--board", device.board, "instance number of the bridge board (default 0)")
       ->check(CLI::Range(0, 63));
   app.add_option("--mode", device.mode, "daisy or single (from --sim when simulating)");
@@ -152,7 +156,11 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     return RunEncode(options, out);
   }
-  if (boards->parsed()) return RunBoards(device.simChain, device.json, out, err);
+  if (device.simChain.empty() && (!device.simFaults.empty() || app.count("--sim-seed") > 0)) {
+    err << "qvmctl: --sim-faults and --sim-seed need --sim\n";
+    return 2;
+  }
+  if (boards->parsed()) return RunBoards(device, out, err);
   if (identify->parsed()) return RunIdentify(device, out, err);
   if (readall->parsed()) {
     device.verbose = verboseAccess;

@@ -21,6 +21,7 @@ struct HidDeviceInfo {
   std::uint16_t productId = 0;
   std::string product;
   std::string serial;
+  std::string manufacturer;
 };
 
 enum class ReadResult {
@@ -52,6 +53,8 @@ class HidBus {
   virtual std::vector<HidDeviceInfo> Enumerate() = 0;
   // Opens a device by the path Enumerate gave; nothing when it cannot be opened.
   virtual std::unique_ptr<HidDevice> Open(const std::string& path) = 0;
+  // Why the last Open failed (the system's text, e.g. "Permission denied"); empty when unknown.
+  virtual std::string OpenError() const { return {}; }
 };
 
 }  // namespace qvm

@@ -65,7 +65,8 @@ std::vector<HidDeviceInfo> HidapiBus::Enumerate() {
   hid_device_info* list = hid_enumerate(0, 0);
   for (const hid_device_info* d = list; d != nullptr; d = d->next) {
     devices.push_back({d->path != nullptr ? d->path : "", d->vendor_id, d->product_id,
-                       Narrow(d->product_string), Narrow(d->serial_number)});
+                       Narrow(d->product_string), Narrow(d->serial_number),
+                       Narrow(d->manufacturer_string)});
   }
   hid_free_enumeration(list);
   return devices;

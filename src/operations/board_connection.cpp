@@ -8,6 +8,7 @@
 #include "model/tab_definitions.h"
 #include "protocol/board_init.h"
 #include "sim/chain/chain_spec.h"
+#include "sim/simulated_source.h"
 
 namespace qvm {
 
@@ -52,12 +53,10 @@ bool BoardConnection::ResolveConfiguration(const ConnectOptions& options,
     clock_ = std::make_unique<SystemClock>();
   }
   if (!options.simChain.empty()) {
-    std::string chainError;
-    const auto chainSpec = sim::ParseChainSpec(options.simChain, chainError);
-    if (!chainSpec) {
-      error = "--sim " + options.simChain + ": " + chainError;
-      return false;
-    }
+    simulated_ = sim::MakeSimulatedSource({options.simChain, options.simFaults, options.simSeed},
+                                          *clock_, error);
+    if (!simulated_) return false;
+    const sim::ChainSpec* chainSpec = &simulated_->chain->Spec();
     if (mode.empty()) mode = chainSpec->mode == sim::ChainMode::kDaisy ? "daisy" : "single";
     if (family.empty()) {
       family = chainSpec->family == sim::PrimaryFamily::k38817 ? "38817"
@@ -65,7 +64,6 @@ bool BoardConnection::ResolveConfiguration(const ConnectOptions& options,
                                                                : "52400";
     }
     if (stackSize == 0) stackSize = std::max(chainSpec->primaryCount, chainSpec->companionCount);
-    simulated_ = sim::MakeSimulatedEvb(*chainSpec, *clock_);
   }
   if (mode.empty()) mode = "daisy";
   if (family.empty()) family = "52400";

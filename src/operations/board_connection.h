@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,9 @@ struct ConnectOptions {
   std::string family;        // "52400", "52400+52401" or "38817"
   int stackSize = 0;         // devices per type in a daisy chain
   bool virtualTime = false;  // simulated board only: waits cost nothing
+  // The simulated board's fault list (--sim-faults) and the seed of its noise and faults.
+  std::string simFaults;
+  std::uint32_t simSeed = 1;
   std::string dataFolder;    // where the tab definition files lie; empty: beside the program
   std::string messageTitle;  // title of the message boxes; empty: the bridge's own
 };

@@ -32,6 +32,7 @@ TEST_F(BridgeTest, SkipsDevicesOfAnotherVendor) {
   auto foreign = AddBoard("sim:foreign", 0x1234);
   bridge.OpenBridge();
   EXPECT_EQ(bridge.BoardCount(), 1);
+  bridge.SetReportId();
   ASSERT_TRUE(bridge.WriteReport());
   EXPECT_TRUE(foreign->ReceivedReports().empty());
 }

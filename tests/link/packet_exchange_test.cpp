@@ -11,6 +11,7 @@ class PacketExchangeTest : public LinkFixture {
   PacketExchangeTest() {
     bridge.MessageTitle = "Console";
     bridge.OpenBridge();
+    board->Firmware().Settings().setupBlock[sim::kSetupDaisyByte] = sim::kSetupDaisyBit;
     exchangeState.BridgeCommand = kCmdSpiDaisy;
     SetFrame({0x00, 0x03, 0x24, 0x26});
   }

@@ -16,7 +16,7 @@ class DaisyParserTest : public ::testing::Test {
   DaisyParserTest() {
     bench.DefineTestKinds();
     bench.Connect();
-    session.state.DaisyChainMode = true;
+    bench.UseDaisyChain();
   }
 
   // Sends a read of (dev, cat, adr) for `type`, answered by `reply`, and parses it.

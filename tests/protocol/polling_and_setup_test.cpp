@@ -18,7 +18,7 @@ class PollingGuardTest : public ::testing::Test {
 };
 
 TEST_F(PollingGuardTest, PauseAndResumeWithPollingTicked) {
-  session.state.DaisyChainMode = true;
+  bench.UseDaisyChain();
   timer.ticked = true;
   timer.enabled = true;
   PauseUprPolling(session);
@@ -28,7 +28,7 @@ TEST_F(PollingGuardTest, PauseAndResumeWithPollingTicked) {
 }
 
 TEST_F(PollingGuardTest, UntickedPollingLeavesTheTimerAlone) {
-  session.state.DaisyChainMode = true;
+  bench.UseDaisyChain();
   timer.enabled = true;  // running although unticked: not the guard's business
   PauseUprPolling(session);
   ResumeUprPolling(session);
@@ -48,7 +48,7 @@ TEST_F(PollingGuardTest, SingleDeviceModeChangesNothing) {
 }
 
 TEST_F(PollingGuardTest, OpenBalanceSequenceWindowKeepsTheTimerOff) {
-  session.state.DaisyChainMode = true;
+  bench.UseDaisyChain();
   timer.ticked = true;
   timer.enabled = true;
   bench.view.balanceSequenceVisible = true;
@@ -58,7 +58,7 @@ TEST_F(PollingGuardTest, OpenBalanceSequenceWindowKeepsTheTimerOff) {
 }
 
 TEST_F(PollingGuardTest, DisableUnticksStopsAndEndsUprPolling) {
-  session.state.DaisyChainMode = true;
+  bench.UseDaisyChain();
   timer.ticked = true;
   timer.enabled = true;
   session.state.UprPollingActive = true;

@@ -14,6 +14,11 @@ void ProtocolBench::Connect() {
   session.bridge.OpenBridge();
 }
 
+void ProtocolBench::UseDaisyChain() {
+  session.state.DaisyChainMode = true;
+  board->Firmware().Settings().setupBlock[sim::kSetupDaisyByte] = sim::kSetupDaisyBit;
+}
+
 void ProtocolBench::DefineTestKinds() {
   for (RegisterTables& tables : session.model.type) {
     auto& kind = tables.RegKind;

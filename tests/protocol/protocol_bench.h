@@ -20,6 +20,8 @@ class ProtocolBench {
 
   // Opens the link (the board is found at once).
   void Connect();
+  // Daisy-chain mode in the session and, as its set-up block leaves it, in the bridge.
+  void UseDaisyChain();
   // Register kinds of a small, plausible register map for both device types.
   void DefineTestKinds();
   // The last output report the board received.

@@ -27,7 +27,7 @@ class RegisterAccessTest : public ::testing::Test {
   }
 
   void PollingOnInDaisyMode() {
-    session.state.DaisyChainMode = true;
+    bench.UseDaisyChain();
     bench.timer.ticked = true;
     bench.timer.enabled = true;
   }
@@ -153,7 +153,7 @@ TEST_F(RegisterAccessTest, WriteToReadOnlyRegisterIsRefused) {
 }
 
 TEST_F(RegisterAccessTest, WritePermissionFollowsTheSelectedType) {
-  session.state.DaisyChainMode = true;
+  bench.UseDaisyChain();
   session.model.type[1].RegKind[kUserReg] = kKindReadOnly;
   session.state.SelectedDeviceType = 1;
   DeviceCommand refused = Command(1, 2, 22, 1, 0);
@@ -209,7 +209,7 @@ TEST_F(RegisterAccessTest, SequenceZeroStopsPollingAndReportsThePipeError) {
 }
 
 TEST_F(RegisterAccessTest, OneLostReplyIsRetriedAndTheReadGoesOn) {
-  session.state.DaisyChainMode = true;
+  bench.UseDaisyChain();
   bench.board->Faults().wrongSequence = 1;
   spi.replies.push_back(ResponseFrame(1, 2, 4, 0x0001));
   spi.replies.push_back(ResponseFrame(1, 2, 4, 0x0002));

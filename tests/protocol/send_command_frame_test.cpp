@@ -84,7 +84,7 @@ TEST_F(SendCommandFrameTest, ShortSingleReplyGivesZeroAndAnUnrecognizedEntry) {
 }
 
 TEST_F(SendCommandFrameTest, DaisyReadAndWriteHeaders) {
-  session.state.DaisyChainMode = true;
+  bench.UseDaisyChain();
   DeviceCommand read = Command(2, 1, 0x10, 0x3FFF);
   ASSERT_TRUE(SendCommandFrame(session, read));
   EXPECT_EQ(read.dat, 0x3F);
@@ -104,7 +104,7 @@ TEST_F(SendCommandFrameTest, DaisyReadAndWriteHeaders) {
 }
 
 TEST_F(SendCommandFrameTest, UprBufferReadsSendNoFrameAndNoTrace) {
-  session.state.DaisyChainMode = true;
+  bench.UseDaisyChain();
   DeviceCommand primary = Command(0, 0, 0, 0, 0);
   ASSERT_TRUE(SendCommandFrame(session, primary));
   EXPECT_EQ(bench.LastSent()[1], kCmdUprBuffer52400);
@@ -121,7 +121,7 @@ TEST_F(SendCommandFrameTest, UprBufferReadsSendNoFrameAndNoTrace) {
 }
 
 TEST_F(SendCommandFrameTest, DaisyReplyIsTracedButNotInterpreted) {
-  session.state.DaisyChainMode = true;
+  bench.UseDaisyChain();
   spi.replies.push_back(ResponseFrame(1, 2, 4, 0x0123));
   DeviceCommand command = Command(1, 2, 4, 0);
   ASSERT_TRUE(SendCommandFrame(session, command));
@@ -131,7 +131,7 @@ TEST_F(SendCommandFrameTest, DaisyReplyIsTracedButNotInterpreted) {
 }
 
 TEST_F(SendCommandFrameTest, AnOverlongReplyCountIsTracedOnlyUpToTheReportEnd) {
-  session.state.DaisyChainMode = true;
+  bench.UseDaisyChain();
   spi.replies.push_back(std::vector<std::uint8_t>(80, 0xAA));
   DeviceCommand command = Command(1, 2, 4, 0);
   ASSERT_TRUE(SendCommandFrame(session, command));

@@ -23,9 +23,25 @@ bool IsSelector(std::uint8_t byte) {
 
 }  // namespace
 
+bool BridgeFirmware::PacketFitsMode(const Report& request) const {
+  const std::uint8_t command = request[1];
+  if (command == 22 && request[2] == 0) return true;  // the bench's raw SPI write
+  const bool daisy = (settings_.setupBlock[kSetupDaisyByte] & kSetupDaisyBit) != 0;
+  return daisy == (command != 21);
+}
+
 std::optional<Report> BridgeFirmware::Handle(const Report& request) {
   const std::uint8_t command = request[1];
-  if (SpiPort::IsPacketCommand(command)) return spi_.Handle(request);
+  if (SpiPort::IsPacketCommand(command)) {
+    if (!PacketFitsMode(request)) {
+      // The SPI port is wired for the other framing: nothing is clocked.
+      Report reply = Reply(kStatusDeviceError);
+      reply[2] = request[2];
+      reply[3] = 1;
+      return reply;
+    }
+    return spi_.Handle(request);
+  }
   if (command == 0) {
     Report reply = Reply();
     const FirmwareVersion& v = settings_.firmware;

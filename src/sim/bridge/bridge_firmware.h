@@ -33,7 +33,10 @@ inline constexpr std::uint8_t kStatusI2cNak = 2;       // no I2C slave acknowled
 //                               2 = 0 write: 3 = address, 4 = value; no reply
 //                               (the file spans all 256 addresses; the SFRs are 0x80..0xFF)
 //  20    set-up block           2 = 1 read: reply 2..10 = block; 2 = 0 write: 3..11; no reply
-//  21..24 SPI packets           see SpiPort
+//  21..24 SPI packets           see SpiPort; 21 only while the set-up block's daisy-chain bit
+//                               is clear, 22..24 only while it is set (the raw SPI write, 22
+//                               with sequence 0, either way); otherwise the reply echoes the
+//                               sequence with kStatusDeviceError and nothing clocked
 //
 // A read/write selector in byte 2 other than 0 or 1, and any other command, reply with
 // kStatusDeviceError.
@@ -48,6 +51,7 @@ class BridgeFirmware {
   I2cEeprom& Eeprom() { return eeprom_; }
 
  private:
+  bool PacketFitsMode(const Report& request) const;
   std::optional<Report> I2cTransfer(const Report& request);
   std::optional<Report> I2cOptions(const Report& request);
 

@@ -21,6 +21,9 @@ inline constexpr std::array<std::uint8_t, 5> kPortInputModeSfr{0xF1, 0xF2, 0xF3,
 // Index of the SPI clock code in the set-up block; the SPI clock command reads and sets the same
 // byte.
 inline constexpr std::size_t kSetupClockCode = 6;
+// The set-up block's daisy-chain bit: SPI packets are framed for a daisy chain while it is set.
+inline constexpr std::size_t kSetupDaisyByte = 4;
+inline constexpr std::uint8_t kSetupDaisyBit = 0x80;
 
 // The settings the bridge firmware keeps, as they are after power-up.
 struct BridgeSettings {

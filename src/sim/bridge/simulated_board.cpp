@@ -9,6 +9,7 @@ namespace {
 
 constexpr const char* kUnpluggedText = "simulated board unplugged";
 constexpr const char* kWriteFailedText = "simulated board: write failed";
+constexpr const char* kUnknownReportText = "simulated board: no such output report id";
 
 }  // namespace
 
@@ -26,8 +27,21 @@ SimulatedBoard::SimulatedBoard(Clock& clock, std::string path, std::shared_ptr<S
 }
 
 bool SimulatedBoard::Write(const Report& report) {
-  if (!plugged_) {
+  const bool packet = SpiPort::IsPacketCommand(report[1]);
+  if (packet && hook_) hook_->BeforeExchange(*this);
+  const bool accepted = Accept(report);
+  if (packet && hook_) hook_->AfterExchange(*this);
+  return accepted;
+}
+
+bool SimulatedBoard::Accept(const Report& report) {
+  if (!Plugged()) {
     lastError_ = kUnpluggedText;
+    return false;
+  }
+  if (report[0] != 1) {
+    // The board has only output report 1; the host refuses any other.
+    lastError_ = kUnknownReportText;
     return false;
   }
   if (TakeFault(faults_.failWrites)) {
@@ -51,7 +65,7 @@ void SimulatedBoard::InjectPacketFaults(const Report& request, Report& reply) {
     // Another sequence number of the rolling 1..7 range.
     reply[2] = static_cast<std::uint8_t>(request[2] % 7 + 1);
   }
-  if (TakeFault(faults_.shortReplies) && faults_.shortReplyCount < reply[3]) {
+  if (faults_.shortReplyCount < reply[3] && TakeFault(faults_.shortReplies)) {
     reply[3] = faults_.shortReplyCount;
     std::fill(reply.begin() + 4 + reply[3], reply.end(), 0);
   }
@@ -66,7 +80,7 @@ void SimulatedBoard::Queue(const Report& reply) {
 }
 
 ReadResult SimulatedBoard::Read(Report& report, int timeoutMs) {
-  if (!plugged_) {
+  if (!Plugged()) {
     lastError_ = kUnpluggedText;
     return ReadResult::Error;
   }
@@ -98,9 +112,15 @@ void SimulatedBoard::Unplug() {
 }
 
 void SimulatedBoard::Replug() {
+  replugAtMs_.reset();
   if (plugged_) return;
   plugged_ = true;
   ++generation_;
+}
+
+bool SimulatedBoard::Plugged() {
+  if (!plugged_ && replugAtMs_ && clock_.NowMs() >= *replugAtMs_) Replug();
+  return plugged_;
 }
 
 }  // namespace qvm::sim

@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/clock.h"
 #include "link/hid_device.h"
 #include "sim/bridge/bridge_faults.h"
 #include "sim/bridge/bridge_firmware.h"
+#include "sim/bridge/exchange_hook.h"
 #include "sim/bridge/spi_target.h"
 
 namespace qvm::sim {
@@ -40,11 +42,19 @@ class SimulatedBoard final : public HidDevice {
   const std::string& Path() const { return path_; }
 
   BridgeFaults& Faults() { return faults_; }
+  // Consulted around every SPI packet; nothing by default.
+  void SetExchangeHook(std::shared_ptr<ExchangeHook> hook) { hook_ = std::move(hook); }
   // Pulls the board out: queued replies are lost, writes fail, reads give Error and the bus no
   // longer lists it. Handles opened before an unplug stay dead after Replug.
   void Unplug();
   void Replug();
-  bool Plugged() const { return plugged_; }
+  // An unplugged board comes back by itself once the clock reaches `atMs`.
+  void ScheduleReplug(std::int64_t atMs) { replugAtMs_ = atMs; }
+  // Plugged in now (a scheduled replug that is due happens here).
+  bool Plugged();
+  // Listed on the bus, but opening it fails as a device node without permission does.
+  void SetOpenDenied(bool denied) { openDenied_ = denied; }
+  bool OpenDenied() const { return openDenied_; }
   // Counts the replugs, so that a handle can tell that it outlived its board's connection.
   std::uint64_t PlugGeneration() const { return generation_; }
 
@@ -62,6 +72,7 @@ class SimulatedBoard final : public HidDevice {
     std::int64_t readyMs;
   };
 
+  bool Accept(const Report& report);
   void InjectPacketFaults(const Report& request, Report& reply);
   void Queue(const Report& reply);
 
@@ -72,7 +83,10 @@ class SimulatedBoard final : public HidDevice {
   std::shared_ptr<SpiTarget> ownedTarget_;
   BridgeFirmware firmware_;
   BridgeFaults faults_;
+  std::shared_ptr<ExchangeHook> hook_;
   bool plugged_ = true;
+  std::optional<std::int64_t> replugAtMs_;
+  bool openDenied_ = false;
   std::uint64_t generation_ = 0;
   std::deque<PendingReply> queue_;
   std::deque<Report> received_;

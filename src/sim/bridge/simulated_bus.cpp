@@ -74,7 +74,15 @@ std::vector<HidDeviceInfo> SimulatedBus::Enumerate() {
 
 std::unique_ptr<HidDevice> SimulatedBus::Open(const std::string& path) {
   auto board = Board(path);
-  if (!board || !board->Plugged()) return nullptr;
+  if (!board || !board->Plugged()) {
+    openError_ = "No such device";
+    return nullptr;
+  }
+  if (board->OpenDenied()) {
+    openError_ = "Permission denied";
+    return nullptr;
+  }
+  openError_.clear();
   return std::make_unique<SimulatedBoardHandle>(std::move(board));
 }
 

@@ -25,11 +25,14 @@ class SimulatedBus final : public HidBus {
   const std::vector<std::shared_ptr<SimulatedBoard>>& Boards() const { return boards_; }
 
   std::vector<HidDeviceInfo> Enumerate() override;
-  // A handle on a plugged-in board; nothing for an unknown path or an unplugged board.
+  // A handle on a plugged-in board; nothing for an unknown path, an unplugged board or one
+  // that refuses to be opened (OpenError says why).
   std::unique_ptr<HidDevice> Open(const std::string& path) override;
+  std::string OpenError() const override { return openError_; }
 
  private:
   std::vector<std::shared_ptr<SimulatedBoard>> boards_;
+  std::string openError_;
 };
 
 }  // namespace qvm::sim

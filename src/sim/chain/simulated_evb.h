@@ -10,6 +10,7 @@
 #include "sim/bridge/simulated_bus.h"
 #include "sim/chain/chain_spec.h"
 #include "sim/chain/simulated_chain.h"
+#include "sim/faults/fault_plan.h"
 
 namespace qvm::sim {
 
@@ -22,6 +23,8 @@ struct SimulatedEvb {
   std::shared_ptr<SimulatedBus> bus;
   std::shared_ptr<SimulatedBoard> board;
   std::shared_ptr<SimulatedChain> chain;
+  // The --sim-faults plan the board consults (MakeSimulatedSource); null when built without.
+  std::shared_ptr<FaultPlan> faultPlan;
 };
 
 // Builds the board for `chainSpec` on `clock`, which must outlive the board.

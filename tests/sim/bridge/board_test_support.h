@@ -18,6 +18,12 @@ inline Report Request(std::initializer_list<std::uint8_t> bytes) {
   return report;
 }
 
+// The set-up block (command 20) with the daisy-chain bit set or clear.
+inline Report SetupBlock(bool daisy) {
+  return Request({20, 0, 0xFF, 0xFF, 0x80, 0x03, static_cast<std::uint8_t>(daisy ? 0x80 : 0x00),
+                  0x00, 2, 0x29, 0x30});
+}
+
 // An SPI packet as the target saw it, with its bytes copied out of the report.
 struct SeenPacket {
   std::uint8_t bridgeCommand;

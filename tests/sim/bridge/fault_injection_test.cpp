@@ -11,6 +11,11 @@ using test::Request;
 
 class FaultInjectionTest : public ::testing::Test {
  protected:
+  FaultInjectionTest() {
+    board.Write(test::SetupBlock(true));
+    board.ClearReceivedReports();
+  }
+
   // One packet exchange with sequence `sequence`; the reply, or nothing.
   std::optional<Report> Packet(std::uint8_t sequence) {
     if (!board.Write(Request({22, sequence, 3, 0x00, 0x01, 0x02, 0x03}))) return std::nullopt;

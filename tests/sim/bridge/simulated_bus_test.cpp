@@ -125,6 +125,7 @@ TEST_F(SimulatedBusTest, OwnedTargetLivesWithTheBoard) {
   EXPECT_FALSE(watch.expired());
 
   auto device = bus.Open("sim/chain");
+  ASSERT_TRUE(device->Write(test::SetupBlock(true)));
   ASSERT_TRUE(device->Write(Request({23, 1, 1, 0x30, 0x00})));
   Report reply{};
   ASSERT_EQ(device->Read(reply, 0), ReadResult::Report);

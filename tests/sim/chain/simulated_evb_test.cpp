@@ -14,6 +14,9 @@ Report Exchange(HidDevice& device, std::uint8_t sequence, int dev, int cat, int 
   std::vector<std::uint8_t> frame;
   EncodeDaisyFrame(static_cast<std::uint8_t>(dev), static_cast<std::uint8_t>(cat),
                    static_cast<std::uint8_t>(adr), data, frame);
+  // The bridge takes daisy-chain packets once its set-up block has the daisy-chain bit.
+  const Report setup{1, 20, 0, 0xFF, 0xFF, 0x80, 0x03, 0x80, 0x00, 2, 0x29, 0x30};
+  EXPECT_TRUE(device.Write(setup));
   Report request{};
   request[0] = 1;
   request[1] = 22;

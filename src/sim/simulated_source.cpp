@@ -1,0 +1,36 @@
+#include "sim/simulated_source.h"
+
+#include <memory>
+
+#include "sim/faults/fault_list.h"
+
+namespace qvm::sim {
+
+std::optional<SimulatedEvb> MakeSimulatedSource(const SimulationOptions& options, Clock& clock,
+                                                std::string& error) {
+  std::string reason;
+  const auto chainSpec = ParseChainSpec(options.chain, reason);
+  if (!chainSpec) {
+    error = "--sim " + options.chain + ": " + reason;
+    return std::nullopt;
+  }
+  FaultList faults;
+  if (!options.faults.empty()) {
+    const auto parsed = ParseFaultList(options.faults, reason);
+    if (!parsed) {
+      error = "--sim-faults: " + reason;
+      return std::nullopt;
+    }
+    faults = *parsed;
+  }
+  ChainOptions chainOptions;
+  chainOptions.seed = options.seed;
+  SimulatedEvb evb = MakeSimulatedEvb(*chainSpec, clock, chainOptions);
+  evb.board->SetOpenDenied(faults.denied);
+  evb.faultPlan =
+      std::make_shared<FaultPlan>(std::move(faults), options.seed, clock, &evb.chain->Faults());
+  evb.board->SetExchangeHook(evb.faultPlan);
+  return evb;
+}
+
+}  // namespace qvm::sim
