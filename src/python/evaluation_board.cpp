@@ -8,11 +8,13 @@
 
 #include "config/configuration_file.h"
 #include "core/fixed_answer_host.h"
+#include "operations/answer_check.h"
 #include "operations/bulk_reads.h"
 #include "operations/named_actions.h"
 #include "protocol/board_init.h"
 #include "protocol/register_access.h"
 #include "records/record_channel.h"
+#include "sim/faults/fault_plan.h"
 
 namespace qvm::python {
 
@@ -89,6 +91,18 @@ bool EvaluationBoard::Simulated() {
   return connection_.simulated() != nullptr;
 }
 
+std::optional<std::pair<std::uint64_t, std::map<std::string, std::uint64_t>>>
+EvaluationBoard::Injected() {
+  const sim::SimulatedEvb* simulated = connection_.simulated();
+  if (simulated == nullptr || !simulated->faultPlan) return std::nullopt;
+  std::map<std::string, std::uint64_t> counts;
+  for (std::size_t kind = 0; kind < sim::kFaultKindCount; ++kind) {
+    const auto faultKind = static_cast<sim::FaultKind>(kind);
+    counts[std::string(sim::FaultKindName(faultKind))] = simulated->faultPlan->Injected(faultKind);
+  }
+  return std::make_pair(simulated->faultPlan->Exchanges(), counts);
+}
+
 void EvaluationBoard::ResetTrouble() {
   trouble_ = Trouble{};
   recorder_.TakeFaults();
@@ -150,11 +164,34 @@ void EvaluationBoard::Command(const std::string& name) {
   ThrowTrouble(name, !done);
 }
 
+void EvaluationBoard::ThrowUnanswered(const std::string& what, AnswerCheck& check) {
+  const auto unanswered = check.Unanswered();
+  if (unanswered.empty()) return;
+  std::string devices;
+  for (const auto& [type, dev] : unanswered) {
+    devices += (devices.empty() ? "" : ", ") + connection_.session().state.PartName(type) +
+               " device " + std::to_string(dev);
+  }
+  throw BoardError(ErrorKind::kNoAnswer,
+                   WithDetails(what + ": no reply from " + devices, trouble_));
+}
+
 std::vector<DeviceReading> EvaluationBoard::ReadAll(ReadAllClass kind) {
   Session& s = session();
   ResetTrouble();
+  const std::string what = std::string("read_all ") + ClassInfo(kind).name;
+  std::vector<std::pair<int, int>> devices;
+  for (const DeviceReading& reading : DeviceReadings(s, kind)) {
+    devices.emplace_back(reading.type, reading.dev);
+  }
+  // In daisy-chain mode every device answers with its whole block.
+  AnswerCheck check(s.model, s.image,
+                    s.state.DaisyChainMode ? devices : std::vector<std::pair<int, int>>{},
+                    ClassInfo(kind).firstRegister, ClassInfo(kind).columns);
   const bool done = qvm::ReadAll(s, kind);
-  ThrowTrouble(std::string("read_all ") + ClassInfo(kind).name, !done);
+  ThrowTrouble(what, false);
+  ThrowUnanswered(what, check);
+  ThrowTrouble(what, !done);
   return DeviceReadings(s, kind);
 }
 
@@ -181,8 +218,13 @@ int EvaluationBoard::Read(int dev, int page, int adr, int type) {
   ResetTrouble();
   s.state.SelectedDeviceType = static_cast<std::int16_t>(type);
   s.state.SelectedDevice = static_cast<std::int16_t>(dev);
+  AnswerCheck check(s.model, s.image,
+                    s.state.DaisyChainMode ? std::vector<std::pair<int, int>>{{type, dev}}
+                                           : std::vector<std::pair<int, int>>{},
+                    command.RegisterIndex(), 1);
   ReadSingleReg(s, command);
   ThrowTrouble("read", false);
+  ThrowUnanswered("read", check);
   const std::int16_t value =
       s.state.DaisyChainMode ? s.image.at(type, dev, command.RegisterIndex()) : command.dat;
   return static_cast<std::uint16_t>(value);

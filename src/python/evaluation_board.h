@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "operations/answer_check.h"
 #include "operations/board_connection.h"
 #include "operations/poll_run.h"
 #include "operations/read_all_classes.h"
@@ -71,10 +72,15 @@ class EvaluationBoard {
   std::shared_ptr<PollRun> LastRun() const { return lastRun_; }
   Session& session();
   bool Simulated();
+  // The simulated board's exchanges so far and the faults it injected per kind ("crc", ...);
+  // nothing on a real board.
+  std::optional<std::pair<std::uint64_t, std::map<std::string, std::uint64_t>>> Injected();
   std::vector<std::string> ActivityLog() const { return view_.Lines(); }
 
  private:
   void RequireOpen() const;
+  // Throws NoAnswerError naming the devices that left the check's registers unanswered.
+  void ThrowUnanswered(const std::string& what, AnswerCheck& check);
 
   Trouble trouble_;
   ScriptHost host_;

@@ -65,8 +65,12 @@ ReadAllClass ClassNamed(const std::string& name, const char* what) {
 std::unique_ptr<EvaluationBoard> Open(std::optional<std::string> sim, int board,
                                       std::optional<std::string> mode,
                                       std::optional<std::string> family, int stack,
+                                      std::optional<std::string> faults, std::uint32_t seed,
                                       bool virtualTime) {
+  if (!sim && faults) throw std::invalid_argument("faults need the simulated board (sim=...)");
   ConnectOptions options;
+  options.simFaults = faults.value_or("");
+  options.simSeed = seed;
   options.simChain = sim.value_or("");
   options.board = board;
   options.mode = mode.value_or("");
@@ -271,15 +275,29 @@ PYBIND11_MODULE(_qvm, m) {
       .def("load_config", &EvaluationBoard::LoadConfig, py::arg("path"),
            py::call_guard<py::gil_scoped_release>(),
            "Write a configuration file to the devices; returns the number of register writes.")
+      .def_property_readonly(
+          "simulation",
+          [](EvaluationBoard& self) -> py::object {
+            const auto injected = self.Injected();
+            if (!injected) return py::none();
+            py::dict stats;
+            stats["exchanges"] = injected->first;
+            stats["injected"] = injected->second;
+            return stats;
+          },
+          "On the simulated board: SPI packet exchanges so far and the faults injected per "
+          "kind, e.g. {'exchanges': 120, 'injected': {'crc': 2, ...}}; None on a real board.")
       .def_property_readonly("activity_log", &EvaluationBoard::ActivityLog,
                              "The last lines of the activity log.");
 
   m.def("open", &Open, py::arg("sim") = py::none(), py::arg("board") = 0,
         py::arg("mode") = py::none(), py::arg("family") = py::none(), py::arg("stack") = 0,
-        py::arg("virtual_time") = false,
+        py::arg("faults") = py::none(), py::arg("seed") = 1, py::arg("virtual_time") = false,
         "Open a board and identify its chain. `sim` runs on the simulated board instead, e.g. "
-        "'daisy:52400x3', 'daisy:52400x3+52401x2', 'single:38817'; `virtual_time` lets its "
-        "waits cost nothing. On a real board give `board` (instance number), `mode` ('daisy' "
+        "'daisy:52400x3', 'daisy:52400x3+52401x2', 'single:38817', with `faults` injected (a "
+        "fault list such as 'crc=0.01,nak@17,unplug@40,replug=500') from the random `seed`; "
+        "`virtual_time` lets its waits cost nothing. On a real board give `board` (instance "
+        "number), `mode` ('daisy' "
         "or 'single'), `family` ('52400', '52400+52401', '38817') and `stack` (devices per "
         "type). Raises NoAnswerError when no device answers.");
 }

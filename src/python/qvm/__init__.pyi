@@ -115,6 +115,10 @@ class Evb:
     def load_config(self, path: str) -> int:
         """Write a configuration file to the devices; the number of register writes."""
     @property
+    def simulation(self) -> Optional[dict[str, Any]]:
+        """On the simulated board: SPI packet exchanges so far and the faults injected per
+        kind, e.g. {'exchanges': 120, 'injected': {'crc': 2, ...}}; None on a real board."""
+    @property
     def activity_log(self) -> list[str]:
         """The last lines of the activity log."""
 
@@ -124,8 +128,12 @@ def open(
     mode: Optional[str] = None,
     family: Optional[str] = None,
     stack: int = 0,
+    faults: Optional[str] = None,
+    seed: int = 1,
     virtual_time: bool = False,
 ) -> Evb:
     """Open a board and identify its chain; `sim` runs on the simulated board instead
-    ('daisy:52400x3', 'daisy:52400x3+52401x2', 'single:38817'), `virtual_time` lets its waits
-    cost nothing. Raises NoAnswerError when no device answers."""
+    ('daisy:52400x3', 'daisy:52400x3+52401x2', 'single:38817') with `faults` injected (a
+    fault list such as 'crc=0.01,nak@17,unplug@40,replug=500') from the random `seed`;
+    `virtual_time` lets its waits cost nothing. Raises NoAnswerError when no device
+    answers."""
