@@ -8,6 +8,7 @@ packages=(
   libhidapi-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core clang-format
+  pybind11-dev python3-dev python3-numpy python3-pytest
 )
 
 missing=()

@@ -1,5 +1,10 @@
 """The qvm module on the simulated board: connection, reads, writes, commands, files."""
 
+import glob
+import os
+import subprocess
+import sys
+
 import pytest
 
 import qvm
@@ -71,3 +76,22 @@ def test_closed_board_refuses_work(evb):
     assert evb.closed
     with pytest.raises(qvm.Error, match="closed"):
         evb.read_all("volts")
+
+
+def test_installed_module_works_from_anywhere(tmp_path):
+    build = os.environ.get("QVM_BUILD_DIR")
+    if not build:
+        pytest.skip("QVM_BUILD_DIR not set")
+    prefix = tmp_path / "prefix"
+    subprocess.run([os.environ.get("CMAKE_COMMAND", "cmake"), "--install", build,
+                    "--component", "python", "--prefix", str(prefix)],
+                   check=True, capture_output=True, timeout=120)
+    [package] = glob.glob(str(prefix / "lib" / "python3*" / "dist-packages" / "qvm"))
+    assert os.path.exists(os.path.join(package, "__init__.pyi"))
+    env = dict(os.environ, PYTHONPATH=os.path.dirname(package))
+    done = subprocess.run(
+        [sys.executable, "-c",
+         "import qvm; e = qvm.open(sim='single:38817'); print(qvm.__file__, e.devices)"],
+        cwd=tmp_path, env=env, capture_output=True, text=True, timeout=60)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.startswith(package) and "{'QVM38817': 1}" in done.stdout

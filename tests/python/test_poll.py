@@ -2,6 +2,8 @@
 
 import os
 import signal
+import subprocess
+import sys
 import threading
 
 import numpy as np
@@ -96,3 +98,19 @@ def test_refused_record_file_raises(evb, tmp_path):
         evb.poll(count=1, csv=str(tmp_path / "missing-folder" / "x.csv"))
     with pytest.raises(ValueError, match="reads takes"):
         evb.poll(count=1, reads=["pressure"])
+
+
+def test_balancing_example_runs(tmp_path):
+    source = os.environ.get("QVM_SOURCE_DIR")
+    if not source:
+        pytest.skip("QVM_SOURCE_DIR not set")
+    csv = tmp_path / "study.csv"
+    done = subprocess.run(
+        [sys.executable, os.path.join(source, "examples", "balancing_study.py"),
+         "--balance-minutes", "1", "--rest-minutes", "0.5", "--csv", str(csv),
+         "--png", str(tmp_path / "study.png")],
+        capture_output=True, text=True, timeout=120)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.count("balanced cells") == 3
+    # One minute at 2 s, after the header.
+    assert len(csv_rows(csv)) == 31
