@@ -69,6 +69,7 @@ EvaluationBoard::~EvaluationBoard() {
 }
 
 void EvaluationBoard::Close() {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (!open_) return;
   if (lastRun_) {
     lastRun_->Finish();
@@ -142,6 +143,7 @@ std::map<std::string, int> EvaluationBoard::Devices() const {
 }
 
 std::map<std::string, int> EvaluationBoard::Identify() {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   Session& s = session();
   ResetTrouble();
   InitializeEvb(s);
@@ -153,6 +155,7 @@ std::map<std::string, int> EvaluationBoard::Identify() {
 }
 
 void EvaluationBoard::Command(const std::string& name) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const NamedPanelCommand* command = PanelCommandNamed(name);
   if (command == nullptr) {
     throw std::invalid_argument("command takes one of " + PanelCommandNames(", ") + ", not '" +
@@ -177,6 +180,7 @@ void EvaluationBoard::ThrowUnanswered(const std::string& what, AnswerCheck& chec
 }
 
 std::vector<DeviceReading> EvaluationBoard::ReadAll(ReadAllClass kind) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   Session& s = session();
   ResetTrouble();
   const std::string what = std::string("read_all ") + ClassInfo(kind).name;
@@ -213,6 +217,7 @@ DeviceCommand CommandFor(int dev, int page, int adr, int type) {
 }  // namespace
 
 int EvaluationBoard::Read(int dev, int page, int adr, int type) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   DeviceCommand command = CommandFor(dev, page, adr, type);
   Session& s = session();
   ResetTrouble();
@@ -231,6 +236,7 @@ int EvaluationBoard::Read(int dev, int page, int adr, int type) {
 }
 
 void EvaluationBoard::Write(int dev, int page, int adr, int value, int type) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   DeviceCommand command = CommandFor(dev, page, adr, type);
   if (value < 0 || value > 0x3FFF) throw std::out_of_range("value must be 0..0x3FFF");
   Session& s = session();
@@ -247,6 +253,7 @@ void EvaluationBoard::Write(int dev, int page, int adr, int value, int type) {
 }
 
 void EvaluationBoard::SaveConfig(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   Session& s = session();
   ResetTrouble();
   const bool read = ReadAllSetups(s);
@@ -261,6 +268,7 @@ void EvaluationBoard::SaveConfig(const std::string& path) {
 }
 
 int EvaluationBoard::LoadConfig(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   Session& s = session();
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
@@ -277,6 +285,7 @@ int EvaluationBoard::LoadConfig(const std::string& path) {
 }
 
 std::shared_ptr<PollRun> EvaluationBoard::StartPoll(const PollSettings& settings) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   Session& s = session();
   if (lastRun_) FinishPoll(*lastRun_);
   lastRun_.reset();
@@ -301,6 +310,7 @@ std::shared_ptr<PollRun> EvaluationBoard::StartPoll(const PollSettings& settings
 }
 
 void EvaluationBoard::FinishPoll(PollRun& run) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (run.Finished()) return;
   const bool written = run.Finish();
   view_.commLog = nullptr;

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +30,7 @@ struct PollSettings {
 // One board opened from Python: the core's board connection with a host, view and fault
 // recorder that keep what went wrong, so every operation can raise with the reason. None of
 // its members touches Python objects; the bindings call them with the interpreter lock
-// released.
+// released, and one operation at a time runs (Python threads may share a board).
 class EvaluationBoard {
  public:
   // Connects and identifies; throws BoardError when that fails or no device answered.
@@ -68,6 +69,8 @@ class EvaluationBoard {
   std::vector<std::string> TakeFaults() { return recorder_.TakeFaults(); }
   const Trouble& trouble() const { return trouble_; }
 
+  // Held for one polling tick.
+  std::recursive_mutex& Mutex() { return mutex_; }
   // The last poll's run (its chart store), or null.
   std::shared_ptr<PollRun> LastRun() const { return lastRun_; }
   Session& session();
@@ -82,6 +85,7 @@ class EvaluationBoard {
   // Throws NoAnswerError naming the devices that left the check's registers unanswered.
   void ThrowUnanswered(const std::string& what, AnswerCheck& check);
 
+  std::recursive_mutex mutex_;
   Trouble trouble_;
   ScriptHost host_;
   ScriptView view_;

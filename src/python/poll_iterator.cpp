@@ -103,6 +103,7 @@ py::dict PollIterator::Next() {
   const int samplesBefore = run_->Samples();
   {
     py::gil_scoped_release release;
+    const std::lock_guard<std::recursive_mutex> lock(board_.Mutex());
     board_.ResetTrouble();
     run_->Tick();
   }
