@@ -43,6 +43,7 @@ bool ConnectQuietly(CliSession& cli, DeviceOptions options, std::ostream& err) {
 }
 
 bool CliSession::Connect(const DeviceOptions& options) {
+  options_ = options;
   connection_.reset();
   parts_ = std::make_unique<Parts>(out_, err_, options.showFrames);
   parts_->view.printLog = options.verbose;

@@ -33,6 +33,10 @@ class CliSession {
   BoardConnection& connection() { return *connection_; }
   // The simulated board, when running on one.
   sim::SimulatedEvb* simulated() { return connection_ ? connection_->simulated() : nullptr; }
+  // The bus the boards are found on. Valid once Connect has run.
+  HidBus& bus() { return connection_->bus(); }
+  // The options of the last Connect.
+  const DeviceOptions& options() const { return options_; }
   // Valid once Connect has run.
   CliHost& host();
   CliView& view();
@@ -45,6 +49,7 @@ class CliSession {
   std::ostream& err_;
   std::unique_ptr<Parts> parts_;
   std::unique_ptr<BoardConnection> connection_;
+  DeviceOptions options_;
 };
 
 // Connects without printing the connection log; false, with a message, when no device

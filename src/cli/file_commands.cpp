@@ -5,7 +5,8 @@
 #include <sstream>
 
 #include "cli/json_output.h"
-#include "cli/stop_signals.h"
+#include "cli/poll_reconnect.h"
+#include "cli/stop_signal.h"
 #include "config/configuration_file.h"
 #include "operations/bulk_reads.h"
 #include "operations/named_actions.h"
@@ -93,29 +94,41 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   cli.polling().ticked = true;
   if (!run.Start({poll.csvPath, poll.logPath})) return 1;
 
-  const StopSignals signals;
   const std::int64_t startMs = session.clock.NowMs();
-  bool interrupted = false;
-  while (run.Ticks() < poll.ticks && run.PollingOn()) {
-    if (!run.WaitForTick(StopSignals::Raised)) {
-      interrupted = true;
-      break;
-    }
+  int ticks = 0;
+  bool lost = false;
+  while (ticks < poll.ticks) {
+    if (!run.WaitForTick([] { return StopSignal() != 0; })) break;
     const int samplesBefore = run.Samples();
     run.Tick();
+    if (session.bridge.LinkLost()) {
+      err << "qvmctl: the board was lost after " << ticks << " of " << poll.ticks
+          << " ticks: " << session.bridge.LinkLostReason() << '\n';
+      lost = poll.reconnectSeconds <= 0 || !Reconnect(cli, poll.reconnectSeconds, err);
+      if (lost) break;
+      cli.polling().ticked = true;
+      cli.polling().enabled = true;
+      continue;
+    }
+    if (!run.PollingOn()) {
+      err << "qvmctl: polling stopped after " << ticks << " of " << poll.ticks << " ticks\n";
+      break;
+    }
+    ++ticks;
     if (options.json) {
       out << TickJson(session, run, poll.reads, samplesBefore, startMs) << '\n' << std::flush;
     }
   }
-  const bool completed = run.PollingOn();
   const bool written = run.Finish();
   cli.view().commLog = nullptr;
-  if (!options.json) out << run.Ticks() << " ticks, " << run.Samples() << " chart samples\n";
-  if (interrupted) {
-    err << "qvmctl: poll stopped by a signal after " << run.Ticks() << " ticks\n";
-    return 130;
+  if (!options.json) out << ticks << " ticks, " << run.Samples() << " chart samples\n";
+  const int stopSignal = StopSignal();
+  if (stopSignal != 0) {
+    err << "qvmctl: poll stopped by signal " << stopSignal << " after " << ticks << " of "
+        << poll.ticks << " ticks\n";
+    return 128 + stopSignal;
   }
-  return completed && written ? 0 : 1;
+  return !lost && ticks == poll.ticks && written ? 0 : 1;
 }
 
 }  // namespace qvm::cli

@@ -27,11 +27,14 @@ struct PollOptions {
   std::vector<std::string> reads;  // volts, temps, faults, setups
   std::string csvPath;             // the chart rows, written as the samples are taken
   std::string logPath;             // every SPI frame, as the communication log writes it
+  int reconnectSeconds = 0;        // how long to wait for a lost board; 0: give up at once
 };
 
 // `poll N`: runs the polling loop N times, feeding "Read Volts" into the chart store and the
-// CSV file. 2 for an unknown scan or read name, 1 when polling stopped early or a file was not
-// written, 130 when Ctrl-C or SIGTERM stopped it (the files are closed complete).
+// CSV file as the samples are taken. A tick that lost the board runs again once Reconnect
+// brought it back (with `reconnectSeconds`). 2 for an unknown scan or read name, 1 when polling
+// stopped early or a file was not written, 128 + the signal number after Ctrl-C or SIGTERM;
+// the files are complete and an open log gets its stop marker in every case.
 int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream& out,
             std::ostream& err);
 

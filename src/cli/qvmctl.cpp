@@ -1,6 +1,7 @@
 #include "cli/qvmctl.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <ostream>
 
 #include "cli/boards_command.h"
@@ -33,6 +34,12 @@ bool ReadNumber(const NumberOption& option, std::uint32_t& value, std::ostream& 
   return true;
 }
 
+std::string VendorIdText(std::uint16_t vendorId) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%04X", vendorId);
+  return text;
+}
+
 }  // namespace
 
 int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -46,6 +53,10 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   app.add_option("--sim-faults", device.simFaults, sim::FaultListHelp());
   app.add_option("--sim-seed", device.simSeed,
                  "seed of the simulated board's noise and faults, for repeatable runs (default 1)");
+  NumberOption vid{"", 0xFFFF, "--vid"};
+  app.add_option("--vid", vid.text,
+                 "USB vendor id of the bridge boards, e.g. 0x1A86 (default: the build's, " +
+                     VendorIdText(kBridgeVendorId) + ")");
   app.add_option("--board", device.board, "instance number of the bridge board (default 0)")
       ->check(CLI::Range(0, 63));
   app.add_option("--mode", device.mode, "daisy or single (from --sim when simulating)");
@@ -134,6 +145,10 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   poll->add_option("--csv", pollOptions.csvPath,
                    "write each chart sample to this CSV file as it is taken");
   poll->add_option("--log", pollOptions.logPath, "log every SPI frame to this file");
+  poll->add_option("--reconnect", pollOptions.reconnectSeconds,
+                   "when the board is lost, wait up to SECONDS for it to come back, identify "
+                   "again and go on (default: stop with an error)")
+      ->check(CLI::Range(0, 86400));
   poll->add_flag("-v,--verbose", verboseAccess, "print the activity log too");
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -159,6 +174,11 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   if (device.simChain.empty() && (!device.simFaults.empty() || app.count("--sim-seed") > 0)) {
     err << "qvmctl: --sim-faults and --sim-seed need --sim\n";
     return 2;
+  }
+  if (!vid.text.empty()) {
+    std::uint32_t vendorId = 0;
+    if (!ReadNumber(vid, vendorId, err)) return 2;
+    device.vendorId = static_cast<std::uint16_t>(vendorId);
   }
   if (boards->parsed()) return RunBoards(device, out, err);
   if (identify->parsed()) return RunIdentify(device, out, err);

@@ -21,7 +21,9 @@ void Bridge::OpenBridge() {
   CloseBridge();
   EvbConnected = false;
   while (ScanBoards() == 0) {
-    if (!host_.AskRetryCancel(MessageTitle, BoardNotFoundText(BoardFamilyName))) {
+    const std::string text = openFailures_.empty() ? BoardNotFoundText(BoardFamilyName)
+                                                   : BoardAccessText(openFailures_.front());
+    if (!host_.AskRetryCancel(MessageTitle, text)) {
       view_.UnloadBenchWindow();
       view_.RefillBoardList(0);
       return;
@@ -34,9 +36,15 @@ void Bridge::OpenBridge() {
 }
 
 int Bridge::ScanBoards() {
+  openFailures_.clear();
   for (const HidDeviceInfo& info : bus_.Enumerate()) {
-    if (!IsBridgeBoard(info)) continue;
-    if (auto device = bus_.Open(info.path)) boards_.push_back(std::move(device));
+    if (!IsBridgeBoard(info, VendorId)) continue;
+    if (auto device = bus_.Open(info.path)) {
+      boards_.push_back(std::move(device));
+    } else {
+      const std::string reason = bus_.OpenError();
+      openFailures_.push_back({info.path, reason.empty() ? "unknown error" : reason});
+    }
   }
   return BoardCount();
 }
@@ -44,10 +52,20 @@ int Bridge::ScanBoards() {
 void Bridge::CloseBridge() {
   boards_.clear();
   selected_ = -1;
+  linkLost_ = false;
+  linkLostReason_.clear();
+}
+
+void Bridge::LoseLink() {
+  linkLost_ = true;
+  linkLostReason_ = boards_[static_cast<std::size_t>(selected_)]->LastError();
 }
 
 void Bridge::SelectBoard(int instance) {
-  if (instance >= 0 && instance < BoardCount()) selected_ = instance;
+  if (instance < 0 || instance >= BoardCount() || instance == selected_) return;
+  selected_ = instance;
+  linkLost_ = false;
+  linkLostReason_.clear();
 }
 
 bool Bridge::SelectedBoardIsSimulated() const {
@@ -56,7 +74,9 @@ bool Bridge::SelectedBoardIsSimulated() const {
 
 bool Bridge::WriteReport() {
   if (selected_ < 0) return false;
-  return boards_[static_cast<std::size_t>(selected_)]->Write(ReportBuffer);
+  if (boards_[static_cast<std::size_t>(selected_)]->Write(ReportBuffer)) return true;
+  LoseLink();
+  return false;
 }
 
 ReadResult Bridge::ReadInto(int timeoutMs) {
@@ -64,7 +84,10 @@ ReadResult Bridge::ReadInto(int timeoutMs) {
     clock_.SleepMs(timeoutMs);
     return ReadResult::Error;
   }
-  return boards_[static_cast<std::size_t>(selected_)]->Read(ReportBuffer, timeoutMs);
+  const ReadResult result =
+      boards_[static_cast<std::size_t>(selected_)]->Read(ReportBuffer, timeoutMs);
+  if (result == ReadResult::Error) LoseLink();
+  return result;
 }
 
 std::uint16_t Bridge::ReadReport() {

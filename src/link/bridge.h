@@ -9,6 +9,7 @@
 #include "core/clock.h"
 #include "core/console_view.h"
 #include "core/host.h"
+#include "link/board_access.h"
 #include "link/hid_device.h"
 #include "link/transfer_status.h"
 
@@ -29,6 +30,8 @@ class Bridge {
   // board-not-found text.
   std::string MessageTitle;
   std::string BoardFamilyName = "BMS ";
+  // The vendor id the scan looks for (the build's default or the --vid option).
+  std::uint16_t VendorId = kBridgeVendorId;
 
   // Enumerates, opens every bridge board and selects board 0; prompts while none is found.
   void OpenBridge();
@@ -40,11 +43,18 @@ class Bridge {
   void SelectBoard(int instance);
   int SelectedBoard() const { return selected_; }
   bool SelectedBoardIsSimulated() const;
+  // Bridge boards the last scan found but could not open.
+  const std::vector<BoardOpenFailure>& OpenFailures() const { return openFailures_; }
 
-  // Sends ReportBuffer as one output report on the selected board.
+  // Set when a write or read on the selected board failed (the board is gone); cleared when
+  // the link is opened again. `LinkLostReason` is the device's error text.
+  bool LinkLost() const { return linkLost_; }
+  const std::string& LinkLostReason() const { return linkLostReason_; }
+
+  // Sends ReportBuffer as one output report on the selected board; a failure loses the link.
   bool WriteReport();
   // Waits up to `timeoutMs` for the next input report and, when one arrives, puts it in
-  // ReportBuffer; otherwise the buffer keeps what it held.
+  // ReportBuffer; otherwise the buffer keeps what it held. An error loses the link.
   ReadResult ReadInto(int timeoutMs);
 
   // Reads one input report with the 6000 ms time-out.
@@ -81,6 +91,7 @@ class Bridge {
   // One scan of the bus; returns the number of boards opened.
   int ScanBoards();
   bool RetryAfterLinkError(const std::string& text);
+  void LoseLink();
 
   HidBus& bus_;
   Host& host_;
@@ -88,11 +99,14 @@ class Bridge {
   ConsoleView& view_;
   std::vector<std::unique_ptr<HidDevice>> boards_;
   int selected_ = -1;
+  std::vector<BoardOpenFailure> openFailures_;
+  bool linkLost_ = false;
+  std::string linkLostReason_;
 };
 
-// True for the HID devices that are our bridge boards (vendor and product id).
+// True for the HID devices that are our bridge boards with the build's vendor id.
 inline bool IsBridgeBoard(const HidDeviceInfo& info) {
-  return info.vendorId == kBridgeVendorId && info.productId == kBridgeProductId;
+  return IsBridgeBoard(info, kBridgeVendorId);
 }
 
 // Text of the board-not-found prompt.

@@ -11,8 +11,9 @@ namespace qvm {
 inline constexpr std::size_t kReportSize = 64;
 using Report = std::array<std::uint8_t, kReportSize>;
 
-// Vendor id of our bridge boards and the product id they enumerate with.
-inline constexpr std::uint16_t kBridgeVendorId = 0x1A86;
+// Vendor id of our bridge boards (the build's QVM_VENDOR_ID; --vid chooses another at run
+// time) and the product id they enumerate with.
+inline constexpr std::uint16_t kBridgeVendorId = QVM_VENDOR_ID;
 inline constexpr std::uint16_t kBridgeProductId = 0x2035;
 
 struct HidDeviceInfo {

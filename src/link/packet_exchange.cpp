@@ -38,7 +38,8 @@ void PacketExchange::cmdMCBSPI_Click() {
   display.bytesToWrite = state_.FrameByteCount;
   int retries = 0;
   bool matched = Attempt(payload, display);
-  if (!matched) {
+  // A board that is gone gets no second attempt.
+  if (!matched && !bridge_.LinkLost()) {
     retries = 1;
     view_.AppendLog("Packet Sync: Retry count = " + std::to_string(retries) + "BQTY " +
                     std::to_string(bridge_.ReportBuffer[3]) + "XID " +
@@ -48,7 +49,7 @@ void PacketExchange::cmdMCBSPI_Click() {
   }
   if (!matched) {
     state_.ExchangeFailed = true;
-    if (bridge_.ReportBuffer[2] != 0) {
+    if (bridge_.ReportBuffer[2] != 0 && !bridge_.LinkLost()) {
       host_.ShowMessage(bridge_.MessageTitle, "HID Packet Sync Error Retry 2x");
     } else {
       view_.StopPolling();
@@ -80,18 +81,21 @@ bool PacketExchange::Attempt(const std::vector<std::uint8_t>& payload, ExchangeD
   std::copy(payload.begin(), payload.end(), report.begin() + 5);
   std::copy_n(report.begin(), display.written.size(), display.written.begin());
 
-  bridge_.WriteReport();
+  // A stale reply can never match, nor can the request itself when the write fails.
+  if (!bridge_.WriteReport()) {
+    report[2] = 0;
+    return false;
+  }
   clock_.SleepMs(2);
 
-  // A stale reply can never match.
   report[2] = 0;
-  bridge_.ReadInto(0);
+  if (bridge_.ReadInto(0) == ReadResult::Error) return false;
   if (report[2] == state_.PacketSequence) return true;
 
   int reads = 0;
   while (report[2] != state_.PacketSequence && reads <= kCatchUpReads) {
-    bridge_.ReadInto(1);
     ++reads;
+    if (bridge_.ReadInto(1) == ReadResult::Error) break;
   }
   display.catchUpReads = reads;
   return report[2] == state_.PacketSequence;

@@ -121,6 +121,7 @@ bool BoardConnection::Connect(const ConnectOptions& options, std::string& error)
   session_ = std::make_unique<Session>(*bus, outside_.host, *clock_, outside_.view, outside_.faults,
                                        outside_.polling);
   if (!options.messageTitle.empty()) session_->bridge.MessageTitle = options.messageTitle;
+  session_->bridge.VendorId = options.vendorId;
   ApplyManualConfiguration(*session_, choice);
   if (!LoadTabDefinitions(error)) return false;
 

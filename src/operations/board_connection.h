@@ -26,6 +26,7 @@ struct ConnectOptions {
   std::uint32_t simSeed = 1;
   std::string dataFolder;    // where the tab definition files lie; empty: beside the program
   std::string messageTitle;  // title of the message boxes; empty: the bridge's own
+  std::uint16_t vendorId = kBridgeVendorId;  // the bridge boards' USB vendor id (--vid)
 };
 
 // What the program around the session answers with: prompts, the activity log, the
@@ -55,6 +56,8 @@ class BoardConnection {
   // Valid once Connect has run.
   Session& session() { return *session_; }
   Clock& clock() { return *clock_; }
+  // The bus the boards are found on.
+  HidBus& bus() { return simulated_ ? *simulated_->bus : *hidapi_; }
   // The simulated board, for fault injection; null on real boards.
   sim::SimulatedEvb* simulated() { return simulated_ ? &*simulated_ : nullptr; }
   // Devices of both types that identification found.

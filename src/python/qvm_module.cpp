@@ -63,12 +63,14 @@ ReadAllClass ClassNamed(const std::string& name, const char* what) {
 }
 
 std::unique_ptr<EvaluationBoard> Open(std::optional<std::string> sim, int board,
-                                      std::optional<std::string> mode,
+                                      std::optional<int> vid, std::optional<std::string> mode,
                                       std::optional<std::string> family, int stack,
                                       std::optional<std::string> faults, std::uint32_t seed,
                                       bool virtualTime) {
   if (!sim && faults) throw std::invalid_argument("faults need the simulated board (sim=...)");
+  if (vid && (*vid < 0 || *vid > 0xFFFF)) throw std::out_of_range("vid must be 0..0xFFFF");
   ConnectOptions options;
+  if (vid) options.vendorId = static_cast<std::uint16_t>(*vid);
   options.simFaults = faults.value_or("");
   options.simSeed = seed;
   options.simChain = sim.value_or("");
@@ -291,13 +293,14 @@ PYBIND11_MODULE(_qvm, m) {
                              "The last lines of the activity log.");
 
   m.def("open", &Open, py::arg("sim") = py::none(), py::arg("board") = 0,
-        py::arg("mode") = py::none(), py::arg("family") = py::none(), py::arg("stack") = 0,
-        py::arg("faults") = py::none(), py::arg("seed") = 1, py::arg("virtual_time") = false,
+        py::arg("vid") = py::none(), py::arg("mode") = py::none(), py::arg("family") = py::none(),
+        py::arg("stack") = 0, py::arg("faults") = py::none(), py::arg("seed") = 1,
+        py::arg("virtual_time") = false,
         "Open a board and identify its chain. `sim` runs on the simulated board instead, e.g. "
         "'daisy:52400x3', 'daisy:52400x3+52401x2', 'single:38817', with `faults` injected (a "
         "fault list such as 'crc=0.01,nak@17,unplug@40,replug=500') from the random `seed`; "
         "`virtual_time` lets its waits cost nothing. On a real board give `board` (instance "
-        "number), `mode` ('daisy' "
-        "or 'single'), `family` ('52400', '52400+52401', '38817') and `stack` (devices per "
-        "type). Raises NoAnswerError when no device answers.");
+        "number), `vid` (the bridge boards' USB vendor id when it is not the build's), `mode` "
+        "('daisy' or 'single'), `family` ('52400', '52400+52401', '38817') and `stack` "
+        "(devices per type). Raises NoAnswerError when no device answers.");
 }

@@ -26,5 +26,38 @@ TEST(QvmctlSimFaultsTest, FaultListIsCheckedAndSeededRunsRepeat) {
   EXPECT_EQ(again.out, first.out);
 }
 
+TEST(QvmctlBoardAccessTest, DeniedBoardIsListedAndNamedWithItsFix) {
+  const CliRun listed = Qvmctl({"--sim", "daisy:52400x3", "--sim-faults", "denied", "boards"});
+  EXPECT_EQ(listed.status, 1);
+  EXPECT_EQ(listed.out,
+            "-  sim:evb  1a86:2035  manufacturer \"Velquist\"  product \"Simulated bridge board\""
+            "  serial -  cannot be opened: Permission denied\n");
+
+  for (const char* command : {"identify", "boards"}) {
+    const CliRun r = Qvmctl({"--sim", "daisy:52400x3", "--sim-faults", "denied", command});
+    EXPECT_NE(r.status, 0) << command;
+    for (const char* part : {"sim:evb", "Permission denied", "udev rule 70-qvm-bridge.rules"}) {
+      EXPECT_NE(r.err.find(part), std::string::npos) << command << ": " << r.err;
+    }
+  }
+}
+
+TEST(QvmctlBoardAccessTest, VendorIdOptionChoosesTheBoards) {
+  CliRun r = Qvmctl({"--sim", "daisy:52400x3", "--vid", "0x1234", "boards"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_NE(r.err.find("1234:2035"), std::string::npos) << r.err;
+
+  r = Qvmctl({"--sim", "daisy:52400x3", "--vid", "0x1234", "identify"});
+  EXPECT_NE(r.status, 0);
+
+  r = Qvmctl({"--sim", "daisy:52400x3", "--vid", "0x1A86", "readall", "volts"});
+  EXPECT_EQ(r.status, 0) << r.err;
+
+  r = Qvmctl({"--sim", "daisy:52400x3", "--vid", "0x10000", "boards"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--vid"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace qvm::cli

@@ -65,7 +65,7 @@ TEST(QvmctlDeviceTest, RejectsAMalformedChainText) {
 TEST(QvmctlDeviceTest, BoardsListsTheSimulatedBoard) {
   const CliRun r = Qvmctl({"--sim", "single:52400", "boards"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out.rfind("0: sim:evb", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.rfind("0  sim:evb  ", 0), 0u) << r.out;
 }
 
 }  // namespace

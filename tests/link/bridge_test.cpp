@@ -37,6 +37,37 @@ TEST_F(BridgeTest, SkipsDevicesOfAnotherVendor) {
   EXPECT_TRUE(foreign->ReceivedReports().empty());
 }
 
+TEST_F(BridgeTest, VendorIdChoosesTheBoardsAndDeniedBoardsAreReported) {
+  auto foreign = AddBoard("sim:foreign", 0x1234);
+  auto denied = AddBoard("/dev/hidraw7");
+  denied->SetOpenDenied(true);
+  bridge.OpenBridge();
+  EXPECT_EQ(bridge.BoardCount(), 1);
+  ASSERT_EQ(bridge.OpenFailures().size(), 1u);
+  EXPECT_EQ(bridge.OpenFailures()[0].path, "/dev/hidraw7");
+  EXPECT_EQ(bridge.OpenFailures()[0].reason, "Permission denied");
+  EXPECT_TRUE(host.retryPrompts.empty());
+
+  bridge.VendorId = 0x1234;
+  bridge.OpenBridge();
+  EXPECT_EQ(bridge.BoardCount(), 1);
+  bridge.FillReport(0);
+  bridge.SetReportId();
+  ASSERT_TRUE(bridge.WriteReport());
+  EXPECT_EQ(foreign->ReceivedReports().size(), 1u);
+
+  // Only a board that cannot be opened: the prompt names it, the reason and the udev rule.
+  board->Unplug();
+  bridge.VendorId = kBridgeVendorId;
+  bridge.OpenBridge();
+  EXPECT_FALSE(bridge.EvbConnected);
+  ASSERT_EQ(host.retryPrompts.size(), 1u);
+  EXPECT_EQ(host.retryPrompts[0].text,
+            "The bridge board /dev/hidraw7 is attached but cannot be opened: Permission denied\r\n"
+            "Install the udev rule 70-qvm-bridge.rules so that the logged-in user may open it (see "
+            "\"Using a real board\" in the README), then unplug and plug in the board again.");
+}
+
 TEST_F(BridgeTest, ReconnectClosesTheOldHandlesFirst) {
   bridge.OpenBridge();
   bridge.OpenBridge();

@@ -173,10 +173,45 @@ TEST_F(PacketExchangeTest, ExchangeStartedFromAnEventPumpIsRefused) {
   EXPECT_EQ(board->ReceivedReports().size(), 1u);
 }
 
-TEST_F(PacketExchangeTest, UnpluggedBoardFailsTheExchange) {
-  board->Unplug();
-  exchange.cmdMCBSPI_Click();
-  EXPECT_TRUE(exchangeState.ExchangeFailed);
+// Pulls the board out once it has taken a packet, before its reply is read.
+class UnplugAfterPacket final : public sim::ExchangeHook {
+ public:
+  void BeforeExchange(sim::SimulatedBoard&) override {}
+  void AfterExchange(sim::SimulatedBoard& board) override { board.Unplug(); }
+};
+
+TEST_F(PacketExchangeTest, UnplugEndsTheExchangeAtOnceAndStopsPolling) {
+  // Pulled out before the write, or between the write and the reply.
+  for (const bool afterWrite : {false, true}) {
+    board->Replug();
+    bridge.OpenBridge();
+    board->Firmware().Settings().setupBlock[sim::kSetupDaisyByte] = sim::kSetupDaisyBit;
+    host.messages.clear();
+    view.pollingStops = 0;
+    const std::size_t sent = board->ReceivedReports().size();
+    if (afterWrite) {
+      board->SetExchangeHook(std::make_shared<UnplugAfterPacket>());
+    } else {
+      board->Unplug();
+    }
+    const std::int64_t start = clock.NowMs();
+    exchange.cmdMCBSPI_Click();
+    board->SetExchangeHook(nullptr);
+
+    EXPECT_TRUE(exchangeState.ExchangeFailed);
+    EXPECT_LE(clock.NowMs() - start, 5);  // no catch-up reads, no second attempt
+    EXPECT_EQ(board->ReceivedReports().size(), sent + (afterWrite ? 1 : 0));
+    EXPECT_TRUE(bridge.LinkLost());
+    EXPECT_EQ(bridge.LinkLostReason(), "simulated board unplugged");
+    EXPECT_TRUE(view.log.empty()) << view.log;  // no retry line
+    EXPECT_EQ(view.pollingStops, 1);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text,
+              "USB Communications lost, Disconnect and Reconnect, Polling Terminated");
+  }
+  board->Replug();
+  bridge.OpenBridge();
+  EXPECT_FALSE(bridge.LinkLost());
 }
 
 TEST_F(PacketExchangeTest, FrameTracesGoToTheHexLogTheTraceTextAndTheCommLog) {

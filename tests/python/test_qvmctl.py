@@ -57,7 +57,7 @@ def test_ctrl_c_leaves_complete_rows_and_the_stop_marker(tmp_path):
     run.send_signal(signal.SIGINT)
     out, err = run.communicate(timeout=30)
     assert run.returncode == 130, err
-    assert "stopped by a signal" in err
+    assert "stopped by signal 2" in err
     rows = csv.read_bytes().decode().split("\r\n")
     assert rows[-1] == ""
     rows = rows[:-1]

@@ -125,6 +125,7 @@ class Evb:
 def open(
     sim: Optional[str] = None,
     board: int = 0,
+    vid: Optional[int] = None,
     mode: Optional[str] = None,
     family: Optional[str] = None,
     stack: int = 0,
@@ -132,7 +133,8 @@ def open(
     seed: int = 1,
     virtual_time: bool = False,
 ) -> Evb:
-    """Open a board and identify its chain; `sim` runs on the simulated board instead
+    """Open a board and identify its chain: `board` (instance number), `vid` (USB vendor id
+    when it is not the build's), `mode`, `family` and `stack` as qvmctl takes them; `sim` runs on the simulated board instead
     ('daisy:52400x3', 'daisy:52400x3+52401x2', 'single:38817') with `faults` injected (a
     fault list such as 'crc=0.01,nak@17,unplug@40,replug=500') from the random `seed`;
     `virtual_time` lets its waits cost nothing. Raises NoAnswerError when no device

@@ -102,6 +102,7 @@ HidDeviceInfo SimulatedBoard::Info() const {
   info.vendorId = vendorId_;
   info.productId = productId_;
   info.product = "Simulated bridge board";
+  info.manufacturer = "Velquist";
   return info;
 }
 

@@ -37,7 +37,7 @@ class SimulatedBoard final : public HidDevice {
   std::string LastError() const override { return lastError_; }
   bool IsSimulated() const override { return true; }
 
-  // Its entry in the bus listing (product "Simulated bridge board").
+  // Its entry in the bus listing (manufacturer "Velquist", product "Simulated bridge board").
   HidDeviceInfo Info() const;
   const std::string& Path() const { return path_; }
 

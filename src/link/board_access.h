@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/hid_device.h"
+
+namespace qvm {
+
+// The udev rule that gives the logged-in user access to the bridge boards.
+inline constexpr const char* kUdevRuleName = "70-qvm-bridge.rules";
+
+// A bridge board that is listed on the bus but could not be opened, and why.
+struct BoardOpenFailure {
+  std::string path;
+  std::string reason;
+};
+
+// One bridge board on the bus as `qvmctl boards` shows it.
+struct BridgeBoardEntry {
+  HidDeviceInfo info;
+  // Its instance number once opened: the opened boards are numbered in bus order.
+  int instance = -1;
+  bool canOpen = false;
+  std::string openError;
+};
+
+// True for the HID devices that are our bridge boards: `vendorId` and our product id.
+inline bool IsBridgeBoard(const HidDeviceInfo& info, std::uint16_t vendorId) {
+  return info.vendorId == vendorId && info.productId == kBridgeProductId;
+}
+
+// Every bridge board on the bus with `vendorId`; each is opened once to see whether it can be.
+std::vector<BridgeBoardEntry> ListBridgeBoards(HidBus& bus, std::uint16_t vendorId);
+
+// The message for a board that is attached but cannot be opened: its device node, the reason
+// and the fix (the udev rule when access was denied).
+std::string BoardAccessText(const BoardOpenFailure& failure);
+
+}  // namespace qvm
