@@ -95,3 +95,23 @@ def test_installed_module_works_from_anywhere(tmp_path):
         cwd=tmp_path, env=env, capture_output=True, text=True, timeout=60)
     assert done.returncode == 0, done.stderr
     assert done.stdout.startswith(package) and "{'QVM38817': 1}" in done.stdout
+
+
+def test_type_stubs_describe_the_module():
+    import ast
+    import inspect
+
+    stub = ast.parse(open(os.path.join(os.path.dirname(qvm.__file__), "__init__.pyi")).read())
+    for node in stub.body:
+        if isinstance(node, ast.ClassDef):
+            actual = getattr(qvm, node.name)
+            for member in node.body:
+                if isinstance(member, ast.FunctionDef):
+                    assert hasattr(actual, member.name), f"{node.name}.{member.name}"
+        elif isinstance(node, ast.FunctionDef):
+            names = [a.arg for a in node.args.args]
+            # pybind11 puts the signature in the first line of the docstring.
+            signature = inspect.getdoc(getattr(qvm, node.name)).splitlines()[0]
+            assert all(f"{name}:" in signature for name in names), (names, signature)
+    assert set(qvm.__all__) == {n.name for n in stub.body if isinstance(n, ast.ClassDef)} | {
+        n.name for n in stub.body if isinstance(n, ast.FunctionDef)}
