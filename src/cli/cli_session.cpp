@@ -70,10 +70,6 @@ HidBus& CliSession::bus() {
   return *parts_->hidapi;
 }
 
-sim::SimulatedEvb* CliSession::simulated() {
-  return parts_ && parts_->simulated ? &*parts_->simulated : nullptr;
-}
-
 bool ConnectQuietly(CliSession& cli, DeviceOptions options, std::ostream& err) {
   const bool verbose = options.verbose;
   options.verbose = false;

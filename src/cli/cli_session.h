@@ -9,7 +9,6 @@
 #include "core/clock.h"
 #include "link/hid_device.h"
 #include "protocol/session.h"
-#include "sim/chain/simulated_evb.h"
 
 namespace qvm::cli {
 
@@ -50,8 +49,6 @@ class CliSession {
   CliHost& host();
   CliView& view();
   CliPollingTimer& polling();
-  // The simulated board, when running on one.
-  sim::SimulatedEvb* simulated();
   // The bus the boards are found on. Valid once Connect has run.
   HidBus& bus();
   // The options of the last Connect.
