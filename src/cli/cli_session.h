@@ -31,8 +31,6 @@ class CliSession {
 
   Session& session() { return connection_->session(); }
   BoardConnection& connection() { return *connection_; }
-  // The simulated board, when running on one.
-  sim::SimulatedEvb* simulated() { return connection_ ? connection_->simulated() : nullptr; }
   // The bus the boards are found on. Valid once Connect has run.
   HidBus& bus() { return connection_->bus(); }
   // The options of the last Connect.

@@ -6,7 +6,7 @@ std::vector<BridgeBoardEntry> ListBridgeBoards(HidBus& bus, std::uint16_t vendor
   std::vector<BridgeBoardEntry> entries;
   int opened = 0;
   for (const HidDeviceInfo& info : bus.Enumerate()) {
-    if (!IsBridgeBoard(info, vendorId)) continue;
+    if (!HasBridgeIds(info, vendorId)) continue;
     BridgeBoardEntry entry;
     entry.info = info;
     if (bus.Open(info.path)) {

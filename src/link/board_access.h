@@ -27,7 +27,7 @@ struct BridgeBoardEntry {
 };
 
 // True for the HID devices that are our bridge boards: `vendorId` and our product id.
-inline bool IsBridgeBoard(const HidDeviceInfo& info, std::uint16_t vendorId) {
+inline bool HasBridgeIds(const HidDeviceInfo& info, std::uint16_t vendorId) {
   return info.vendorId == vendorId && info.productId == kBridgeProductId;
 }
 

@@ -38,7 +38,7 @@ void Bridge::OpenBridge() {
 int Bridge::ScanBoards() {
   openFailures_.clear();
   for (const HidDeviceInfo& info : bus_.Enumerate()) {
-    if (!IsBridgeBoard(info, VendorId)) continue;
+    if (!HasBridgeIds(info, VendorId)) continue;
     if (auto device = bus_.Open(info.path)) {
       boards_.push_back(std::move(device));
     } else {

@@ -106,7 +106,7 @@ class Bridge {
 
 // True for the HID devices that are our bridge boards with the build's vendor id.
 inline bool IsBridgeBoard(const HidDeviceInfo& info) {
-  return IsBridgeBoard(info, kBridgeVendorId);
+  return HasBridgeIds(info, kBridgeVendorId);
 }
 
 // Text of the board-not-found prompt.

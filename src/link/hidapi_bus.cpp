@@ -2,6 +2,8 @@
 
 #include <hidapi/hidapi.h>
 
+#include <cerrno>
+#include <cstring>
 #include <cwchar>
 
 namespace qvm {
@@ -73,9 +75,22 @@ std::vector<HidDeviceInfo> HidapiBus::Enumerate() {
 }
 
 std::unique_ptr<HidDevice> HidapiBus::Open(const std::string& path) {
-  if (!initialised_) return nullptr;
+  if (!initialised_) {
+    openError_ = "the HID library could not be initialised";
+    return nullptr;
+  }
+  errno = 0;
   hid_device* handle = hid_open_path(path.c_str());
-  if (handle == nullptr) return nullptr;
+  if (handle == nullptr) {
+    // hidapi's own text names the path and the system's reason; older versions leave it empty.
+    const int number = errno;
+    openError_ = Narrow(hid_error(nullptr));
+    if (openError_.empty() || openError_ == "Success") {
+      openError_ = number != 0 ? std::strerror(number) : "unknown error";
+    }
+    return nullptr;
+  }
+  openError_.clear();
   return std::make_unique<HidapiDevice>(handle);
 }
 

@@ -15,9 +15,11 @@ class HidapiBus final : public HidBus {
 
   std::vector<HidDeviceInfo> Enumerate() override;
   std::unique_ptr<HidDevice> Open(const std::string& path) override;
+  std::string OpenError() const override { return openError_; }
 
  private:
   bool initialised_ = false;
+  std::string openError_;
 };
 
 }  // namespace qvm

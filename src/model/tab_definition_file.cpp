@@ -19,6 +19,20 @@ TabDefFileText Failure(TabDefFileText result, TabDefFileText::Status status, std
   return result;
 }
 
+// The folder of the first candidate that holds `fileName`: the program's own folder, then the
+// installed data folder as seen from the program (an installation that was moved or unpacked
+// elsewhere), then where the installation put it. The program's folder when none does, so
+// that the message names the place the file is looked for first.
+std::string FolderHolding(const std::string& programFolder, const std::string& fileName) {
+  const std::string candidates[] = {programFolder, programFolder + "/" + QVM_DATA_FROM_PROGRAM,
+                                    QVM_INSTALLED_DATA_DIR};
+  for (const std::string& folder : candidates) {
+    std::error_code error;
+    if (std::filesystem::exists(TabDefinitionPath(folder, fileName), error)) return folder;
+  }
+  return programFolder;
+}
+
 }  // namespace
 
 std::string TabDefinitionPath(const std::string& programFolder, const std::string& fileName) {
@@ -36,7 +50,7 @@ std::string TabDefinitionPath(const std::string& programFolder, const std::strin
 TabDefFileText LoadTabDefinitionFile(const std::string& programFolder,
                                      const std::string& fileName) {
   TabDefFileText result;
-  result.path = TabDefinitionPath(programFolder, fileName);
+  result.path = TabDefinitionPath(FolderHolding(programFolder, fileName), fileName);
   const std::filesystem::path path(result.path);
 
   std::error_code error;

@@ -21,8 +21,9 @@ struct TabDefFileText {
 // (the stored name starts with one) become the platform's separator.
 std::string TabDefinitionPath(const std::string& programFolder, const std::string& fileName);
 
-// Reads the tab definition file named `fileName` in `programFolder` whole. A missing file
-// yields the "not found" message and log line; the caller decides how to end.
+// Reads the tab definition file named `fileName` whole, from `programFolder` or, when it is not
+// there, from the installed data folder. A missing file yields the "not found" message and log
+// line naming `programFolder`; the caller decides how to end.
 TabDefFileText LoadTabDefinitionFile(const std::string& programFolder, const std::string& fileName);
 
 }  // namespace qvm

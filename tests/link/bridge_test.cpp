@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "link/frame_trace.h"
+#include "link/hidapi_bus.h"
 #include "link_fixture.h"
 
 namespace qvm::test {
@@ -66,6 +67,13 @@ TEST_F(BridgeTest, VendorIdChoosesTheBoardsAndDeniedBoardsAreReported) {
             "The bridge board /dev/hidraw7 is attached but cannot be opened: Permission denied\r\n"
             "Install the udev rule 70-qvm-bridge.rules so that the logged-in user may open it (see "
             "\"Using a real board\" in the README), then unplug and plug in the board again.");
+}
+
+TEST(HidapiBusTest, OpenFailureKeepsTheSystemsReason) {
+  HidapiBus bus;
+  EXPECT_FALSE(bus.Open("/nonexistent/hidraw99"));
+  EXPECT_NE(bus.OpenError().find("No such file or directory"), std::string::npos)
+      << bus.OpenError();
 }
 
 TEST_F(BridgeTest, ReconnectClosesTheOldHandlesFirst) {

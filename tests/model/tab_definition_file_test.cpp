@@ -47,6 +47,22 @@ TEST_F(TabDefinitionFileTest, MissingFileGivesTheNotFoundTexts) {
   EXPECT_TRUE(loaded.text.empty());
 }
 
+TEST_F(TabDefinitionFileTest, InstalledDataFolderServesWhenNothingLiesBesideTheProgram) {
+  // An installation: the program in bin/, its data in share/qvm/.
+  std::filesystem::create_directories(folder / "bin");
+  std::filesystem::create_directories(folder / "share" / "qvm");
+  std::ofstream(folder / "share" / "qvm" / "tabdefs.csv", std::ios::binary) << "installed";
+  auto loaded = LoadTabDefinitionFile((folder / "bin").string(), "\\tabdefs.csv");
+  ASSERT_EQ(loaded.status, TabDefFileText::Status::Loaded) << loaded.message;
+  EXPECT_EQ(loaded.text, "installed");
+
+  // A file beside the program comes first.
+  std::ofstream(folder / "bin" / "tabdefs.csv", std::ios::binary) << "beside";
+  loaded = LoadTabDefinitionFile((folder / "bin").string(), "\\tabdefs.csv");
+  EXPECT_EQ(loaded.text, "beside");
+  EXPECT_EQ(loaded.path, (folder / "bin" / "tabdefs.csv").string());
+}
+
 TEST_F(TabDefinitionFileTest, DirectoryInPlaceOfTheFileIsUnreadable) {
   std::filesystem::create_directory(folder / "tabdefs.csv");
   const auto loaded = LoadTabDefinitionFile(folder.string(), "\\tabdefs.csv");
