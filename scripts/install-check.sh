@@ -48,8 +48,11 @@ check_installation() {
 cmake --install "$build" --prefix "$work/prefix" > /dev/null
 check_installation "$work/prefix" prefix
 
-(cd "$work" && cpack -G DEB -B "$work/deb" --config "$build/CPackConfig.cmake" > /dev/null) ||
+if ! (cd "$work" && cpack -G DEB -B "$work/deb" --config "$build/CPackConfig.cmake" \
+      > "$work/cpack.log" 2>&1); then
+  cat "$work/cpack.log" >&2
   fail "cpack -G DEB failed"
+fi
 deb="$(ls "$work"/deb/*.deb)"
 depends="$(dpkg-deb -f "$deb" Depends)"
 for library in libqt6widgets6 libhidapi-hidraw0; do

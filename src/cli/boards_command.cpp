@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "cli/json_output.h"
 #include "link/board_access.h"
 #include "link/frame_trace.h"
 #include "link/hidapi_bus.h"
@@ -22,18 +23,39 @@ std::string UsbIds(std::uint16_t vendorId, std::uint16_t productId) {
   return ids;
 }
 
+// The same as a JSON array, one object per board.
+void PrintBoardsJson(const std::vector<BridgeBoardEntry>& entries, std::ostream& out) {
+  out << '[';
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const BridgeBoardEntry& entry = entries[i];
+    const HidDeviceInfo& info = entry.info;
+    out << (i > 0 ? "," : "")
+        << "{\"index\":" << (entry.canOpen ? std::to_string(entry.instance) : "null")
+        << ",\"path\":" << JsonString(info.path) << ",\"vendor_id\":" << info.vendorId
+        << ",\"product_id\":" << info.productId
+        << ",\"manufacturer\":" << JsonString(info.manufacturer)
+        << ",\"product\":" << JsonString(info.product) << ",\"serial\":" << JsonString(info.serial)
+        << ",\"can_open\":" << (entry.canOpen ? "true" : "false")
+        << ",\"open_error\":" << JsonString(entry.openError) << '}';
+  }
+  out << "]\n";
+}
+
 // One line per bridge board: instance number ("-" when it cannot be opened), device node,
 // vendor:product id, manufacturer, product, serial, and whether it can be opened.
-int ListBoards(HidBus& bus, std::uint16_t vendorId, std::ostream& out, std::ostream& err) {
+int ListBoards(HidBus& bus, std::uint16_t vendorId, bool json, std::ostream& out,
+               std::ostream& err) {
   const auto entries = ListBridgeBoards(bus, vendorId);
   bool anyOpens = false;
+  if (json) PrintBoardsJson(entries, out);
   for (const BridgeBoardEntry& entry : entries) {
+    anyOpens = anyOpens || entry.canOpen;
+    if (json) continue;
     const HidDeviceInfo& info = entry.info;
     out << (entry.canOpen ? std::to_string(entry.instance) : "-") << "  " << info.path << "  "
         << UsbIds(info.vendorId, info.productId) << "  manufacturer " << Quoted(info.manufacturer)
         << "  product " << Quoted(info.product) << "  serial " << Quoted(info.serial) << "  "
         << (entry.canOpen ? "can be opened" : "cannot be opened: " + entry.openError) << '\n';
-    anyOpens = anyOpens || entry.canOpen;
   }
   if (entries.empty()) {
     err << "qvmctl: no bridge board (USB id " << UsbIds(vendorId, kBridgeProductId) << ") found\n";
@@ -52,7 +74,7 @@ int ListBoards(HidBus& bus, std::uint16_t vendorId, std::ostream& out, std::ostr
 int RunBoards(const DeviceOptions& options, std::ostream& out, std::ostream& err) {
   if (options.simChain.empty()) {
     HidapiBus bus;
-    return ListBoards(bus, options.vendorId, out, err);
+    return ListBoards(bus, options.vendorId, options.json, out, err);
   }
   SystemClock clock;
   std::string error;
@@ -62,7 +84,7 @@ int RunBoards(const DeviceOptions& options, std::ostream& out, std::ostream& err
     err << "qvmctl: " << error << '\n';
     return 2;
   }
-  return ListBoards(*simulated->bus, options.vendorId, out, err);
+  return ListBoards(*simulated->bus, options.vendorId, options.json, out, err);
 }
 
 }  // namespace qvm::cli

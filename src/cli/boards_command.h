@@ -7,7 +7,8 @@
 
 namespace qvm::cli {
 
-// Lists the attached bridge boards (the simulated one with a chain text); 1 when none is found.
+// Lists the attached bridge boards (the simulated one with a chain text), as text or as a JSON
+// array with --json; 1 when none is found.
 int RunBoards(const DeviceOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace qvm::cli

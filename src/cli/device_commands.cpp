@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/json_output.h"
 #include "core/hex.h"
 #include "protocol/register_access.h"
 
@@ -56,8 +57,20 @@ DeviceCommand CommandFor(const RegisterTarget& target) {
 
 int RunIdentify(const DeviceOptions& options, std::ostream& out, std::ostream& err) {
   CliSession cli(out, err);
-  if (!cli.Connect(options)) return 1;
-  out << '\n';
+  DeviceOptions connect = options;
+  if (options.json) connect.verbose = false;
+  if (!cli.Connect(connect)) return 1;
+  const SharedState& state = cli.session().state;
+  if (options.json) {
+    // A family without a companion names no type 1.
+    out << "{" << JsonString(state.PartName(0)) << ":" << state.DeviceCount52400;
+    if (!state.PartName(1).empty()) {
+      out << "," << JsonString(state.PartName(1)) << ":" << state.DeviceCount52401;
+    }
+    out << "}\n";
+  } else {
+    out << '\n';
+  }
   return DeviceCount(cli.session()) > 0 ? 0 : 1;
 }
 
@@ -72,7 +85,14 @@ int RunRead(const DeviceOptions& options, const RegisterTarget& target, std::ost
     err << "qvmctl: read failed: " << *problem << '\n';
     return 1;
   }
-  out << Hex0x(static_cast<std::uint16_t>(session.LastReply.requestValue), 4) << '\n';
+  const auto value = static_cast<std::uint16_t>(session.LastReply.requestValue);
+  if (options.json) {
+    out << "{\"type\":" << target.devType << ",\"dev\":" << target.dev
+        << ",\"page\":" << target.page << ",\"adr\":" << target.adr << ",\"value\":" << value
+        << "}\n";
+  } else {
+    out << Hex0x(value, 4) << '\n';
+  }
   return 0;
 }
 

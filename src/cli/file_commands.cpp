@@ -7,20 +7,20 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <ostream>
 #include <sstream>
 
+#include "cli/json_output.h"
 #include "cli/poll_reconnect.h"
 #include "cli/stop_signal.h"
 #include "config/config_file_text.h"
 #include "config/configuration_file.h"
 #include "operations/bulk_reads.h"
-#include "operations/polling_loop.h"
+#include "operations/named_actions.h"
+#include "operations/poll_run.h"
+#include "operations/read_all_classes.h"
 #include "records/chart_export.h"
-#include "records/chart_store.h"
-#include "records/comm_log.h"
 #include "records/local_file_system.h"
 #include "records/local_time.h"
 #include "records/record_channel.h"
@@ -29,24 +29,24 @@ namespace qvm::cli {
 
 namespace {
 
-// Sets the polling flags named in `names` from `flags`; false with a message for an unknown
-// name.
-bool SelectActions(const std::vector<std::string>& names,
-                   const std::map<std::string, bool SharedState::*>& flags, SharedState& state,
-                   const char* what, std::ostream& err) {
-  for (const std::string& name : names) {
-    const auto flag = flags.find(name);
-    if (flag == flags.end()) {
-      err << "qvmctl: " << what << " takes ";
-      for (auto it = flags.begin(); it != flags.end(); ++it) {
-        err << (it == flags.begin() ? "" : ", ") << it->first;
-      }
-      err << ", not '" << name << "'\n";
-      return false;
-    }
-    state.*(flag->second) = true;
+// One JSON object for a tick: its number, the milliseconds since the run began, the
+// communication errors of the sample it took (when it took one) and the values of the classes
+// it read.
+std::string TickJson(Session& session, PollRun& run, const std::vector<std::string>& reads,
+                     int samplesBefore, std::int64_t startMs) {
+  std::string text = "{\"tick\":" + std::to_string(run.Ticks()) +
+                     ",\"time_ms\":" + std::to_string(session.clock.NowMs() - startMs);
+  if (run.Samples() > samplesBefore) {
+    const ChartStore& chart = run.Chart();
+    text += ",\"com_errors\":" +
+            JsonString(ComErrorCodes(chart.ComErrorFlags(chart.ChartSampleIndex() - 1)));
   }
-  return true;
+  for (const std::string& name : reads) {
+    if (const auto kind = ReadAllClassNamed(name)) {
+      text += "," + JsonString(name) + ":" + JsonReadings(session, *kind);
+    }
+  }
+  return text + "}";
 }
 
 // Why no new file can be written at `path`, or nothing when one can.
@@ -111,21 +111,12 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
             std::ostream& err) {
   CliSession cli(out, err);
   SharedState selection;
-  const std::map<std::string, bool SharedState::*> scans = {{"all", &SharedState::PollScanAll},
-                                                            {"mixed", &SharedState::PollScanMixed},
-                                                            {"volts", &SharedState::PollScanVolts},
-                                                            {"temps", &SharedState::PollScanTemps},
-                                                            {"wires", &SharedState::PollScanWires}};
-  const std::map<std::string, bool SharedState::*> reads = {
-      {"volts", &SharedState::PollReadVolts},
-      {"temps", &SharedState::PollReadTemps},
-      {"faults", &SharedState::PollReadFaults},
-      {"setups", &SharedState::PollReadSetups}};
-  if (!SelectActions(poll.scans, scans, selection, "--scan", err) ||
-      !SelectActions(poll.reads, reads, selection, "--read", err)) {
+  std::string error;
+  if (!SelectPolledActions(poll.scans, poll.reads, selection, error)) {
+    err << "qvmctl: " << error << '\n';
     return 2;
   }
-  // The CSV is written after the polling: a destination that cannot take it is refused first.
+  // A destination that cannot take the CSV is refused before anything is polled.
   if (!poll.csvPath.empty()) {
     if (const auto problem = DestinationProblem(poll.csvPath)) {
       err << "qvmctl: cannot write the CSV file " << poll.csvPath << ": " << *problem << '\n';
@@ -134,82 +125,63 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   }
   if (!ConnectQuietly(cli, options, err)) return 1;
   Session& session = cli.session();
-  for (const auto& [name, flag] : scans) session.state.*flag = selection.*flag;
-  for (const auto& [name, flag] : reads) session.state.*flag = selection.*flag;
+  SelectPolledActions(poll.scans, poll.reads, session.state, error);
   session.state.UprPollingActive = poll.upr;
 
   LocalFileSystem files;
   SystemLocalTime time;
-  CommLog log(cli.host(), files, time, session.bridge.MessageTitle);
-  if (!poll.logPath.empty()) {
-    cli.host().fileAnswer = poll.logPath;
-    if (log.LogStart().empty()) return 1;
-    cli.view().commLog = &log;
-  }
-  ChartStore chart(session.model, session.image, session.state, session.clock, time);
-  chart.Initialize(true, true);
+  PollRun run(session, files, time, poll.intervalMs);
+  cli.view().commLog = &run.Log();
+  cli.polling().ticked = true;
+  if (!run.Start({poll.csvPath, poll.logPath})) return 1;
   // Communication errors mark the sample being acquired, as the console's fault windows do.
   CliFaultRecorder& recorder = cli.recorder();
-  recorder.chart = &chart;
-  PollingView paint;
-  paint.addToCharts = [&chart] { chart.AddNewVoltageDataToChartArray(); };
+  recorder.chart = &run.Chart();
 
-  CliPollingTimer& timer = cli.polling();
-  timer.ticked = true;
-  timer.enabled = true;
+  const std::int64_t startMs = session.clock.NowMs();
   int ticks = 0;
   bool lost = false;
-  // Ticks start an interval apart, as the console's timer fires them; a tick that outlasts the
-  // interval is followed at once.
-  std::int64_t due = session.clock.NowMs();
-  while (ticks < poll.ticks && StopSignal() == 0) {
-    const std::int64_t now = session.clock.NowMs();
-    if (due > now) session.clock.SleepMs(due - now);
-    due = std::max(due, now) + poll.intervalMs;
-    PollingTick(session, paint);
+  while (ticks < poll.ticks) {
+    if (!run.WaitForTick([] { return StopSignal() != 0; })) break;
+    const int samplesBefore = run.Samples();
+    run.Tick();
     if (session.bridge.LinkLost()) {
       err << "qvmctl: the board was lost after " << ticks << " of " << poll.ticks
           << " ticks: " << session.bridge.LinkLostReason() << '\n';
       lost = poll.reconnectSeconds <= 0 || !Reconnect(cli, poll.reconnectSeconds, err);
       if (lost) break;
-      timer.ticked = true;
-      timer.enabled = true;
+      cli.polling().ticked = true;
+      cli.polling().enabled = true;
       continue;
     }
-    if (!timer.ticked) {
+    if (!run.PollingOn()) {
       err << "qvmctl: polling terminated after " << ticks << " of " << poll.ticks
           << " ticks: the board stopped answering\n";
       break;
     }
     ++ticks;
+    if (options.json) {
+      out << TickJson(session, run, poll.reads, samplesBefore, startMs) << '\n' << std::flush;
+    }
   }
+  const bool logComplete = run.Log().Channel().FailureCount() == 0;
+  const bool written = run.Finish();
+  cli.view().commLog = nullptr;
+  recorder.chart = nullptr;
+  if (!options.json) out << ticks << " ticks, " << run.Samples() << " chart samples\n";
   const int stopSignal = StopSignal();
   if (stopSignal != 0) {
     err << "qvmctl: poll stopped by signal " << stopSignal << " after " << ticks << " of "
         << poll.ticks << " ticks\n";
-  }
-  bool logComplete = true;
-  if (!poll.logPath.empty()) {
-    cli.view().commLog = nullptr;
-    log.LogStop();
-    logComplete = log.Channel().FailureCount() == 0;
-  }
-  recorder.chart = nullptr;
-  out << ticks << " ticks, " << (chart.ChartStarted() ? chart.ChartSampleIndex() : 0)
-      << " chart samples\n";
-  bool csvWritten = true;
-  if (!poll.csvPath.empty()) {
-    RecordChannel channel(kChartExportChannel, cli.host(), files, session.bridge.MessageTitle);
-    cli.host().fileAnswer = poll.csvPath;
-    csvWritten = ExportCSV(chart, channel, cli.host(), session.bridge.MessageTitle, '.');
+    return 128 + stopSignal;
   }
   if (!logComplete) {
     err << "qvmctl: the communication log " << poll.logPath
         << " is incomplete: lines could not be written\n";
+  } else if (!written) {
+    err << "qvmctl: the CSV file " << poll.csvPath << " was not written in full\n";
   }
-  if (!csvWritten) err << "qvmctl: the CSV file " << poll.csvPath << " was not written in full\n";
-  if (stopSignal != 0) return 128 + stopSignal;
-  if (lost || ticks != poll.ticks || !logComplete || !csvWritten) return 1;
+  if (lost || ticks != poll.ticks || !written) return 1;
   if (recorder.ComErrorCount() > 0) {
     err << "qvmctl: " << recorder.ComErrorCount()
         << " communication errors were recorded; the affected samples carry their codes\n";

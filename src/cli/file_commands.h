@@ -25,7 +25,7 @@ struct PollOptions {
   bool upr = false;
   std::vector<std::string> scans;  // all, mixed, volts, temps, wires
   std::vector<std::string> reads;  // volts, temps, faults, setups
-  std::string csvPath;             // the chart store exported as CSV at the end
+  std::string csvPath;             // the chart rows, written as the samples are taken
   std::string logPath;             // every SPI frame, as the communication log writes it
   int reconnectSeconds = 0;        // how long to wait for a lost board; 0: give up at once
 };
@@ -34,7 +34,8 @@ struct PollOptions {
 // were recorded (the CSV marks the samples they touched).
 inline constexpr int kPollCommunicationErrors = 3;
 
-// `poll N`: runs the polling loop N times, feeding "Read Volts" into the chart store. A tick
+// `poll N`: runs the polling loop N times, feeding "Read Volts" into the chart store and the
+// CSV file as the samples are taken. A tick
 // that lost the board runs again once Reconnect brought it back (with `reconnectSeconds`).
 // 2 for an unknown scan or read name, 1 when polling stopped early or a file was not written in
 // full (the CSV destination is checked before polling), 128 + the signal number after Ctrl-C or

@@ -64,6 +64,9 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
                  "52400, 52400+52401 or 38817 (from --sim when simulating)");
   app.add_option("--stack", device.stackSize, "devices per type in a daisy chain, 1..14");
   app.add_flag("--frames", device.showFrames, "print every SPI frame sent and received");
+  app.add_flag("--json", device.json,
+               "print JSON: one document for boards, identify, read and readall, one object "
+               "per tick for poll");
 
   auto* encode = app.add_subcommand("encode", "print the encoded frame of a device command");
   bool daisy = false;
@@ -142,7 +145,8 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   poll->add_option("--scan", pollOptions.scans,
                    "scan on every tick: all, mixed, volts, temps, wires");
   poll->add_option("--read", pollOptions.reads, "read on every tick: volts, temps, faults, setups");
-  poll->add_option("--csv", pollOptions.csvPath, "export the chart samples to this CSV file");
+  poll->add_option("--csv", pollOptions.csvPath,
+                   "write each chart sample to this CSV file as it is taken");
   poll->add_option("--log", pollOptions.logPath, "log every SPI frame to this file");
   poll->add_option("--reconnect", pollOptions.reconnectSeconds,
                    "when the board is lost, wait up to SECONDS for it to come back, identify "

@@ -1,5 +1,7 @@
 #include "console/console_records.h"
 
+#include "model/value_format.h"
+
 namespace qvm {
 
 ConsoleRecords::ConsoleRecords(Session& session, QWidget* windowParent)
@@ -7,6 +9,8 @@ ConsoleRecords::ConsoleRecords(Session& session, QWidget* windowParent)
       chart(session.model, session.image, session.state, session.clock, time),
       chartExport(kChartExportChannel, session.host, files, session.bridge.MessageTitle),
       configExport(kConfigExportChannel, session.host, files, session.bridge.MessageTitle),
+      chartRecording(kChartExportChannel, session.host, files, session.bridge.MessageTitle),
+      csvRecording(chart, chartRecording, HostDecimalSeparator()),
       comErrors(new FrmFaultLog(
           "frmComErrors", [&session] { return ComErrorsCaption(session.state.PartName52400); },
           windowParent)),

@@ -3,6 +3,7 @@
 
 #include "console/frm_fault_log.h"
 #include "protocol/session.h"
+#include "records/chart_csv_recorder.h"
 #include "records/chart_store.h"
 #include "records/comm_log.h"
 #include "records/fault_log.h"
@@ -13,8 +14,8 @@
 namespace qvm {
 
 // What the console records beside the devices: the communication log, the chart store with
-// its export channel, the configuration export channel and the two fault windows with their
-// recorder.
+// its export channel and its CSV recording while polling, the configuration export channel and
+// the two fault windows with their recorder.
 class ConsoleRecords {
  public:
   // `windowParent` owns the fault windows.
@@ -28,6 +29,8 @@ class ConsoleRecords {
   ChartStore chart;
   RecordChannel chartExport;
   RecordChannel configExport;
+  RecordChannel chartRecording;
+  ChartCsvRecorder csvRecording;
   FrmFaultLog* comErrors;
   FrmFaultLog* faultStatus;
   // "Pause on Nack" of the bench window.

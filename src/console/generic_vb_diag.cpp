@@ -312,6 +312,16 @@ void GenericVbDiag::BuildMenus() {
     item->setCheckable(true);
     item->setChecked(true);
   }
+  mnuRecordCsv = polling->addAction("Record to CSV while polling");
+  mnuRecordCsv->setCheckable(true);
+  connect(mnuRecordCsv, &QAction::toggled, this, [this](bool on) {
+    if (!chkEnablePolling->isChecked()) return;
+    if (on) {
+      StartCsvRecording();
+    } else {
+      StopCsvRecording();
+    }
+  });
 
   QMenu* device = menuBar()->addMenu("Device");
   connect(device->addAction("Manual Configuration..."), &QAction::triggered, this,
@@ -493,8 +503,10 @@ void GenericVbDiag::chkEnablePolling_Click(bool checked) {
   if (!checked) {
     Timer2.stop();
     ledPolling->SetColour(Colour::Grey);
+    StopCsvRecording();
     return;
   }
+  if (mnuRecordCsv->isChecked()) StartCsvRecording();
   const PollOptionBoxes boxes = pollOptions_->Boxes();
   StartPolling(*session_, boxes.upr, boxes.autoStart, MakePollingView());
 }
@@ -531,7 +543,23 @@ void GenericVbDiag::LogEvent(const std::string& line) {
 }
 
 void GenericVbDiag::AddVoltagesToCharts() {
-  if (mnuUpdateChart->isChecked()) records_->chart.AddNewVoltageDataToChartArray();
+  ChartCsvRecorder& recording = records_->csvRecording;
+  if (!mnuUpdateChart->isChecked() && !recording.Recording()) return;
+  records_->chart.AddNewVoltageDataToChartArray();
+  if (recording.Recording()) recording.AddLatestSample();
+}
+
+void GenericVbDiag::StartCsvRecording() {
+  if (records_->csvRecording.Recording()) return;
+  if (!records_->csvRecording.Start()) {
+    // No file: the choice is cleared, so the menu never claims a recording that is not made.
+    const QSignalBlocker blocker(mnuRecordCsv);
+    mnuRecordCsv->setChecked(false);
+  }
+}
+
+void GenericVbDiag::StopCsvRecording() {
+  if (records_->csvRecording.Recording()) records_->csvRecording.Stop();
 }
 
 void GenericVbDiag::cmdShowChart_Click() {
@@ -1091,6 +1119,7 @@ void GenericVbDiag::closeEvent(QCloseEvent* event) {
   chartWindow_->ChartWindowPinned = false;
   if (session_->bridge.EvbConnected) CloseDriver(*session_);
   records_->commLog.LogStop();
+  StopCsvRecording();
   event->accept();
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (window != this && window->isWindow() && window->isVisible()) window->close();

@@ -197,6 +197,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QAction* mnuShowActivityLogs;
   QAction* mnuUpdateGUIControls;
   QAction* mnuUpdateChart;
+  QAction* mnuRecordCsv;
   QAction* mnuDemoMode;
   QMenu* mnuEEPROMUtilities;
   QAction* mnuTrace;
@@ -213,8 +214,12 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void ReadGroupOnTabs(int first, int last);
   void ReloadFromDeviceCommands();
   PollingView MakePollingView();
-  // Adds the voltages just read to the chart store while "Polling Update Charts" is ticked.
+  // Adds the voltages just read to the chart store while "Polling Update Charts" is ticked or a
+  // CSV recording runs, and hands the sample to the recording.
   void AddVoltagesToCharts();
+  // "Record to CSV while polling": asks for the file and writes its header, or closes it.
+  void StartCsvRecording();
+  void StopCsvRecording();
   void OnPollOptionsAccepted(bool any, bool autoStart);
   // The console's device-number list and those of the balancing dialogs, kept in step.
   std::vector<QComboBox*> DeviceLists() const;

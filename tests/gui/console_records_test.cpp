@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -78,6 +79,42 @@ TEST_F(ConsoleRecordsTest, LogButtonWritesEveryTracedTransferBetweenTheMarkers) 
   EXPECT_NE(content.find("\r\nRcvd: "), std::string::npos);
   EXPECT_NE(content.find("[Logging Stopped: "), std::string::npos);
   EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
+}
+
+TEST_F(ConsoleRecordsTest, RecordToCsvWhilePollingWritesARowPerPolledSample) {
+  const std::string path = (folder / "polled.csv").string();
+  std::optional<std::string> answer = path;
+  rig.host.SetAnswerHook([&](const QtHost::Prompt& prompt) {
+    QtHost::Answer reply;
+    if (prompt.kind == QtHost::PromptKind::SaveFile) reply.fileName = answer;
+    return reply;
+  });
+  console().session().state.PollReadVolts = true;
+  // Rows come without the charts too.
+  console().mnuUpdateChart->setChecked(false);
+  console().mnuRecordCsv->setChecked(true);
+  console().chkEnablePolling->setChecked(true);
+  for (int tick = 0; tick < 3; ++tick) console().Timer2_Timer();
+  const auto rows = [&path] {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  };
+  // Each row is in the file as soon as its sample is taken.
+  const std::string polled = rows();
+  EXPECT_EQ(std::count(polled.begin(), polled.end(), '\n'), 4);
+  console().chkEnablePolling->setChecked(false);
+  console().Timer2_Timer();
+  const std::string text = rows();
+  EXPECT_EQ(text.rfind("TimeStamp,Elapsed(min),ComErrors,VCell1-1,", 0), 0u);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
+
+  // A cancelled file choice clears the menu item: no recording is claimed.
+  answer.reset();
+  console().chkEnablePolling->setChecked(true);
+  EXPECT_FALSE(console().mnuRecordCsv->isChecked());
+  console().chkEnablePolling->setChecked(false);
 }
 
 TEST_F(ConsoleRecordsTest, ConfigurationSavedFromTheFileMenuLoadsBack) {

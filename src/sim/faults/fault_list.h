@@ -43,7 +43,6 @@ struct FaultList {
   // The board is listed but cannot be opened (no permission on its device node).
   bool denied = false;
 
-  bool Empty() const { return rules.empty() && !replugMs && !denied; }
   bool operator==(const FaultList&) const = default;
 };
 

@@ -24,7 +24,6 @@ class FaultPlan final : public ExchangeHook {
   void BeforeExchange(SimulatedBoard& board) override;
   void AfterExchange(SimulatedBoard& board) override;
 
-  const FaultList& List() const { return list_; }
   // SPI packets seen so far.
   std::uint64_t Exchanges() const { return exchanges_; }
   // How many faults of a kind were actually injected.

@@ -1,0 +1,82 @@
+#include "cli/json_output.h"
+
+#include <cstdio>
+
+namespace qvm::cli {
+
+namespace {
+
+std::string Number(ReadAllClass kind, int column, const std::optional<double>& value) {
+  if (!value) return "null";
+  if (ClassInfo(kind).shown == ReadAllShown::kRaw) {
+    return std::to_string(static_cast<std::uint16_t>(*value));
+  }
+  return ValueText(kind, column, *value, '.');
+}
+
+std::string Array(ReadAllClass kind, const DeviceReading& reading, int first, int last) {
+  std::string text = "[";
+  for (int column = first; column <= last; ++column) {
+    if (column > first) text += ',';
+    text += Number(kind, column, reading.values[static_cast<std::size_t>(column)]);
+  }
+  return text + "]";
+}
+
+}  // namespace
+
+std::string JsonString(std::string_view text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      quoted += '\\';
+      quoted += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      quoted += escaped;
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "\"";
+}
+
+std::string JsonReading(const Session& session, ReadAllClass kind, const DeviceReading& reading) {
+  std::string text = "{\"type\":" + JsonString(session.state.PartName(reading.type)) +
+                     ",\"dev\":" + std::to_string(reading.dev);
+  const int last = ClassInfo(kind).columns - 1;
+  switch (ClassInfo(kind).shown) {
+    case ReadAllShown::kVolts:
+      text += ",\"pack\":" + Number(kind, 0, reading.values[0]) +
+              ",\"cells\":" + Array(kind, reading, 1, last);
+      break;
+    case ReadAllShown::kTemps:
+      text += ",\"internal\":" + Number(kind, 0, reading.values[0]) +
+              ",\"external\":" + Array(kind, reading, 1, last);
+      break;
+    case ReadAllShown::kRaw:
+      text += ",\"registers\":{";
+      for (int column = 0; column <= last; ++column) {
+        if (column > 0) text += ',';
+        text += JsonString(ColumnTitle(kind, column)) + ":" +
+                Number(kind, column, reading.values[static_cast<std::size_t>(column)]);
+      }
+      text += "}";
+      break;
+  }
+  return text + "}";
+}
+
+std::string JsonReadings(const Session& session, ReadAllClass kind) {
+  std::string text = "[";
+  bool first = true;
+  for (const DeviceReading& reading : DeviceReadings(session, kind)) {
+    if (!first) text += ',';
+    first = false;
+    text += JsonReading(session, kind, reading);
+  }
+  return text + "]";
+}
+
+}  // namespace qvm::cli

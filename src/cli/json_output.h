@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "operations/read_all_classes.h"
+
+namespace qvm::cli {
+
+// `text` as a JSON string, quoted and escaped.
+std::string JsonString(std::string_view text);
+
+// One device's reading as a JSON object: "type" (part name), "dev", then by class "pack" and
+// "cells" (V); "internal" (°C) and "external" (V); or "registers" keyed "0xNN". Values are
+// numbers as the console shows them, null where the register is not defined.
+std::string JsonReading(const Session& session, ReadAllClass kind, const DeviceReading& reading);
+
+// Every identified device's reading as a JSON array.
+std::string JsonReadings(const Session& session, ReadAllClass kind);
+
+}  // namespace qvm::cli

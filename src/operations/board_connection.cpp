@@ -1,0 +1,143 @@
+#include "operations/board_connection.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "link/hidapi_bus.h"
+#include "model/tab_definition_check.h"
+#include "model/tab_definition_file.h"
+#include "model/tab_definitions.h"
+#include "protocol/board_init.h"
+#include "sim/chain/chain_spec.h"
+#include "sim/simulated_source.h"
+
+namespace qvm {
+
+namespace {
+
+std::optional<DeviceFamily> FamilyFromText(const std::string& text) {
+  if (text == "52400") return DeviceFamily::QVM52400Only;
+  if (text == "52400+52401") return DeviceFamily::QVM52400And52401;
+  if (text == "38817") return DeviceFamily::QVM38817Only;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+  std::error_code ec;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(".") : exe.parent_path().string();
+}
+
+BoardConnection::BoardConnection(const SessionOutside& outside) : outside_(outside) {}
+
+BoardConnection::~BoardConnection() = default;
+
+int BoardConnection::DeviceCount() const {
+  if (!session_) return 0;
+  return session_->state.DeviceCount52400 + session_->state.DeviceCount52401;
+}
+
+bool BoardConnection::ResolveConfiguration(const ConnectOptions& options,
+                                           ManualConfigChoice& choice, std::string& error) {
+  std::string mode = options.mode;
+  std::string family = options.family;
+  int stackSize = options.stackSize;
+  if (options.virtualTime && options.simChain.empty()) {
+    error = "virtual time needs the simulated board";
+    return false;
+  }
+  if (options.virtualTime) {
+    clock_ = std::make_unique<VirtualClock>();
+  } else {
+    clock_ = std::make_unique<SystemClock>();
+  }
+  if (!options.simChain.empty()) {
+    simulated_ = sim::MakeSimulatedSource({options.simChain, options.simFaults, options.simSeed},
+                                          *clock_, error);
+    if (!simulated_) return false;
+    const sim::ChainSpec* chainSpec = &simulated_->chain->Spec();
+    if (mode.empty()) mode = chainSpec->mode == sim::ChainMode::kDaisy ? "daisy" : "single";
+    if (family.empty()) {
+      family = chainSpec->family == sim::PrimaryFamily::k38817 ? "38817"
+               : chainSpec->companionCount > 0                 ? "52400+52401"
+                                                               : "52400";
+    }
+    if (stackSize == 0) stackSize = std::max(chainSpec->primaryCount, chainSpec->companionCount);
+  }
+  if (mode.empty()) mode = "daisy";
+  if (family.empty()) family = "52400";
+  if (stackSize == 0) stackSize = 1;
+
+  const auto chosenFamily = FamilyFromText(family);
+  if (mode != "daisy" && mode != "single") {
+    error = "--mode must be daisy or single";
+    return false;
+  }
+  if (!chosenFamily) {
+    error = "--family must be 52400, 52400+52401 or 38817";
+    return false;
+  }
+  if (stackSize < 1 || stackSize > 14) {
+    error = "--stack must be 1..14";
+    return false;
+  }
+  choice.daisyChain = mode == "daisy";
+  choice.family = *chosenFamily;
+  choice.stackSize = static_cast<std::int16_t>(stackSize);
+  return true;
+}
+
+bool BoardConnection::LoadTabDefinitions(std::string& error) {
+  const TabDefFileText file = LoadTabDefinitionFile(dataFolder_, session_->state.TabDefsFileName);
+  if (file.status != TabDefFileText::Status::Loaded) {
+    error = file.message;
+    return false;
+  }
+  const TabDefParseResult parsed =
+      ParseTabDefinitionFile(file, session_->model, session_->image, session_->state);
+  if (!parsed.ok) {
+    error = parsed.errorText;
+    return false;
+  }
+  return true;
+}
+
+bool BoardConnection::Connect(const ConnectOptions& options, std::string& error) {
+  session_.reset();
+  simulated_.reset();
+  hidapi_.reset();
+  dataFolder_ = options.dataFolder.empty() ? ProgramFolder() : options.dataFolder;
+  ManualConfigChoice choice;
+  if (!ResolveConfiguration(options, choice, error)) return false;
+
+  HidBus* bus = nullptr;
+  if (simulated_) {
+    bus = simulated_->bus.get();
+  } else {
+    hidapi_ = std::make_unique<HidapiBus>();
+    bus = hidapi_.get();
+  }
+  session_ = std::make_unique<Session>(*bus, outside_.host, *clock_, outside_.view, outside_.faults,
+                                       outside_.polling);
+  if (!options.messageTitle.empty()) session_->bridge.MessageTitle = options.messageTitle;
+  session_->bridge.VendorId = options.vendorId;
+  ApplyManualConfiguration(*session_, choice);
+  if (!LoadTabDefinitions(error)) return false;
+
+  InitializeDriver(*session_);
+  if (!session_->bridge.EvbConnected) return false;
+  if (options.board > 0) {
+    if (options.board >= session_->bridge.BoardCount()) {
+      error = "there is no board " + std::to_string(options.board);
+      return false;
+    }
+    session_->bridge.SelectBoard(options.board);
+  }
+  outside_.view.AppendLog("\r\n");
+  InitializeEvb(*session_);
+  return true;
+}
+
+}  // namespace qvm

@@ -1,0 +1,325 @@
+#include "python/evaluation_board.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "config/configuration_file.h"
+#include "core/fixed_answer_host.h"
+#include "operations/answer_check.h"
+#include "operations/bulk_reads.h"
+#include "operations/named_actions.h"
+#include "protocol/board_init.h"
+#include "protocol/register_access.h"
+#include "records/record_channel.h"
+#include "sim/faults/fault_plan.h"
+
+namespace qvm::python {
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    if (line.empty()) continue;
+    text += text.empty() ? "" : "; ";
+    text += line;
+  }
+  return text;
+}
+
+std::string WithDetails(const std::string& reason, const Trouble& trouble) {
+  const std::string details = Joined(trouble.lines);
+  return details.empty() ? reason : reason + " (" + details + ")";
+}
+
+}  // namespace
+
+std::string ModuleDataFolder() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<const void*>(&ModuleDataFolder), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    return {};
+  }
+  return (std::filesystem::path(info.dli_fname).parent_path() / "data").string();
+}
+
+EvaluationBoard::EvaluationBoard(const ConnectOptions& options)
+    : host_(trouble_),
+      view_(trouble_),
+      recorder_(trouble_),
+      connection_(SessionOutside{host_, view_, recorder_, polling_}) {
+  std::string error;
+  if (!connection_.Connect(options, error)) {
+    const std::string reason = error.empty() ? Joined(trouble_.lines) : error;
+    throw BoardError(ErrorKind::kNoAnswer,
+                     "cannot connect: " + (reason.empty() ? "no board answered" : reason));
+  }
+  open_ = true;
+  if (connection_.DeviceCount() == 0) {
+    throw BoardError(ErrorKind::kNoAnswer,
+                     WithDetails("no device answered the identification", trouble_));
+  }
+}
+
+EvaluationBoard::~EvaluationBoard() {
+  Close();
+}
+
+void EvaluationBoard::Close() {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (!open_) return;
+  if (lastRun_) {
+    lastRun_->Finish();
+    view_.commLog = nullptr;
+  }
+  CloseDriver(connection_.session());
+  open_ = false;
+}
+
+void EvaluationBoard::RequireOpen() const {
+  if (!open_) throw BoardError(ErrorKind::kGeneral, "the board is closed");
+}
+
+Session& EvaluationBoard::session() {
+  RequireOpen();
+  return connection_.session();
+}
+
+bool EvaluationBoard::Simulated() {
+  return connection_.simulated() != nullptr;
+}
+
+std::optional<std::pair<std::uint64_t, std::map<std::string, std::uint64_t>>>
+EvaluationBoard::Injected() {
+  const sim::SimulatedEvb* simulated = connection_.simulated();
+  if (simulated == nullptr || !simulated->faultPlan) return std::nullopt;
+  std::map<std::string, std::uint64_t> counts;
+  for (std::size_t kind = 0; kind < sim::kFaultKindCount; ++kind) {
+    const auto faultKind = static_cast<sim::FaultKind>(kind);
+    counts[std::string(sim::FaultKindName(faultKind))] = simulated->faultPlan->Injected(faultKind);
+  }
+  return std::make_pair(simulated->faultPlan->Exchanges(), counts);
+}
+
+void EvaluationBoard::ResetTrouble() {
+  trouble_ = Trouble{};
+  recorder_.TakeFaults();
+  if (open_) connection_.session().exchange.ExchangeFailed = false;
+}
+
+void EvaluationBoard::ThrowTrouble(const std::string& what, bool failed) {
+  const std::uint16_t errors = trouble_.comErrors;
+  if (trouble_.linkLost) {
+    throw BoardError(ErrorKind::kLinkLost,
+                     WithDetails(what + ": the link to the board was lost", trouble_));
+  }
+  if ((errors & kComErrPipe) != 0 || connection_.session().exchange.ExchangeFailed) {
+    throw BoardError(ErrorKind::kNoAnswer, WithDetails(what + ": no answer", trouble_));
+  }
+  if ((errors & kComErrNack) != 0) {
+    throw BoardError(ErrorKind::kNak, WithDetails(what + ": NAK", trouble_));
+  }
+  if ((errors & kComErrCrc4) != 0) {
+    throw BoardError(ErrorKind::kCrc, WithDetails(what + ": CRC error", trouble_));
+  }
+  if ((errors & (kComErrBadResponse | kComErrNoAck)) != 0) {
+    throw BoardError(ErrorKind::kBadResponse,
+                     WithDetails(what + ": unrecognized response", trouble_));
+  }
+  if (failed) throw BoardError(ErrorKind::kGeneral, WithDetails(what + " failed", trouble_));
+}
+
+std::map<std::string, int> EvaluationBoard::Devices() const {
+  RequireOpen();
+  const SharedState& state = const_cast<BoardConnection&>(connection_).session().state;
+  std::map<std::string, int> devices;
+  // A family without a companion names no type 1.
+  if (!state.PartName(0).empty()) devices[state.PartName(0)] = state.DeviceCount52400;
+  if (!state.PartName(1).empty()) devices[state.PartName(1)] = state.DeviceCount52401;
+  return devices;
+}
+
+std::map<std::string, int> EvaluationBoard::Identify() {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  Session& s = session();
+  ResetTrouble();
+  InitializeEvb(s);
+  ThrowTrouble("identify", false);
+  if (connection_.DeviceCount() == 0) {
+    throw BoardError(ErrorKind::kNoAnswer, WithDetails("identify: no device answered", trouble_));
+  }
+  return Devices();
+}
+
+void EvaluationBoard::Command(const std::string& name) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  const NamedPanelCommand* command = PanelCommandNamed(name);
+  if (command == nullptr) {
+    throw std::invalid_argument("command takes one of " + PanelCommandNames(", ") + ", not '" +
+                                name + "'");
+  }
+  Session& s = session();
+  ResetTrouble();
+  const bool done = RunNamedPanelCommand(s, *command);
+  ThrowTrouble(name, !done);
+}
+
+void EvaluationBoard::ThrowUnanswered(const std::string& what, AnswerCheck& check) {
+  const auto unanswered = check.Unanswered();
+  if (unanswered.empty()) return;
+  std::string devices;
+  for (const auto& [type, dev] : unanswered) {
+    devices += (devices.empty() ? "" : ", ") + connection_.session().state.PartName(type) +
+               " device " + std::to_string(dev);
+  }
+  throw BoardError(ErrorKind::kNoAnswer,
+                   WithDetails(what + ": no reply from " + devices, trouble_));
+}
+
+std::vector<DeviceReading> EvaluationBoard::ReadAll(ReadAllClass kind) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  Session& s = session();
+  ResetTrouble();
+  const std::string what = std::string("read_all ") + ClassInfo(kind).name;
+  std::vector<std::pair<int, int>> devices;
+  for (const DeviceReading& reading : DeviceReadings(s, kind)) {
+    devices.emplace_back(reading.type, reading.dev);
+  }
+  // In daisy-chain mode every device answers with its whole block.
+  AnswerCheck check(s.model, s.image,
+                    s.state.DaisyChainMode ? devices : std::vector<std::pair<int, int>>{},
+                    ClassInfo(kind).firstRegister, ClassInfo(kind).columns);
+  const bool done = qvm::ReadAll(s, kind);
+  ThrowTrouble(what, false);
+  ThrowUnanswered(what, check);
+  ThrowTrouble(what, !done);
+  return DeviceReadings(s, kind);
+}
+
+namespace {
+
+DeviceCommand CommandFor(int dev, int page, int adr, int type) {
+  if (dev < 0 || dev > 15) throw std::out_of_range("dev must be 0..15");
+  if (page < 0 || page > 7) throw std::out_of_range("page must be 0..7");
+  if (adr < 0 || adr > 63) throw std::out_of_range("adr must be 0..63");
+  if (type < 0 || type > 1) throw std::out_of_range("type must be 0 or 1");
+  DeviceCommand command;
+  command.dev = static_cast<std::uint8_t>(dev);
+  command.cat = static_cast<std::uint8_t>(page);
+  command.adr = static_cast<std::uint8_t>(adr);
+  command.devType = static_cast<std::int16_t>(type);
+  return command;
+}
+
+}  // namespace
+
+int EvaluationBoard::Read(int dev, int page, int adr, int type) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  DeviceCommand command = CommandFor(dev, page, adr, type);
+  Session& s = session();
+  ResetTrouble();
+  s.state.SelectedDeviceType = static_cast<std::int16_t>(type);
+  s.state.SelectedDevice = static_cast<std::int16_t>(dev);
+  AnswerCheck check(s.model, s.image,
+                    s.state.DaisyChainMode ? std::vector<std::pair<int, int>>{{type, dev}}
+                                           : std::vector<std::pair<int, int>>{},
+                    command.RegisterIndex(), 1);
+  ReadSingleReg(s, command);
+  ThrowTrouble("read", false);
+  ThrowUnanswered("read", check);
+  const std::int16_t value =
+      s.state.DaisyChainMode ? s.image.at(type, dev, command.RegisterIndex()) : command.dat;
+  return static_cast<std::uint16_t>(value);
+}
+
+void EvaluationBoard::Write(int dev, int page, int adr, int value, int type) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  DeviceCommand command = CommandFor(dev, page, adr, type);
+  if (value < 0 || value > 0x3FFF) throw std::out_of_range("value must be 0..0x3FFF");
+  Session& s = session();
+  command.dat = static_cast<std::int16_t>(value);
+  if (s.model.RegKind(type, command.RegisterIndex()) != kKindReadWrite) {
+    throw std::invalid_argument("register page " + std::to_string(page) + " address " +
+                                std::to_string(adr) + " is not writable");
+  }
+  ResetTrouble();
+  s.state.SelectedDeviceType = static_cast<std::int16_t>(type);
+  s.state.SelectedDevice = static_cast<std::int16_t>(dev);
+  WriteSingleReg(s, command);
+  ThrowTrouble("write", false);
+}
+
+void EvaluationBoard::SaveConfig(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  Session& s = session();
+  ResetTrouble();
+  const bool read = ReadAllSetups(s);
+  ThrowTrouble("save_config: reading the setups", !read);
+  FixedAnswerHost answer(host_);
+  answer.SetAnswer(path);
+  RecordChannel channel(kConfigExportChannel, answer, files_, s.bridge.MessageTitle);
+  if (!SaveDeviceConfig(s, channel)) {
+    throw BoardError(ErrorKind::kFileRefused,
+                     WithDetails("save_config: " + path + " was not written", trouble_));
+  }
+}
+
+int EvaluationBoard::LoadConfig(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  Session& s = session();
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    throw BoardError(ErrorKind::kFileRefused, "load_config: cannot read " + path);
+  }
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  if (!file) throw BoardError(ErrorKind::kFileRefused, "load_config: cannot read " + path);
+  ResetTrouble();
+  const int writes = ParseConfigFile(s, text.str());
+  ThrowTrouble("load_config", false);
+  return writes;
+}
+
+std::shared_ptr<PollRun> EvaluationBoard::StartPoll(const PollSettings& settings) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  Session& s = session();
+  if (lastRun_) FinishPoll(*lastRun_);
+  lastRun_.reset();
+  std::string error;
+  if (!SelectPolledActions(settings.scans, settings.reads, s.state, error)) {
+    throw std::invalid_argument(error);
+  }
+  s.state.UprPollingActive = settings.upr;
+  ResetTrouble();
+  auto run = std::make_shared<PollRun>(s, files_, time_, settings.intervalMs);
+  view_.commLog = &run->Log();
+  recorder_.chart = &run->Chart();
+  polling_.ticked = true;
+  if (!run->Start(settings.files)) {
+    view_.commLog = nullptr;
+    recorder_.chart = nullptr;
+    throw BoardError(ErrorKind::kFileRefused,
+                     WithDetails("poll: a record file was refused", trouble_));
+  }
+  lastRun_ = run;
+  return run;
+}
+
+void EvaluationBoard::FinishPoll(PollRun& run) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (run.Finished()) return;
+  const bool written = run.Finish();
+  view_.commLog = nullptr;
+  recorder_.chart = nullptr;
+  polling_.ticked = false;
+  if (!written) {
+    throw BoardError(ErrorKind::kFileRefused,
+                     WithDetails("poll: a record line was not written", trouble_));
+  }
+}
+
+}  // namespace qvm::python

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "core/host.h"
+#include "protocol/fault_recorder.h"
+#include "protocol/polling_timer.h"
+#include "protocol/protocol_view.h"
+#include "records/chart_store.h"
+#include "records/comm_log.h"
+
+namespace qvm::python {
+
+// What went wrong since the last Reset: the communication errors as chart flags, the link's
+// loss, and every message and error line in the order they came, for the exception's text.
+struct Trouble {
+  std::uint16_t comErrors = 0;
+  bool linkLost = false;
+  std::vector<std::string> lines;
+};
+
+// Prompts are answered without asking (Retry/Cancel and Yes/No with No): a script runs
+// unattended. Messages become lines of the trouble record.
+class ScriptHost final : public Host {
+ public:
+  explicit ScriptHost(Trouble& trouble) : trouble_(trouble) {}
+  void PumpEvents() override {}
+  void ShowMessage(const std::string& title, const std::string& text) override;
+  bool AskRetryCancel(const std::string& title, const std::string& text) override;
+  bool AskYesNo(const std::string& title, const std::string& text) override;
+  std::optional<std::string> AskSaveFileName(const std::string&, const std::string&,
+                                             const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> AskOpenFileName(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+
+ private:
+  Trouble& trouble_;
+};
+
+// The activity log kept as its last lines; the link's loss noted; the trace forwarded to the
+// communication log of a running poll.
+class ScriptView final : public ProtocolView {
+ public:
+  explicit ScriptView(Trouble& trouble) : trouble_(trouble) {}
+
+  void AppendLog(const std::string& text) override;
+  bool ShowActivityLogs() override { return false; }
+  bool CommLoggingActive() override { return commLog && commLog->CommLoggingActive(); }
+  void LogEvent(const std::string& line) override {
+    if (commLog) commLog->LogEvent(line);
+  }
+  void MarkAttachmentLost() override { trouble_.linkLost = true; }
+  void StopPolling() override { trouble_.linkLost = true; }
+
+  // The activity log's last lines, oldest first.
+  std::vector<std::string> Lines() const { return {lines_.begin(), lines_.end()}; }
+
+  CommLog* commLog = nullptr;
+
+ private:
+  static constexpr std::size_t kKeptLines = 2000;
+  Trouble& trouble_;
+  std::string partial_;
+  std::deque<std::string> lines_;
+};
+
+// Communication errors as chart flags and lines of the trouble record; the chart sample being
+// acquired by a running poll is marked too.
+class ScriptFaultRecorder final : public FaultRecorder {
+ public:
+  explicit ScriptFaultRecorder(Trouble& trouble) : trouble_(trouble) {}
+
+  void RecordCrc4Error() override;
+  void RecordNackResponse(const std::string& traceSent, const std::string& traceReceived) override;
+  void RecordUnrecognizedResponse() override;
+  void RecordNoAcknowledge(const std::string& devices) override;
+  void RecordPipeComError() override;
+  void RecordFaultStatus(const std::string& faultText) override;
+
+  // Newly raised device faults since the last call.
+  std::vector<std::string> TakeFaults();
+
+  ChartStore* chart = nullptr;
+
+ private:
+  void Record(std::uint16_t bit, const std::string& line);
+
+  Trouble& trouble_;
+  std::vector<std::string> faults_;
+};
+
+// The polling timer as two flags: only a poll switches polling on.
+class ScriptPollingTimer final : public PollingTimer {
+ public:
+  bool Enabled() const override { return enabled; }
+  void SetEnabled(bool on) override { enabled = on; }
+  bool PollingTicked() const override { return ticked; }
+  void UntickPolling() override { ticked = false; }
+
+  bool enabled = false;
+  bool ticked = false;
+};
+
+}  // namespace qvm::python

@@ -1,0 +1,141 @@
+"""Type stubs of the qvm scripting interface."""
+
+from types import TracebackType
+from typing import Any, Iterator, Optional, Sequence, Union
+
+import numpy as np
+import numpy.typing as npt
+
+Reading = dict[str, Any]
+"""One device: "type" (part name) and "dev", then by class "pack" and "cells" (V),
+"internal" (degrees C) and "external" (V), or "registers" {index: raw value}."""
+
+Sample = dict[str, Any]
+"""One polling tick: "tick", "time_ms", "elapsed_min" (None without a voltage read),
+"errors" (flag word: 0x01 no ACK, 0x02 CRC, 0x04 bad response, 0x08 NAK, 0x10 no answer),
+"error_codes", "faults" (newly raised fault texts) and a list of Readings per read class."""
+
+class Error(Exception):
+    """Any failure of the board or its files."""
+
+class NoAnswerError(Error):
+    """The bridge board or the devices did not answer."""
+
+class NakError(Error):
+    """A device answered NAK."""
+
+class CrcError(Error):
+    """A reply frame failed its CRC4 check."""
+
+class BadResponseError(Error):
+    """A reply was too short or could not be read."""
+
+class LinkLostError(Error):
+    """The board went away; polling was terminated."""
+
+class FileRefusedError(Error, OSError):
+    """A file could not be read or written."""
+
+class Poll(Iterator[Sample]):
+    """Iterator over the samples of a polling run; one tick per step."""
+
+    def __iter__(self) -> "Poll": ...
+    def __next__(self) -> Sample: ...
+    def close(self) -> None:
+        """End the run now: the log gets its stop marker, the files are closed."""
+    def __enter__(self) -> "Poll": ...
+    def __exit__(
+        self,
+        exc_type: Optional[type[BaseException]],
+        exc: Optional[BaseException],
+        tb: Optional[TracebackType],
+    ) -> None: ...
+    @property
+    def ticks(self) -> int:
+        """Ticks run so far."""
+    @property
+    def samples(self) -> int:
+        """Chart samples taken so far (one per polled voltage read)."""
+
+class Evb:
+    """An open evaluation board (or the simulated one)."""
+
+    def close(self) -> None:
+        """Close the link; a running poll is finished."""
+    def __enter__(self) -> "Evb": ...
+    def __exit__(
+        self,
+        exc_type: Optional[type[BaseException]],
+        exc: Optional[BaseException],
+        tb: Optional[TracebackType],
+    ) -> None: ...
+    @property
+    def closed(self) -> bool: ...
+    @property
+    def simulated(self) -> bool:
+        """True on the simulated board."""
+    @property
+    def daisy_chain(self) -> bool:
+        """True in daisy-chain mode, False in single-device mode."""
+    @property
+    def devices(self) -> dict[str, int]:
+        """Devices per part name, as the last identification found them."""
+    def identify(self) -> dict[str, int]:
+        """Identify the chain again; the devices per part name."""
+    def command(self, name: str) -> None:
+        """Send a command of the command panel to every device: scan-volts, scan-temps,
+        scan-mixed, scan-wires, scan-all, scan-cont, scan-inhibit, bal-enable, bal-inhibit,
+        sleep, wake or clear-faults."""
+    def read_all(self, what: str) -> list[Reading]:
+        """Read 'volts', 'temps', 'faults' or 'setups' of every device."""
+    def read(self, dev: int, page: int, adr: int, type: int = 0) -> int:
+        """Read one register; its 14-bit value."""
+    def write(self, dev: int, page: int, adr: int, value: int, type: int = 0) -> None:
+        """Write one register (it must be writable)."""
+    def poll(
+        self,
+        count: Optional[int] = None,
+        interval_ms: int = 500,
+        scans: Sequence[str] = (),
+        reads: Sequence[str] = ("volts",),
+        upr: bool = False,
+        csv: Optional[str] = None,
+        log: Optional[str] = None,
+    ) -> Poll:
+        """Poll `count` times (forever when None), one tick every `interval_ms`: the scans
+        ('all', 'mixed', 'volts', 'temps', 'wires') before the reads ('volts', 'temps',
+        'faults', 'setups'). `csv` gets each sample's row as it is taken, `log` every SPI
+        frame. Ctrl-C stops cleanly with the files complete."""
+    def chart_store(self) -> dict[str, npt.NDArray[Any]]:
+        """The chart store of the last poll, indexed [sample, device, ...]: elapsed_min,
+        com_errors, cells_raw, vbat_raw, ic_temp_raw, et_raw, fault_status_a,
+        fault_status_b, cell_volts, pack_volts."""
+    def save_config(self, path: str) -> None:
+        """Read every device's setup registers and save them as a configuration file."""
+    def load_config(self, path: str) -> int:
+        """Write a configuration file to the devices; the number of register writes."""
+    @property
+    def simulation(self) -> Optional[dict[str, Any]]:
+        """On the simulated board: SPI packet exchanges so far and the faults injected per
+        kind, e.g. {'exchanges': 120, 'injected': {'crc': 2, ...}}; None on a real board."""
+    @property
+    def activity_log(self) -> list[str]:
+        """The last lines of the activity log."""
+
+def open(
+    sim: Optional[str] = None,
+    board: int = 0,
+    vid: Optional[int] = None,
+    mode: Optional[str] = None,
+    family: Optional[str] = None,
+    stack: int = 0,
+    faults: Optional[str] = None,
+    seed: int = 1,
+    virtual_time: bool = False,
+) -> Evb:
+    """Open a board and identify its chain: `board` (instance number), `vid` (USB vendor id
+    when it is not the build's), `mode`, `family` and `stack` as qvmctl takes them; `sim` runs on the simulated board instead
+    ('daisy:52400x3', 'daisy:52400x3+52401x2', 'single:38817') with `faults` injected (a
+    fault list such as 'crc=0.01,nak@17,unplug@40,replug=500') from the random `seed`;
+    `virtual_time` lets its waits cost nothing. Raises NoAnswerError when no device
+    answers."""

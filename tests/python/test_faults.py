@@ -1,0 +1,66 @@
+"""Injected faults of the simulated board raise the exception that names them."""
+
+import pytest
+
+import qvm
+
+CHAIN = "daisy:52400x3"
+
+
+def exchanges_after_open():
+    with qvm.open(sim=CHAIN, virtual_time=True) as evb:
+        return evb.simulation["exchanges"]
+
+
+@pytest.mark.parametrize("faults, error, reason", [
+    ("nak@{0}", qvm.NakError, "NAK"),
+    ("crc@{0}", qvm.CrcError, "CRC"),
+    ("seq@{0},seq@{1}", qvm.NoAnswerError, "no answer"),
+    ("short@{0}", qvm.NoAnswerError, "no reply from QVM52400 device 2"),
+    ("silent@{0}", qvm.NoAnswerError, "no reply from QVM52400 device 2"),
+    ("drop@{0},drop@{1}", qvm.LinkLostError, "Polling Terminated"),
+    ("unplug@{0}", qvm.LinkLostError, "link to the board was lost"),
+])
+def test_register_read_under_a_fault_raises(faults, error, reason):
+    first = exchanges_after_open() + 1
+    spec = faults.format(first, first + 1)
+    with qvm.open(sim=CHAIN, faults=spec, virtual_time=True) as evb:
+        with pytest.raises(error, match=reason):
+            evb.read(dev=2, page=2, adr=0x10)
+        assert sum(evb.simulation["injected"].values()) >= 1
+
+
+def test_a_single_dropped_reply_is_retried():
+    first = exchanges_after_open() + 1
+    with qvm.open(sim=CHAIN, faults=f"drop@{first}", virtual_time=True) as evb:
+        assert evb.read(dev=2, page=2, adr=0x10) == 0x1AE1
+        assert evb.simulation["injected"]["drop"] == 1
+
+
+def test_unanswered_read_all_keeps_no_stale_value():
+    first = exchanges_after_open() + 1
+    with qvm.open(sim=CHAIN, faults=f"silent@{first + 1}", virtual_time=True) as evb:
+        evb.command("scan-all")
+        with pytest.raises(qvm.NoAnswerError, match="device 1, QVM52400 device 2"):
+            evb.read_all("volts")
+
+
+def test_faults_during_a_poll_are_flagged_not_raised(tmp_path):
+    csv = tmp_path / "faulty.csv"
+    with qvm.open(sim=CHAIN, faults="crc=0.05,nak=0.05", seed=7, virtual_time=True) as evb:
+        samples = list(evb.poll(count=200, interval_ms=100, scans=["all"], csv=str(csv)))
+        flagged = [s for s in samples if s["errors"]]
+        assert flagged and len(flagged) < len(samples)
+        assert all(s["error_codes"] for s in flagged)
+        injected = evb.simulation["injected"]
+        assert injected["crc"] + injected["nak"] >= len(flagged)
+    rows = csv.read_bytes().decode().split("\r\n")[1:-1]
+    assert len(rows) == 200
+    assert sum(1 for row in rows if "CRCErr_" in row or "NackResponse_" in row) > 0
+
+
+def test_faults_need_the_simulated_board():
+    with pytest.raises(ValueError, match="simulated"):
+        qvm.open(faults="crc=0.1")
+    with pytest.raises(qvm.NoAnswerError, match="--sim-faults"):
+        qvm.open(sim=CHAIN, faults="fire=1")

@@ -1,0 +1,116 @@
+"""Polling from Python: samples, the chart store, streamed records, Ctrl-C."""
+
+import os
+import signal
+import subprocess
+import sys
+import threading
+
+import numpy as np
+import pytest
+
+import qvm
+
+
+def csv_rows(path):
+    with open(path, newline="") as f:
+        text = f.read()
+    assert text.endswith("\r\n")
+    return text.split("\r\n")[:-1]
+
+
+def test_poll_yields_samples_on_the_interval(evb):
+    samples = list(evb.poll(count=5, interval_ms=250, scans=["all"], reads=["volts", "temps"]))
+    assert [s["tick"] for s in samples] == [1, 2, 3, 4, 5]
+    starts = [s["time_ms"] for s in samples]
+    assert all(b - a == 250 for a, b in zip(starts, starts[1:]))
+    assert samples[-1]["elapsed_min"] == pytest.approx(1.0 / 60.0, abs=0.002)
+    assert all(s["errors"] == 0 and s["error_codes"] == "" for s in samples)
+    assert len(samples[0]["volts"]) == 3 and len(samples[0]["temps"]) == 3
+
+
+def test_chart_store_holds_the_polled_voltages(evb):
+    with pytest.raises(qvm.Error, match="no poll"):
+        evb.chart_store()
+    last = None
+    for last in evb.poll(count=40, interval_ms=100, scans=["all"]):
+        pass
+    store = evb.chart_store()
+    assert store["elapsed_min"].shape == (40,)
+    assert store["cells_raw"].shape == (40, 16, 12)
+    assert store["cells_raw"].dtype == np.int16
+    assert np.all(np.diff(store["elapsed_min"]) > 0)
+    assert not store["com_errors"].any()
+    assert store["cell_volts"][-1, 2, :] == pytest.approx(last["volts"][1]["cells"])
+    assert store["pack_volts"][-1, 1] == pytest.approx(last["volts"][0]["pack"])
+
+
+def test_poll_streams_every_row_and_the_log(evb, tmp_path):
+    csv = tmp_path / "run.csv"
+    log = tmp_path / "run.txt"
+    ticks = 0
+    for ticks, sample in enumerate(
+            evb.poll(count=50, interval_ms=100, scans=["all"], csv=str(csv), log=str(log)), 1):
+        if ticks == 20:
+            # Rows are on disk as soon as they are taken.
+            assert len(csv_rows(csv)) == 21
+    rows = csv_rows(csv)
+    assert rows[0].startswith("TimeStamp,Elapsed(min),ComErrors,VCell1-1,")
+    assert len(rows) == 51
+    assert {row.count(",") for row in rows} == {rows[0].count(",")}
+    text = log.read_text()
+    assert text.startswith("[Logging Started: ")
+    assert text.rstrip().endswith("]") and "[Logging Stopped: " in text
+
+
+def test_ctrl_c_while_waiting_leaves_complete_files(tmp_path):
+    csv = tmp_path / "stopped.csv"
+    log = tmp_path / "stopped.txt"
+    # Real time: Ctrl-C arrives while the poll waits for its next tick.
+    with qvm.open(sim="daisy:52400x2") as evb:
+        poll = evb.poll(interval_ms=150, scans=["all"], csv=str(csv), log=str(log))
+        timer = threading.Timer(0.5, os.kill, (os.getpid(), signal.SIGINT))
+        timer.start()
+        with pytest.raises(KeyboardInterrupt):
+            for _ in poll:
+                pass
+        timer.join()
+        rows = csv_rows(csv)
+        assert len(rows) == poll.samples + 1 and poll.samples >= 2
+        assert {row.count(",") for row in rows} == {rows[0].count(",")}
+        assert log.read_bytes().decode().split("\r\n")[-2].startswith("[Logging Stopped: ")
+        # The board goes on working after the interrupted run.
+        assert len(evb.read_all("volts")) == 2
+
+
+def test_leaving_the_loop_early_closes_the_files(evb, tmp_path):
+    log = tmp_path / "early.txt"
+    with evb.poll(interval_ms=100, scans=["all"], log=str(log)) as poll:
+        for sample in poll:
+            if sample["tick"] == 3:
+                break
+    assert "[Logging Stopped: " in log.read_text()
+    assert list(poll) == []
+
+
+def test_refused_record_file_raises(evb, tmp_path):
+    with pytest.raises(qvm.FileRefusedError):
+        evb.poll(count=1, csv=str(tmp_path / "missing-folder" / "x.csv"))
+    with pytest.raises(ValueError, match="reads takes"):
+        evb.poll(count=1, reads=["pressure"])
+
+
+def test_balancing_example_runs(tmp_path):
+    source = os.environ.get("QVM_SOURCE_DIR")
+    if not source:
+        pytest.skip("QVM_SOURCE_DIR not set")
+    csv = tmp_path / "study.csv"
+    done = subprocess.run(
+        [sys.executable, os.path.join(source, "examples", "balancing_study.py"),
+         "--balance-minutes", "1", "--rest-minutes", "0.5", "--csv", str(csv),
+         "--png", str(tmp_path / "study.png")],
+        capture_output=True, text=True, timeout=120)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.count("balanced cells") == 3
+    # One minute at 2 s, after the header.
+    assert len(csv_rows(csv)) == 31
