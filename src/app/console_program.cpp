@@ -23,6 +23,7 @@ constexpr const char* kFallbackChain = "daisy:52400x3";
 struct ScreenshotSteps {
   QString tab;
   QStringList clicks;
+  QStringList windows;
 };
 
 bool RunScreenshotSteps(GenericVbDiag& console, const ScreenshotSteps& steps) {
@@ -47,6 +48,17 @@ bool RunScreenshotSteps(GenericVbDiag& console, const ScreenshotSteps& steps) {
       return false;
     }
     target->click();
+  }
+  for (const QString& name : steps.windows) {
+    QWidget* window = nullptr;
+    for (QWidget* candidate : QApplication::topLevelWidgets()) {
+      if (candidate->objectName() == name) window = candidate;
+    }
+    if (window == nullptr) {
+      std::cerr << "qvm-console: no window " << name.toStdString() << '\n';
+      return false;
+    }
+    window->show();
   }
   return true;
 }
@@ -107,7 +119,11 @@ int RunConsoleProgram(int argc, char** argv) {
   parser.addOption(simOption);
   parser.addOption(shotOption);
   parser.addOption(tabOption);
+  QCommandLineOption windowOption(
+      "window",
+      "With --screenshot: also show the window NAME (frmCharting, frmMainF340, frmTrace).", "NAME");
   parser.addOption(clickOption);
+  parser.addOption(windowOption);
   parser.addOption(startupShotOption);
   parser.process(app);
   const std::string chainText = parser.value(simOption).toStdString();
@@ -133,7 +149,8 @@ int RunConsoleProgram(int argc, char** argv) {
     return startup.grab().save(parser.value(startupShotOption)) ? 0 : 1;
   }
   if (parser.isSet(shotOption)) {
-    const ScreenshotSteps steps{parser.value(tabOption), parser.values(clickOption)};
+    const ScreenshotSteps steps{parser.value(tabOption), parser.values(clickOption),
+                                parser.values(windowOption)};
     return TakeScreenshot(startup, console, chainText.empty() ? kFallbackChain : chainText, steps,
                           parser.value(shotOption));
   }

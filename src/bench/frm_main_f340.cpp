@@ -32,6 +32,12 @@ const char* RowName(PortRow kind) {
                                        : "chkDINP";
 }
 
+const char* RowCaption(PortRow kind) {
+  return kind == PortRow::Data         ? "Data"
+         : kind == PortRow::OutputMode ? "Output mode"
+                                       : "Input mode";
+}
+
 const char* WriteTrace(PortRow kind) {
   return kind == PortRow::Data         ? "Write F340 GPIO Data Port:"
          : kind == PortRow::OutputMode ? "Write F340 GPIO Mode Register "
@@ -56,7 +62,12 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
   tabs->setObjectName("tabBench");
   (new QVBoxLayout(this))->addWidget(tabs);
   auto* portPage = new QWidget(tabs);
-  auto* layout = new QVBoxLayout(portPage);
+  // Ports on the left, register access and SPI on the right, so the page fits a 1366x768 screen.
+  auto* columns = new QHBoxLayout(portPage);
+  auto* layout = new QVBoxLayout;
+  auto* right = new QVBoxLayout;
+  columns->addLayout(layout);
+  columns->addLayout(right);
   for (int port = 0; port < kPortCount; ++port) {
     auto* box = new QGroupBox(QString("P%1").arg(port), this);
     auto* boxLayout = new QVBoxLayout(box);
@@ -77,8 +88,10 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
     options->addWidget(button);
   }
   layout->addLayout(options);
-  layout->addWidget(BuildFreeAccess());
-  layout->addWidget(BuildSpiControls());
+  layout->addStretch();
+  right->addWidget(BuildFreeAccess());
+  right->addWidget(BuildSpiControls());
+  right->addStretch();
   tabs->addTab(portPage, "Ports / SFR / SPI");
 
   i2c = new I2cPage(session_, tabs);
@@ -97,6 +110,9 @@ QWidget* FrmMainF340::BuildPortRow(int port, PortRow kind) {
   auto* layout = new QHBoxLayout(widget);
   layout->setContentsMargins(0, 0, 0, 0);
   Row& target = row(port, kind);
+  auto* caption = new QLabel(RowCaption(kind), widget);
+  caption->setMinimumWidth(72);
+  layout->addWidget(caption);
   for (int pin = 0; pin < 8; ++pin) {
     auto* box =
         new QCheckBox(kind == PortRow::Data ? QString("P%1.%2").arg(port).arg(pin) : "", widget);

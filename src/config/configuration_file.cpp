@@ -1,7 +1,9 @@
 #include "config/configuration_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <initializer_list>
@@ -161,16 +163,25 @@ bool SamePart(std::string_view field, const std::string& part) {
   return !part.empty() && Upper(field) == Upper(part);
 }
 
-// Replays one line; the number of writes made.
-int ReplayLine(Session& session, std::string_view line) {
+// Replays one line: the writes made, or why it was skipped.
+struct LineOutcome {
+  int writes = 0;
+  ConfigSkip skipped = ConfigSkip::None;
+};
+
+LineOutcome Skipped(ConfigSkip reason) {
+  return {0, reason};
+}
+
+LineOutcome ReplayLine(Session& session, std::string_view line) {
   const std::vector<std::string_view> fields = SplitFields(line);
-  if (fields.size() < 6) return 0;
+  if (fields.size() < 6) return Skipped(ConfigSkip::NotARegisterLine);
   const std::string kind = Upper(fields[0]);
-  if (kind != "CMD" && kind != "WRT") return 0;
+  if (kind != "CMD" && kind != "WRT") return Skipped(ConfigSkip::NotARegisterLine);
   const SharedState& state = session.state;
   const bool primary = SamePart(fields[1], state.PartName52400);
   const bool companion = !primary && SamePart(fields[1], state.PartName52401);
-  if (!primary && !companion) return 0;
+  if (!primary && !companion) return Skipped(ConfigSkip::OtherPart);
   const int type = primary ? 0 : 1;
 
   int first = 0;
@@ -180,18 +191,18 @@ int ReplayLine(Session& session, std::string_view line) {
     last = primary ? state.DeviceCount52400 : state.DeviceCount52401;
   } else {
     const std::optional<int> device = PrefixedHex(fields[2], "DEV0X", 7);
-    if (!device) return 0;
+    if (!device) return Skipped(ConfigSkip::Malformed);
     first = last = *device;
   }
   const std::optional<int> category = PrefixedHex(fields[3], "CAT0X", 7);
   const std::optional<int> offset = PrefixedHex(fields[4], "ADR0X", 7);
   const std::optional<int> value =
       kind == "WRT" ? PrefixedHex(fields[5], "DAT0X", 9) : PrefixedHex(fields[5], "DAT0X", 7);
-  if (!category || !offset || !value) return 0;
+  if (!category || !offset || !value) return Skipped(ConfigSkip::Malformed);
   const int reg = (*category & 7) * 64 + (*offset & 0x3F);
-  if (session.model.RegKind(type, reg) != kKindReadWrite) return 0;
+  if (session.model.RegKind(type, reg) != kKindReadWrite) return Skipped(ConfigSkip::NotWritable);
 
-  int writes = 0;
+  LineOutcome outcome;
   // A device number the register image cannot hold is no device of the chain.
   for (int n = std::max(first, 0); n <= std::min(last, kDevicesPerType - 1); ++n) {
     session.image.at(type, n, reg) = static_cast<std::int16_t>(*value);
@@ -202,9 +213,10 @@ int ReplayLine(Session& session, std::string_view line) {
     command.adr = static_cast<std::uint8_t>(*offset);
     command.dat = static_cast<std::int16_t>(*value);
     WriteSingleReg(session, command);
-    ++writes;
+    ++outcome.writes;
   }
-  return writes;
+  if (outcome.writes == 0) outcome.skipped = ConfigSkip::NoSuchDevice;
+  return outcome;
 }
 
 }  // namespace
@@ -241,24 +253,56 @@ bool SaveEeTestRegs(Session& session, RecordChannel& channel) {
                     [&session] { session.state.DeviceCount52400 = 1; });
 }
 
-int ParseConfigFile(Session& session, std::string_view text) {
-  int writes = 0;
+ConfigLoadSummary ReplayConfigFile(Session& session, std::string_view text) {
+  ConfigLoadSummary summary;
   std::size_t start = 0;
   while (start <= text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!line.empty()) writes += ReplayLine(session, line);
+    if (!line.empty()) {
+      const LineOutcome outcome = ReplayLine(session, line);
+      summary.writes += outcome.writes;
+      if (outcome.skipped != ConfigSkip::None) {
+        ++summary.skipped[static_cast<std::size_t>(outcome.skipped)];
+      }
+    }
     start = end + 1;
   }
-  return writes;
+  return summary;
 }
 
-std::string LoadDeviceConfig(Session& session, const std::string& procedure) {
+int ParseConfigFile(Session& session, std::string_view text) {
+  return ReplayConfigFile(session, text).writes;
+}
+
+std::string ConfigLoadLine(const std::string& procedure, const ConfigLoadSummary& summary) {
+  static constexpr std::array<const char*, kConfigSkipReasons> kReasons = {
+      "",          "not register lines",         "of another part",
+      "malformed", "for no device of the chain", "not writable"};
+  int total = 0;
+  std::string reasons;
+  for (std::size_t r = 1; r < summary.skipped.size(); ++r) {
+    if (summary.skipped[r] == 0) continue;
+    total += summary.skipped[r];
+    reasons +=
+        (reasons.empty() ? "" : ", ") + std::to_string(summary.skipped[r]) + " " + kReasons[r];
+  }
+  std::string line = procedure + ": " + std::to_string(summary.writes) + " register writes, " +
+                     std::to_string(total) + " lines skipped";
+  if (!reasons.empty()) line += " (" + reasons + ")";
+  return line;
+}
+
+std::string LoadDeviceConfig(Session& session, const std::string& procedure,
+                             const std::string& documentsFolder) {
+  std::string& folder = session.state.ConfigLoadFolder;
   const std::optional<std::string> path =
-      session.host.AskOpenFileName("Load Device Configuration File", "Text Files (*.txt)");
+      session.host.AskOpenFileNameIn("Load Device Configuration File", "Text Files (*.txt)",
+                                     folder.empty() ? documentsFolder : folder);
   if (!path || path->empty()) return "";
+  folder = std::filesystem::path(*path).parent_path().string();
   std::ifstream file(*path, std::ios::binary);
   std::stringstream content;
   if (file.is_open()) content << file.rdbuf();
@@ -268,7 +312,7 @@ std::string LoadDeviceConfig(Session& session, const std::string& procedure) {
                                  "The file " + *path + " cannot be read.");
     return "";
   }
-  ParseConfigFile(session, content.str());
+  session.LogLine(ConfigLoadLine(procedure, ReplayConfigFile(session, content.str())));
   return *path;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,8 +31,26 @@ bool SaveEeTestRegs(Session& session, RecordChannel& channel);
 // number of register writes made.
 int ParseConfigFile(Session& session, std::string_view text);
 
+// Why a non-empty line of a configuration file made no write.
+enum class ConfigSkip { None, NotARegisterLine, OtherPart, Malformed, NoSuchDevice, NotWritable };
+inline constexpr std::size_t kConfigSkipReasons = 6;
+
+struct ConfigLoadSummary {
+  int writes = 0;
+  std::array<int, kConfigSkipReasons> skipped{};  // by ConfigSkip
+};
+
+// As ParseConfigFile, counting the skipped lines by reason.
+ConfigLoadSummary ReplayConfigFile(Session& session, std::string_view text);
+
+// The activity-log line after a load: "<procedure>: N register writes, M lines skipped" and the
+// reasons in brackets.
+std::string ConfigLoadLine(const std::string& procedure, const ConfigLoadSummary& summary);
+
 // Asks for a file and replays it; the chosen path, or empty when the user cancelled or the
 // file could not be read (reported with `procedure`'s name).
-std::string LoadDeviceConfig(Session& session, const std::string& procedure = "LoadDeviceConfig");
+// The file dialog starts in the folder of the last load, the first time in `documentsFolder`.
+std::string LoadDeviceConfig(Session& session, const std::string& procedure = "LoadDeviceConfig",
+                             const std::string& documentsFolder = "");
 
 }  // namespace qvm

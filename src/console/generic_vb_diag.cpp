@@ -34,6 +34,7 @@
 #include "protocol/board_init.h"
 #include "protocol/command_frame.h"
 #include "protocol/polling_guard.h"
+#include "ui/display_locale.h"
 
 namespace qvm {
 
@@ -607,7 +608,8 @@ void GenericVbDiag::EnableConfigurationFiles(bool enable) {
 }
 
 void GenericVbDiag::LoadConfigurationFile(const std::string& procedure) {
-  if (!LoadDeviceConfig(*session_, procedure).empty()) TabStrip1_Click();
+  const std::string documents = records_->files.DocumentsFolder().value_or("");
+  if (!LoadDeviceConfig(*session_, procedure, documents).empty()) TabStrip1_Click();
 }
 
 void GenericVbDiag::mnuAbout_Click() {
@@ -960,7 +962,8 @@ bool GenericVbDiag::MainTabDeviceStatusVisible() {
 }
 
 void GenericVbDiag::UpdateMainTabDeviceStatusControls() {
-  mainTabPage->Apply(ComputeMainTabDeviceStatus(session_->model, session_->image, session_->state),
+  mainTabPage->Apply(ComputeMainTabDeviceStatus(session_->model, session_->image, session_->state,
+                                                DisplayDecimalSeparator()),
                      session_->state);
 }
 
@@ -969,7 +972,8 @@ bool GenericVbDiag::MonitorTabVisible() {
 }
 
 void GenericVbDiag::UpdateMonitorTabControls() {
-  monitorTabPage->Apply(ComputeMonitorTabStatus(session_->model, session_->image, session_->state));
+  monitorTabPage->Apply(ComputeMonitorTabStatus(session_->model, session_->image, session_->state,
+                                                DisplayDecimalSeparator()));
 }
 
 bool GenericVbDiag::TraceActive() {

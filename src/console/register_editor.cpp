@@ -14,6 +14,7 @@
 #include "console/register_row.h"
 #include "core/hex.h"
 #include "operations/register_page.h"
+#include "ui/display_locale.h"
 #include "ui/led_indicator.h"
 
 namespace qvm {
@@ -57,7 +58,8 @@ QFont SmallFont(const QWidget* widget, double ratio) {
 RegisterEditor::RegisterEditor(Session& session, RegisterSlotHooks hooks, QWidget* parent)
     : QWidget(parent),
       session_(session),
-      slots_(session.model, session.image, session.state, WithUpDown(std::move(hooks))) {
+      slots_(session.model, session.image, session.state, WithUpDown(std::move(hooks)),
+             DisplayDecimalSeparator()) {
   setObjectName("RegisterEditor");
   BuildRows();
   for (int row = 0; row < kSlotsPerTab; ++row) fmRegCtrls[static_cast<std::size_t>(row)]->hide();

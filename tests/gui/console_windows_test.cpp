@@ -1,7 +1,9 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSysInfo>
 #include <algorithm>
@@ -231,6 +233,42 @@ TEST(ConsoleLoadTest, MissingTabDefinitionsEndTheLoadAndAFailedConfigurationChan
   dialog.findChild<QPushButton*>("OKButton")->click();
   EXPECT_TRUE(console.session().bridge.EvbConnected);
   std::filesystem::remove_all(folder);
+}
+
+TEST(ConsoleLocaleTest, DisplaysUseTheLocaleSeparatorAndTheExportADot) {
+  struct LocaleGuard {
+    LocaleGuard() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    ~LocaleGuard() { QLocale::setDefault(QLocale::c()); }
+  } german;
+  ConsoleOnSimulatedBoard rig("daisy:52400x3");
+  rig.console->show();
+  rig.ConfirmConfiguration(true, 1, 3);
+  const QComboBox* timeout = rig.console->findChild<QComboBox*>("cboBalanceTimeout");
+  ASSERT_NE(timeout, nullptr);
+  EXPECT_TRUE(timeout->itemText(1).contains(',')) << timeout->itemText(1).toStdString();
+  EXPECT_FALSE(timeout->itemText(1).contains('.'));
+
+  rig.console->commandPanel->cbScanAllAll->click();
+  rig.console->commandPanel->cbReadAllVolts->click();
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("qvm-locale-" + std::to_string(::getpid()) + ".csv"))
+                               .string();
+  rig.host.SetAnswerHook([&](const QtHost::Prompt& prompt) {
+    QtHost::Answer answer;
+    if (prompt.kind == QtHost::PromptKind::SaveFile) answer.fileName = path;
+    return answer;
+  });
+  rig.console->chartWindow().cmdChartExportCsv->click();
+  std::ifstream file(path, std::ios::binary);
+  std::string header;
+  std::string row;
+  std::getline(file, header);
+  std::getline(file, row);
+  std::filesystem::remove(path);
+  const std::size_t elapsed = row.find(',') + 1;
+  EXPECT_EQ(row.substr(elapsed, 5), "0.00,") << row;
+  EXPECT_EQ(std::count(row.begin(), row.end(), ','), std::count(header.begin(), header.end(), ','))
+      << row;
 }
 
 TEST_F(ConsoleWindowsTest, AboutNamesTheVersionsAndTheSystem) {
