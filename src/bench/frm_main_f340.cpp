@@ -61,16 +61,16 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
   auto* tabs = new QTabWidget(this);
   tabs->setObjectName("tabBench");
   (new QVBoxLayout(this))->addWidget(tabs);
+  // The ports with the register access on one page and SPI on another, so that the window fits
+  // a 1366x768 screen.
   auto* portPage = new QWidget(tabs);
-  // Ports on the left, register access and SPI on the right, so the page fits a 1366x768 screen.
-  auto* columns = new QHBoxLayout(portPage);
-  auto* layout = new QVBoxLayout;
-  auto* right = new QVBoxLayout;
-  columns->addLayout(layout);
-  columns->addLayout(right);
+  auto* layout = new QVBoxLayout(portPage);
+  layout->setSpacing(2);
   for (int port = 0; port < kPortCount; ++port) {
     auto* box = new QGroupBox(QString("P%1").arg(port), this);
     auto* boxLayout = new QVBoxLayout(box);
+    boxLayout->setSpacing(0);
+    boxLayout->setContentsMargins(6, 2, 6, 2);
     for (PortRow kind : kRowKinds) boxLayout->addWidget(BuildPortRow(port, kind));
     layout->addWidget(box);
   }
@@ -88,11 +88,14 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
     options->addWidget(button);
   }
   layout->addLayout(options);
+  layout->addWidget(BuildFreeAccess());
   layout->addStretch();
-  right->addWidget(BuildFreeAccess());
-  right->addWidget(BuildSpiControls());
-  right->addStretch();
-  tabs->addTab(portPage, "Ports / SFR / SPI");
+  tabs->addTab(portPage, "Ports / SFR");
+  auto* spiPage = new QWidget(tabs);
+  auto* spiLayout = new QVBoxLayout(spiPage);
+  spiLayout->addWidget(BuildSpiControls());
+  spiLayout->addStretch();
+  tabs->addTab(spiPage, "SPI");
 
   i2c = new I2cPage(session_, tabs);
   chkRandomReadWrite = i2c->chkRandom;

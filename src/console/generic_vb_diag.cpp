@@ -145,12 +145,12 @@ void GenericVbDiag::BuildWidgets() {
   cmdShowChart = new QPushButton("Show Chart", fraPollingControls);
   cmdShowChart->setObjectName("cmdShowChart");
   auto* pollingGrid = new QGridLayout(fraPollingControls);
-  pollingGrid->addWidget(chkEnablePolling, 0, 0, 1, 3);
+  pollingGrid->addWidget(chkEnablePolling, 0, 0, 1, 2);
   pollingGrid->addWidget(tbPollingInterval, 1, 0);
   pollingGrid->addWidget(new QLabel("ms", fraPollingControls), 1, 1);
   pollingGrid->addWidget(cmdPollingSetup, 1, 2);
   pollingGrid->addWidget(cmdLogToFile, 0, 2);
-  pollingGrid->addWidget(cmdShowChart, 0, 3);
+  pollingGrid->addWidget(cmdShowChart, 1, 3);
   top->addWidget(fraPollingControls);
   top->addWidget(BuildStatusLeds(central));
   top->addStretch();

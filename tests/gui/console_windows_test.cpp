@@ -271,6 +271,34 @@ TEST(ConsoleLocaleTest, DisplaysUseTheLocaleSeparatorAndTheExportADot) {
       << row;
 }
 
+TEST_F(ConsoleWindowsTest, ControlsKeepTheirCaptionsAt1280x720) {
+  console().resize(1280, 720);
+  QCoreApplication::processEvents();
+  EXPECT_LE(console().width(), 1280);
+  for (QWidget* control :
+       {static_cast<QWidget*>(console().chkEnablePolling),
+        static_cast<QWidget*>(console().cmdLogToFile),
+        static_cast<QWidget*>(console().cmdShowChart),
+        static_cast<QWidget*>(console().cmdPollingSetup),
+        static_cast<QWidget*>(console().cmdConnect), static_cast<QWidget*>(console().opt52400)}) {
+    EXPECT_GE(control->width(), control->sizeHint().width()) << control->objectName().toStdString();
+    const QRect inWindow(control->mapTo(&console(), QPoint(0, 0)), control->size());
+    EXPECT_TRUE(console().rect().contains(inWindow)) << control->objectName().toStdString();
+  }
+  // The polling check box shares no cell with a button.
+  const QRect box(console().chkEnablePolling->geometry());
+  for (QWidget* button : {static_cast<QWidget*>(console().cmdLogToFile),
+                          static_cast<QWidget*>(console().cmdShowChart)}) {
+    EXPECT_FALSE(box.intersects(button->geometry())) << button->objectName().toStdString();
+  }
+
+  FrmMainF340& bench = *rig.bench;
+  bench.show();
+  QCoreApplication::processEvents();
+  EXPECT_LE(bench.sizeHint().width(), 1366);
+  EXPECT_LE(bench.sizeHint().height(), 740);
+}
+
 TEST_F(ConsoleWindowsTest, AboutNamesTheVersionsAndTheSystem) {
   console().mnuAbout_Click();
   ASSERT_FALSE(rig.prompts.empty());
