@@ -282,7 +282,7 @@ void FrmMainF340::Trace(const std::string& line, bool detailedOnly) {
   ConsoleView& view = session_.view;
   if (!view.TraceActive()) return;
   if (detailedOnly && !view.TraceDetailed()) return;
-  view.AppendTrace(line);
+  view.AppendTrace(line + "\r\n");
 }
 
 }  // namespace qvm
