@@ -70,11 +70,15 @@ TEST_F(ConsoleWindowsTest, ShowChartAfterPollingShowsTheDataOfBothSlots) {
   }
   EXPECT_TRUE(chart.chkChartShowSeries[12]->isChecked());
 
-  // Closing only hides while the console runs.
+  // Closing only hides while the console runs; closing the console unpins and closes it.
+  EXPECT_TRUE(chart.ChartWindowPinned);
   chart.close();
   EXPECT_FALSE(chart.isVisible());
   console().cmdShowChart->click();
   EXPECT_TRUE(chart.isVisible());
+  console().close();
+  EXPECT_FALSE(chart.ChartWindowPinned);
+  EXPECT_FALSE(chart.isVisible());
 }
 
 TEST_F(ConsoleWindowsTest, ChartWindowExportsAndClears) {
