@@ -48,6 +48,7 @@ QtHost::Answer AnswerOnStandardError(const QtHost::Prompt& prompt) {
 struct ScreenshotSteps {
   QString tab;
   QStringList clicks;
+  QStringList windows;
 };
 
 bool RunScreenshotSteps(GenericVbDiag& console, const ScreenshotSteps& steps) {
@@ -72,6 +73,17 @@ bool RunScreenshotSteps(GenericVbDiag& console, const ScreenshotSteps& steps) {
       return false;
     }
     target->click();
+  }
+  for (const QString& name : steps.windows) {
+    QWidget* window = nullptr;
+    for (QWidget* candidate : QApplication::topLevelWidgets()) {
+      if (candidate->objectName() == name) window = candidate;
+    }
+    if (window == nullptr) {
+      std::cerr << "qvm-console: no window " << name.toStdString() << '\n';
+      return false;
+    }
+    window->show();
   }
   return true;
 }
@@ -160,7 +172,11 @@ int RunConsoleProgram(int argc, char** argv) {
   parser.addOption(simSeedOption);
   parser.addOption(shotOption);
   parser.addOption(tabOption);
+  QCommandLineOption windowOption(
+      "window",
+      "With --screenshot: also show the window NAME (frmCharting, frmMainF340, frmTrace).", "NAME");
   parser.addOption(clickOption);
+  parser.addOption(windowOption);
   parser.addOption(startupShotOption);
   parser.process(app);
   const std::string chainText = parser.value(simOption).toStdString();
@@ -224,7 +240,8 @@ int RunConsoleProgram(int argc, char** argv) {
   }
   if (parser.isSet(shotOption)) {
     host.SetAnswerHook(PrintedDefaultAnswer);
-    const ScreenshotSteps steps{parser.value(tabOption), parser.values(clickOption)};
+    const ScreenshotSteps steps{parser.value(tabOption), parser.values(clickOption),
+                                parser.values(windowOption)};
     return TakeScreenshot(startup, console, chainText.empty() ? kFallbackChain : chainText, steps,
                           parser.value(shotOption));
   }

@@ -34,6 +34,12 @@ const char* RowName(PortRow kind) {
                                        : "chkDINP";
 }
 
+const char* RowCaption(PortRow kind) {
+  return kind == PortRow::Data         ? "Data"
+         : kind == PortRow::OutputMode ? "Output mode"
+                                       : "Input mode";
+}
+
 const char* WriteTrace(PortRow kind) {
   return kind == PortRow::Data         ? "Write F340 GPIO Data Port:"
          : kind == PortRow::OutputMode ? "Write F340 GPIO Mode Register "
@@ -59,11 +65,16 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
   auto* windowLayout = new QVBoxLayout(this);
   windowLayout->addWidget(BuildBoardChoice());
   windowLayout->addWidget(tabs);
+  // The ports with the register access on one page and SPI on another, so that the window fits
+  // a 1366x768 screen.
   auto* portPage = new QWidget(tabs);
   auto* layout = new QVBoxLayout(portPage);
+  layout->setSpacing(2);
   for (int port = 0; port < kPortCount; ++port) {
     auto* box = new QGroupBox(QString("P%1").arg(port), this);
     auto* boxLayout = new QVBoxLayout(box);
+    boxLayout->setSpacing(0);
+    boxLayout->setContentsMargins(6, 2, 6, 2);
     for (PortRow kind : kRowKinds) boxLayout->addWidget(BuildPortRow(port, kind));
     layout->addWidget(box);
   }
@@ -82,8 +93,13 @@ FrmMainF340::FrmMainF340(Session& session, QWidget* parent) : QWidget(parent), s
   }
   layout->addLayout(options);
   layout->addWidget(BuildFreeAccess());
-  layout->addWidget(BuildSpiControls());
-  tabs->addTab(portPage, "Ports / SFR / SPI");
+  layout->addStretch();
+  tabs->addTab(portPage, "Ports / SFR");
+  auto* spiPage = new QWidget(tabs);
+  auto* spiLayout = new QVBoxLayout(spiPage);
+  spiLayout->addWidget(BuildSpiControls());
+  spiLayout->addStretch();
+  tabs->addTab(spiPage, "SPI");
 
   i2c = new I2cPage(session_, tabs);
   chkRandomReadWrite = i2c->chkRandom;
@@ -134,6 +150,9 @@ QWidget* FrmMainF340::BuildPortRow(int port, PortRow kind) {
   auto* layout = new QHBoxLayout(widget);
   layout->setContentsMargins(0, 0, 0, 0);
   Row& target = row(port, kind);
+  auto* caption = new QLabel(RowCaption(kind), widget);
+  caption->setMinimumWidth(72);
+  layout->addWidget(caption);
   for (int pin = 0; pin < 8; ++pin) {
     auto* box =
         new QCheckBox(kind == PortRow::Data ? QString("P%1.%2").arg(port).arg(pin) : "", widget);
@@ -300,7 +319,7 @@ void FrmMainF340::Trace(const std::string& line, bool detailedOnly) {
   ConsoleView& view = session_.view;
   if (!view.TraceActive()) return;
   if (detailedOnly && !view.TraceDetailed()) return;
-  view.AppendTrace(line);
+  view.AppendTrace(line + "\r\n");
 }
 
 }  // namespace qvm

@@ -44,6 +44,12 @@ QWidget* I2cPage::BuildAddress() {
   auto* box = new QGroupBox("Slave Address", this);
   auto* layout = new QHBoxLayout(box);
   txtI2Caddress = ByteField(box, "txtI2Caddress", "00");
+  // Typing settles for half a second; leaving the field applies the address at once, without
+  // a wait that would swallow the click that moved the focus.
+  addressSettling_.setSingleShot(true);
+  addressSettling_.setInterval(kAddressSettlingMs);
+  connect(&addressSettling_, &QTimer::timeout, this, &I2cPage::txtI2Caddress_Change);
+  connect(txtI2Caddress, &QLineEdit::textEdited, this, [this] { addressSettling_.start(); });
   connect(txtI2Caddress, &QLineEdit::editingFinished, this, &I2cPage::txtI2Caddress_Change);
   layout->addWidget(txtI2Caddress);
   for (int j = static_cast<int>(chkADDRbit.size()) - 1; j >= 0; --j) {
@@ -188,7 +194,7 @@ void I2cPage::cmdToggleSCL_Click() {
 }
 
 void I2cPage::txtI2Caddress_Change() {
-  if (!state_.ScanRunning) session_.bridge.DelaySeconds(kAddressSettlingSeconds);
+  addressSettling_.stop();
   const auto address = ParseSlaveAddress(txtI2Caddress->text().toStdString());
   if (!address) {
     Complain("The I2C slave address must be one or two hexadecimal digits (00 to FE).");
@@ -196,6 +202,17 @@ void I2cPage::txtI2Caddress_Change() {
     return;
   }
   SetI2cSlaveAddress(*address);
+}
+
+bool I2cPage::ApplyPendingAddress() {
+  if (addressSettling_.isActive() || txtI2Caddress->isModified()) {
+    // A typed address that is no address stops the transfer; the message says why.
+    const bool valid = ParseSlaveAddress(txtI2Caddress->text().toStdString()).has_value();
+    txtI2Caddress_Change();
+    if (!valid) return false;
+  }
+  SetI2cSlaveAddress(state_.I2cSlaveAddress);
+  return true;
 }
 
 void I2cPage::SetI2cSlaveAddress(std::uint8_t address) {
@@ -255,7 +272,7 @@ void I2cPage::Read(bool prompting) {
     Complain("The number of bytes to read must be 1 to " + std::to_string(kI2cMaxReadBytes) + ".");
     return;
   }
-  SetI2cSlaveAddress(state_.I2cSlaveAddress);
+  if (!ApplyPendingAddress()) return;
   Bridge& bridge = session_.bridge;
   bridge.FlushInput();
   std::vector<std::uint8_t> bytes;
@@ -295,7 +312,7 @@ void I2cPage::Write(bool prompting) {
     }
     data.push_back(*value);
   }
-  SetI2cSlaveAddress(state_.I2cSlaveAddress);
+  if (!ApplyPendingAddress()) return;
   Bridge& bridge = session_.bridge;
   bridge.FlushInput();
   if (prompting) {

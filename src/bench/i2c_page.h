@@ -1,4 +1,5 @@
 #pragma once
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -20,7 +21,7 @@ namespace qvm {
 class I2cPage : public QWidget {
   Q_OBJECT
  public:
-  static constexpr float kAddressSettlingSeconds = 0.5f;
+  static constexpr int kAddressSettlingMs = 500;
   // The slave address the page starts with, as the board bring-up leaves it.
   static constexpr std::uint8_t kStartupSlaveAddress = 0x50;
 
@@ -34,8 +35,8 @@ class I2cPage : public QWidget {
   void getI2Coptions();
   void cmdToggleSCL_Click();
 
-  // The address field was edited: after the settling wait (none while scanning) the typed
-  // address becomes the slave address.
+  // The typed address becomes the slave address: when the field is left, or half a second
+  // after the last keystroke.
   void txtI2Caddress_Change();
   // Stores `address` (bit 0 cleared) and shows it in the field and the bit boxes.
   void SetI2cSlaveAddress(std::uint8_t address);
@@ -63,6 +64,8 @@ class I2cPage : public QWidget {
   std::array<QLineEdit*, kI2cReadBoxes> txtPBufRd{};
 
  private:
+  // A transfer first takes an address still being typed; false when it is not an address.
+  bool ApplyPendingAddress();
   QWidget* BuildAddress();
   QWidget* BuildOptions();
   QWidget* BuildTransfers();
@@ -81,6 +84,7 @@ class I2cPage : public QWidget {
 
   Session& session_;
   I2cPageState state_;
+  QTimer addressSettling_;
   bool initialised_ = false;
 };
 

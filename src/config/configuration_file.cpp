@@ -1,7 +1,9 @@
 #include "config/configuration_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -169,16 +171,19 @@ bool WriteAcknowledged(const Session& session, int dev) {
   return reply.Clean() && (reply.answered & (1u << dev)) != 0;
 }
 
-// Replays one line into `replay`.
+// Replays one line into `replay`: its writes, or why it was skipped.
 void ReplayLine(Session& session, std::string_view line, ConfigReplay& replay) {
+  const auto skip = [&replay](ConfigSkip reason) {
+    ++replay.skipped[static_cast<std::size_t>(reason)];
+  };
   const std::vector<std::string_view> fields = SplitFields(line);
-  if (fields.size() < 6) return;
+  if (fields.size() < 6) return skip(ConfigSkip::NotARegisterLine);
   const std::string kind = Upper(fields[0]);
-  if (kind != "CMD" && kind != "WRT") return;
+  if (kind != "CMD" && kind != "WRT") return skip(ConfigSkip::NotARegisterLine);
   const SharedState& state = session.state;
   const bool primary = SamePart(fields[1], state.PartName52400);
   const bool companion = !primary && SamePart(fields[1], state.PartName52401);
-  if (!primary && !companion) return;
+  if (!primary && !companion) return skip(ConfigSkip::OtherPart);
   const int type = primary ? 0 : 1;
 
   int first = 0;
@@ -188,18 +193,19 @@ void ReplayLine(Session& session, std::string_view line, ConfigReplay& replay) {
     last = primary ? state.DeviceCount52400 : state.DeviceCount52401;
   } else {
     const std::optional<int> device = PrefixedHex(fields[2], "DEV0X", 7);
-    if (!device) return;
+    if (!device) return skip(ConfigSkip::Malformed);
     first = last = *device;
   }
   const std::optional<int> category = PrefixedHex(fields[3], "CAT0X", 7);
   const std::optional<int> offset = PrefixedHex(fields[4], "ADR0X", 7);
   const std::optional<int> value =
       kind == "WRT" ? PrefixedHex(fields[5], "DAT0X", 9) : PrefixedHex(fields[5], "DAT0X", 7);
-  if (!category || !offset || !value) return;
+  if (!category || !offset || !value) return skip(ConfigSkip::Malformed);
   ++replay.usableLines;
   const int reg = (*category & 7) * 64 + (*offset & 0x3F);
-  if (session.model.RegKind(type, reg) != kKindReadWrite) return;
+  if (session.model.RegKind(type, reg) != kKindReadWrite) return skip(ConfigSkip::NotWritable);
 
+  int writes = 0;
   // A device number the register image cannot hold is no device of the chain.
   for (int n = std::max(first, 0); n <= std::min(last, kDevicesPerType - 1); ++n) {
     session.image.at(type, n, reg) = static_cast<std::int16_t>(*value);
@@ -211,9 +217,11 @@ void ReplayLine(Session& session, std::string_view line, ConfigReplay& replay) {
     command.dat = static_cast<std::int16_t>(*value);
     session.LastReply = {};
     WriteSingleReg(session, command);
-    ++replay.writes;
+    ++writes;
     if (!WriteAcknowledged(session, n)) ++replay.failedWrites;
   }
+  replay.writes += writes;
+  if (writes == 0) skip(ConfigSkip::NoSuchDevice);
 }
 
 }  // namespace
@@ -268,10 +276,32 @@ int ParseConfigFile(Session& session, std::string_view text) {
   return ReplayConfigFile(session, text).writes;
 }
 
-std::string LoadDeviceConfig(Session& session, const std::string& procedure) {
+std::string ConfigLoadLine(const std::string& procedure, const ConfigReplay& summary) {
+  static constexpr std::array<const char*, kConfigSkipReasons> kReasons = {
+      "",          "not register lines",         "of another part",
+      "malformed", "for no device of the chain", "not writable"};
+  int total = 0;
+  std::string reasons;
+  for (std::size_t r = 1; r < summary.skipped.size(); ++r) {
+    if (summary.skipped[r] == 0) continue;
+    total += summary.skipped[r];
+    reasons +=
+        (reasons.empty() ? "" : ", ") + std::to_string(summary.skipped[r]) + " " + kReasons[r];
+  }
+  std::string line = procedure + ": " + std::to_string(summary.writes) + " register writes, " +
+                     std::to_string(total) + " lines skipped";
+  if (!reasons.empty()) line += " (" + reasons + ")";
+  return line;
+}
+
+std::string LoadDeviceConfig(Session& session, const std::string& procedure,
+                             const std::string& documentsFolder) {
+  std::string& folder = session.state.ConfigLoadFolder;
   const std::optional<std::string> path =
-      session.host.AskOpenFileName("Load Device Configuration File", "Text Files (*.txt)");
+      session.host.AskOpenFileNameIn("Load Device Configuration File", "Text Files (*.txt)",
+                                     folder.empty() ? documentsFolder : folder);
   if (!path || path->empty()) return "";
+  folder = std::filesystem::path(*path).parent_path().string();
   const ConfigFileText file = ReadConfigFileText(*path);
   if (!file.ok) {
     session.host.ShowMessage(
@@ -279,7 +309,9 @@ std::string LoadDeviceConfig(Session& session, const std::string& procedure) {
         procedure + " failed due to the following:\r\nError 53:\r\n" + file.problem);
     return "";
   }
-  if (ReplayConfigFile(session, file.text).usableLines == 0) {
+  const ConfigReplay replay = ReplayConfigFile(session, file.text);
+  session.LogLine(ConfigLoadLine(procedure, replay));
+  if (replay.usableLines == 0) {
     session.host.ShowMessage(session.bridge.MessageTitle,
                              "The file " + *path + " holds no usable configuration lines.");
   }

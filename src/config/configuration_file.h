@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,12 +26,18 @@ bool SaveDeviceConfig(Session& session, RecordChannel& channel);
 // As SaveDeviceConfig for EEPROM lines; the console then counts one primary device.
 bool SaveEeTestRegs(Session& session, RecordChannel& channel);
 
-// What a replay did: the well-formed write lines for a part in use, the register writes made
-// and how many of them the device did not acknowledge (or the bridge did not carry).
+// Why a non-empty line of a configuration file made no write.
+enum class ConfigSkip { None, NotARegisterLine, OtherPart, Malformed, NoSuchDevice, NotWritable };
+inline constexpr std::size_t kConfigSkipReasons = 6;
+
+// What a replay did: the well-formed write lines for a part in use, the register writes made,
+// how many of them the device did not acknowledge (or the bridge did not carry), and the
+// skipped lines by reason.
 struct ConfigReplay {
   int usableLines = 0;
   int writes = 0;
   int failedWrites = 0;
+  std::array<int, kConfigSkipReasons> skipped{};  // by ConfigSkip
 };
 
 // Replays `text`: every well-formed write line of a read/write register is stored in the
@@ -39,8 +46,14 @@ ConfigReplay ReplayConfigFile(Session& session, std::string_view text);
 // The number of register writes ReplayConfigFile made.
 int ParseConfigFile(Session& session, std::string_view text);
 
+// The activity-log line after a load: "<procedure>: N register writes, M lines skipped" and the
+// reasons in brackets.
+std::string ConfigLoadLine(const std::string& procedure, const ConfigReplay& summary);
+
 // Asks for a file and replays it; the chosen path, or empty when the user cancelled or the
 // file could not be read (reported with `procedure`'s name).
-std::string LoadDeviceConfig(Session& session, const std::string& procedure = "LoadDeviceConfig");
+// The file dialog starts in the folder of the last load, the first time in `documentsFolder`.
+std::string LoadDeviceConfig(Session& session, const std::string& procedure = "LoadDeviceConfig",
+                             const std::string& documentsFolder = "");
 
 }  // namespace qvm

@@ -94,6 +94,11 @@ FrmCharting::FrmCharting(Session& session, ChartStore& store, RecordChannel& exp
   for (QPushButton* button : {cmdChartAutoZoom, cmbClearChart, cmdChartExportCsv}) {
     button->setEnabled(store_.ChartSampleIndex() > 0 && store_.ChartStarted());
   }
+  // A window opened on a running store draws what it holds.
+  if (store_.ChartStarted() && store_.ChartSampleIndex() > 0) {
+    newestMinutes_ = store_.ElapsedMinutes(store_.ChartSampleIndex() - 1);
+    ApplyZoom();
+  }
   resize(1340, 880);
 }
 

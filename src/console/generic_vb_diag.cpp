@@ -36,6 +36,7 @@
 #include "protocol/board_init.h"
 #include "protocol/command_frame.h"
 #include "protocol/polling_guard.h"
+#include "ui/display_locale.h"
 
 namespace qvm {
 
@@ -155,12 +156,12 @@ void GenericVbDiag::BuildWidgets() {
   cmdShowChart = new QPushButton("Show Chart", fraPollingControls);
   cmdShowChart->setObjectName("cmdShowChart");
   auto* pollingGrid = new QGridLayout(fraPollingControls);
-  pollingGrid->addWidget(chkEnablePolling, 0, 0, 1, 3);
+  pollingGrid->addWidget(chkEnablePolling, 0, 0, 1, 2);
   pollingGrid->addWidget(tbPollingInterval, 1, 0);
   pollingGrid->addWidget(new QLabel("ms", fraPollingControls), 1, 1);
   pollingGrid->addWidget(cmdPollingSetup, 1, 2);
   pollingGrid->addWidget(cmdLogToFile, 0, 2);
-  pollingGrid->addWidget(cmdShowChart, 0, 3);
+  pollingGrid->addWidget(cmdShowChart, 1, 3);
   top->addWidget(fraPollingControls);
   top->addWidget(BuildStatusLeds(central));
   top->addStretch();
@@ -653,7 +654,8 @@ void GenericVbDiag::EnableConfigurationFiles(bool enable) {
 }
 
 void GenericVbDiag::LoadConfigurationFile(const std::string& procedure) {
-  if (!LoadDeviceConfig(*session_, procedure).empty()) TabStrip1_Click();
+  const std::string documents = records_->files.DocumentsFolder().value_or("");
+  if (!LoadDeviceConfig(*session_, procedure, documents).empty()) TabStrip1_Click();
 }
 
 void GenericVbDiag::mnuAbout_Click() {
@@ -1046,7 +1048,8 @@ bool GenericVbDiag::MainTabDeviceStatusVisible() {
 }
 
 void GenericVbDiag::UpdateMainTabDeviceStatusControls() {
-  mainTabPage->Apply(ComputeMainTabDeviceStatus(session_->model, session_->image, session_->state),
+  mainTabPage->Apply(ComputeMainTabDeviceStatus(session_->model, session_->image, session_->state,
+                                                DisplayDecimalSeparator()),
                      session_->state);
 }
 
@@ -1055,7 +1058,8 @@ bool GenericVbDiag::MonitorTabVisible() {
 }
 
 void GenericVbDiag::UpdateMonitorTabControls() {
-  monitorTabPage->Apply(ComputeMonitorTabStatus(session_->model, session_->image, session_->state));
+  monitorTabPage->Apply(ComputeMonitorTabStatus(session_->model, session_->image, session_->state,
+                                                DisplayDecimalSeparator()));
 }
 
 bool GenericVbDiag::TraceActive() {

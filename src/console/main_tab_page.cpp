@@ -10,6 +10,7 @@
 #include "console/page_widgets.h"
 #include "model/balance_lists.h"
 #include "protocol/polling_guard.h"
+#include "ui/display_locale.h"
 
 namespace qvm {
 
@@ -145,7 +146,8 @@ QGroupBox* MainTabPage::BuildBalanceControls() {
   cboBalanceMode =
       MakeBalanceList(frame, "cboBalanceMode", BalanceModeEntries(), BalanceSetting::Mode);
   cboBalanceTimeout =
-      MakeBalanceList(frame, "cboBalanceTimeout", BalanceTimeoutEntries(), BalanceSetting::Timeout);
+      MakeBalanceList(frame, "cboBalanceTimeout", BalanceTimeoutEntries(DisplayDecimalSeparator()),
+                      BalanceSetting::Timeout);
   cboBalanceWait =
       MakeBalanceList(frame, "cboBalanceWait", BalanceWaitEntries(), BalanceSetting::Wait);
   lists->addWidget(new QLabel("Mode", frame), 0, 0);

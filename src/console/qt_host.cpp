@@ -63,9 +63,15 @@ std::optional<std::string> QtHost::AskSaveFileName(const std::string& title,
 
 std::optional<std::string> QtHost::AskOpenFileName(const std::string& title,
                                                    const std::string& filter) {
+  return AskOpenFileNameIn(title, filter, "");
+}
+
+std::optional<std::string> QtHost::AskOpenFileNameIn(const std::string& title,
+                                                     const std::string& filter,
+                                                     const std::string& folder) {
   if (hook_) return hook_({PromptKind::OpenFile, title, filter}).fileName;
   const QString name =
-      QFileDialog::getOpenFileName(QApplication::activeWindow(), Q(title), QString(), Q(filter));
+      QFileDialog::getOpenFileName(QApplication::activeWindow(), Q(title), Q(folder), Q(filter));
   if (name.isEmpty()) return std::nullopt;
   return name.toStdString();
 }

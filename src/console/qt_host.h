@@ -45,6 +45,8 @@ class QtHost : public Host {
                                              const std::string& suggested) override;
   std::optional<std::string> AskOpenFileName(const std::string& title,
                                              const std::string& filter) override;
+  std::optional<std::string> AskOpenFileNameIn(const std::string& title, const std::string& filter,
+                                               const std::string& folder) override;
 
  private:
   AnswerHook hook_;

@@ -9,11 +9,13 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "console/register_row.h"
 #include "core/hex.h"
 #include "operations/register_page.h"
+#include "ui/display_locale.h"
 #include "ui/led_indicator.h"
 
 namespace qvm {
@@ -22,6 +24,10 @@ namespace {
 
 constexpr int kNameWidth = 160;
 constexpr int kBitWidth = 36;
+constexpr double kBitNameScale = 0.7;
+// Smaller than this a bit name is no longer legible; it is elided instead.
+constexpr double kLeastBitNameShrink = 0.7;
+constexpr double kBitNameStep = 0.25;
 constexpr int kToggleWidth = 30;
 constexpr int kRowButtonWidth = 58;
 const QColor kReadColour(0x80, 0xFF, 0x80);
@@ -57,7 +63,8 @@ QFont SmallFont(const QWidget* widget, double ratio) {
 RegisterEditor::RegisterEditor(Session& session, RegisterSlotHooks hooks, QWidget* parent)
     : QWidget(parent),
       session_(session),
-      slots_(session.model, session.image, session.state, WithUpDown(std::move(hooks))) {
+      slots_(session.model, session.image, session.state, WithUpDown(std::move(hooks)),
+             DisplayDecimalSeparator()) {
   setObjectName("RegisterEditor");
   BuildRows();
   for (int row = 0; row < kSlotsPerTab; ++row) fmRegCtrls[static_cast<std::size_t>(row)]->hide();
@@ -128,7 +135,7 @@ QFrame* RegisterEditor::BuildRow(int row) {
     const int column = kBitsPerRegister - bit;
     auto* name = new QLabel(frame);
     name->setObjectName(Name("lblBitName", index));
-    name->setFont(SmallFont(frame, 0.7));
+    name->setFont(SmallFont(frame, kBitNameScale));
     name->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     name->setWordWrap(true);
     name->setFixedWidth(kBitWidth);
@@ -252,8 +259,29 @@ void RegisterEditor::LayOutRow(int row, int reg) {
   for (int bit = 0; bit < kBitsPerRegister; ++bit) {
     const auto i = static_cast<std::size_t>(row * kBitsPerRegister + bit);
     const bool shown = bit < layout.bitsShown;
-    lblBitName[i]->setText(
-        QString::fromStdString(tables.BitName[x][static_cast<std::size_t>(bit)]));
+    // Bit names wrap at blanks; a word too wide for the column is set in smaller type, and
+    // elided when even that is too wide. The tooltip keeps the whole name.
+    const QString bitName =
+        QString::fromStdString(tables.BitName[x][static_cast<std::size_t>(bit)]);
+    QFont font = SmallFont(lblBitName[i]->parentWidget(), kBitNameScale);
+    const double smallest = font.pointSizeF() * kLeastBitNameShrink;
+    const QStringList words = bitName.split(' ', Qt::SkipEmptyParts);
+    const auto widest = [&words](const QFont& f) {
+      int width = 0;
+      for (const QString& word : words)
+        width = std::max(width, QFontMetrics(f).horizontalAdvance(word));
+      return width;
+    };
+    while (widest(font) > kBitWidth - 2 && font.pointSizeF() - kBitNameStep >= smallest) {
+      font.setPointSizeF(font.pointSizeF() - kBitNameStep);
+    }
+    QString shownName = bitName;
+    if (widest(font) > kBitWidth - 2) {
+      shownName = QFontMetrics(font).elidedText(bitName, Qt::ElideRight, kBitWidth - 2);
+    }
+    lblBitName[i]->setFont(font);
+    lblBitName[i]->setText(shownName);
+    lblBitName[i]->setToolTip(bitName);
     lblBitName[i]->setHidden(!shown);
     cbRegToggleBit[i]->setHidden(!shown);
   }

@@ -29,6 +29,13 @@ class Host {
                                                      const std::string& suggested) = 0;
   virtual std::optional<std::string> AskOpenFileName(const std::string& title,
                                                      const std::string& filter) = 0;
+  // The same, starting in `folder` where the host can choose one.
+  virtual std::optional<std::string> AskOpenFileNameIn(const std::string& title,
+                                                       const std::string& filter,
+                                                       const std::string& folder) {
+    (void)folder;
+    return AskOpenFileName(title, filter);
+  }
 };
 
 }  // namespace qvm

@@ -24,6 +24,8 @@ struct SharedState {
 
   // Results of the manual configuration dialog.
   bool DeviceConfigChosen = false;
+  // Folder of the last configuration file loaded; empty until one was.
+  std::string ConfigLoadFolder;
   bool ManualConfigAccepted = false;
   bool ManualDaisyChain = false;
   std::int16_t ManualCount52400 = 0;

@@ -27,11 +27,11 @@ std::string ChartExportRow(const ChartStore& store, int sample, int devices, cha
 void AppendChartExportRow(std::string& out, const ChartStore& store, int sample, int devices,
                           char decimalSeparator);
 
-// Writes the whole store through the chart export channel. An unopened file shows the
-// cancellation message; a failed write ends the export there (the channel has warned). The
-// rows go out in blocks of about a megabyte. True when every line was written and the file
-// closed.
+// Writes the whole store through the chart export channel, with "." as decimal separator so
+// that no number splits a comma-separated field. An unopened file shows the cancellation
+// message; a failed write ends the export there (the channel has warned). The rows go out in
+// blocks of about a megabyte. True when every line was written and the file closed.
 bool ExportCSV(const ChartStore& store, RecordChannel& channel, Host& host,
-               const std::string& messageTitle, char decimalSeparator = HostDecimalSeparator());
+               const std::string& messageTitle, char decimalSeparator = '.');
 
 }  // namespace qvm

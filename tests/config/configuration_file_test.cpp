@@ -103,6 +103,29 @@ TEST_F(ConfigurationFileTest, WritabilityIsTheWrittenDevicesOwnWhateverTypeIsSel
   EXPECT_EQ(Writes(bench.view).size(), 1u);
 }
 
+TEST_F(ConfigurationFileTest, LoadSummarisesItsWritesAndRemembersItsFolder) {
+  const std::string path = (folder / "mixed.txt").string();
+  std::ofstream(path, std::ios::binary) << "**** Parameters for 52400 at device address 1 ****\r\n"
+                                           "52400 Setup Registers\r\n"
+                                           "wrt,QVM52400,ALL,cat0x0A,adr0x10,dat0x1234\r\n"
+                                           "wrt,QVM52400,dev0x02,cat0x09,adr0x12,dat0x1234\r\n"
+                                           "wrt,QVM99999,dev0x01,cat0x0A,adr0x10,dat0x1234\r\n"
+                                           "wrt,QVM52400,dev0xZZ,cat0x0A,adr0x10,dat0x1234\r\n"
+                                           "wrt,QVM52400,dev0x0F,cat0x0A,adr0x10,dat0x1234\r\n"
+                                           "\r\n";
+  bench.host.fileAnswers = {path, path};
+  EXPECT_EQ(LoadDeviceConfig(session, "LoadDeviceConfig", "/home/user/Documents"), path);
+  const auto lines = bench.view.LogLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(),
+            "LoadDeviceConfig: 4 register writes, 5 lines skipped (2 not register lines, 1 of "
+            "another part, 1 malformed, 1 not writable)");
+  EXPECT_EQ(LoadDeviceConfig(session, "LoadDeviceConfig", "/home/user/Documents"), path);
+  EXPECT_EQ(bench.host.openFolders,
+            (std::vector<std::string>{"/home/user/Documents", folder.string()}));
+  EXPECT_EQ(ConfigLoadLine("LoadDeviceEE", {}), "LoadDeviceEE: 0 register writes, 0 lines skipped");
+}
+
 TEST_F(ConfigurationFileTest, MalformedAndForeignLinesAreSkipped) {
   const char* text =
       "header line\r\n"

@@ -151,6 +151,8 @@ TEST_F(BenchExchangeTest, TraceWindowRecordsTheReconnectAndSavesIt) {
   rig.console->cmdDisconnect->click();
   rig.console->cmdConnect->click();
   EXPECT_TRUE(trace.txtTrace->toPlainText().contains("Clear USB Buffer Memory: 63\n"));
+  rig.bench->cmdResetGPIO_Click();
+  EXPECT_TRUE(trace.txtTrace->toPlainText().endsWith("Clear GPIO Bits Ports 0 to 4\n"));
 
   const std::string path = (folder / "trace.txt").string();
   rig.host.SetAnswerHook([&](const QtHost::Prompt& prompt) {

@@ -65,6 +65,16 @@ TEST_F(ChartWindowTest, SamplesOfTheChainAppearInThePlots) {
   }
 }
 
+TEST_F(ChartWindowTest, AWindowOpenedAfterTheFirstSampleShowsTheStartTime) {
+  Open();
+  rig->ReadSamples(2);
+  FrmCharting late(rig->session(), store(), rig->channel);
+  late.resize(1360, 900);
+  late.show();
+  EXPECT_EQ(late.lblStartingTime->text(), "5:01:09 PM");
+  EXPECT_EQ(late.CellVoltageChartControl->DrawnPointCount(0), 2);
+}
+
 TEST_F(ChartWindowTest, FaultLevelsSeparateTheFourSeries) {
   Open();
   rig->session().image.at(1, 1, kRegFaultStatusWord) = 0x0010;

@@ -1,7 +1,9 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSysInfo>
 #include <algorithm>
@@ -68,11 +70,15 @@ TEST_F(ConsoleWindowsTest, ShowChartAfterPollingShowsTheDataOfBothSlots) {
   }
   EXPECT_TRUE(chart.chkChartShowSeries[12]->isChecked());
 
-  // Closing only hides while the console runs.
+  // Closing only hides while the console runs; closing the console unpins and closes it.
+  EXPECT_TRUE(chart.ChartWindowPinned);
   chart.close();
   EXPECT_FALSE(chart.isVisible());
   console().cmdShowChart->click();
   EXPECT_TRUE(chart.isVisible());
+  console().close();
+  EXPECT_FALSE(chart.ChartWindowPinned);
+  EXPECT_FALSE(chart.isVisible());
 }
 
 TEST_F(ConsoleWindowsTest, ChartWindowExportsAndClears) {
@@ -233,6 +239,70 @@ TEST(ConsoleLoadTest, MissingTabDefinitionsEndTheLoadAndAFailedConfigurationChan
   dialog.findChild<QPushButton*>("OKButton")->click();
   EXPECT_TRUE(console.session().bridge.EvbConnected);
   std::filesystem::remove_all(folder);
+}
+
+TEST(ConsoleLocaleTest, DisplaysUseTheLocaleSeparatorAndTheExportADot) {
+  struct LocaleGuard {
+    LocaleGuard() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    ~LocaleGuard() { QLocale::setDefault(QLocale::c()); }
+  } german;
+  ConsoleOnSimulatedBoard rig("daisy:52400x3");
+  rig.console->show();
+  rig.ConfirmConfiguration(true, 1, 3);
+  const QComboBox* timeout = rig.console->findChild<QComboBox*>("cboBalanceTimeout");
+  ASSERT_NE(timeout, nullptr);
+  EXPECT_TRUE(timeout->itemText(1).contains(',')) << timeout->itemText(1).toStdString();
+  EXPECT_FALSE(timeout->itemText(1).contains('.'));
+
+  rig.console->commandPanel->cbScanAllAll->click();
+  rig.console->commandPanel->cbReadAllVolts->click();
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("qvm-locale-" + std::to_string(::getpid()) + ".csv"))
+                               .string();
+  rig.host.SetAnswerHook([&](const QtHost::Prompt& prompt) {
+    QtHost::Answer answer;
+    if (prompt.kind == QtHost::PromptKind::SaveFile) answer.fileName = path;
+    return answer;
+  });
+  rig.console->chartWindow().cmdChartExportCsv->click();
+  std::ifstream file(path, std::ios::binary);
+  std::string header;
+  std::string row;
+  std::getline(file, header);
+  std::getline(file, row);
+  std::filesystem::remove(path);
+  const std::size_t elapsed = row.find(',') + 1;
+  EXPECT_EQ(row.substr(elapsed, 5), "0.00,") << row;
+  EXPECT_EQ(std::count(row.begin(), row.end(), ','), std::count(header.begin(), header.end(), ','))
+      << row;
+}
+
+TEST_F(ConsoleWindowsTest, ControlsKeepTheirCaptionsAt1280x720) {
+  console().resize(1280, 720);
+  QCoreApplication::processEvents();
+  EXPECT_LE(console().width(), 1280);
+  for (QWidget* control :
+       {static_cast<QWidget*>(console().chkEnablePolling),
+        static_cast<QWidget*>(console().cmdLogToFile),
+        static_cast<QWidget*>(console().cmdShowChart),
+        static_cast<QWidget*>(console().cmdPollingSetup),
+        static_cast<QWidget*>(console().cmdConnect), static_cast<QWidget*>(console().opt52400)}) {
+    EXPECT_GE(control->width(), control->sizeHint().width()) << control->objectName().toStdString();
+    const QRect inWindow(control->mapTo(&console(), QPoint(0, 0)), control->size());
+    EXPECT_TRUE(console().rect().contains(inWindow)) << control->objectName().toStdString();
+  }
+  // The polling check box shares no cell with a button.
+  const QRect box(console().chkEnablePolling->geometry());
+  for (QWidget* button : {static_cast<QWidget*>(console().cmdLogToFile),
+                          static_cast<QWidget*>(console().cmdShowChart)}) {
+    EXPECT_FALSE(box.intersects(button->geometry())) << button->objectName().toStdString();
+  }
+
+  FrmMainF340& bench = *rig.bench;
+  bench.show();
+  QCoreApplication::processEvents();
+  EXPECT_LE(bench.sizeHint().width(), 1366);
+  EXPECT_LE(bench.sizeHint().height(), 740);
 }
 
 TEST_F(ConsoleWindowsTest, AboutNamesTheVersionsAndTheSystem) {

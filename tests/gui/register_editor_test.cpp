@@ -159,6 +159,21 @@ TEST_F(RegisterEditorPage, UndefinedKindLaysOutAsARead) {
   EXPECT_TRUE(editor.cbWriteRegs->isHidden());
 }
 
+TEST_F(RegisterEditorPage, LongBitNamesAreElidedWithTheWholeNameInTheTooltip) {
+  auto& tables = board.session.model.type[0];
+  tables.TabRegister[20][0] = 0x1F0;
+  tables.RegKind[0x1F0] = 1;
+  tables.BitName[0x1F0][0] = "OVERTEMPERATURESHUTDOWN";
+  tables.BitName[0x1F0][1] = "Cell OV";
+  editor.ShowTab(20);
+  const QLabel* elided = editor.lblBitName[0];
+  EXPECT_NE(elided->text(), "OVERTEMPERATURESHUTDOWN");
+  EXPECT_TRUE(elided->text().endsWith(QChar(0x2026))) << elided->text().toStdString();
+  EXPECT_LE(elided->fontMetrics().horizontalAdvance(elided->text()), elided->width());
+  EXPECT_EQ(elided->toolTip(), "OVERTEMPERATURESHUTDOWN");
+  EXPECT_EQ(editor.lblBitName[1]->text(), "Cell OV");
+}
+
 TEST_F(RegisterEditorPage, DecodedValueOnlyWithALabel) {
   editor.ShowTab(kTabLimits);
   EXPECT_FALSE(editor.tbRegDecodedVal[0]->isHidden());
@@ -174,6 +189,9 @@ TEST_F(RegisterEditorPage, DecodedValueOnlyWithALabel) {
   }
   EXPECT_EQ(editor.lblBitName[0 * 14 + 0]->text(), "OV1");
   EXPECT_EQ(editor.lblBitName[0 * 14 + 13]->text(), "Reserved");
+  // Set in smaller type so that it fits its column rather than being cut.
+  const QLabel* reserved = editor.lblBitName[0 * 14 + 13];
+  EXPECT_LE(reserved->fontMetrics().horizontalAdvance("Reserved"), reserved->width());
 }
 
 TEST_F(RegisterEditorPage, TabOutsideTheDefinitionsHidesEveryRow) {

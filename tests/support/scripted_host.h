@@ -24,6 +24,11 @@ class ScriptedHost : public Host {
                                              const std::string& suggested) override;
   std::optional<std::string> AskOpenFileName(const std::string& title,
                                              const std::string& filter) override;
+  std::optional<std::string> AskOpenFileNameIn(const std::string& title, const std::string& filter,
+                                               const std::string& folder) override {
+    openFolders.push_back(folder);
+    return AskOpenFileName(title, filter);
+  }
 
   // Answers given in turn; when the script runs dry, Retry/Cancel answers Cancel, Yes/No answers
   // No and file prompts are cancelled.
@@ -34,6 +39,8 @@ class ScriptedHost : public Host {
   std::vector<Prompt> messages;
   std::vector<Prompt> retryPrompts;
   std::vector<Prompt> yesNoPrompts;
+  // The folders open-file prompts started in.
+  std::vector<std::string> openFolders;
   int pumps = 0;
 };
 
