@@ -45,7 +45,7 @@ namespace {
 bool AnyBridgeBoard(HidBus& bus, std::uint16_t vendorId) {
   const auto devices = bus.Enumerate();
   return std::any_of(devices.begin(), devices.end(),
-                     [vendorId](const auto& info) { return IsBridgeBoard(info, vendorId); });
+                     [vendorId](const auto& info) { return HasBridgeIds(info, vendorId); });
 }
 
 enum class NoBoardAnswer { Retry, Simulate, Cancel };

@@ -38,7 +38,7 @@ void Bridge::OpenBridge() {
 int Bridge::ListedBoardCount() {
   const auto devices = bus_.Enumerate();
   return static_cast<int>(std::count_if(devices.begin(), devices.end(), [this](const auto& info) {
-    return IsBridgeBoard(info, VendorId);
+    return HasBridgeIds(info, VendorId);
   }));
 }
 
