@@ -45,7 +45,8 @@ std::optional<BoardSource> SimulatedSource(const sim::SimulationOptions& options
 namespace {
 bool AnyBridgeBoard(HidBus& bus) {
   const auto devices = bus.Enumerate();
-  return std::any_of(devices.begin(), devices.end(), IsBridgeBoard);
+  return std::any_of(devices.begin(), devices.end(),
+                     [](const HidDeviceInfo& info) { return IsBridgeBoard(info); });
 }
 
 enum class NoBoardAnswer { Retry, Simulate, Cancel };
