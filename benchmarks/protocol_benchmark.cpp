@@ -123,10 +123,7 @@ void BM_ReadSingleRegRoundTrip(benchmark::State& state) {
     state.SkipWithError("read failed");
   }
 }
-BENCHMARK(BM_ReadSingleRegRoundTrip)
-    ->Unit(benchmark::kMicrosecond)
-    ->UseRealTime()
-    ->Iterations(300);
+BENCHMARK(BM_ReadSingleRegRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime()->Iterations(300);
 
 }  // namespace
 

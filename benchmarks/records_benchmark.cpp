@@ -40,7 +40,8 @@ struct FullStore {
   // Values that change from sample to sample, as measured ones do.
   void Wander(int i) {
     for (int d = 0; d < qvm::kDevicesPerType; ++d) {
-      for (int c = 0; c < 12; ++c) image.at(0, d, 0x41 + c) = Raw(8000 + (i * 7 + c * 13 + d) % 4000);
+      for (int c = 0; c < 12; ++c)
+        image.at(0, d, 0x41 + c) = Raw(8000 + (i * 7 + c * 13 + d) % 4000);
       image.at(0, d, 0x40) = Raw(20000 + (i * 3 + d) % 9000);
       image.at(0, d, 0x50) = Raw(1000 + (i + d) % 900);
       for (int k = 0; k < 4; ++k) image.at(0, d, 0x51 + k) = Raw((i * 11 + k + d) % 16000);

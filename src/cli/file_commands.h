@@ -35,12 +35,12 @@ struct PollOptions {
 inline constexpr int kPollCommunicationErrors = 3;
 
 // `poll N`: runs the polling loop N times, feeding "Read Volts" into the chart store and the
-// CSV file as the samples are taken. A tick
-// that lost the board runs again once Reconnect brought it back (with `reconnectSeconds`).
-// 2 for an unknown scan or read name, 1 when polling stopped early or a file was not written in
-// full (the CSV destination is checked before polling), 128 + the signal number after Ctrl-C or
-// SIGTERM, kPollCommunicationErrors when communication errors were recorded, 0 otherwise; an
-// open log gets its stop marker in every case.
+// CSV file as the samples are taken. A tick that lost the board runs again once Reconnect
+// brought it back (with `reconnectSeconds`). 2 for an unknown scan or read name, 1 when polling
+// stopped early or a file was not written in full (the CSV destination is checked before
+// polling), 128 + the signal number after Ctrl-C or SIGTERM, kPollCommunicationErrors when
+// communication errors were recorded, 0 otherwise; an open log gets its stop marker in every
+// case.
 int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream& out,
             std::ostream& err);
 

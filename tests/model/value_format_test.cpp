@@ -60,9 +60,22 @@ TEST(ValueFormat, HostSeparatorFollowsTheGlobalLocaleWithoutGrouping) {
 }
 
 TEST(ValueFormat, AppendFixedWritesWhatFormatFixedWrites) {
-  std::vector<double> values = {0.0,   -0.0,    0.125,  -0.125,   2.5,     0.00005, -0.00005,
-                                0.045, 1e-300, 1e9,    -1e9,     1e12,    1e300,   -1e300,
-                                59.9963, std::numeric_limits<double>::quiet_NaN(),
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                0.125,
+                                -0.125,
+                                2.5,
+                                0.00005,
+                                -0.00005,
+                                0.045,
+                                1e-300,
+                                1e9,
+                                -1e9,
+                                1e12,
+                                1e300,
+                                -1e300,
+                                59.9963,
+                                std::numeric_limits<double>::quiet_NaN(),
                                 std::numeric_limits<double>::infinity(),
                                 -std::numeric_limits<double>::infinity()};
   // Raw register values through the scales and offsets the decoders use.

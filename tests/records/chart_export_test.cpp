@@ -172,14 +172,15 @@ TEST_F(ChartExportTest, DecimalSeparatorAndLongElapsedTimes) {
 std::string ReferenceRow(const ChartStore& store, int sample, int devices, char separator) {
   const RegisterModel& model = store.Model();
   const double minutes = store.ElapsedMinutes(sample);
-  std::string line = FormatLongTime(store.ChartStartTime() +
-                                    std::chrono::seconds{std::llround(minutes * 60.0)}) +
-                     ",";
-  line += FormatFixed(minutes, 2, separator) + "," + ComErrorCodes(store.ComErrorFlags(sample)) +
-          ",";
+  std::string line =
+      FormatLongTime(store.ChartStartTime() + std::chrono::seconds{std::llround(minutes * 60.0)}) +
+      ",";
+  line +=
+      FormatFixed(minutes, 2, separator) + "," + ComErrorCodes(store.ComErrorFlags(sample)) + ",";
   for (int d = 1; d <= devices; ++d) {
     for (int c = 0; c < kChartCells; ++c) {
-      line += FormatFixed(DecodeCellVoltage(model, store.CellRaw(sample, c, d)), 4, separator) + ",";
+      line +=
+          FormatFixed(DecodeCellVoltage(model, store.CellRaw(sample, c, d)), 4, separator) + ",";
     }
     line += FormatFixed(DecodeVbatVoltage(model, store.VbatRaw(sample, d)), 3, separator) + ",";
     line += FormatFixed(DecodeInternalTemp(model, store.State(), store.IcTempRaw(sample, d)), 1,
