@@ -10,8 +10,8 @@ build="$root/build-fuzz"
 launcher=()
 command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DQVM_BUILD_FUZZERS=ON -DQVM_BUILD_TESTS=OFF -DQVM_BUILD_BENCHMARKS=OFF "${launcher[@]}" \
-  > /dev/null
+  -DQVM_BUILD_FUZZERS=ON -DQVM_BUILD_TESTS=OFF -DQVM_BUILD_BENCHMARKS=OFF -DQVM_BUILD_PYTHON=OFF \
+  "${launcher[@]}" > /dev/null
 cmake --build "$build" -j"$(nproc)" --target fuzzers
 
 targets=$(sed -n '/^set(QVM_FUZZERS/,/)/p' "$root/fuzz/CMakeLists.txt" | grep -o '[a-z_]*_fuzzer')
