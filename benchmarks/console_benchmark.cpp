@@ -194,6 +194,7 @@ struct ChartRig {
     void RecordCrc4Error() override {}
     void RecordNackResponse(const std::string&, const std::string&) override {}
     void RecordUnrecognizedResponse() override {}
+    void RecordNoAcknowledge(const std::string&) override {}
     void RecordPipeComError() override {}
     void RecordFaultStatus(const std::string&) override {}
   } faults;
