@@ -116,7 +116,8 @@ void EvaluationBoard::ThrowTrouble(const std::string& what, bool failed) {
     throw BoardError(ErrorKind::kLinkLost,
                      WithDetails(what + ": the link to the board was lost", trouble_));
   }
-  if ((errors & kComErrPipe) != 0 || connection_.session().exchange.ExchangeFailed) {
+  // A reply lost once and brought by the retry is on record but carried its answer.
+  if (connection_.session().exchange.ExchangeFailed) {
     throw BoardError(ErrorKind::kNoAnswer, WithDetails(what + ": no answer", trouble_));
   }
   if ((errors & kComErrNack) != 0) {
@@ -125,7 +126,10 @@ void EvaluationBoard::ThrowTrouble(const std::string& what, bool failed) {
   if ((errors & kComErrCrc4) != 0) {
     throw BoardError(ErrorKind::kCrc, WithDetails(what + ": CRC error", trouble_));
   }
-  if ((errors & (kComErrBadResponse | kComErrNoAck)) != 0) {
+  if ((errors & kComErrNoAck) != 0) {
+    throw BoardError(ErrorKind::kNoAnswer, WithDetails(what + ": no reply", trouble_));
+  }
+  if ((errors & kComErrBadResponse) != 0) {
     throw BoardError(ErrorKind::kBadResponse,
                      WithDetails(what + ": unrecognized response", trouble_));
   }

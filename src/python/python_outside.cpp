@@ -54,7 +54,7 @@ void ScriptFaultRecorder::RecordUnrecognizedResponse() {
 }
 
 void ScriptFaultRecorder::RecordNoAcknowledge(const std::string& devices) {
-  Record(kComErrNoAck, "no acknowledge from " + devices);
+  Record(kComErrNoAck, "no reply from " + devices);
 }
 
 void ScriptFaultRecorder::RecordPipeComError() {
