@@ -91,9 +91,10 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   connect(&boardWatch_, &QTimer::timeout, this, &GenericVbDiag::WatchForBoard);
 }
 
-// The pages act on the session, so they go before it does.
+// The pages act on the session and the chart window on the records, so they go before those do.
 GenericVbDiag::~GenericVbDiag() {
   delete pageHost_;
+  delete chartWindow_;
   faultRelay_.SetTarget(nullptr);
 }
 
