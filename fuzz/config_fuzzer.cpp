@@ -21,7 +21,7 @@ using namespace qvm;
 struct Harness {
   Harness()
       : evb(sim::MakeSimulatedEvb(
-            sim::ChainSpec{sim::ChainMode::kDaisy, sim::PrimaryFamily::k52400, 3, 2}, clock)),
+            sim::ChainLayout{sim::ChainMode::kDaisy, sim::PrimaryFamily::k52400, 3, 2}, clock)),
         session(*evb.bus, host, clock, view, recorder, timer) {
     ApplyManualConfiguration(session, {true, DeviceFamily::QVM52400And52401, 3});
     const TabDefFileText file = LoadTabDefinitionFile(QVM_DATA_DIR, session.state.TabDefsFileName);

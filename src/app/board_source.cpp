@@ -6,20 +6,20 @@
 #include <algorithm>
 
 #include "link/bridge.h"
-#include "sim/chain/chain_spec.h"
+#include "sim/chain/chain_layout.h"
 
 namespace qvm {
 
 std::optional<ManualConfigChoice> ChoiceForChain(const std::string& chainText, std::string& error) {
-  const auto chainSpec = sim::ParseChainSpec(chainText, error);
-  if (!chainSpec) return std::nullopt;
+  const auto chainLayout = sim::ParseChainLayout(chainText, error);
+  if (!chainLayout) return std::nullopt;
   ManualConfigChoice choice;
-  choice.daisyChain = chainSpec->mode == sim::ChainMode::kDaisy;
-  choice.family = chainSpec->family == sim::PrimaryFamily::k38817 ? DeviceFamily::QVM38817Only
-                  : chainSpec->companionCount > 0                 ? DeviceFamily::QVM52400And52401
-                                                                  : DeviceFamily::QVM52400Only;
+  choice.daisyChain = chainLayout->mode == sim::ChainMode::kDaisy;
+  choice.family = chainLayout->family == sim::PrimaryFamily::k38817 ? DeviceFamily::QVM38817Only
+                  : chainLayout->companionCount > 0                 ? DeviceFamily::QVM52400And52401
+                                                                    : DeviceFamily::QVM52400Only;
   choice.stackSize = static_cast<std::int16_t>(
-      std::max(1, std::max(chainSpec->primaryCount, chainSpec->companionCount)));
+      std::max(1, std::max(chainLayout->primaryCount, chainLayout->companionCount)));
   return choice;
 }
 

@@ -8,7 +8,7 @@
 #include "model/tab_definition_file.h"
 #include "model/tab_definitions.h"
 #include "protocol/board_init.h"
-#include "sim/chain/chain_spec.h"
+#include "sim/chain/chain_layout.h"
 #include "sim/simulated_source.h"
 
 namespace qvm {
@@ -57,14 +57,15 @@ bool BoardConnection::ResolveConfiguration(const ConnectOptions& options,
     simulated_ = sim::MakeSimulatedSource({options.simChain, options.simFaults, options.simSeed},
                                           *clock_, error);
     if (!simulated_) return false;
-    const sim::ChainSpec* chainSpec = &simulated_->chain->Spec();
-    if (mode.empty()) mode = chainSpec->mode == sim::ChainMode::kDaisy ? "daisy" : "single";
+    const sim::ChainLayout* chainLayout = &simulated_->chain->Layout();
+    if (mode.empty()) mode = chainLayout->mode == sim::ChainMode::kDaisy ? "daisy" : "single";
     if (family.empty()) {
-      family = chainSpec->family == sim::PrimaryFamily::k38817 ? "38817"
-               : chainSpec->companionCount > 0                 ? "52400+52401"
-                                                               : "52400";
+      family = chainLayout->family == sim::PrimaryFamily::k38817 ? "38817"
+               : chainLayout->companionCount > 0                 ? "52400+52401"
+                                                                 : "52400";
     }
-    if (stackSize == 0) stackSize = std::max(chainSpec->primaryCount, chainSpec->companionCount);
+    if (stackSize == 0)
+      stackSize = std::max(chainLayout->primaryCount, chainLayout->companionCount);
   }
   if (mode.empty()) mode = "daisy";
   if (family.empty()) family = "52400";

@@ -9,8 +9,8 @@ namespace qvm::sim {
 std::optional<SimulatedEvb> MakeSimulatedSource(const SimulationOptions& options, Clock& clock,
                                                 std::string& error) {
   std::string reason;
-  const auto chainSpec = ParseChainSpec(options.chain, reason);
-  if (!chainSpec) {
+  const auto chainLayout = ParseChainLayout(options.chain, reason);
+  if (!chainLayout) {
     error = "--sim " + options.chain + ": " + reason;
     return std::nullopt;
   }
@@ -25,7 +25,7 @@ std::optional<SimulatedEvb> MakeSimulatedSource(const SimulationOptions& options
   }
   ChainOptions chainOptions;
   chainOptions.seed = options.seed;
-  SimulatedEvb evb = MakeSimulatedEvb(*chainSpec, clock, chainOptions);
+  SimulatedEvb evb = MakeSimulatedEvb(*chainLayout, clock, chainOptions);
   evb.board->SetOpenDenied(faults.denied);
   evb.faultPlan =
       std::make_shared<FaultPlan>(std::move(faults), options.seed, clock, &evb.chain->Faults());

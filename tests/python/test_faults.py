@@ -23,8 +23,8 @@ def exchanges_after_open():
 ])
 def test_register_read_under_a_fault_raises(faults, error, reason):
     first = exchanges_after_open() + 1
-    spec = faults.format(first, first + 1)
-    with qvm.open(sim=CHAIN, faults=spec, virtual_time=True) as evb:
+    fault_list = faults.format(first, first + 1)
+    with qvm.open(sim=CHAIN, faults=fault_list, virtual_time=True) as evb:
         with pytest.raises(error, match=reason):
             evb.read(dev=2, page=2, adr=0x10)
         assert sum(evb.simulation["injected"].values()) >= 1

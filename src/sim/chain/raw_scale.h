@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "sim/chain/chain_spec.h"
+#include "sim/chain/chain_layout.h"
 
 namespace qvm::sim {
 

@@ -16,17 +16,17 @@ constexpr std::uint8_t kCmdUpr0 = 23;
 constexpr std::uint8_t kCmdUpr1 = 24;
 constexpr std::uint8_t kHeaderUprBits = 0x30;
 
-std::vector<SimulatedDevice> MakeDevices(const ChainSpec& chainSpec, int type,
+std::vector<SimulatedDevice> MakeDevices(const ChainLayout& chainLayout, int type,
                                          const ChainOptions& options) {
   const std::uint32_t serialBase =
-      chainSpec.family == PrimaryFamily::k38817 ? 0x3881700 : 0x5240000;
+      chainLayout.family == PrimaryFamily::k38817 ? 0x3881700 : 0x5240000;
   std::vector<SimulatedDevice> devices;
-  for (int position = 1; position <= chainSpec.Count(type); ++position) {
+  for (int position = 1; position <= chainLayout.Count(type); ++position) {
     SimulatedDevice::Setup setup;
     setup.cellCount = type == 0 ? SimulatedChain::kPrimaryCells : SimulatedChain::kCompanionCells;
     setup.serial = serialBase + static_cast<std::uint32_t>(type * 0x10000 + position * 0x11);
     setup.seed = options.seed * 1000 + static_cast<std::uint32_t>(type * 100 + position);
-    setup.scales = options.scales.value_or(ScalesFor(chainSpec.family));
+    setup.scales = options.scales.value_or(ScalesFor(chainLayout.family));
     devices.emplace_back(setup);
   }
   return devices;
@@ -40,10 +40,10 @@ std::vector<std::uint8_t> Flatten(const std::vector<Frame>& frames) {
 
 }  // namespace
 
-SimulatedChain::SimulatedChain(const ChainSpec& chainSpec, ChainOptions options)
-    : spec_(chainSpec),
-      stacks_{DeviceStack(0, MakeDevices(chainSpec, 0, options)),
-              DeviceStack(1, MakeDevices(chainSpec, 1, options))} {}
+SimulatedChain::SimulatedChain(const ChainLayout& chainLayout, ChainOptions options)
+    : layout_(chainLayout),
+      stacks_{DeviceStack(0, MakeDevices(chainLayout, 0, options)),
+              DeviceStack(1, MakeDevices(chainLayout, 1, options))} {}
 
 int SimulatedChain::DeviceCount(int type) const {
   return type == 0 || type == 1 ? stacks_[static_cast<std::size_t>(type)].Size() : 0;

@@ -6,7 +6,7 @@
 
 #include "sim/bridge/spi_target.h"
 #include "sim/chain/chain_faults.h"
-#include "sim/chain/chain_spec.h"
+#include "sim/chain/chain_layout.h"
 #include "sim/chain/device_stack.h"
 #include "sim/chain/raw_scale.h"
 #include "sim/chain/upr_buffer.h"
@@ -14,7 +14,7 @@
 namespace qvm::sim {
 
 struct ChainOptions {
-  // The scales of the chainSpec's family (ScalesFor) unless given.
+  // The scales of the chain layout's family (ScalesFor) unless given.
   std::optional<ChainScales> scales;
   std::uint32_t seed = 1;  // makes the cell model and its noise repeatable
 };
@@ -26,7 +26,7 @@ struct ChainOptions {
 // (DeviceStack says how the devices answer; the reply is the answering frames in order);
 // 21 one single-device frame for the first device of the header's type (AnswerSingleFrame);
 // 23 and 24, or a header with bits 5..4 set, read the UPR buffer of type 0 or 1 (UprBuffer).
-// Header bit 6 selects the device type. Both framings reach the devices whatever the chainSpec's
+// Header bit 6 selects the device type. Both framings reach the devices whatever the chain layout's
 // mode: the mode tells the console how to drive the board.
 //
 // Fault reports: whenever a numbered device's scan sets a new fault-status bit, a frame with
@@ -37,12 +37,12 @@ class SimulatedChain final : public SpiTarget {
   static constexpr int kPrimaryCells = 12;
   static constexpr int kCompanionCells = 6;
 
-  explicit SimulatedChain(const ChainSpec& chainSpec, ChainOptions options = {});
+  explicit SimulatedChain(const ChainLayout& chainLayout, ChainOptions options = {});
 
   std::vector<std::uint8_t> Transfer(const SpiPacket& packet) override;
   void Advance(std::int64_t nowMs) override;
 
-  const ChainSpec& Spec() const { return spec_; }
+  const ChainLayout& Layout() const { return layout_; }
   int DeviceCount(int type) const;
   // The device at a position of its type's chain, from 1, bottom first; throws
   // std::out_of_range for a position the chain does not have.
@@ -56,7 +56,7 @@ class SimulatedChain final : public SpiTarget {
   std::vector<std::uint8_t> UprTransfer(int type);
   void CollectFaultReports();
 
-  ChainSpec spec_;
+  ChainLayout layout_;
   std::array<DeviceStack, 2> stacks_;
   std::array<UprBuffer, 2> upr_;
   ChainFaults faults_;

@@ -2,9 +2,9 @@
 
 namespace qvm::sim {
 
-SimulatedEvb MakeSimulatedEvb(const ChainSpec& chainSpec, Clock& clock, ChainOptions options) {
+SimulatedEvb MakeSimulatedEvb(const ChainLayout& chainLayout, Clock& clock, ChainOptions options) {
   SimulatedEvb evb;
-  evb.chain = std::make_shared<SimulatedChain>(chainSpec, options);
+  evb.chain = std::make_shared<SimulatedChain>(chainLayout, options);
   evb.board = std::make_shared<SimulatedBoard>(clock, SimulatedEvb::kBoardPath, evb.chain);
   evb.bus = std::make_shared<SimulatedBus>();
   evb.bus->Attach(evb.board);
@@ -13,9 +13,9 @@ SimulatedEvb MakeSimulatedEvb(const ChainSpec& chainSpec, Clock& clock, ChainOpt
 
 std::optional<SimulatedEvb> MakeSimulatedEvb(std::string_view chainText, Clock& clock,
                                              std::string& error, ChainOptions options) {
-  const auto chainSpec = ParseChainSpec(chainText, error);
-  if (!chainSpec) return std::nullopt;
-  return MakeSimulatedEvb(*chainSpec, clock, options);
+  const auto chainLayout = ParseChainLayout(chainText, error);
+  if (!chainLayout) return std::nullopt;
+  return MakeSimulatedEvb(*chainLayout, clock, options);
 }
 
 }  // namespace qvm::sim

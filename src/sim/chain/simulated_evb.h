@@ -8,7 +8,7 @@
 #include "core/clock.h"
 #include "sim/bridge/simulated_board.h"
 #include "sim/bridge/simulated_bus.h"
-#include "sim/chain/chain_spec.h"
+#include "sim/chain/chain_layout.h"
 #include "sim/chain/simulated_chain.h"
 #include "sim/faults/fault_plan.h"
 
@@ -27,8 +27,9 @@ struct SimulatedEvb {
   std::shared_ptr<FaultPlan> faultPlan;
 };
 
-// Builds the board for `chainSpec` on `clock`, which must outlive the board.
-SimulatedEvb MakeSimulatedEvb(const ChainSpec& chainSpec, Clock& clock, ChainOptions options = {});
+// Builds the board for `chainLayout` on `clock`, which must outlive the board.
+SimulatedEvb MakeSimulatedEvb(const ChainLayout& chainLayout, Clock& clock,
+                              ChainOptions options = {});
 
 // The same from a chain text such as "daisy:52400x3"; on a malformed text returns nothing and
 // says why in `error`.

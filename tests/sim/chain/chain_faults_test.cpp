@@ -112,10 +112,10 @@ TEST_F(ChainFaultsTest, SilentChainNeitherActsNorAnswers) {
 }
 
 TEST_F(ChainFaultsTest, SilentChainInSingleDeviceModeIdlesHigh) {
-  ChainSpec chainSpec;
-  chainSpec.mode = ChainMode::kSingle;
-  chainSpec.primaryCount = 1;
-  SimulatedChain single(chainSpec);
+  ChainLayout chainLayout;
+  chainLayout.mode = ChainMode::kSingle;
+  chainLayout.primaryCount = 1;
+  SimulatedChain single(chainLayout);
   single.Device(0, 1).Poke(regs::kUser, 0x3A5A);
   single.Faults().silentChain = 1;
   const auto silent = test::Send(single, test::kCmdSingle, 0x00, {0x25, 0x80, 0, 0, 0});

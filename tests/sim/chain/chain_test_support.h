@@ -87,11 +87,11 @@ inline void NumberAll(SimulatedChain& chain) {
   }
 }
 
-inline ChainSpec Daisy52400(int primary, int companion = 0) {
-  ChainSpec chainSpec;
-  chainSpec.primaryCount = primary;
-  chainSpec.companionCount = companion;
-  return chainSpec;
+inline ChainLayout Daisy52400(int primary, int companion = 0) {
+  ChainLayout chainLayout;
+  chainLayout.primaryCount = primary;
+  chainLayout.companionCount = companion;
+  return chainLayout;
 }
 
 }  // namespace qvm::sim::test

@@ -197,9 +197,9 @@ TEST_F(DeviceModelTest, SleepStopsBalancing) {
 TEST(RawScaleTest, EachFamilyMeasuresWithItsOwnScales) {
   for (const char* text : {"daisy:52400x1", "daisy:38817x1"}) {
     std::string error;
-    const ChainSpec chainSpec = ParseChainSpec(text, error).value();
-    const ChainScales scales = ScalesFor(chainSpec.family);
-    SimulatedChain chain(chainSpec);
+    const ChainLayout chainLayout = ParseChainLayout(text, error).value();
+    const ChainScales scales = ScalesFor(chainLayout.family);
+    SimulatedChain chain(chainLayout);
     test::NumberAll(chain);
     Daisy(chain, 0, 1, 3, regs::kScanAll);
     SimulatedDevice& device = chain.Device(0, 1);

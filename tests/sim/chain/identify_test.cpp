@@ -103,7 +103,7 @@ TEST(IdentifyTest, ChainWithoutDevicesOfATypeNeverAnswers) {
   EXPECT_TRUE(Identify(chain, 1, 0).empty());
   EXPECT_EQ(test::IdentifyChain(chain, 1), 0);
 
-  ChainSpec companionsOnly;
+  ChainLayout companionsOnly;
   companionsOnly.companionCount = 2;
   SimulatedChain companions(companionsOnly);
   EXPECT_EQ(test::IdentifyChain(companions, 0), 0);

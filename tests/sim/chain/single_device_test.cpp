@@ -6,12 +6,12 @@
 namespace qvm::sim {
 namespace {
 
-ChainSpec Single(int primary, int companion) {
-  ChainSpec chainSpec;
-  chainSpec.mode = ChainMode::kSingle;
-  chainSpec.primaryCount = primary;
-  chainSpec.companionCount = companion;
-  return chainSpec;
+ChainLayout Single(int primary, int companion) {
+  ChainLayout chainLayout;
+  chainLayout.mode = ChainMode::kSingle;
+  chainLayout.primaryCount = primary;
+  chainLayout.companionCount = companion;
+  return chainLayout;
 }
 
 // A single-device frame as the console sends it: a read gets two zero fill bytes, and both

@@ -24,7 +24,7 @@ TEST(UprBufferTest, HealthyChainAnswers0x88) {
 TEST(UprBufferTest, NothingToPollIsHealthy) {
   SimulatedChain chain(test::Daisy52400(2, 1));
   EXPECT_EQ(ReadUpr(chain, 0), std::vector<std::uint8_t>{0x88});  // not identified yet
-  ChainSpec primaries = test::Daisy52400(2);
+  ChainLayout primaries = test::Daisy52400(2);
   SimulatedChain withoutCompanions(primaries);
   test::NumberAll(withoutCompanions);
   EXPECT_EQ(ReadUpr(withoutCompanions, 1), std::vector<std::uint8_t>{0x88});

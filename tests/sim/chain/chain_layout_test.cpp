@@ -1,36 +1,36 @@
-#include "sim/chain/chain_spec.h"
+#include "sim/chain/chain_layout.h"
 
 #include <gtest/gtest.h>
 
 namespace qvm::sim {
 namespace {
 
-ChainSpec Parse(const char* text) {
+ChainLayout Parse(const char* text) {
   std::string error;
-  auto chainSpec = ParseChainSpec(text, error);
-  EXPECT_TRUE(chainSpec.has_value()) << text << ": " << error;
+  auto chainLayout = ParseChainLayout(text, error);
+  EXPECT_TRUE(chainLayout.has_value()) << text << ": " << error;
   EXPECT_TRUE(error.empty());
-  return chainSpec.value_or(ChainSpec{});
+  return chainLayout.value_or(ChainLayout{});
 }
 
-TEST(ChainSpecTest, ParsesTheDaisyAndSingleForms) {
-  const ChainSpec three = Parse("daisy:52400x3");
+TEST(ChainLayoutTest, ParsesTheDaisyAndSingleForms) {
+  const ChainLayout three = Parse("daisy:52400x3");
   EXPECT_EQ(three.mode, ChainMode::kDaisy);
   EXPECT_EQ(three.family, PrimaryFamily::k52400);
   EXPECT_EQ(three.primaryCount, 3);
   EXPECT_EQ(three.companionCount, 0);
 
-  const ChainSpec mixed = Parse("daisy:52400x3+52401x2");
+  const ChainLayout mixed = Parse("daisy:52400x3+52401x2");
   EXPECT_EQ(mixed.primaryCount, 3);
   EXPECT_EQ(mixed.companionCount, 2);
   EXPECT_EQ(mixed.Count(1), 2);
 
-  const ChainSpec single = Parse("single:38817");
+  const ChainLayout single = Parse("single:38817");
   EXPECT_EQ(single.mode, ChainMode::kSingle);
   EXPECT_EQ(single.family, PrimaryFamily::k38817);
   EXPECT_EQ(single.primaryCount, 1);
 
-  const ChainSpec companions = Parse("daisy:52401x2");
+  const ChainLayout companions = Parse("daisy:52401x2");
   EXPECT_EQ(companions.primaryCount, 0);
   EXPECT_EQ(companions.companionCount, 2);
 
@@ -40,7 +40,7 @@ TEST(ChainSpecTest, ParsesTheDaisyAndSingleForms) {
   EXPECT_EQ(Parse("daisy:52401x1+52400x14").primaryCount, 14);
 }
 
-TEST(ChainSpecTest, TextRoundTrips) {
+TEST(ChainLayoutTest, TextRoundTrips) {
   for (const char* text : {"daisy:52400x3", "daisy:52400x3+52401x2", "single:52400", "single:38817",
                            "daisy:38817x2", "daisy:52401x2", "single:52400+52401"}) {
     EXPECT_EQ(Parse(text).ToString(), text);
@@ -53,17 +53,17 @@ struct Malformed {
   const char* mentions;
 };
 
-class ChainSpecMalformedTest : public testing::TestWithParam<Malformed> {};
+class ChainLayoutMalformedTest : public testing::TestWithParam<Malformed> {};
 
-TEST_P(ChainSpecMalformedTest, IsRejectedWithAReason) {
+TEST_P(ChainLayoutMalformedTest, IsRejectedWithAReason) {
   std::string error;
-  EXPECT_FALSE(ParseChainSpec(GetParam().text, error).has_value());
+  EXPECT_FALSE(ParseChainLayout(GetParam().text, error).has_value());
   EXPECT_NE(error.find(GetParam().mentions), std::string::npos) << error;
   EXPECT_NE(error.find("chain '"), std::string::npos) << error;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Texts, ChainSpecMalformedTest,
+    Texts, ChainLayoutMalformedTest,
     testing::Values(
         Malformed{"", "expected 'daisy:' or 'single:'"},
         Malformed{"52400x3", "expected 'daisy:' or 'single:'"},

@@ -1,4 +1,4 @@
-#include "sim/chain/chain_spec.h"
+#include "sim/chain/chain_layout.h"
 
 #include <charconv>
 #include <vector>
@@ -25,8 +25,8 @@ std::vector<std::string_view> SplitPlus(std::string_view text) {
   }
 }
 
-// Parses "PART" or "PARTxN" into the chainSpec; returns an error text or an empty string.
-std::string ParseItem(std::string_view item, ChainSpec& chainSpec, bool& primarySeen) {
+// Parses "PART" or "PARTxN" into the chain layout; returns an error text or an empty string.
+std::string ParseItem(std::string_view item, ChainLayout& chainLayout, bool& primarySeen) {
   const auto times = item.find('x');
   const std::string_view part = item.substr(0, times);
   int count = 1;
@@ -38,15 +38,15 @@ std::string ParseItem(std::string_view item, ChainSpec& chainSpec, bool& primary
       return "'" + std::string(item) + "': the count after 'x' must be a whole number";
     }
   }
-  if (chainSpec.mode == ChainMode::kSingle && count != 1) {
+  if (chainLayout.mode == ChainMode::kSingle && count != 1) {
     return "'" + std::string(item) + "': single-device mode has one device per type";
   }
-  if (count < 1 || count > ChainSpec::kMaxDevicesPerType) {
+  if (count < 1 || count > ChainLayout::kMaxDevicesPerType) {
     return "'" + std::string(item) + "': a daisy chain holds 1 to 14 devices per type";
   }
   if (part == "52401") {
-    if (chainSpec.companionCount != 0) return "52401 is given twice";
-    chainSpec.companionCount = count;
+    if (chainLayout.companionCount != 0) return "52401 is given twice";
+    chainLayout.companionCount = count;
     return {};
   }
   if (part != "52400" && part != "38817") {
@@ -54,14 +54,14 @@ std::string ParseItem(std::string_view item, ChainSpec& chainSpec, bool& primary
   }
   if (primarySeen) return "only one of 52400 and 38817 can be device type 0";
   primarySeen = true;
-  chainSpec.family = part == "38817" ? PrimaryFamily::k38817 : PrimaryFamily::k52400;
-  chainSpec.primaryCount = count;
+  chainLayout.family = part == "38817" ? PrimaryFamily::k38817 : PrimaryFamily::k52400;
+  chainLayout.primaryCount = count;
   return {};
 }
 
 }  // namespace
 
-std::string ChainSpec::ToString() const {
+std::string ChainLayout::ToString() const {
   const bool daisy = mode == ChainMode::kDaisy;
   std::string text = daisy ? "daisy:" : "single:";
   const auto item = [daisy](const char* part, int count) {
@@ -76,7 +76,7 @@ std::string ChainSpec::ToString() const {
   return text;
 }
 
-std::optional<ChainSpec> ParseChainSpec(std::string_view text, std::string& error) {
+std::optional<ChainLayout> ParseChainLayout(std::string_view text, std::string& error) {
   const std::string_view whole = Trim(text);
   const auto fail = [&error, whole](const std::string& why) {
     error = "chain '" + std::string(whole) + "': " + why;
@@ -86,12 +86,12 @@ std::optional<ChainSpec> ParseChainSpec(std::string_view text, std::string& erro
   if (colon == std::string_view::npos) {
     return fail("expected 'daisy:' or 'single:' before the parts, as in daisy:52400x3");
   }
-  ChainSpec chainSpec;
+  ChainLayout chainLayout;
   const std::string_view mode = whole.substr(0, colon);
   if (mode == "daisy") {
-    chainSpec.mode = ChainMode::kDaisy;
+    chainLayout.mode = ChainMode::kDaisy;
   } else if (mode == "single") {
-    chainSpec.mode = ChainMode::kSingle;
+    chainLayout.mode = ChainMode::kSingle;
   } else {
     return fail("unknown mode '" + std::string(mode) + "' (expected daisy or single)");
   }
@@ -100,11 +100,11 @@ std::optional<ChainSpec> ParseChainSpec(std::string_view text, std::string& erro
   bool primarySeen = false;
   for (const std::string_view item : SplitPlus(parts)) {
     if (item.empty()) return fail("empty part between '+' signs");
-    const std::string why = ParseItem(item, chainSpec, primarySeen);
+    const std::string why = ParseItem(item, chainLayout, primarySeen);
     if (!why.empty()) return fail(why);
   }
   error.clear();
-  return chainSpec;
+  return chainLayout;
 }
 
 }  // namespace qvm::sim

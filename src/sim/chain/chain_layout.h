@@ -17,7 +17,7 @@ enum class PrimaryFamily { k52400, k38817 };
 //   daisy:52401x2          companions only
 //   single:38817           one primary IC in single-device mode
 // Daisy chains hold 1..14 devices per type; single-device mode one device per type given.
-struct ChainSpec {
+struct ChainLayout {
   static constexpr int kMaxDevicesPerType = 14;
 
   ChainMode mode = ChainMode::kDaisy;
@@ -26,13 +26,13 @@ struct ChainSpec {
   int companionCount = 0;  // device type 1
 
   int Count(int type) const { return type == 0 ? primaryCount : companionCount; }
-  // The canonical text, which parses back to the same chainSpec.
+  // The canonical text, which parses back to the same chainLayout.
   std::string ToString() const;
 
-  bool operator==(const ChainSpec&) const = default;
+  bool operator==(const ChainLayout&) const = default;
 };
 
 // Parses a chain text; on failure returns nothing and says why in `error`.
-std::optional<ChainSpec> ParseChainSpec(std::string_view text, std::string& error);
+std::optional<ChainLayout> ParseChainLayout(std::string_view text, std::string& error);
 
 }  // namespace qvm::sim
