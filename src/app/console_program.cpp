@@ -9,7 +9,7 @@
 #include <iostream>
 
 #include "app/board_source.h"
-#include "cli/number_text.h"
+#include "core/number_text.h"
 #include "console/qt_host.h"
 #include "core/hex.h"
 #include "link/hidapi_bus.h"
@@ -187,7 +187,7 @@ int RunConsoleProgram(int argc, char** argv) {
   std::uint16_t vendorId = kBridgeVendorId;
   if (parser.isSet(vidOption)) {
     const std::string text = parser.value(vidOption).toStdString();
-    const auto parsed = cli::ParseNumberText(text, 0xFFFF);
+    const auto parsed = ParseNumberText(text, 0xFFFF);
     if (!parsed) {
       std::cerr << "qvm-console: --vid must be a number from 0 to 65535 (decimal or 0x "
                    "hexadecimal), not '"

@@ -8,7 +8,7 @@
 #include "cli/device_commands.h"
 #include "cli/encode_command.h"
 #include "cli/file_commands.h"
-#include "cli/number_text.h"
+#include "core/number_text.h"
 #include "cli/panel_cli_commands.h"
 #include "sim/faults/fault_list.h"
 

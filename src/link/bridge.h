@@ -107,11 +107,6 @@ class Bridge {
   std::string linkLostReason_;
 };
 
-// True for the HID devices that are our bridge boards with the build's vendor id.
-inline bool IsBridgeBoard(const HidDeviceInfo& info) {
-  return HasBridgeIds(info, kBridgeVendorId);
-}
-
 // Text of the board-not-found prompt.
 std::string BoardNotFoundText(const std::string& boardFamilyName);
 

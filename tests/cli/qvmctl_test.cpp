@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cli/number_text.h"
+#include "core/number_text.h"
 #include "run_qvmctl.h"
 
 namespace qvm::cli {

@@ -1,8 +1,8 @@
-#include "cli/number_text.h"
+#include "core/number_text.h"
 
 #include <charconv>
 
-namespace qvm::cli {
+namespace qvm {
 
 std::optional<std::uint32_t> ParseNumberText(std::string_view text, std::uint32_t max) {
   int base = 10;
@@ -18,4 +18,4 @@ std::optional<std::uint32_t> ParseNumberText(std::string_view text, std::uint32_
   return static_cast<std::uint32_t>(value);
 }
 
-}  // namespace qvm::cli
+}  // namespace qvm
