@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "ui/display_refresh.h"
+
 namespace qvm {
 
 namespace {
@@ -23,12 +25,25 @@ void QtHost::PumpEvents() {
   if (pumpClock_ != nullptr) lastPumpMs_ = pumpClock_->NowMs();
 }
 
+bool QtHost::PumpDue() {
+  return pumpClock_ == nullptr || !lastPumpMs_ ||
+         pumpClock_->NowMs() - *lastPumpMs_ >= pumpIntervalMs_;
+}
+
 void QtHost::PumpEventsIfDue() {
-  if (pumpClock_ != nullptr && lastPumpMs_ &&
-      pumpClock_->NowMs() - *lastPumpMs_ < pumpIntervalMs_) {
+  if (PumpDue()) PumpEvents();
+}
+
+void QtHost::WaitMs(Clock& clock, std::int64_t ms) {
+  // Without a pump interval every point pumps anyway.
+  if (pumpClock_ == nullptr || !PumpDue()) {
+    clock.SleepMs(ms);
     return;
   }
-  PumpEvents();
+  const std::int64_t start = clock.NowUs();
+  RefreshDisplay();
+  const std::int64_t left = ms * 1000 - (clock.NowUs() - start);
+  if (left > 0) clock.SleepUs(left);
 }
 
 void QtHost::ShowMessage(const std::string& title, const std::string& text) {

@@ -38,6 +38,8 @@ class QtHost : public Host {
 
   void PumpEvents() override;
   void PumpEventsIfDue() override;
+  // While a pump is due, the wait brings the display up to date first and sleeps the rest.
+  void WaitMs(Clock& clock, std::int64_t ms) override;
   void ShowMessage(const std::string& title, const std::string& text) override;
   bool AskRetryCancel(const std::string& title, const std::string& text) override;
   bool AskYesNo(const std::string& title, const std::string& text) override;
@@ -49,6 +51,8 @@ class QtHost : public Host {
                                                const std::string& folder) override;
 
  private:
+  bool PumpDue();
+
   AnswerHook hook_;
   Clock* pumpClock_ = nullptr;
   std::int64_t pumpIntervalMs_ = 0;

@@ -12,6 +12,10 @@ class Clock {
   // Milliseconds since an arbitrary, fixed origin; never decreases.
   virtual std::int64_t NowMs() = 0;
   virtual void SleepMs(std::int64_t ms) = 0;
+  // The same in microseconds, for waits that part of their time went to other work; a clock
+  // counting whole milliseconds rounds a wait up.
+  virtual std::int64_t NowUs() { return NowMs() * 1000; }
+  virtual void SleepUs(std::int64_t us) { SleepMs((us + 999) / 1000); }
 };
 
 // Wall time: steady clock and real sleeps.
@@ -19,6 +23,8 @@ class SystemClock final : public Clock {
  public:
   std::int64_t NowMs() override;
   void SleepMs(std::int64_t ms) override;
+  std::int64_t NowUs() override;
+  void SleepUs(std::int64_t us) override;
 };
 
 // Time that moves only when somebody sleeps: a 6000 ms time-out costs nothing.

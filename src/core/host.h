@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+
+#include "core/clock.h"
 
 namespace qvm {
 
@@ -17,6 +20,10 @@ class Host {
   // The same at a point that comes round every few milliseconds (each packet exchange); a host
   // whose pumps are costly may skip it while events ran only just before.
   virtual void PumpEventsIfDue() { PumpEvents(); }
+  // Waits `ms` on `clock`. A host with a display may bring it up to date meanwhile (the text
+  // and paint it has pending); no user action or timer runs, so nothing can start a transfer
+  // while one waits for its reply.
+  virtual void WaitMs(Clock& clock, std::int64_t ms) { clock.SleepMs(ms); }
   // A message box with an OK button only.
   virtual void ShowMessage(const std::string& title, const std::string& text) = 0;
   // A Retry/Cancel prompt; true means Retry.

@@ -1,6 +1,7 @@
 #include "link/packet_exchange.h"
 
 #include <algorithm>
+#include <array>
 
 #include "link/frame_trace.h"
 
@@ -30,9 +31,10 @@ void PacketExchange::cmdMCBSPI_Click() {
   // (a zero), less one byte during a scan.
   int count = state_.FrameByteCount - (state_.ScanInProgress ? 1 : 0);
   count = std::clamp(count, 0, kMaxDataBytes);
-  std::vector<std::uint8_t> payload(static_cast<std::size_t>(count), 0);
+  std::array<std::uint8_t, kMaxDataBytes> data{};
+  const std::span<const std::uint8_t> payload(data.data(), static_cast<std::size_t>(count));
   for (std::size_t i = 0; i < payload.size() && i + 1 < state_.FrameBuffer.size(); ++i) {
-    payload[i] = state_.FrameBuffer[i + 1];
+    data[i] = state_.FrameBuffer[i + 1];
   }
 
   ExchangeDisplay display;
@@ -71,7 +73,7 @@ void PacketExchange::cmdMCBSPI_Click() {
   state_.BridgeBusy = false;
 }
 
-bool PacketExchange::Attempt(const std::vector<std::uint8_t>& payload, ExchangeDisplay& display) {
+bool PacketExchange::Attempt(std::span<const std::uint8_t> payload, ExchangeDisplay& display) {
   Report& report = bridge_.ReportBuffer;
   bridge_.FlushInput();
   report[0] = 1;
@@ -89,7 +91,7 @@ bool PacketExchange::Attempt(const std::vector<std::uint8_t>& payload, ExchangeD
     report[2] = 0;
     return false;
   }
-  clock_.SleepMs(2);
+  host_.WaitMs(clock_, 2);
 
   report[2] = 0;
   if (bridge_.ReadInto(0) == ReadResult::Error) return false;

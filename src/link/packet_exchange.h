@@ -68,7 +68,7 @@ class PacketExchange {
   void LogFrame(std::string_view label, std::span<const std::uint8_t> bytes, int devType,
                 std::string& lastTrace);
   // One write and the wait for its reply; true when the reply's sequence matched.
-  bool Attempt(const std::vector<std::uint8_t>& payload, ExchangeDisplay& display);
+  bool Attempt(std::span<const std::uint8_t> payload, ExchangeDisplay& display);
 
   Bridge& bridge_;
   ExchangeState& state_;

@@ -1,7 +1,9 @@
 #include "ui/log_box.h"
 
+#include <QCoreApplication>
 #include <QTextCursor>
-#include <QTimer>
+
+#include "ui/display_refresh.h"
 
 namespace qvm {
 
@@ -16,10 +18,14 @@ void LogBox::Append(const QString& text) {
   pending_ += text;
   if (flushQueued_) return;
   flushQueued_ = true;
-  QTimer::singleShot(0, this, [this] {
-    flushQueued_ = false;
-    Flush();
-  });
+  QCoreApplication::postEvent(this, new QEvent(DisplayRefreshEventType()));
+}
+
+bool LogBox::event(QEvent* event) {
+  if (event->type() != DisplayRefreshEventType()) return QPlainTextEdit::event(event);
+  flushQueued_ = false;
+  Flush();
+  return true;
 }
 
 QString LogBox::toPlainText() {

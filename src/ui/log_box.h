@@ -5,8 +5,9 @@
 namespace qvm {
 
 // A text log that gathers appended text and lays it out in one go when the event loop next
-// runs (laying out line by line costs more than the transfers that log them), or at once when
-// its text is read or cleared through this class. The caret stays at the end.
+// runs or the display is refreshed (laying out line by line costs more than the transfers that
+// log them), or at once when its text is read or cleared through this class. The caret stays at
+// the end.
 class LogBox : public QPlainTextEdit {
  public:
   explicit LogBox(QWidget* parent = nullptr);
@@ -18,6 +19,9 @@ class LogBox : public QPlainTextEdit {
   void clear();
   // Lays out the gathered text now.
   void Flush();
+
+ protected:
+  bool event(QEvent* event) override;
 
  private:
   QString pending_;

@@ -12,6 +12,7 @@
 
 #include "console_fixture.h"
 #include "ui/led_indicator.h"
+#include "ui/log_box.h"
 
 namespace qvm::test {
 namespace {
@@ -181,6 +182,36 @@ TEST(ConsoleLifecycle, BatchedLogLinesReadBackAndClearInOrder) {
   static_cast<QPlainTextEdit*>(console.hexLogs[0])->clear();
   QCoreApplication::processEvents();
   EXPECT_TRUE(console.hexLogs[0]->toPlainText().isEmpty());
+}
+
+// The wait after a write lays out gathered log text while a pump is due, but runs no timer or
+// user action (nothing may start a transfer then) and still lasts the whole wait.
+TEST(ConsoleLifecycle, WaitRefreshesOnlyTheDisplayAndWaitsInFull) {
+  for (const bool real : {false, true}) {
+    SCOPED_TRACE(real ? "system clock" : "virtual clock");
+    VirtualClock virtualClock;
+    SystemClock systemClock;
+    Clock& clock = real ? static_cast<Clock&>(systemClock) : virtualClock;
+    QtHost host;
+    host.SetPumpInterval(clock, kConsolePumpIntervalMs);
+    LogBox log;
+    log.show();
+    bool timerRan = false;
+    QTimer::singleShot(0, [&] { timerRan = true; });
+    log.Append("one\r\n");
+    const std::int64_t start = clock.NowUs();
+    host.WaitMs(clock, 2);
+    EXPECT_GE(clock.NowUs() - start, 2000);
+    EXPECT_EQ(log.document()->blockCount(), 2);
+    EXPECT_FALSE(timerRan);
+    host.PumpEvents();
+    EXPECT_TRUE(timerRan);
+    // Just pumped: the next wait only waits.
+    log.Append("two\r\n");
+    host.WaitMs(clock, 2);
+    if (!real) EXPECT_EQ(log.document()->blockCount(), 2);
+    EXPECT_EQ(log.toPlainText(), "one\ntwo\n");
+  }
 }
 
 TEST(ConsoleLifecycle, TabsAndCompanionControlsFollowTheConfiguration) {
