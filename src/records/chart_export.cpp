@@ -44,7 +44,8 @@ constexpr std::size_t kTimeRoom = 16;
 constexpr std::size_t kMinutesRoom = 24;
 constexpr std::size_t kErrorsRoom = 64;
 constexpr std::size_t kFieldRoom = 8;
-constexpr std::size_t kDeviceRoom = (kChartCells + 2 + kChartEtInputs + 2) * kFieldRoom;
+constexpr std::size_t kValuesPerDevice = kChartCells + 2 + kChartEtInputs;
+constexpr std::size_t kDeviceRoom = (kValuesPerDevice + 2) * kFieldRoom;
 
 // Formats the data lines of a store into a line buffer reserved ahead, copying each field
 // through a raw pointer. With `remember`, the text of each raw word is made once per column and
@@ -81,14 +82,28 @@ class RowFormatter {
     }
     scratch_ += ',';
     out = Put(out, scratch_, kMinutesRoom + kErrorsRoom);
+    // All lookups first, so that they overlap instead of waiting on each copy.
+    rowTexts_.resize(static_cast<std::size_t>(devices_) * kValuesPerDevice);
+    Text* text = rowTexts_.data();
     for (int d = 1; d <= devices_; ++d) {
       for (int c = 0; c < kChartCells; ++c) {
-        out = PutValue(out, ValueColumn::Cell, store_.CellRaw(sample, c, d));
+        *text++ = Remembered(ValueColumn::Cell, store_.CellRaw(sample, c, d));
       }
-      out = PutValue(out, ValueColumn::Vbat, store_.VbatRaw(sample, d));
-      out = PutValue(out, ValueColumn::IcTemp, store_.IcTempRaw(sample, d));
+      *text++ = Remembered(ValueColumn::Vbat, store_.VbatRaw(sample, d));
+      *text++ = Remembered(ValueColumn::IcTemp, store_.IcTempRaw(sample, d));
       for (int k = 0; k < kChartEtInputs; ++k) {
-        out = PutValue(out, ValueColumn::Et, store_.EtRaw(sample, k, d));
+        *text++ = Remembered(ValueColumn::Et, store_.EtRaw(sample, k, d));
+      }
+    }
+    text = rowTexts_.data();
+    for (int d = 1; d <= devices_; ++d) {
+      for (int c = 0; c < kChartCells; ++c) {
+        out = PutValue(out, *text++, ValueColumn::Cell, store_.CellRaw(sample, c, d));
+      }
+      out = PutValue(out, *text++, ValueColumn::Vbat, store_.VbatRaw(sample, d));
+      out = PutValue(out, *text++, ValueColumn::IcTemp, store_.IcTempRaw(sample, d));
+      for (int k = 0; k < kChartEtInputs; ++k) {
+        out = PutValue(out, *text++, ValueColumn::Et, store_.EtRaw(sample, k, d));
       }
       out = PutHexWord(out, store_.FaultRawA(sample, d));
       out = PutHexWord(out, store_.FaultRawB(sample, d));
@@ -146,12 +161,10 @@ class RowFormatter {
     scratch_ += ',';
   }
 
-  char* PutValue(char* out, ValueColumn column, std::int16_t raw) {
+  // The remembered text of a value, made when first met; kLongText when not remembering.
+  Text Remembered(ValueColumn column, std::int16_t raw) {
     std::vector<Text>& texts = remembered_[static_cast<std::size_t>(column)];
-    if (texts.empty()) {
-      MakeText(column, raw);
-      return Put(out, scratch_, kFieldRoom);
-    }
+    if (texts.empty()) return kLongText;
     Text& text = texts[static_cast<std::uint16_t>(raw)];
     if (text == kUnmade) {
       MakeText(column, raw);
@@ -163,6 +176,11 @@ class RowFormatter {
         std::memcpy(&text, chars.data(), sizeof text);
       }
     }
+    return text;
+  }
+
+  // Copies the value's text, made anew when it is too long to be remembered.
+  char* PutValue(char* out, Text text, ValueColumn column, std::int16_t raw) {
     if (text == kLongText) {
       MakeText(column, raw);
       return Put(out, scratch_, kFieldRoom);
@@ -190,6 +208,7 @@ class RowFormatter {
   int devices_;
   char separator_;
   std::array<std::vector<Text>, kColumnDecimals.size()> remembered_;
+  std::vector<Text> rowTexts_;
   std::string line_;
   std::string scratch_;
   std::string timeText_;
@@ -246,7 +265,8 @@ bool ExportCSV(const ChartStore& store, RecordChannel& channel, Host& host,
   // The rows go out in large blocks of whole lines.
   RowFormatter rows(store, devices, decimalSeparator, true);
   std::string block;
-  block.reserve(kExportBlockBytes + 64 + static_cast<std::size_t>(devices) * 160);
+  block.reserve(kExportBlockBytes + kTimeRoom + kMinutesRoom + kErrorsRoom +
+                static_cast<std::size_t>(devices) * kDeviceRoom);
   for (int i = 0; written && i < store.ChartSampleIndex(); ++i) {
     block += rows.Line(i);
     block += "\r\n";
