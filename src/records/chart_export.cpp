@@ -59,11 +59,12 @@ class RowFormatter {
     }
   }
 
-  // The data line of `sample`, without line end; valid until the next call.
-  std::string_view Line(int sample) {
-    line_.resize(kTimeRoom + kMinutesRoom + kErrorsRoom +
-                 static_cast<std::size_t>(devices_) * kDeviceRoom);
-    char* out = line_.data();
+  // Appends the data line of `sample`, without line end, to `line`.
+  void AppendLine(std::string& line, int sample) {
+    const std::size_t start = line.size();
+    line.resize(start + kTimeRoom + kMinutesRoom + kErrorsRoom +
+                static_cast<std::size_t>(devices_) * kDeviceRoom);
+    char* out = line.data() + start;
     const double minutes = store_.ElapsedMinutes(sample);
     const long long seconds = std::llround(minutes * 60.0);
     // Samples come a second or less apart: the time text changes at most once a second.
@@ -72,7 +73,7 @@ class RowFormatter {
       timeText_ += ',';
       timeSeconds_ = seconds;
     }
-    out = Put(out, timeText_, kTimeRoom);
+    out = Put(line, out, timeText_, kTimeRoom);
     scratch_.clear();
     AppendFixed(scratch_, minutes, 2, separator_);
     scratch_ += ',';
@@ -81,7 +82,7 @@ class RowFormatter {
       if ((flags & entry.bit) != 0) scratch_ += entry.code;
     }
     scratch_ += ',';
-    out = Put(out, scratch_, kMinutesRoom + kErrorsRoom);
+    out = Put(line, out, scratch_, kMinutesRoom + kErrorsRoom);
     // All lookups first, so that they overlap instead of waiting on each copy.
     rowTexts_.resize(static_cast<std::size_t>(devices_) * kValuesPerDevice);
     Text* text = rowTexts_.data();
@@ -98,17 +99,17 @@ class RowFormatter {
     text = rowTexts_.data();
     for (int d = 1; d <= devices_; ++d) {
       for (int c = 0; c < kChartCells; ++c) {
-        out = PutValue(out, *text++, ValueColumn::Cell, store_.CellRaw(sample, c, d));
+        out = PutValue(line, out, *text++, ValueColumn::Cell, store_.CellRaw(sample, c, d));
       }
-      out = PutValue(out, *text++, ValueColumn::Vbat, store_.VbatRaw(sample, d));
-      out = PutValue(out, *text++, ValueColumn::IcTemp, store_.IcTempRaw(sample, d));
+      out = PutValue(line, out, *text++, ValueColumn::Vbat, store_.VbatRaw(sample, d));
+      out = PutValue(line, out, *text++, ValueColumn::IcTemp, store_.IcTempRaw(sample, d));
       for (int k = 0; k < kChartEtInputs; ++k) {
-        out = PutValue(out, *text++, ValueColumn::Et, store_.EtRaw(sample, k, d));
+        out = PutValue(line, out, *text++, ValueColumn::Et, store_.EtRaw(sample, k, d));
       }
       out = PutHexWord(out, store_.FaultRawA(sample, d));
       out = PutHexWord(out, store_.FaultRawB(sample, d));
     }
-    return {line_.data(), static_cast<std::size_t>(out - line_.data())};
+    line.resize(static_cast<std::size_t>(out - line.data()));
   }
 
  private:
@@ -143,11 +144,11 @@ class RowFormatter {
 
   // Copies `text` at `out`, where `room` characters are reserved for it, growing the line when
   // the text is longer; gives the end of the copy.
-  char* Put(char* out, std::string_view text, std::size_t room) {
+  static char* Put(std::string& line, char* out, std::string_view text, std::size_t room) {
     if (text.size() > room) {
-      const auto at = static_cast<std::size_t>(out - line_.data());
-      line_.resize(line_.size() + text.size());
-      out = line_.data() + at;
+      const auto at = static_cast<std::size_t>(out - line.data());
+      line.resize(line.size() + text.size());
+      out = line.data() + at;
     }
     std::memcpy(out, text.data(), text.size());
     return out + text.size();
@@ -180,10 +181,10 @@ class RowFormatter {
   }
 
   // Copies the value's text, made anew when it is too long to be remembered.
-  char* PutValue(char* out, Text text, ValueColumn column, std::int16_t raw) {
+  char* PutValue(std::string& line, char* out, Text text, ValueColumn column, std::int16_t raw) {
     if (text == kLongText) {
       MakeText(column, raw);
-      return Put(out, scratch_, kFieldRoom);
+      return Put(line, out, scratch_, kFieldRoom);
     }
     std::memcpy(out, &text, sizeof text);
     return out + TextLength(text);
@@ -209,7 +210,6 @@ class RowFormatter {
   char separator_;
   std::array<std::vector<Text>, kColumnDecimals.size()> remembered_;
   std::vector<Text> rowTexts_;
-  std::string line_;
   std::string scratch_;
   std::string timeText_;
   long long timeSeconds_ = 0;
@@ -246,12 +246,14 @@ std::string ComErrorCodes(std::uint16_t flags) {
 
 std::string ChartExportRow(const ChartStore& store, int sample, int devices,
                            char decimalSeparator) {
-  return std::string(RowFormatter(store, devices, decimalSeparator, false).Line(sample));
+  std::string line;
+  RowFormatter(store, devices, decimalSeparator, false).AppendLine(line, sample);
+  return line;
 }
 
 void AppendChartExportRow(std::string& out, const ChartStore& store, int sample, int devices,
                           char decimalSeparator) {
-  out += RowFormatter(store, devices, decimalSeparator, false).Line(sample);
+  RowFormatter(store, devices, decimalSeparator, false).AppendLine(out, sample);
 }
 
 bool ExportCSV(const ChartStore& store, RecordChannel& channel, Host& host,
@@ -268,7 +270,7 @@ bool ExportCSV(const ChartStore& store, RecordChannel& channel, Host& host,
   block.reserve(kExportBlockBytes + kTimeRoom + kMinutesRoom + kErrorsRoom +
                 static_cast<std::size_t>(devices) * kDeviceRoom);
   for (int i = 0; written && i < store.ChartSampleIndex(); ++i) {
-    block += rows.Line(i);
+    rows.AppendLine(block, i);
     block += "\r\n";
     if (block.size() >= kExportBlockBytes) {
       written = channel.AddLines(block);
