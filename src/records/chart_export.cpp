@@ -47,9 +47,9 @@ constexpr std::size_t kFieldRoom = 8;
 constexpr std::size_t kValuesPerDevice = kChartCells + 2 + kChartEtInputs;
 constexpr std::size_t kDeviceRoom = (kValuesPerDevice + 2) * kFieldRoom;
 
-// Formats the data lines of a store into a line buffer reserved ahead, copying each field
-// through a raw pointer. With `remember`, the text of each raw word is made once per column and
-// copied from then on: an export meets the same words thousands of times.
+// Formats the data lines of a store straight into the text they go to, with room reserved ahead
+// and each field copied through a raw pointer. With `remember`, the text of each raw word is made
+// once per column and copied from then on: an export meets the same words thousands of times.
 class RowFormatter {
  public:
   RowFormatter(const ChartStore& store, int devices, char decimalSeparator, bool remember)
