@@ -194,14 +194,13 @@ class RowFormatter {
   static char* PutHexWord(char* out, std::int16_t raw) {
     constexpr const char* kDigits = "0123456789ABCDEF";
     const auto word = static_cast<std::uint16_t>(raw);
-    const char field[kFieldRoom] = {'0',
-                                    'x',
-                                    kDigits[(word >> 12) & 0xF],
-                                    kDigits[(word >> 8) & 0xF],
-                                    kDigits[(word >> 4) & 0xF],
-                                    kDigits[word & 0xF],
-                                    ','};
-    std::memcpy(out, field, sizeof field);
+    out[0] = '0';
+    out[1] = 'x';
+    out[2] = kDigits[(word >> 12) & 0xF];
+    out[3] = kDigits[(word >> 8) & 0xF];
+    out[4] = kDigits[(word >> 4) & 0xF];
+    out[5] = kDigits[word & 0xF];
+    out[6] = ',';
     return out + 7;
   }
 
