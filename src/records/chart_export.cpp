@@ -38,8 +38,8 @@ enum class ValueColumn { Cell, Vbat, IcTemp, Et };
 constexpr std::array<int, 4> kColumnDecimals = {4, 3, 1, 4};
 constexpr std::size_t kRawWords = 65536;
 
-// The room a line reserves for each field; a longer field makes the line grow. A value or a hex
-// word is copied as one 8-byte piece, so its room is 8 even when the text is shorter.
+// The room a line reserves for each field; a longer field makes the line grow. A value is copied
+// as one 8-byte piece, so its room is 8 even when its text is shorter.
 constexpr std::size_t kTimeRoom = 16;
 constexpr std::size_t kMinutesRoom = 24;
 constexpr std::size_t kErrorsRoom = 64;
