@@ -112,8 +112,11 @@ std::unique_ptr<RecordFile> LocalFileSystem::CreateFile(const std::string& path,
   }
   struct stat info {};
   const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  // Lock before emptying, so a file another writer holds is never truncated.
-  if ((regular && (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0)) ||
+  // Lock before emptying, so a file another writer holds is never truncated. A file that is
+  // already empty is left alone: some file systems flush a truncated file to the disk when it is
+  // closed, which stalls the close of a large one.
+  if ((regular && (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &info) != 0 ||
+                   (info.st_size != 0 && ::ftruncate(fd, 0) != 0))) ||
       ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     error = LastError();
     ::close(fd);

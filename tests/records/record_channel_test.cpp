@@ -190,6 +190,20 @@ TEST_F(RecordChannelTest, APipeIsWrittenInPlaceNotReplaced) {
   EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
+// The file layer itself empties a file that is already there, and leaves a new one as made.
+TEST_F(RecordChannelTest, CreatingAFileEmptiesAnExistingOne) {
+  for (const std::string& before : {std::string("older and longer text\r\n"), std::string()}) {
+    const std::string path = docs.File("again.txt");
+    WriteWholeFile(path, before);
+    FileError error;
+    auto file = files.real.CreateFile(path, error);
+    ASSERT_TRUE(file);
+    EXPECT_FALSE(file->Write("new\r\n"));
+    EXPECT_FALSE(file->Close());
+    EXPECT_EQ(ReadWholeFile(path), "new\r\n");
+  }
+}
+
 // A write the disk cuts off half-way is taken back: the file never ends mid-line.
 TEST_F(RecordChannelTest, AWriteCutOffHalfWayIsTakenBack) {
   const std::string path = docs.File("cut.txt");
