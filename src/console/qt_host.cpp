@@ -25,18 +25,19 @@ void QtHost::PumpEvents() {
   if (pumpClock_ != nullptr) lastPumpMs_ = pumpClock_->NowMs();
 }
 
-bool QtHost::PumpDue() {
+bool QtHost::PumpDueWithin(std::int64_t ms) {
   return pumpClock_ == nullptr || !lastPumpMs_ ||
-         pumpClock_->NowMs() - *lastPumpMs_ >= pumpIntervalMs_;
+         pumpClock_->NowMs() + ms - *lastPumpMs_ >= pumpIntervalMs_;
 }
 
 void QtHost::PumpEventsIfDue() {
-  if (PumpDue()) PumpEvents();
+  if (PumpDueWithin(0)) PumpEvents();
 }
 
 void QtHost::WaitMs(Clock& clock, std::int64_t ms) {
-  // Without a pump interval every point pumps anyway.
-  if (pumpClock_ == nullptr || !PumpDue()) {
+  // Without a pump interval every point pumps anyway. Otherwise the display work of the pump
+  // that falls due during this wait is done in it, leaving that pump little to paint.
+  if (pumpClock_ == nullptr || !PumpDueWithin(ms)) {
     clock.SleepMs(ms);
     return;
   }

@@ -38,7 +38,8 @@ class QtHost : public Host {
 
   void PumpEvents() override;
   void PumpEventsIfDue() override;
-  // While a pump is due, the wait brings the display up to date first and sleeps the rest.
+  // When a pump falls due by its end, the wait brings the display up to date first and sleeps
+  // the rest.
   void WaitMs(Clock& clock, std::int64_t ms) override;
   void ShowMessage(const std::string& title, const std::string& text) override;
   bool AskRetryCancel(const std::string& title, const std::string& text) override;
@@ -51,7 +52,8 @@ class QtHost : public Host {
                                                const std::string& folder) override;
 
  private:
-  bool PumpDue();
+  // True when a pump at a frequent point would run `ms` from now.
+  bool PumpDueWithin(std::int64_t ms);
 
   AnswerHook hook_;
   Clock* pumpClock_ = nullptr;
