@@ -7,7 +7,17 @@
 
 namespace qvm {
 
+namespace {
+
+// Least time between two lay-outs brought by the event loop: each costs far more than the lines
+// it adds, and a log read by eye needs no more.
+constexpr int kFlushIntervalMs = 40;
+
+}  // namespace
+
 LogBox::LogBox(QWidget* parent) : QPlainTextEdit(parent) {
+  lateFlush_.setSingleShot(true);
+  connect(&lateFlush_, &QTimer::timeout, this, [this] { TimedFlush(); });
   // Cleared through QPlainTextEdit itself: what was gathered goes too.
   connect(this, &QPlainTextEdit::textChanged, this, [this] {
     if (!flushing_ && document()->isEmpty()) pending_.clear();
@@ -24,8 +34,18 @@ void LogBox::Append(const QString& text) {
 bool LogBox::event(QEvent* event) {
   if (event->type() != DisplayRefreshEventType()) return QPlainTextEdit::event(event);
   flushQueued_ = false;
-  Flush();
+  const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : kFlushIntervalMs;
+  if (since >= kFlushIntervalMs) {
+    TimedFlush();
+  } else if (!lateFlush_.isActive()) {
+    lateFlush_.start(static_cast<int>(kFlushIntervalMs - since));
+  }
   return true;
+}
+
+void LogBox::TimedFlush() {
+  sinceFlush_.start();
+  Flush();
 }
 
 QString LogBox::toPlainText() {

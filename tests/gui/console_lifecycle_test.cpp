@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabBar>
+#include <QTest>
 #include <QTimer>
 
 #include "console_fixture.h"
@@ -182,6 +183,19 @@ TEST(ConsoleLifecycle, BatchedLogLinesReadBackAndClearInOrder) {
   static_cast<QPlainTextEdit*>(console.hexLogs[0])->clear();
   QCoreApplication::processEvents();
   EXPECT_TRUE(console.hexLogs[0]->toPlainText().isEmpty());
+}
+
+// Lay-outs brought by the event loop are spaced out; a line gathered just after one still shows
+// once the event loop has run for a while, with nothing else appended.
+TEST(ConsoleLifecycle, LogLineAfterALayOutShowsLater) {
+  LogBox log;
+  log.show();
+  log.Append("one\r\n");
+  QCoreApplication::processEvents();
+  log.Append("two\r\n");
+  QCoreApplication::processEvents();
+  QTRY_COMPARE_WITH_TIMEOUT(log.document()->blockCount(), 3, 5000);
+  EXPECT_EQ(log.toPlainText(), "one\ntwo\n");
 }
 
 // The wait after a write lays out gathered log text while a pump is due, but runs no timer or
