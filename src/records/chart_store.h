@@ -66,8 +66,8 @@ class ChartWindowHooks {
 
 // The history of acquired samples: raw register values of every device copied from the
 // register image, elapsed minutes and communication error flags, in preallocated arrays of
-// fixed capacity; when full the oldest 600 samples go in one block. The points of the shown
-// devices are kept as chart series in engineering units.
+// fixed capacity; when full the oldest 600 samples go in one block. The chart series of the
+// shown devices name the samples they draw; their points are read from these arrays.
 class ChartStore {
  public:
   ChartStore(const RegisterModel& model, const RegisterImage& image, const SharedState& state,
@@ -127,7 +127,7 @@ class ChartStore {
   void CopySample(int sample);
   void AddChartDataPoints();
   void BufferFullHandler();
-  void AddPoint(ChartKind kind, int series, double y);
+  void AddPoints(ChartKind kind, int series, int points);
 
   const RegisterModel& model_;
   const RegisterImage& image_;

@@ -18,8 +18,8 @@ constexpr int kLegendRows = 6;
 
 }  // namespace
 
-ChartPlot::ChartPlot(const std::vector<ChartSeries>& series, QWidget* parent)
-    : QCustomPlot(parent), series_(series) {
+ChartPlot::ChartPlot(const ChartStore& store, ChartKind kind, QWidget* parent)
+    : QCustomPlot(parent), store_(store), series_(store.Series().Chart(kind)) {
   setNoAntialiasingOnDrag(true);
   setAntialiasedElements(QCP::aeNone);
   setNotAntialiasedElements(QCP::aeAll);
@@ -102,7 +102,9 @@ bool ChartPlot::UpdateData() {
     const ChartSeries& series = series_[i];
     if (!series.visible) continue;
     SeriesDecimation& decimation = decimations_[i];
-    if (!decimation.Update(series.points, time.lower, time.upper, columns)) continue;
+    if (!decimation.Update(ChartSeriesPoints(store_, series), time.lower, time.upper, columns)) {
+      continue;
+    }
     const std::vector<PlotPoint>& points = decimation.Points();
     data.resize(static_cast<qsizetype>(points.size()));
     for (std::size_t k = 0; k < points.size(); ++k) {

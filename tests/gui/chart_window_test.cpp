@@ -114,7 +114,7 @@ TEST_F(ChartWindowTest, ShowBoxesAndGroupsShowAndHideTheirSeries) {
   EXPECT_TRUE(window().chkChartShowSeries[37]->isChecked());
   // Boxes hidden again still keep their points coming.
   rig->ReadSamples(1);
-  EXPECT_EQ(store().Series().Series(ChartKind::Cells, 12).points.size(), 3u);
+  EXPECT_EQ(store().Series().Series(ChartKind::Cells, 12).PointCount(), 3u);
   window().cmbChartShowAll[1]->click();
   EXPECT_EQ(window().CellVoltageChartControl->DrawnPointCount(12), 3);
 }
