@@ -24,7 +24,9 @@ ChartPlot::ChartPlot(const ChartStore& store, ChartKind kind, QWidget* parent)
   setAntialiasedElements(QCP::aeNone);
   setNotAntialiasedElements(QCP::aeAll);
   setPlottingHints(QCP::phCacheLabels);
-  layer("main")->setMode(QCPLayer::lmBuffered);
+  // One paint buffer for all layers: nothing draws on the overlay, and a redraw of the data
+  // alone would cost a buffer of the whole plot for the data and another for what lies above.
+  layer("overlay")->setMode(QCPLayer::lmLogical);
   axisRect()->setAutoMargins(QCP::msTop | QCP::msBottom | QCP::msRight);
   axisRect()->setMargins(QMargins(kValueAxisMargin, 0, 0, 0));
   axisRect()->insetLayout()->take(legend);
@@ -87,10 +89,8 @@ void ChartPlot::Refresh() {
     drawnSize_ = size();
     drawnTime_ = TimeRange();
     drawnValue_ = ValueRange();
-    replot(rpQueuedReplot);
-  } else if (dataChanged) {
-    layer("main")->replot();
   }
+  if (axesChanged || dataChanged) replot(rpQueuedReplot);
 }
 
 bool ChartPlot::UpdateData() {

@@ -14,8 +14,8 @@ namespace qvm {
 
 // One time chart over the series of one kind of a chart store, read from the store. Each shown
 // series is drawn from at most a few points per pixel column, re-decimated only when its points,
-// the time axis or the width changed (appended points only from the last column on); when the axes
-// stayed, only the data layer is redrawn.
+// the time axis or the width changed (appended points only from the last column on); the plot is
+// redrawn once, queued, when anything that shows changed.
 class ChartPlot : public QCustomPlot {
   Q_OBJECT
  public:
