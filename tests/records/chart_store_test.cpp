@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chart_fixture.h"
@@ -181,6 +182,53 @@ TEST_F(ChartStoreTest, ChangingAPackKeepsTheTimeBase) {
   ASSERT_EQ(Points(ChartKind::Packs, 2).size(), 1u);
   EXPECT_DOUBLE_EQ(At(ChartKind::Packs, 2, 0).y, 1000 * kVbatScale);
   EXPECT_EQ(Points(ChartKind::Packs, 1).size(), 0u);
+}
+
+TEST_F(ChartStoreTest, OnePackInBothSlotsGivesItsSeriesTwoPointsPerSample) {
+  bench->state.DaisyChainMode = true;
+  ASSERT_TRUE(store().HandlePackSelectCombobox(1, 0, true));
+  for (std::int16_t raw : {100, 200}) {
+    bench->image.at(0, 1, 0x40) = raw;
+    store().AddNewVoltageDataToChartArray();
+    bench->clock.SleepMs(60000);
+  }
+  const ChartSeriesPoints points = Points(ChartKind::Packs, 0);
+  ASSERT_EQ(points.size(), 4u);
+  const std::vector<int> samples = {0, 0, 1, 1};
+  for (std::size_t n = 0; n < 4; ++n) {
+    EXPECT_EQ(points[n].sample, samples[n]) << n;
+    EXPECT_DOUBLE_EQ(points[n].x, samples[n]) << n;
+    EXPECT_DOUBLE_EQ(points[n].y, (samples[n] + 1) * 100 * kVbatScale) << n;
+  }
+  EXPECT_EQ(Points(ChartKind::Cells, 12).size(), 2u);
+}
+
+// Which store samples a series draws, through appends, gaps, doubled points and drops.
+TEST(ChartSeriesSamplesTest, RunsFollowAppendsAndDrops) {
+  struct Case {
+    std::vector<std::pair<int, int>> added;  // sample, points
+    int dropped;
+    std::vector<int> samples;  // of each point after the drop
+  };
+  const std::vector<Case> cases = {
+      {{{0, 1}, {1, 1}, {2, 1}}, 0, {0, 1, 2}},
+      {{{5, 1}, {6, 1}, {9, 1}, {10, 1}}, 0, {5, 6, 9, 10}},
+      {{{3, 2}, {4, 2}, {5, 1}}, 0, {3, 3, 4, 4, 5}},
+      {{{5, 1}, {6, 1}, {9, 1}, {10, 1}}, 6, {0, 3, 4}},
+      {{{5, 1}, {6, 1}, {9, 1}, {10, 1}}, 7, {2, 3}},
+      {{{3, 2}, {4, 2}, {5, 1}}, 4, {0, 0, 1}},
+      {{{0, 1}, {1, 1}}, 600, {}},
+  };
+  for (const Case& c : cases) {
+    ChartSeriesSet set;
+    set.Rebuild(1, 2, 1, true, true);
+    ChartSeries& series = set.Series(ChartKind::Cells, 0);
+    for (const auto& [sample, points] : c.added) series.AddSample(sample, points);
+    set.DropOldest(c.dropped);
+    std::vector<int> samples;
+    for (std::size_t n = 0; n < series.PointCount(); ++n) samples.push_back(series.SampleOf(n));
+    EXPECT_EQ(samples, c.samples) << "dropped " << c.dropped;
+  }
 }
 
 TEST_F(ChartStoreTest, RestartBeginsAgainAtIndexZeroWithTheErrorsOfThatSample) {
