@@ -32,7 +32,6 @@ struct ChartSampleRun {
   std::int32_t first = 0;
   std::int32_t count = 0;
   std::int32_t perSample = 1;
-  bool operator==(const ChartSampleRun&) const = default;
 };
 
 // A series draws one value of one stored device: cell or input `column` of `device`, its pack

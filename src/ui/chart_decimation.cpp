@@ -70,9 +70,10 @@ struct ScanEnd {
 template <typename Source>
 std::size_t FirstAt(const Source& points, double x, bool after) {
   const auto indices = std::views::iota(std::size_t{0}, points.size());
-  return *std::ranges::partition_point(indices, [&points, x, after](std::size_t i) {
+  const auto found = std::ranges::partition_point(indices, [&points, x, after](std::size_t i) {
     return after ? points.X(i) <= x : points.X(i) < x;
   });
+  return static_cast<std::size_t>(found - indices.begin());
 }
 
 // The decimation; with `from` it takes up a scan of the same leading points at the start of
