@@ -124,6 +124,24 @@ void ChartStore::AddPoints(ChartKind kind, int series, int points) {
   series_.Series(kind, series).AddSample(sampleIndex_, points);
 }
 
+ChartStore::Column ChartStore::RawColumn(const ChartSeries& series) const {
+  const auto device = Index(series.device);
+  const auto column = Index(series.column);
+  switch (series.kind) {
+    case ChartKind::Cells:
+      return {cells_.data() + column * kChartDevices + device, kCellStride};
+    case ChartKind::Packs:
+      return {vbat_.data() + device, kChartDevices};
+    case ChartKind::IcTemp:
+      return {icTemp_.data() + device, kChartDevices};
+    case ChartKind::EtVolts:
+      return {et_.data() + column * kChartDevices + device, kEtStride};
+    case ChartKind::Faults:
+      break;
+  }
+  return {(column == 0 ? faultA_ : faultB_).data() + device, kChartDevices};
+}
+
 void ChartStore::BufferFullHandler() {
   ShiftDown(cells_, kCellStride, kChartDropCount);
   ShiftDown(vbat_, kChartDevices, kChartDropCount);

@@ -112,6 +112,13 @@ class ChartStore {
   double ElapsedMinutes(int sample) const { return minutes_[Index(sample)]; }
   std::uint16_t ComErrorFlags(int sample) const { return flags_[Index(sample)]; }
 
+  // The raw values a series draws: that of sample i at values[i * stride].
+  struct Column {
+    const std::int16_t* values;
+    std::size_t stride;
+  };
+  Column RawColumn(const ChartSeries& series) const;
+
   const RegisterModel& Model() const { return model_; }
   const SharedState& State() const { return state_; }
 

@@ -150,21 +150,30 @@ ScanEnd Decimate(const Source& points, double lower, double upper, int columns,
 }  // namespace
 
 template <typename Source>
-bool SeriesDecimation::UpdateFrom(const Source& points, double lower, double upper, int columns) {
+SeriesDecimation::Step SeriesDecimation::Plan(const Source& points, double lower, double upper,
+                                              int columns) const {
   const std::size_t size = points.size();
   const bool sameWindow = valid_ && lower == lower_ && upper == upper_ && columns == columns_;
   const bool appended = sameWindow && count_ > 0 && size >= count_ && points.X(0) == firstX_ &&
                         points.X(count_ - 1) == lastX_;
-  if (sameWindow && size == count_ && (count_ == 0 || appended)) return false;
+  if (sameWindow && size == count_ && (count_ == 0 || appended)) return Step::Nothing;
   // New points beyond a point already drawn past the window change nothing that shows.
-  const bool changed = !(appended && scanned_ && pastEnd_);
-  if (changed) {
+  if (appended && scanned_) return pastEnd_ ? Step::PastEnd : Step::TakeUp;
+  return Step::StartOver;
+}
+
+template <typename Source>
+bool SeriesDecimation::UpdateFrom(const Source& points, double lower, double upper, int columns) {
+  const Step step = Plan(points, lower, upper, columns);
+  if (step == Step::Nothing) return false;
+  if (step != Step::PastEnd) {
     const ScanEnd end = Decimate(points, lower, upper, columns, out_,
-                                 appended && scanned_ ? &lastColumn_ : nullptr);
+                                 step == Step::TakeUp ? &lastColumn_ : nullptr);
     scanned_ = end.columns;
     pastEnd_ = end.pastEnd;
     lastColumn_ = end.lastColumn;
   }
+  const std::size_t size = points.size();
   valid_ = true;
   lower_ = lower;
   upper_ = upper;
@@ -172,7 +181,12 @@ bool SeriesDecimation::UpdateFrom(const Source& points, double lower, double upp
   count_ = size;
   firstX_ = size == 0 ? 0 : points.X(0);
   lastX_ = size == 0 ? 0 : points.X(size - 1);
-  return changed;
+  return step != Step::PastEnd;
+}
+
+bool SeriesDecimation::StartsOver(const ChartSeriesPoints& points, double lower, double upper,
+                                  int columns) const {
+  return Plan(points, lower, upper, columns) == Step::StartOver;
 }
 
 void DecimateToColumns(std::span<const ChartPoint> points, double lower, double upper, int columns,

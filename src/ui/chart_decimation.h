@@ -40,8 +40,14 @@ class SeriesDecimation {
   bool Update(std::span<const ChartPoint> points, double lower, double upper, int columns);
   bool Update(const ChartSeriesPoints& points, double lower, double upper, int columns);
   const std::vector<PlotPoint>& Points() const { return out_; }
+  // True when bringing Points() up to date for `points` scans them from the start.
+  bool StartsOver(const ChartSeriesPoints& points, double lower, double upper, int columns) const;
 
  private:
+  // What an update does: nothing, take up the previous scan, or start over.
+  enum class Step { Nothing, TakeUp, PastEnd, StartOver };
+  template <typename Source>
+  Step Plan(const Source& points, double lower, double upper, int columns) const;
   template <typename Source>
   bool UpdateFrom(const Source& points, double lower, double upper, int columns);
 
