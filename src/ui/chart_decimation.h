@@ -44,7 +44,8 @@ class SeriesDecimation {
   bool StartsOver(const ChartSeriesPoints& points, double lower, double upper, int columns) const;
 
  private:
-  // What an update does: nothing, take up the previous scan, or start over.
+  // What an update does: nothing; take up the previous scan; only count new points that lie
+  // beyond one already drawn past the window; or scan from the start.
   enum class Step { Nothing, TakeUp, PastEnd, StartOver };
   template <typename Source>
   Step Plan(const Source& points, double lower, double upper, int columns) const;
