@@ -1,11 +1,15 @@
-// Redraw of one chart of 24 series x 32761 points, offscreen.
+// Redraw of one chart of 24 series x 32760 stored samples, offscreen.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <cmath>
+#include <memory>
 #include <vector>
 
+#include "core/clock.h"
+#include "records/chart_points.h"
 #include "records/chart_store.h"
+#include "records/local_time.h"
 #include "ui/chart_plot.h"
 
 namespace {
@@ -13,17 +17,52 @@ namespace {
 constexpr int kSeries = 24;
 constexpr int kWidth = 1000;
 constexpr int kHeight = 300;
+constexpr double kCellScale = 0.001;
+constexpr int kDevices = 2;
 
-std::vector<qvm::ChartSeries> FullSeries() {
-  std::vector<qvm::ChartSeries> all(kSeries);
-  for (int s = 0; s < kSeries; ++s) {
-    auto& points = all[static_cast<std::size_t>(s)].points;
-    points.reserve(qvm::kChartCapacity + 1);
-    for (int i = 0; i < qvm::kChartCapacity; ++i) {
-      points.push_back({i, i / 120.0, 3.6 + 0.05 * s + 0.02 * std::sin(i * 0.01 + s)});
-    }
+// A chart store of two devices shown in daisy-chain mode (24 cell series), one sample every
+// 500 ms of virtual time.
+struct CellStore {
+  CellStore() {
+    model.type[0].RegScale[0x41] = kCellScale;
+    state.DaisyChainMode = true;
+    store.Initialize(true, true);
   }
-  return all;
+
+  void AddSample() {
+    for (int s = 0; s < kSeries; ++s) {
+      const double volts = 3.6 + 0.05 * s + 0.02 * std::sin(step * 0.01 + s);
+      image.at(0, 1 + s / 12, 0x41 + s % 12) = static_cast<std::int16_t>(volts / kCellScale);
+    }
+    ++step;
+    store.AddNewVoltageDataToChartArray();
+    clock.SleepMs(500);
+  }
+  // Samples up to index `index` of the store.
+  void FillUpTo(int index) {
+    while (store.ChartSampleIndex() < index) AddSample();
+  }
+  qvm::ChartSeriesPoints Points(int series) const {
+    return {store, store.Series().Series(qvm::ChartKind::Cells, series)};
+  }
+
+  qvm::RegisterModel model;
+  qvm::RegisterImage image;
+  qvm::SharedState state;
+  qvm::VirtualClock clock;
+  qvm::SystemLocalTime time;
+  qvm::ChartStore store{model, image, state, clock, time};
+  int step = 0;
+};
+
+std::unique_ptr<CellStore> FullStore(int samples = qvm::kChartFullIndex) {
+  auto cells = std::make_unique<CellStore>();
+  cells->FillUpTo(samples);
+  return cells;
+}
+
+double NewestMinutes(const CellStore& cells) {
+  return cells.store.ElapsedMinutes(cells.store.ChartSampleIndex() - 1);
 }
 
 void Drain() {
@@ -32,8 +71,8 @@ void Drain() {
 
 // The time axis moves: every series is decimated again and the whole chart redrawn.
 void BM_ChartRedrawAxisMoved(benchmark::State& state) {
-  auto series = FullSeries();
-  qvm::ChartPlot plot(series);
+  const auto cells = FullStore();
+  qvm::ChartPlot plot(cells->store, qvm::ChartKind::Cells);
   plot.resize(kWidth, kHeight);
   plot.show();
   plot.SetValueRange({3.4, 5.0});
@@ -41,47 +80,44 @@ void BM_ChartRedrawAxisMoved(benchmark::State& state) {
   double shift = 0;
   for (auto _ : state) {
     shift = shift > 1 ? 0 : shift + 0.01;
-    plot.SetTimeRange({shift, series[0].points.back().x});
+    plot.SetTimeRange({shift, NewestMinutes(*cells)});
     plot.Refresh();
     Drain();
   }
 }
 BENCHMARK(BM_ChartRedrawAxisMoved)->Unit(benchmark::kMillisecond);
 
+constexpr int kNewSamples = 500;
+
 // A new sample with the axes unchanged: decimation and only the data layer.
 void BM_ChartNewSampleFixedAxes(benchmark::State& state) {
-  auto series = FullSeries();
-  qvm::ChartPlot plot(series);
+  const auto cells = FullStore(qvm::kChartFullIndex - kNewSamples);
+  qvm::ChartPlot plot(cells->store, qvm::ChartKind::Cells);
   plot.resize(kWidth, kHeight);
   plot.show();
   plot.SetValueRange({3.4, 5.0});
   plot.SetTimeRange({0, 400});
   Drain();
-  int next = qvm::kChartCapacity;
   for (auto _ : state) {
-    for (auto& s : series) {
-      s.points.erase(s.points.begin());
-      s.points.push_back({next, next / 120.0 - 100, 4.0});
-    }
-    ++next;
-    if (next > qvm::kChartCapacity + 1000) next = qvm::kChartCapacity;
+    cells->AddSample();
     plot.Refresh();
     Drain();
   }
 }
-BENCHMARK(BM_ChartNewSampleFixedAxes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChartNewSampleFixedAxes)->Unit(benchmark::kMillisecond)->Iterations(kNewSamples);
 
 // A show box: nothing to decimate again, one redraw.
 void BM_ChartToggleSeries(benchmark::State& state) {
-  auto series = FullSeries();
-  qvm::ChartPlot plot(series);
+  const auto cells = FullStore();
+  qvm::ChartPlot plot(cells->store, qvm::ChartKind::Cells);
   plot.resize(kWidth, kHeight);
   plot.show();
   plot.SetValueRange({3.4, 5.0});
   plot.SetTimeRange({0, 280});
   Drain();
+  bool& visible = cells->store.Series().Series(qvm::ChartKind::Cells, 3).visible;
   for (auto _ : state) {
-    series[3].visible = !series[3].visible;
+    visible = !visible;
     plot.Refresh();
     Drain();
   }
@@ -90,11 +126,11 @@ BENCHMARK(BM_ChartToggleSeries)->Unit(benchmark::kMillisecond);
 
 // Decimation alone of every series to the chart width.
 void BM_DecimateAllSeries(benchmark::State& state) {
-  const auto series = FullSeries();
+  const auto cells = FullStore();
   std::vector<qvm::PlotPoint> out;
   for (auto _ : state) {
-    for (const auto& s : series) {
-      qvm::DecimateToColumns(s.points, 0, s.points.back().x, kWidth, out);
+    for (int s = 0; s < kSeries; ++s) {
+      qvm::DecimateToColumns(cells->Points(s), 0, NewestMinutes(*cells), kWidth, out);
       benchmark::DoNotOptimize(out.data());
     }
   }
@@ -103,15 +139,18 @@ BENCHMARK(BM_DecimateAllSeries)->Unit(benchmark::kMillisecond);
 
 // For comparison: the drawing component with every point and its default settings.
 void BM_PlainComponentAllPoints(benchmark::State& state) {
-  auto series = FullSeries();
+  const auto cells = FullStore();
   QCustomPlot plot;
   plot.resize(kWidth, kHeight);
-  for (const auto& s : series) {
+  for (int s = 0; s < kSeries; ++s) {
+    const qvm::ChartSeriesPoints points = cells->Points(s);
     QVector<QCPGraphData> data;
-    for (const auto& p : s.points) data.push_back(QCPGraphData(p.x, p.y));
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      data.push_back(QCPGraphData(points.X(i), points.Y(i)));
+    }
     plot.addGraph()->data()->set(data, true);
   }
-  plot.xAxis->setRange(0, series[0].points.back().x);
+  plot.xAxis->setRange(0, NewestMinutes(*cells));
   plot.yAxis->setRange(3.4, 5.0);
   plot.show();
   Drain();

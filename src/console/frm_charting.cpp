@@ -117,7 +117,7 @@ QWidget* FrmCharting::BuildCharts() {
   const std::array<int, kChartKinds> stretch = {4, 3, 2, 3, 2};
   for (int k = 0; k < kChartKinds; ++k) {
     const auto kind = static_cast<ChartKind>(k);
-    auto* chart = new ChartPlot(store_.Series().Chart(kind), area);
+    auto* chart = new ChartPlot(store_, kind, area);
     chart->setObjectName(names[static_cast<std::size_t>(k)]);
     const ChartAxisText& text = kChartAxisTexts[static_cast<std::size_t>(k)];
     chart->SetAxisTitles(kElapsedTimeAxisTitle, text.valueTitle);

@@ -26,12 +26,43 @@ struct ChartPoint {
   double y = 0;
 };
 
+// Samples of the store that gave a series points: `count` samples from `first`, each giving
+// `perSample` points (two when both shown devices are the same pack).
+struct ChartSampleRun {
+  std::int32_t first = 0;
+  std::int32_t count = 0;
+  std::int32_t perSample = 1;
+};
+
+// A series draws one value of one stored device: cell or input `column` of `device`, its pack
+// voltage or internal temperature, or its fault status word `column` as a level at
+// `faultLevel`, raised by one while the word is not zero. The points are read from the store.
 struct ChartSeries {
   std::string name;
   // Nothing: the drawing component's own colour.
   std::optional<Rgb> colour;
   bool visible = true;
-  std::vector<ChartPoint> points;
+  ChartKind kind = ChartKind::Cells;
+  int device = 0;
+  int column = 0;
+  double faultLevel = 0;
+  std::vector<ChartSampleRun> samples;
+
+  // Adds `points` points of store sample `sample` (the newest).
+  void AddSample(std::int32_t sample, std::int32_t points);
+  std::size_t PointCount() const;
+  // The store sample of point `point` (< PointCount()).
+  std::int32_t SampleOf(std::size_t point) const {
+    auto run = samples.begin();
+    for (; run + 1 != samples.end(); ++run) {
+      const std::size_t points =
+          static_cast<std::size_t>(run->count) * static_cast<std::size_t>(run->perSample);
+      if (point < points) break;
+      point -= points;
+    }
+    const auto perSample = static_cast<std::size_t>(run->perSample);
+    return run->first + static_cast<std::int32_t>(perSample == 1 ? point : point / perSample);
+  }
 };
 
 // Colours of the twelve cell series of a pack, in cell order.
@@ -76,7 +107,7 @@ class ChartSeriesSet {
     return Chart(kind)[static_cast<std::size_t>(index)];
   }
 
-  // Names, colours and visibility for the shown devices `p0` and `p1`; no points. Outside
+  // Names, colours, visibility and sources for the shown devices `p0` and `p1`; no points. Outside
   // daisy-chain mode the series of `p1` are hidden; the pack series shown is `singlePack` when
   // connected to a single device, else those of `p0` and `p1`.
   void Rebuild(int p0, int p1, int singlePack, bool daisyChain, bool evbConnected);

@@ -96,36 +96,50 @@ void ChartStore::AddChartDataPoints() {
   for (int slot = 0; slot < slots; ++slot) {
     const int d = selectedPack_[static_cast<std::size_t>(slot)];
     for (int c = 0; c < kChartCells; ++c) {
-      const double volts = DecodeCellVoltage(model_, CellRaw(i, c, d));
-      ranges_.cells.Include(volts);
-      AddPoint(ChartKind::Cells, slot * kChartCells + c, volts);
+      ranges_.cells.Include(DecodeCellVoltage(model_, CellRaw(i, c, d)));
+      AddPoints(ChartKind::Cells, slot * kChartCells + c, 1);
     }
-    const double pack = DecodeVbatVoltage(model_, VbatRaw(i, d));
-    ranges_.packs.Include(pack);
-    // Each pack voltage goes to the series of its own device number.
-    const int packSeries = d - 1;
-    if (packSeries >= 0 && packSeries < static_cast<int>(series_.Chart(ChartKind::Packs).size())) {
-      AddPoint(ChartKind::Packs, packSeries, pack);
-    }
-    const double temp = DecodeInternalTemp(model_, state_, IcTempRaw(i, d));
-    ranges_.icTemp.Include(temp);
-    AddPoint(ChartKind::IcTemp, slot, temp);
+    ranges_.packs.Include(DecodeVbatVoltage(model_, VbatRaw(i, d)));
+    ranges_.icTemp.Include(DecodeInternalTemp(model_, state_, IcTempRaw(i, d)));
+    AddPoints(ChartKind::IcTemp, slot, 1);
     for (int k = 0; k < kChartEtInputs; ++k) {
-      const double volts = DecodeExternalTemp(model_, EtRaw(i, k, d));
-      ranges_.etVolts.Include(volts);
-      AddPoint(ChartKind::EtVolts, slot * kChartEtInputs + k, volts);
+      ranges_.etVolts.Include(DecodeExternalTemp(model_, EtRaw(i, k, d)));
+      AddPoints(ChartKind::EtVolts, slot * kChartEtInputs + k, 1);
     }
-    for (int type = 0; type < 2; ++type) {
-      const int series = slot * 2 + type;
-      const std::int16_t status = type == 0 ? FaultRawA(i, d) : FaultRawB(i, d);
-      AddPoint(ChartKind::Faults, series, 0.1 * (series + 1) + (status != 0 ? 1.0 : 0.0));
+    for (int type = 0; type < 2; ++type) AddPoints(ChartKind::Faults, slot * 2 + type, 1);
+  }
+  // Each pack voltage goes to the series of its own device number; one device shown in both
+  // slots gives its series two points.
+  const bool samePack = slots == 2 && selectedPack_[0] == selectedPack_[1];
+  for (int slot = 0; slot < (samePack ? 1 : slots); ++slot) {
+    const int packSeries = selectedPack_[static_cast<std::size_t>(slot)] - 1;
+    if (packSeries >= 0 && packSeries < static_cast<int>(series_.Chart(ChartKind::Packs).size())) {
+      AddPoints(ChartKind::Packs, packSeries, samePack ? 2 : 1);
     }
   }
   hooks_->SampleDrawn();
 }
 
-void ChartStore::AddPoint(ChartKind kind, int series, double y) {
-  series_.Series(kind, series).points.push_back({sampleIndex_, ElapsedMinutes(sampleIndex_), y});
+void ChartStore::AddPoints(ChartKind kind, int series, int points) {
+  series_.Series(kind, series).AddSample(sampleIndex_, points);
+}
+
+ChartStore::Column ChartStore::RawColumn(const ChartSeries& series) const {
+  const auto device = Index(series.device);
+  const auto column = Index(series.column);
+  switch (series.kind) {
+    case ChartKind::Cells:
+      return {cells_.data() + column * kChartDevices + device, kCellStride};
+    case ChartKind::Packs:
+      return {vbat_.data() + device, kChartDevices};
+    case ChartKind::IcTemp:
+      return {icTemp_.data() + device, kChartDevices};
+    case ChartKind::EtVolts:
+      return {et_.data() + column * kChartDevices + device, kEtStride};
+    case ChartKind::Faults:
+      break;
+  }
+  return {(column == 0 ? faultA_ : faultB_).data() + device, kChartDevices};
 }
 
 void ChartStore::BufferFullHandler() {

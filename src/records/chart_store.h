@@ -66,8 +66,8 @@ class ChartWindowHooks {
 
 // The history of acquired samples: raw register values of every device copied from the
 // register image, elapsed minutes and communication error flags, in preallocated arrays of
-// fixed capacity; when full the oldest 600 samples go in one block. The points of the shown
-// devices are kept as chart series in engineering units.
+// fixed capacity; when full the oldest 600 samples go in one block. The chart series of the
+// shown devices name the samples they draw; their points are read from these arrays.
 class ChartStore {
  public:
   ChartStore(const RegisterModel& model, const RegisterImage& image, const SharedState& state,
@@ -112,6 +112,13 @@ class ChartStore {
   double ElapsedMinutes(int sample) const { return minutes_[Index(sample)]; }
   std::uint16_t ComErrorFlags(int sample) const { return flags_[Index(sample)]; }
 
+  // The raw values a series draws: that of sample i at values[i * stride].
+  struct Column {
+    const std::int16_t* values;
+    std::size_t stride;
+  };
+  Column RawColumn(const ChartSeries& series) const;
+
   const RegisterModel& Model() const { return model_; }
   const SharedState& State() const { return state_; }
 
@@ -127,7 +134,7 @@ class ChartStore {
   void CopySample(int sample);
   void AddChartDataPoints();
   void BufferFullHandler();
-  void AddPoint(ChartKind kind, int series, double y);
+  void AddPoints(ChartKind kind, int series, int points);
 
   const RegisterModel& model_;
   const RegisterImage& image_;

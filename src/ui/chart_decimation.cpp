@@ -1,6 +1,7 @@
 #include "ui/chart_decimation.h"
 
 #include <algorithm>
+#include <ranges>
 
 namespace qvm {
 
@@ -10,20 +11,35 @@ namespace {
 // between them, so the other points of the column add nothing visible.
 constexpr std::size_t kPerColumn = 2;
 
+// The lowest and highest point of a column, with their values.
 struct Column {
   std::size_t lowest = 0;
   std::size_t highest = 0;
+  double low = 0;
+  double high = 0;
+};
+
+// Points held in memory, read as the store's series are.
+class PointsInMemory {
+ public:
+  explicit PointsInMemory(std::span<const ChartPoint> points) : points_(points) {}
+  std::size_t size() const { return points_.size(); }
+  double X(std::size_t point) const { return points_[point].x; }
+  double Y(std::size_t point) const { return points_[point].y; }
+
+ private:
+  std::span<const ChartPoint> points_;
 };
 
 // Appends points by index in rising order, each once.
+template <typename Source>
 class Emitter {
  public:
-  Emitter(std::span<const ChartPoint> points, std::vector<PlotPoint>& out, std::size_t last = 0,
-          bool any = false)
+  Emitter(const Source& points, std::vector<PlotPoint>& out, std::size_t last = 0, bool any = false)
       : points_(points), out_(out), last_(last), any_(any) {}
   void Emit(std::size_t index) {
     if (any_ && index <= last_) return;
-    out_.push_back({points_[index].x, points_[index].y});
+    out_.push_back({points_.X(index), points_.Y(index)});
     last_ = index;
     any_ = true;
   }
@@ -35,7 +51,7 @@ class Emitter {
   bool Any() const { return any_; }
 
  private:
-  std::span<const ChartPoint> points_;
+  const Source& points_;
   std::vector<PlotPoint>& out_;
   std::size_t last_;
   bool any_;
@@ -50,25 +66,32 @@ struct ScanEnd {
   ColumnStart lastColumn;  // where its last column began
 };
 
+// The first point at or after `x` (`after`: the first beyond it), by binary search.
+template <typename Source>
+std::size_t FirstAt(const Source& points, double x, bool after) {
+  const auto indices = std::views::iota(std::size_t{0}, points.size());
+  const auto found = std::ranges::partition_point(indices, [&points, x, after](std::size_t i) {
+    return after ? points.X(i) <= x : points.X(i) < x;
+  });
+  return static_cast<std::size_t>(found - indices.begin());
+}
+
 // The decimation; with `from` it takes up a scan of the same leading points at the start of
 // their last column instead of starting over.
-ScanEnd Decimate(std::span<const ChartPoint> points, double lower, double upper, int columns,
+template <typename Source>
+ScanEnd Decimate(const Source& points, double lower, double upper, int columns,
                  std::vector<PlotPoint>& out, const ColumnStart* from) {
   ScanEnd end;
-  const auto byX = [](const ChartPoint& p, double x) { return p.x < x; };
-  auto begin = std::lower_bound(points.begin(), points.end(), lower, byX);
-  auto stopAt = std::upper_bound(points.begin(), points.end(), upper,
-                                 [](double x, const ChartPoint& p) { return x < p.x; });
-  if (begin != points.begin()) --begin;
-  if (stopAt != points.end()) ++stopAt;
-  const auto first = static_cast<std::size_t>(begin - points.begin());
-  const auto last = static_cast<std::size_t>(stopAt - points.begin());
+  std::size_t first = FirstAt(points, lower, false);
+  std::size_t last = FirstAt(points, upper, true);
+  if (first > 0) --first;
+  if (last < points.size()) ++last;
   // An upper end below the lower one leaves nothing between them.
   const std::size_t count = last > first ? last - first : 0;
   if (columns < 1 || upper <= lower || count <= kPerColumn * static_cast<std::size_t>(columns)) {
     out.clear();
     out.reserve(count);
-    for (std::size_t i = first; i < last; ++i) out.push_back({points[i].x, points[i].y});
+    for (std::size_t i = first; i < last; ++i) out.push_back({points.X(i), points.Y(i)});
     return end;
   }
   const double perColumn = columns / (upper - lower);
@@ -79,37 +102,43 @@ ScanEnd Decimate(std::span<const ChartPoint> points, double lower, double upper,
   } else {
     out.resize(from->outSize);
   }
-  Emitter emit = from == nullptr ? Emitter(points, out)
-                                 : Emitter(points, out, from->lastEmitted, from->anyEmitted);
+  Emitter<Source> emit = from == nullptr
+                             ? Emitter<Source>(points, out)
+                             : Emitter<Source>(points, out, from->lastEmitted, from->anyEmitted);
   // The points beyond the range and the first and last inside it are drawn as they are, so
   // that the line reaches the edges and the newest sample.
-  if (from == nullptr && points[i].x < lower) emit.Emit(i++);
+  if (from == nullptr && points.X(i) < lower) emit.Emit(i++);
   std::size_t stop = last;
-  end.pastEnd = stop > i && points[stop - 1].x > upper;
+  end.pastEnd = stop > i && points.X(stop - 1) > upper;
   if (end.pastEnd) --stop;
   long current = -1;
   Column column;
+  const auto startColumn = [&points, &column](std::size_t at) {
+    const double y = points.Y(at);
+    column = {at, at, y, y};
+  };
   if (from == nullptr) {
     if (i < stop) emit.Emit(i);
   } else {
     end.lastColumn = *from;
     current = from->column;
     i = from->index;
-    column = {i, i};
+    startColumn(i);
     ++i;
   }
   for (; i < stop; ++i) {
-    const auto at = std::min(static_cast<long>((points[i].x - lower) * perColumn),
+    const auto at = std::min(static_cast<long>((points.X(i) - lower) * perColumn),
                              static_cast<long>(columns - 1));
     if (at != current) {
       if (current >= 0) emit.Emit(column);
       end.lastColumn = {out.size(), i, at, emit.Last(), emit.Any()};
       current = at;
-      column = {i, i};
+      startColumn(i);
       continue;
     }
-    if (points[i].y < points[column.lowest].y) column.lowest = i;
-    if (points[i].y > points[column.highest].y) column.highest = i;
+    const double y = points.Y(i);
+    if (y < column.low) column = {i, column.highest, y, column.high};
+    if (y > column.high) column = {column.lowest, i, column.low, y};
   }
   if (current >= 0) emit.Emit(column);
   if (stop > 0) emit.Emit(stop - 1);
@@ -120,34 +149,64 @@ ScanEnd Decimate(std::span<const ChartPoint> points, double lower, double upper,
 
 }  // namespace
 
+template <typename Source>
+SeriesDecimation::Step SeriesDecimation::Plan(const Source& points, double lower, double upper,
+                                              int columns) const {
+  const std::size_t size = points.size();
+  const bool sameWindow = valid_ && lower == lower_ && upper == upper_ && columns == columns_;
+  const bool appended = sameWindow && count_ > 0 && size >= count_ && points.X(0) == firstX_ &&
+                        points.X(count_ - 1) == lastX_;
+  if (sameWindow && size == count_ && (count_ == 0 || appended)) return Step::Nothing;
+  // New points beyond a point already drawn past the window change nothing that shows.
+  if (appended && scanned_) return pastEnd_ ? Step::PastEnd : Step::TakeUp;
+  return Step::StartOver;
+}
+
+template <typename Source>
+bool SeriesDecimation::UpdateFrom(const Source& points, double lower, double upper, int columns) {
+  const Step step = Plan(points, lower, upper, columns);
+  if (step == Step::Nothing) return false;
+  if (step != Step::PastEnd) {
+    const ScanEnd end = Decimate(points, lower, upper, columns, out_,
+                                 step == Step::TakeUp ? &lastColumn_ : nullptr);
+    scanned_ = end.columns;
+    pastEnd_ = end.pastEnd;
+    lastColumn_ = end.lastColumn;
+  }
+  const std::size_t size = points.size();
+  valid_ = true;
+  lower_ = lower;
+  upper_ = upper;
+  columns_ = columns;
+  count_ = size;
+  firstX_ = size == 0 ? 0 : points.X(0);
+  lastX_ = size == 0 ? 0 : points.X(size - 1);
+  return step != Step::PastEnd;
+}
+
+bool SeriesDecimation::StartsOver(const ChartSeriesPoints& points, double lower, double upper,
+                                  int columns) const {
+  return Plan(points, lower, upper, columns) == Step::StartOver;
+}
+
 void DecimateToColumns(std::span<const ChartPoint> points, double lower, double upper, int columns,
+                       std::vector<PlotPoint>& out) {
+  Decimate(PointsInMemory(points), lower, upper, columns, out, nullptr);
+}
+
+void DecimateToColumns(const ChartSeriesPoints& points, double lower, double upper, int columns,
                        std::vector<PlotPoint>& out) {
   Decimate(points, lower, upper, columns, out, nullptr);
 }
 
 bool SeriesDecimation::Update(std::span<const ChartPoint> points, double lower, double upper,
                               int columns) {
-  const bool sameWindow = valid_ && lower == lower_ && upper == upper_ && columns == columns_;
-  const bool appended = sameWindow && count_ > 0 && points.size() >= count_ &&
-                        points.front().x == firstX_ && points[count_ - 1].x == lastX_;
-  if (sameWindow && points.size() == count_ && (count_ == 0 || appended)) return false;
-  // New points beyond a point already drawn past the window change nothing that shows.
-  const bool changed = !(appended && scanned_ && pastEnd_);
-  if (changed) {
-    const ScanEnd end = Decimate(points, lower, upper, columns, out_,
-                                 appended && scanned_ ? &lastColumn_ : nullptr);
-    scanned_ = end.columns;
-    pastEnd_ = end.pastEnd;
-    lastColumn_ = end.lastColumn;
-  }
-  valid_ = true;
-  lower_ = lower;
-  upper_ = upper;
-  columns_ = columns;
-  count_ = points.size();
-  firstX_ = points.empty() ? 0 : points.front().x;
-  lastX_ = points.empty() ? 0 : points.back().x;
-  return changed;
+  return UpdateFrom(PointsInMemory(points), lower, upper, columns);
+}
+
+bool SeriesDecimation::Update(const ChartSeriesPoints& points, double lower, double upper,
+                              int columns) {
+  return UpdateFrom(points, lower, upper, columns);
 }
 
 }  // namespace qvm

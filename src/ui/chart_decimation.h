@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "records/chart_points.h"
 #include "records/chart_series.h"
 
 namespace qvm {
@@ -18,6 +19,8 @@ struct PlotPoint {
 // to `upper` needs: per column the lowest and the highest point in their order, plus
 // the nearest point beyond each end so the line reaches the edges. Few points pass unchanged.
 void DecimateToColumns(std::span<const ChartPoint> points, double lower, double upper, int columns,
+                       std::vector<PlotPoint>& out);
+void DecimateToColumns(const ChartSeriesPoints& points, double lower, double upper, int columns,
                        std::vector<PlotPoint>& out);
 
 // The same decimation kept up to date for one series: when points were only appended and the
@@ -35,9 +38,20 @@ class SeriesDecimation {
 
   // Brings Points() up to date for `points` over the window; false when what shows stayed.
   bool Update(std::span<const ChartPoint> points, double lower, double upper, int columns);
+  bool Update(const ChartSeriesPoints& points, double lower, double upper, int columns);
   const std::vector<PlotPoint>& Points() const { return out_; }
+  // True when bringing Points() up to date for `points` scans them from the start.
+  bool StartsOver(const ChartSeriesPoints& points, double lower, double upper, int columns) const;
 
  private:
+  // What an update does: nothing; take up the previous scan; only count new points that lie
+  // beyond one already drawn past the window; or scan from the start.
+  enum class Step { Nothing, TakeUp, PastEnd, StartOver };
+  template <typename Source>
+  Step Plan(const Source& points, double lower, double upper, int columns) const;
+  template <typename Source>
+  bool UpdateFrom(const Source& points, double lower, double upper, int columns);
+
   std::vector<PlotPoint> out_;
   bool valid_ = false;
   double lower_ = 0;

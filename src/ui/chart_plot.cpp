@@ -15,16 +15,21 @@ constexpr std::array<QRgb, 8> kPalette = {0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e
 // line up.
 constexpr int kValueAxisMargin = 72;
 constexpr int kLegendRows = 6;
+// Samples of a block scanned for all series before the next: the store's blocks of them stay in
+// the processor's cache.
+constexpr std::size_t kScanBlock = 2048;
 
 }  // namespace
 
-ChartPlot::ChartPlot(const std::vector<ChartSeries>& series, QWidget* parent)
-    : QCustomPlot(parent), series_(series) {
+ChartPlot::ChartPlot(const ChartStore& store, ChartKind kind, QWidget* parent)
+    : QCustomPlot(parent), store_(store), series_(store.Series().Chart(kind)) {
   setNoAntialiasingOnDrag(true);
   setAntialiasedElements(QCP::aeNone);
   setNotAntialiasedElements(QCP::aeAll);
   setPlottingHints(QCP::phCacheLabels);
-  layer("main")->setMode(QCPLayer::lmBuffered);
+  // One paint buffer for all layers: nothing draws on the overlay, and a redraw of the data
+  // alone would cost a buffer of the whole plot for the data and another for what lies above.
+  layer("overlay")->setMode(QCPLayer::lmLogical);
   axisRect()->setAutoMargins(QCP::msTop | QCP::msBottom | QCP::msRight);
   axisRect()->setMargins(QMargins(kValueAxisMargin, 0, 0, 0));
   axisRect()->insetLayout()->take(legend);
@@ -87,31 +92,46 @@ void ChartPlot::Refresh() {
     drawnSize_ = size();
     drawnTime_ = TimeRange();
     drawnValue_ = ValueRange();
-    replot(rpQueuedReplot);
-  } else if (dataChanged) {
-    layer("main")->replot();
   }
+  if (axesChanged || dataChanged) replot(rpQueuedReplot);
 }
 
 bool ChartPlot::UpdateData() {
   const int columns = std::max(1, axisRect()->width());
   const AxisRange time = TimeRange();
-  bool changed = false;
-  QVector<QCPGraphData> data;
+  std::vector<bool> changed(series_.size(), false);
+  // Series scanned again from the start are scanned side by side, a block of samples at a
+  // time, so that each block of the store is read from memory once for all of them.
+  std::vector<std::size_t> rescanned;
+  std::size_t longest = 0;
   for (std::size_t i = 0; i < series_.size() && i < decimations_.size(); ++i) {
-    const ChartSeries& series = series_[i];
-    if (!series.visible) continue;
-    SeriesDecimation& decimation = decimations_[i];
-    if (!decimation.Update(series.points, time.lower, time.upper, columns)) continue;
-    const std::vector<PlotPoint>& points = decimation.Points();
+    if (!series_[i].visible) continue;
+    const ChartSeriesPoints points(store_, series_[i]);
+    if (decimations_[i].StartsOver(points, time.lower, time.upper, columns)) {
+      rescanned.push_back(i);
+      longest = std::max(longest, points.size());
+    } else {
+      changed[i] = decimations_[i].Update(points, time.lower, time.upper, columns);
+    }
+  }
+  for (std::size_t limit = kScanBlock; !rescanned.empty(); limit += kScanBlock) {
+    for (const std::size_t i : rescanned) {
+      const ChartSeriesPoints points(store_, series_[i], limit);
+      changed[i] = decimations_[i].Update(points, time.lower, time.upper, columns) || changed[i];
+    }
+    if (limit >= longest) break;
+  }
+  QVector<QCPGraphData> data;
+  for (std::size_t i = 0; i < changed.size(); ++i) {
+    if (!changed[i]) continue;
+    const std::vector<PlotPoint>& points = decimations_[i].Points();
     data.resize(static_cast<qsizetype>(points.size()));
     for (std::size_t k = 0; k < points.size(); ++k) {
       data[static_cast<qsizetype>(k)] = QCPGraphData(points[k].x, points[k].y);
     }
     graph(static_cast<int>(i))->data()->set(data, true);
-    changed = true;
   }
-  return changed;
+  return std::find(changed.begin(), changed.end(), true) != changed.end();
 }
 
 void ChartPlot::showEvent(QShowEvent* event) {

@@ -6,20 +6,21 @@
 #include <vector>
 
 #include "records/chart_series.h"
+#include "records/chart_store.h"
 #include "ui/chart_decimation.h"
 #include "ui/chart_zoom.h"
 
 namespace qvm {
 
-// One time chart over a set of series it does not own. Each shown series is drawn from at
-// most a few points per pixel column, re-decimated only when its points, the time axis or the
-// width changed (appended points only from the last column on); when the axes stayed, only the
-// data layer is redrawn.
+// One time chart over the series of one kind of a chart store, read from the store. Each shown
+// series is drawn from at most a few points per pixel column, re-decimated only when its points,
+// the time axis or the width changed (appended points only from the last column on); the plot is
+// redrawn once, queued, when anything that shows changed.
 class ChartPlot : public QCustomPlot {
   Q_OBJECT
  public:
-  // `series` stays alive and is changed in place by its owner.
-  explicit ChartPlot(const std::vector<ChartSeries>& series, QWidget* parent = nullptr);
+  // `store` stays alive; its series are changed in place.
+  ChartPlot(const ChartStore& store, ChartKind kind, QWidget* parent = nullptr);
 
   // One graph per series as the series are now: names, colours, visibility.
   void RebuildGraphs();
@@ -51,6 +52,7 @@ class ChartPlot : public QCustomPlot {
   bool UpdateData();
   void UpdateLabels();
 
+  const ChartStore& store_;
   const std::vector<ChartSeries>& series_;
   std::vector<SeriesDecimation> decimations_;
   AxisRange drawnTime_;

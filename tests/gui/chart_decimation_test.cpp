@@ -7,6 +7,10 @@
 #include <span>
 #include <vector>
 
+#include "core/clock.h"
+#include "records/chart_store.h"
+#include "records_fixture.h"
+
 namespace qvm {
 namespace {
 
@@ -101,6 +105,49 @@ TEST(ChartDecimationTest, DroppedPointsAreDecimatedAfresh) {
   ASSERT_TRUE(kept.Update(points, 0, 100, 250));
   DecimateToColumns(points, 0, 100, 250, fresh);
   EXPECT_EQ(kept.Points(), fresh);
+}
+
+// Series read from a store that dropped its oldest samples, decimated at once and sample by
+// sample, give what the same points held in memory give.
+TEST(ChartDecimationTest, StoreSeriesDecimateAsTheirPointsInMemory) {
+  RegisterModel model;
+  model.type[0].RegScale[0x41] = 0.000375;
+  model.type[0].RegScale[0x40] = 0.0015;
+  RegisterImage image;
+  SharedState state;
+  state.DaisyChainMode = true;
+  VirtualClock clock;
+  test::FixedLocalTime time;
+  ChartStore store(model, image, state, clock, time);
+  ASSERT_TRUE(store.HandlePackSelectCombobox(1, 0, true));
+  std::vector<SeriesDecimation> kept(3);
+  const auto check = [&store, &kept](double lower, double upper, int columns) {
+    const std::vector<const ChartSeries*> series = {&store.Series().Series(ChartKind::Cells, 5),
+                                                    &store.Series().Series(ChartKind::Packs, 0),
+                                                    &store.Series().Series(ChartKind::Faults, 1)};
+    for (std::size_t s = 0; s < series.size(); ++s) {
+      const ChartSeriesPoints points(store, *series[s]);
+      std::vector<ChartPoint> held;
+      for (std::size_t n = 0; n < points.size(); ++n) held.push_back(points[n]);
+      std::vector<PlotPoint> fromStore;
+      std::vector<PlotPoint> fromMemory;
+      DecimateToColumns(points, lower, upper, columns, fromStore);
+      DecimateToColumns(held, lower, upper, columns, fromMemory);
+      ASSERT_EQ(fromStore, fromMemory) << s;
+      kept[s].Update(points, lower, upper, columns);
+      ASSERT_EQ(kept[s].Points(), fromMemory) << s;
+    }
+  };
+  for (int i = 0; i < kChartCapacity + 400; ++i) {
+    image.at(0, 1, 0x46) = static_cast<std::int16_t>(6000 + 3000 * std::sin(i * 0.01));
+    image.at(0, 1, 0x40) = static_cast<std::int16_t>(20000 + i % 301);
+    image.at(1, 1, 0x84) = static_cast<std::int16_t>(i / 700 % 2);
+    store.AddNewVoltageDataToChartArray();
+    clock.SleepMs(500 + i % 3);
+    const bool nearDrop = i >= kChartFullIndex - 2 && i <= kChartFullIndex + 2;
+    if (i % 4000 == 0 || nearDrop || (i > kChartFullIndex && i % 97 == 0)) check(10, 300, 400);
+  }
+  check(0, 60, 800);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "chart_window_fixture.h"
 #include "model/decoders.h"
 #include "records/chart_export.h"
+#include "records/chart_points.h"
+#include "ui/chart_decimation.h"
 
 namespace qvm::test {
 namespace {
@@ -114,7 +116,7 @@ TEST_F(ChartWindowTest, ShowBoxesAndGroupsShowAndHideTheirSeries) {
   EXPECT_TRUE(window().chkChartShowSeries[37]->isChecked());
   // Boxes hidden again still keep their points coming.
   rig->ReadSamples(1);
-  EXPECT_EQ(store().Series().Series(ChartKind::Cells, 12).points.size(), 3u);
+  EXPECT_EQ(store().Series().Series(ChartKind::Cells, 12).PointCount(), 3u);
   window().cmbChartShowAll[1]->click();
   EXPECT_EQ(window().CellVoltageChartControl->DrawnPointCount(12), 3);
 }
@@ -168,6 +170,17 @@ TEST_F(ChartWindowTest, FullStoreDropsTheOldestPointsFromThePlots) {
   EXPECT_DOUBLE_EQ(cells.Graph(0)->data()->begin()->key, 10.0);
   EXPECT_DOUBLE_EQ((cells.Graph(0)->data()->end() - 1)->key, newest);
   EXPECT_LE(cells.DrawnPointCount(0), 2 * cells.axisRect()->width() + 4);
+  // Scanned in blocks of samples side by side, every series draws what decimating it alone gives.
+  for (int n = 0; n < 24; ++n) {
+    std::vector<PlotPoint> alone;
+    DecimateToColumns(ChartSeriesPoints(store(), store().Series().Series(ChartKind::Cells, n)), 0,
+                      newest, cells.axisRect()->width(), alone);
+    std::vector<PlotPoint> drawn;
+    for (const QCPGraphData& point : *cells.Graph(n)->data()) {
+      drawn.push_back({point.key, point.value});
+    }
+    EXPECT_EQ(drawn, alone) << n;
+  }
   // A narrow window passes every point in it and the one before it.
   cells.SetTimeRange({newest - 1, newest});
   cells.Refresh();

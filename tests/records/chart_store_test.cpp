@@ -4,9 +4,11 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chart_fixture.h"
+#include "records/chart_points.h"
 
 namespace qvm::test {
 namespace {
@@ -35,6 +37,18 @@ class ChartStoreTest : public ::testing::Test {
   ChartStore& store() { return bench->store; }
   const ChartSeries& Series(ChartKind kind, int index) {
     return store().Series().Series(kind, index);
+  }
+  ChartSeriesPoints Points(ChartKind kind, int index) {
+    return ChartSeriesPoints(store(), Series(kind, index));
+  }
+  // Point `point` of a series; a point it lacks fails the test.
+  ChartPoint At(ChartKind kind, int index, std::size_t point) {
+    const ChartSeriesPoints points = Points(kind, index);
+    if (point >= points.size()) {
+      ADD_FAILURE() << "no point " << point;
+      return {};
+    }
+    return points[point];
   }
 
   std::unique_ptr<ChartBench> bench;
@@ -88,17 +102,17 @@ TEST_F(ChartStoreTest, DrawsDecodedValuesAndFaultLevels) {
   bench->image.at(0, 1, 0x50) = 9217 + 50;
   bench->image.at(0, 2, 0x84) = 0x0004;
   store().AddNewVoltageDataToChartArray();
-  EXPECT_DOUBLE_EQ(Series(ChartKind::Cells, 0).points.at(0).y, -kCellScale);
-  EXPECT_DOUBLE_EQ(Series(ChartKind::Cells, 1).points.at(0).y, 8000 * kCellScale);
-  EXPECT_DOUBLE_EQ(Series(ChartKind::Packs, 0).points.at(0).y, 20000 * kVbatScale);
-  EXPECT_DOUBLE_EQ(Series(ChartKind::IcTemp, 0).points.at(0).y, 50 * kTempScale + 25);
-  EXPECT_DOUBLE_EQ(Series(ChartKind::Faults, 0).points.at(0).y, 0.1);
-  EXPECT_DOUBLE_EQ(Series(ChartKind::Faults, 1).points.at(0).y, 0.2);
-  EXPECT_DOUBLE_EQ(Series(ChartKind::Faults, 2).points.at(0).y, 1.3);
-  EXPECT_DOUBLE_EQ(Series(ChartKind::Faults, 3).points.at(0).y, 0.4);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 0, 0).y, -kCellScale);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 1, 0).y, 8000 * kCellScale);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Packs, 0, 0).y, 20000 * kVbatScale);
+  EXPECT_DOUBLE_EQ(At(ChartKind::IcTemp, 0, 0).y, 50 * kTempScale + 25);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Faults, 0, 0).y, 0.1);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Faults, 1, 0).y, 0.2);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Faults, 2, 0).y, 1.3);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Faults, 3, 0).y, 0.4);
   bench->image.at(0, 1, 0x84) = 1;
   store().AddNewVoltageDataToChartArray();
-  EXPECT_DOUBLE_EQ(Series(ChartKind::Faults, 0).points.at(1).y, 1.1);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Faults, 0, 1).y, 1.1);
   EXPECT_DOUBLE_EQ(store().ChartRange().cells.minimum, -kCellScale);
   EXPECT_DOUBLE_EQ(store().ChartRange().cells.maximum, 8000 * kCellScale);
   EXPECT_DOUBLE_EQ(store().ChartRange().packs.minimum, 0.0);
@@ -109,13 +123,13 @@ TEST_F(ChartStoreTest, SingleDeviceDrawsOnlySlotZero) {
   store().Initialize(true, true);
   store().AddNewVoltageDataToChartArray();
   for (int n = 0; n < 24; ++n) {
-    EXPECT_EQ(Series(ChartKind::Cells, n).points.size(), n < 12 ? 1u : 0u) << n;
+    EXPECT_EQ(Points(ChartKind::Cells, n).size(), n < 12 ? 1u : 0u) << n;
     EXPECT_EQ(Series(ChartKind::Cells, n).visible, n < 12) << n;
   }
-  EXPECT_EQ(Series(ChartKind::IcTemp, 1).points.size(), 0u);
+  EXPECT_EQ(Points(ChartKind::IcTemp, 1).size(), 0u);
   EXPECT_FALSE(Series(ChartKind::EtVolts, 4).visible);
-  EXPECT_EQ(Series(ChartKind::EtVolts, 3).points.size(), 1u);
-  EXPECT_EQ(Series(ChartKind::Faults, 2).points.size(), 0u);
+  EXPECT_EQ(Points(ChartKind::EtVolts, 3).size(), 1u);
+  EXPECT_EQ(Points(ChartKind::Faults, 2).size(), 0u);
   EXPECT_FALSE(Series(ChartKind::Faults, 3).visible);
   EXPECT_TRUE(Series(ChartKind::Packs, 0).visible);
   EXPECT_FALSE(Series(ChartKind::Packs, 1).visible);
@@ -157,17 +171,64 @@ TEST_F(ChartStoreTest, ChangingAPackKeepsTheTimeBase) {
   ASSERT_TRUE(store().HandlePackSelectCombobox(1, 2, true));
   EXPECT_EQ(hooks.rebuilt, rebuilds + 1);
   EXPECT_EQ(Series(ChartKind::Cells, 12).name, "Vcell 3-1");
-  EXPECT_TRUE(Series(ChartKind::Cells, 12).points.empty());
+  EXPECT_TRUE(Points(ChartKind::Cells, 12).empty());
   store().AddNewVoltageDataToChartArray();
   EXPECT_TRUE(store().ChartStarted());
   EXPECT_EQ(store().ChartSampleIndex(), 2);
-  ASSERT_EQ(Series(ChartKind::Cells, 12).points.size(), 1u);
-  EXPECT_DOUBLE_EQ(Series(ChartKind::Cells, 12).points[0].x, 1.0);
-  EXPECT_DOUBLE_EQ(Series(ChartKind::Cells, 12).points[0].y, 4000 * kCellScale);
+  ASSERT_EQ(Points(ChartKind::Cells, 12).size(), 1u);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 12, 0).x, 1.0);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 12, 0).y, 4000 * kCellScale);
   // The pack voltage lands in the series of its own device number.
-  ASSERT_EQ(Series(ChartKind::Packs, 2).points.size(), 1u);
-  EXPECT_DOUBLE_EQ(Series(ChartKind::Packs, 2).points[0].y, 1000 * kVbatScale);
-  EXPECT_EQ(Series(ChartKind::Packs, 1).points.size(), 0u);
+  ASSERT_EQ(Points(ChartKind::Packs, 2).size(), 1u);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Packs, 2, 0).y, 1000 * kVbatScale);
+  EXPECT_EQ(Points(ChartKind::Packs, 1).size(), 0u);
+}
+
+TEST_F(ChartStoreTest, OnePackInBothSlotsGivesItsSeriesTwoPointsPerSample) {
+  bench->state.DaisyChainMode = true;
+  ASSERT_TRUE(store().HandlePackSelectCombobox(1, 0, true));
+  for (std::int16_t raw : {100, 200}) {
+    bench->image.at(0, 1, 0x40) = raw;
+    store().AddNewVoltageDataToChartArray();
+    bench->clock.SleepMs(60000);
+  }
+  const ChartSeriesPoints points = Points(ChartKind::Packs, 0);
+  ASSERT_EQ(points.size(), 4u);
+  const std::vector<int> samples = {0, 0, 1, 1};
+  for (std::size_t n = 0; n < 4; ++n) {
+    EXPECT_EQ(points[n].sample, samples[n]) << n;
+    EXPECT_DOUBLE_EQ(points[n].x, samples[n]) << n;
+    EXPECT_DOUBLE_EQ(points[n].y, (samples[n] + 1) * 100 * kVbatScale) << n;
+  }
+  EXPECT_EQ(Points(ChartKind::Cells, 12).size(), 2u);
+}
+
+// Which store samples a series draws, through appends, gaps, doubled points and drops.
+TEST(ChartSeriesSamplesTest, RunsFollowAppendsAndDrops) {
+  struct Case {
+    std::vector<std::pair<int, int>> added;  // sample, points
+    int dropped;
+    std::vector<int> samples;  // of each point after the drop
+  };
+  const std::vector<Case> cases = {
+      {{{0, 1}, {1, 1}, {2, 1}}, 0, {0, 1, 2}},
+      {{{5, 1}, {6, 1}, {9, 1}, {10, 1}}, 0, {5, 6, 9, 10}},
+      {{{3, 2}, {4, 2}, {5, 1}}, 0, {3, 3, 4, 4, 5}},
+      {{{5, 1}, {6, 1}, {9, 1}, {10, 1}}, 6, {0, 3, 4}},
+      {{{5, 1}, {6, 1}, {9, 1}, {10, 1}}, 7, {2, 3}},
+      {{{3, 2}, {4, 2}, {5, 1}}, 4, {0, 0, 1}},
+      {{{0, 1}, {1, 1}}, 600, {}},
+  };
+  for (const Case& c : cases) {
+    ChartSeriesSet set;
+    set.Rebuild(1, 2, 1, true, true);
+    ChartSeries& series = set.Series(ChartKind::Cells, 0);
+    for (const auto& [sample, points] : c.added) series.AddSample(sample, points);
+    set.DropOldest(c.dropped);
+    std::vector<int> samples;
+    for (std::size_t n = 0; n < series.PointCount(); ++n) samples.push_back(series.SampleOf(n));
+    EXPECT_EQ(samples, c.samples) << "dropped " << c.dropped;
+  }
 }
 
 TEST_F(ChartStoreTest, RestartBeginsAgainAtIndexZeroWithTheErrorsOfThatSample) {
@@ -221,12 +282,12 @@ TEST_F(ChartStoreTest, AFullStoreDropsTheOldestSixHundred) {
   EXPECT_EQ(store().ComErrorFlags(99), kComErrBadResponse);
   EXPECT_EQ(store().ComErrorFlags(32160), kComErrBadResponse);
   EXPECT_EQ(store().ComErrorFlags(32161), 0);
-  const auto& points = Series(ChartKind::Packs, 0).points;
+  const ChartSeriesPoints points = Points(ChartKind::Packs, 0);
   ASSERT_EQ(points.size(), 32161u);
-  EXPECT_EQ(points.front().sample, 0);
-  EXPECT_DOUBLE_EQ(points.front().y, 601 * kVbatScale);
-  EXPECT_EQ(points.back().sample, 32160);
-  EXPECT_DOUBLE_EQ(points.back().y, kChartCapacity * kVbatScale);
+  EXPECT_EQ(points[0].sample, 0);
+  EXPECT_DOUBLE_EQ(points[0].y, 601 * kVbatScale);
+  EXPECT_EQ(points[32160].sample, 32160);
+  EXPECT_DOUBLE_EQ(points[32160].y, kChartCapacity * kVbatScale);
 
   bench->image.at(0, 1, 0x40) = 1234;
   store().AddNewVoltageDataToChartArray();
