@@ -223,7 +223,9 @@ TEST(ConsoleLifecycle, WaitRefreshesOnlyTheDisplayAndWaitsInFull) {
     // Just pumped: the next wait only waits.
     log.Append("two\r\n");
     host.WaitMs(clock, 2);
-    if (!real) EXPECT_EQ(log.document()->blockCount(), 2);
+    if (!real) {
+      EXPECT_EQ(log.document()->blockCount(), 2);
+    }
     EXPECT_EQ(log.toPlainText(), "one\ntwo\n");
   }
 }
