@@ -1,7 +1,6 @@
 #include "ui/chart_decimation.h"
 
 #include <algorithm>
-#include <ranges>
 
 namespace qvm {
 
@@ -69,11 +68,17 @@ struct ScanEnd {
 // The first point at or after `x` (`after`: the first beyond it), by binary search.
 template <typename Source>
 std::size_t FirstAt(const Source& points, double x, bool after) {
-  const auto indices = std::views::iota(std::size_t{0}, points.size());
-  const auto found = std::ranges::partition_point(indices, [&points, x, after](std::size_t i) {
-    return after ? points.X(i) <= x : points.X(i) < x;
-  });
-  return static_cast<std::size_t>(found - indices.begin());
+  std::size_t low = 0;
+  std::size_t high = points.size();
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    if (after ? points.X(middle) <= x : points.X(middle) < x) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low;
 }
 
 // The decimation; with `from` it takes up a scan of the same leading points at the start of
