@@ -32,10 +32,10 @@
 #include "console/generic_vb_diag.h"
 #include "console/qt_host.h"
 #include "core/clock.h"
+#include "core/quiet_host.h"
 #include "model/tab_definition_file.h"
 #include "model/tab_definitions.h"
 #include "protocol/session.h"
-#include "quiet_host.h"
 #include "records/local_file_system.h"
 #include "sim/chain/simulated_evb.h"
 
@@ -188,22 +188,10 @@ struct ChartRig {
 
   qvm::SystemClock sessionClock;
   qvm::sim::SimulatedBus bus;
-  qvm::bench::QuietHost host;
+  qvm::QuietHost host;
   qvm::ProtocolView view;
-  struct : qvm::FaultRecorder {
-    void RecordCrc4Error() override {}
-    void RecordNackResponse(const std::string&, const std::string&) override {}
-    void RecordUnrecognizedResponse() override {}
-    void RecordNoAcknowledge(const std::string&) override {}
-    void RecordPipeComError() override {}
-    void RecordFaultStatus(const std::string&) override {}
-  } faults;
-  struct : qvm::PollingTimer {
-    bool Enabled() const override { return false; }
-    void SetEnabled(bool) override {}
-    bool PollingTicked() const override { return false; }
-    void UntickPolling() override {}
-  } timer;
+  qvm::QuietFaultRecorder faults;
+  qvm::FlagPollingTimer timer;
   qvm::Session session;
   qvm::VirtualClock clock;
   qvm::SystemLocalTime time;

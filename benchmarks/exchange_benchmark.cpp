@@ -8,9 +8,9 @@
 
 #include "core/clock.h"
 #include "core/console_view.h"
+#include "core/quiet_host.h"
 #include "link/bridge.h"
 #include "link/packet_exchange.h"
-#include "quiet_host.h"
 #include "sim/bridge/simulated_board.h"
 #include "sim/bridge/simulated_bus.h"
 
@@ -22,7 +22,7 @@ void BM_PacketExchange(benchmark::State& state) {
   qvm::SystemClock clock;
   qvm::sim::SimulatedBus bus;
   bus.Attach(std::make_shared<qvm::sim::SimulatedBoard>(clock, "sim:0"));
-  qvm::bench::QuietHost host;
+  qvm::QuietHost host;
   qvm::ConsoleView view;
   qvm::Bridge bridge(bus, host, clock, view);
   bridge.OpenBridge();

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "core/clock.h"
+#include "core/quiet_host.h"
 #include "protocol/board_init.h"
 #include "protocol/crc4.h"
 #include "protocol/register_access.h"
 #include "protocol/response_parser.h"
 #include "protocol/session.h"
-#include "quiet_host.h"
 #include "sim/chain/simulated_evb.h"
 
 namespace {
@@ -25,14 +25,6 @@ class QuietRecorder final : public qvm::FaultRecorder {
   void RecordPipeComError() override { ++errors; }
   void RecordFaultStatus(const std::string&) override {}
   int errors = 0;
-};
-
-class IdleTimer final : public qvm::PollingTimer {
- public:
-  bool Enabled() const override { return false; }
-  void SetEnabled(bool) override {}
-  bool PollingTicked() const override { return false; }
-  void UntickPolling() override {}
 };
 
 // The register kinds the two benchmarks touch.
@@ -69,10 +61,10 @@ void PrepareBlockReply(qvm::Session& session) {
 void BM_ParseBlockReply(benchmark::State& state) {
   qvm::SystemClock clock;
   qvm::sim::SimulatedBus bus;
-  qvm::bench::QuietHost host;
+  qvm::QuietHost host;
   qvm::ProtocolView view;
   QuietRecorder faults;
-  IdleTimer timer;
+  qvm::FlagPollingTimer timer;
   qvm::Session session(bus, host, clock, view, faults, timer);
   DefineKinds(session);
   PrepareBlockReply(session);
@@ -98,10 +90,10 @@ void BM_ReadSingleRegRoundTrip(benchmark::State& state) {
     state.SkipWithError(error.c_str());
     return;
   }
-  qvm::bench::QuietHost host;
+  qvm::QuietHost host;
   qvm::ProtocolView view;
   QuietRecorder faults;
-  IdleTimer timer;
+  qvm::FlagPollingTimer timer;
   qvm::Session session(*evb->bus, host, clock, view, faults, timer);
   DefineKinds(session);
   qvm::InitializeDriver(session);

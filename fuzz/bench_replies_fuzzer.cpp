@@ -21,7 +21,7 @@ struct Harness {
 
   fuzz::ByteSource source;
   fuzz::ReplayBus bus;
-  fuzz::QuietHost host;
+  QuietHost host;
   VirtualClock clock;
   ConsoleView view;
   Bridge bridge;

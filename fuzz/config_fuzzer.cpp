@@ -32,10 +32,10 @@ struct Harness {
 
   VirtualClock clock;
   sim::SimulatedEvb evb;
-  fuzz::QuietHost host;
+  QuietHost host;
   fuzz::ShowingView view;
-  fuzz::QuietRecorder recorder;
-  fuzz::IdleTimer timer;
+  QuietFaultRecorder recorder;
+  FlagPollingTimer timer;
   Session session;
 };
 

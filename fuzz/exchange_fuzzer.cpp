@@ -26,11 +26,11 @@ struct Harness {
 
   fuzz::ByteSource source;
   fuzz::ReplayBus bus;
-  fuzz::QuietHost host;
+  QuietHost host;
   VirtualClock clock;
   fuzz::ShowingView view;
-  fuzz::QuietRecorder recorder;
-  fuzz::IdleTimer timer;
+  QuietFaultRecorder recorder;
+  FlagPollingTimer timer;
   Session session;
 };
 

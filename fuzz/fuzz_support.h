@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/host.h"
+#include "core/quiet_host.h"
 #include "link/hid_device.h"
 #include "protocol/fault_recorder.h"
 #include "protocol/polling_timer.h"
@@ -94,32 +94,6 @@ class ReplayBus final : public HidBus {
   ByteSource& source_;
 };
 
-// Answers every prompt with Cancel or No and shows nothing.
-class QuietHost final : public Host {
- public:
-  void PumpEvents() override {}
-  void ShowMessage(const std::string&, const std::string&) override {}
-  bool AskRetryCancel(const std::string&, const std::string&) override { return false; }
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-  std::optional<std::string> AskSaveFileName(const std::string&, const std::string&,
-                                             const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> AskOpenFileName(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
-
-class QuietRecorder final : public FaultRecorder {
- public:
-  void RecordCrc4Error() override {}
-  void RecordNackResponse(const std::string&, const std::string&) override {}
-  void RecordUnrecognizedResponse() override {}
-  void RecordNoAcknowledge(const std::string&) override {}
-  void RecordPipeComError() override {}
-  void RecordFaultStatus(const std::string&) override {}
-};
-
 // The console's views, all shown, so that the parsers refresh everything they can.
 class ShowingView final : public ProtocolView {
  public:
@@ -128,16 +102,6 @@ class ShowingView final : public ProtocolView {
   bool RegisterSlotVisible(int) override { return true; }
   bool MainTabDeviceStatusVisible() override { return true; }
   bool MonitorTabVisible() override { return true; }
-};
-
-class IdleTimer final : public PollingTimer {
- public:
-  bool Enabled() const override { return enabled; }
-  void SetEnabled(bool on) override { enabled = on; }
-  bool PollingTicked() const override { return ticked; }
-  void UntickPolling() override { ticked = false; }
-  bool enabled = false;
-  bool ticked = false;
 };
 
 }  // namespace qvm::fuzz

@@ -47,8 +47,6 @@ class CliHost final : public Host {
   int repeats_ = 0;
 };
 
-class CliPollingTimer;
-
 // The console's activity log, printed line by line while `printLog` is set; the hex logs only
 // when asked for.
 class CliView final : public ProtocolView {
@@ -71,7 +69,7 @@ class CliView final : public ProtocolView {
   // The communication log every traced frame goes to while it is open.
   CommLog* commLog = nullptr;
   // The polling that a lost link stops.
-  CliPollingTimer* polling = nullptr;
+  FlagPollingTimer* polling = nullptr;
 
  private:
   std::ostream& out_;
@@ -101,18 +99,6 @@ class CliFaultRecorder final : public FaultRecorder {
 
   std::ostream& err_;
   int comErrors_ = 0;
-};
-
-// The polling timer as two flags: qvmctl ticks by itself, and only `poll` switches polling on.
-class CliPollingTimer final : public PollingTimer {
- public:
-  bool Enabled() const override { return enabled; }
-  void SetEnabled(bool on) override { enabled = on; }
-  bool PollingTicked() const override { return ticked; }
-  void UntickPolling() override { ticked = false; }
-
-  bool enabled = false;
-  bool ticked = false;
 };
 
 }  // namespace qvm::cli

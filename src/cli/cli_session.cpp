@@ -13,7 +13,7 @@ struct CliSession::Parts {
   CliHost host;
   CliView view;
   CliFaultRecorder recorder;
-  CliPollingTimer polling;
+  FlagPollingTimer polling;
 };
 
 CliSession::CliSession(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
@@ -28,7 +28,7 @@ CliView& CliSession::view() {
   return parts_->view;
 }
 
-CliPollingTimer& CliSession::polling() {
+FlagPollingTimer& CliSession::polling() {
   return parts_->polling;
 }
 

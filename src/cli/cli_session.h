@@ -38,7 +38,7 @@ class CliSession {
   // Valid once Connect has run.
   CliHost& host();
   CliView& view();
-  CliPollingTimer& polling();
+  FlagPollingTimer& polling();
   CliFaultRecorder& recorder();
 
  private:

@@ -29,4 +29,15 @@ class FaultRecorder {
   virtual void RecordFaultStatus(const std::string& faultText) = 0;
 };
 
+// Records nothing: for runs where nobody reads the windows.
+class QuietFaultRecorder final : public FaultRecorder {
+ public:
+  void RecordCrc4Error() override {}
+  void RecordNackResponse(const std::string&, const std::string&) override {}
+  void RecordUnrecognizedResponse() override {}
+  void RecordNoAcknowledge(const std::string&) override {}
+  void RecordPipeComError() override {}
+  void RecordFaultStatus(const std::string&) override {}
+};
+
 }  // namespace qvm

@@ -17,4 +17,17 @@ class PollingTimer {
   virtual void UntickPolling() = 0;
 };
 
+// The timer and its check box as two plain flags: for programs that tick by themselves (qvmctl,
+// the Python module) and runs without a window.
+class FlagPollingTimer final : public PollingTimer {
+ public:
+  bool Enabled() const override { return enabled; }
+  void SetEnabled(bool on) override { enabled = on; }
+  bool PollingTicked() const override { return ticked; }
+  void UntickPolling() override { ticked = false; }
+
+  bool enabled = false;
+  bool ticked = false;
+};
+
 }  // namespace qvm

@@ -90,7 +90,7 @@ class EvaluationBoard {
   ScriptHost host_;
   ScriptView view_;
   ScriptFaultRecorder recorder_;
-  ScriptPollingTimer polling_;
+  FlagPollingTimer polling_;
   LocalFileSystem files_;
   SystemLocalTime time_;
   BoardConnection connection_;

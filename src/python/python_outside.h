@@ -95,16 +95,4 @@ class ScriptFaultRecorder final : public FaultRecorder {
   std::vector<std::string> faults_;
 };
 
-// The polling timer as two flags: only a poll switches polling on.
-class ScriptPollingTimer final : public PollingTimer {
- public:
-  bool Enabled() const override { return enabled; }
-  void SetEnabled(bool on) override { enabled = on; }
-  bool PollingTicked() const override { return ticked; }
-  void UntickPolling() override { ticked = false; }
-
-  bool enabled = false;
-  bool ticked = false;
-};
-
 }  // namespace qvm::python

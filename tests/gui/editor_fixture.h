@@ -63,7 +63,7 @@ class EditorOnSimulatedBoard {
 
   VirtualClock clock;
   HookedHost host;
-  FlagPollingTimer timer;
+  CountingPollingTimer timer;
   RecordingFaultRecorder faults;
   EditorView view;
   sim::SimulatedEvb evb;

@@ -238,7 +238,7 @@ TEST(SpiTrace, BenchSpiOperationsAreTraced) {
   ScriptedHost host;
   TracingView view;
   RecordingFaultRecorder faults;
-  FlagPollingTimer timer;
+  CountingPollingTimer timer;
   Session session(*evb->bus, host, clock, view, faults, timer);
   FrmMainF340 bench(session);
   session.bridge.OpenBridge();

@@ -55,7 +55,7 @@ class CountingRecorder final : public FaultRecorder {
 // Counts the traced transfers; the communication log gets every one of them.
 class SoakView final : public ProtocolView {
  public:
-  explicit SoakView(FlagPollingTimer& timer) : timer_(timer) {}
+  explicit SoakView(CountingPollingTimer& timer) : timer_(timer) {}
   bool ShowActivityLogs() override { return true; }
   void AppendHexLog(int, const std::string&) override { ++traces; }
   bool CommLoggingActive() override { return log != nullptr && log->LoggingActive(); }
@@ -71,7 +71,7 @@ class SoakView final : public ProtocolView {
   int terminations = 0;
 
  private:
-  FlagPollingTimer& timer_;
+  CountingPollingTimer& timer_;
 };
 
 // Draws a fault for each new SPI packet exchange (a request with a new sequence number) and
@@ -232,7 +232,7 @@ TEST(FaultSoakTest, EveryInjectedFaultIsRecordedOnItsSample) {
   FaultInjector injector(*evb, 52400);
   InjectingBus bus(*evb->bus, injector);
   ScriptedHost host;
-  FlagPollingTimer timer;
+  CountingPollingTimer timer;
   SoakView view(timer);
   CountingRecorder recorder;
   Session session(bus, host, clock, view, recorder, timer);

@@ -80,7 +80,7 @@ class PollRunTest : public ::testing::Test {
   ScriptedHost host;
   LogForwardingView view;
   RecordingFaultRecorder faults;
-  FlagPollingTimer timer;
+  CountingPollingTimer timer;
   LocalFileSystem files;
   SystemLocalTime time;
   BoardConnection connection{SessionOutside{host, view, faults, timer}};

@@ -21,7 +21,7 @@ class EvbBench {
 
   VirtualClock clock;
   HookedHost host;
-  FlagPollingTimer timer;
+  CountingPollingTimer timer;
   RecordingView view{timer};
   RecordingFaultRecorder faults;
   sim::SimulatedEvb evb;

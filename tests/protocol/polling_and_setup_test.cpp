@@ -14,7 +14,7 @@ class PollingGuardTest : public ::testing::Test {
   ScriptedSpi spi;
   ProtocolBench bench{spi};
   Session& session = bench.session;
-  FlagPollingTimer& timer = bench.timer;
+  CountingPollingTimer& timer = bench.timer;
 };
 
 TEST_F(PollingGuardTest, PauseAndResumeWithPollingTicked) {

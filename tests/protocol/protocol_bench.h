@@ -30,7 +30,7 @@ class ProtocolBench {
 
   VirtualClock clock;
   ScriptedHost host;
-  FlagPollingTimer timer;
+  CountingPollingTimer timer;
   RecordingView view{timer};
   RecordingFaultRecorder faults;
   std::shared_ptr<sim::SimulatedBoard> board;

@@ -51,7 +51,7 @@ class RecordingFaultRecorder final : public FaultRecorder {
 };
 
 // The polling timer and its check box as two flags, counting the timer switches.
-class FlagPollingTimer final : public PollingTimer {
+class CountingPollingTimer final : public PollingTimer {
  public:
   bool Enabled() const override { return enabled; }
   void SetEnabled(bool on) override {
@@ -69,7 +69,7 @@ class FlagPollingTimer final : public PollingTimer {
 // Records what the protocol paints; the display switches are plain fields.
 class RecordingView final : public ProtocolView {
  public:
-  explicit RecordingView(FlagPollingTimer& timer) : timer_(timer) {}
+  explicit RecordingView(CountingPollingTimer& timer) : timer_(timer) {}
 
   void AppendLog(const std::string& text) override { log += text; }
   void ClearLog() override { log.clear(); }
@@ -124,7 +124,7 @@ class RecordingView final : public ProtocolView {
   bool balanceSequenceVisible = false;
 
  private:
-  FlagPollingTimer& timer_;
+  CountingPollingTimer& timer_;
 };
 
 }  // namespace qvm::test

@@ -52,7 +52,7 @@ TEST(CommLogSessionTest, TracedTransfersOnTheSimulatedBoardLandInTheLog) {
   std::string title = "Board";
   CommLog log(host, files, time, title);
   CommLogView view(log);
-  FlagPollingTimer timer;
+  CountingPollingTimer timer;
   RecordingFaultRecorder faults;
   std::string error;
   auto evb = sim::MakeSimulatedEvb("daisy:52400x2", clock, error);

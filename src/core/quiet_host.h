@@ -1,12 +1,14 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/host.h"
 
-namespace qvm::bench {
+namespace qvm {
 
-// A host that answers every prompt with Cancel or No and shows nothing.
+// A host that answers every prompt with Cancel or No and shows nothing: for runs with nobody to
+// ask (benchmarks, fuzzing).
 class QuietHost final : public Host {
  public:
   void PumpEvents() override {}
@@ -22,4 +24,4 @@ class QuietHost final : public Host {
   }
 };
 
-}  // namespace qvm::bench
+}  // namespace qvm
