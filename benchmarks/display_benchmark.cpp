@@ -22,9 +22,9 @@ struct FullChain {
     state.SelectedDevice = 7;
     for (int device = 1; device <= 14; ++device) {
       for (int reg = 0x40; reg <= 0x56; ++reg) {
-        image->at(0, device, reg) = static_cast<std::int16_t>(6000 + device * 17 + reg);
+        image->StoreRead(0, device, reg, static_cast<std::int16_t>(6000 + device * 17 + reg), 1);
       }
-      image->at(0, device, 0x84) = static_cast<std::int16_t>(device % 2 != 0 ? 0x100 : 0);
+      image->StoreRead(0, device, 0x84, static_cast<std::int16_t>(device % 2 != 0 ? 0x100 : 0), 1);
     }
   }
   std::unique_ptr<qvm::RegisterModel> model = std::make_unique<qvm::RegisterModel>();

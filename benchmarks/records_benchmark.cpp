@@ -41,11 +41,11 @@ struct FullStore {
   void Wander(int i) {
     for (int d = 0; d < qvm::kDevicesPerType; ++d) {
       for (int c = 0; c < 12; ++c)
-        image.at(0, d, 0x41 + c) = Raw(8000 + (i * 7 + c * 13 + d) % 4000);
-      image.at(0, d, 0x40) = Raw(20000 + (i * 3 + d) % 9000);
-      image.at(0, d, 0x50) = Raw(1000 + (i + d) % 900);
-      for (int k = 0; k < 4; ++k) image.at(0, d, 0x51 + k) = Raw((i * 11 + k + d) % 16000);
-      image.at(0, d, 0x84) = Raw(i % 97 == 0 ? 0x100 : 0);
+        image.StoreRead(0, d, 0x41 + c, Raw(8000 + (i * 7 + c * 13 + d) % 4000), 1);
+      image.StoreRead(0, d, 0x40, Raw(20000 + (i * 3 + d) % 9000), 1);
+      image.StoreRead(0, d, 0x50, Raw(1000 + (i + d) % 900), 1);
+      for (int k = 0; k < 4; ++k) image.StoreRead(0, d, 0x51 + k, Raw((i * 11 + k + d) % 16000), 1);
+      image.StoreRead(0, d, 0x84, Raw(i % 97 == 0 ? 0x100 : 0), 1);
     }
   }
   static std::int16_t Raw(int value) { return static_cast<std::int16_t>(value); }

@@ -57,31 +57,30 @@ void CliView::AppendHexLog(int devType, const std::string& text) {
   out_ << (devType != 0 ? "[type 1] " : "[type 0] ") << TerminalText(text) << std::flush;
 }
 
-void CliFaultRecorder::ComError(const std::string& text, std::uint16_t bit) {
+void CliFaultRecorder::ComError(const std::string& text) {
   ++comErrors_;
   err_ << "communication error: " << text << '\n';
-  if (chart) chart->MarkComError(bit);
 }
 
 void CliFaultRecorder::RecordCrc4Error() {
-  ComError("CRC4 error", kComErrCrc4);
+  ComError("CRC4 error");
 }
 
 void CliFaultRecorder::RecordNackResponse(const std::string& traceSent,
                                           const std::string& traceReceived) {
-  ComError("NACK response (" + traceSent + "/ " + traceReceived + ")", kComErrNack);
+  ComError("NACK response (" + traceSent + "/ " + traceReceived + ")");
 }
 
 void CliFaultRecorder::RecordUnrecognizedResponse() {
-  ComError("unrecognized response", kComErrBadResponse);
+  ComError("unrecognized response");
 }
 
 void CliFaultRecorder::RecordNoAcknowledge(const std::string& devices) {
-  ComError("no acknowledge from " + devices, kComErrNoAck);
+  ComError("no acknowledge from " + devices);
 }
 
 void CliFaultRecorder::RecordPipeComError() {
-  ComError("pipe communication error", kComErrPipe);
+  ComError("pipe communication error");
 }
 
 void CliFaultRecorder::RecordFaultStatus(const std::string& faultText) {

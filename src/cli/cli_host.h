@@ -7,7 +7,6 @@
 #include "protocol/fault_recorder.h"
 #include "protocol/polling_timer.h"
 #include "protocol/protocol_view.h"
-#include "records/chart_store.h"
 #include "records/comm_log.h"
 
 namespace qvm::cli {
@@ -76,8 +75,7 @@ class CliView final : public ProtocolView {
   bool showFrames_;
 };
 
-// Communication errors and new device faults, reported on the error stream; communication
-// errors also mark the sample being acquired while a chart store is joined.
+// Communication errors and new device faults, reported on the error stream.
 class CliFaultRecorder final : public FaultRecorder {
  public:
   explicit CliFaultRecorder(std::ostream& err) : err_(err) {}
@@ -92,10 +90,8 @@ class CliFaultRecorder final : public FaultRecorder {
   // Communication errors recorded so far.
   int ComErrorCount() const { return comErrors_; }
 
-  ChartStore* chart = nullptr;
-
  private:
-  void ComError(const std::string& text, std::uint16_t bit);
+  void ComError(const std::string& text);
 
   std::ostream& err_;
   int comErrors_ = 0;

@@ -30,20 +30,17 @@ namespace qvm::cli {
 namespace {
 
 // One JSON object for a tick: its number, the milliseconds since the run began, the
-// communication errors of the sample it took (when it took one) and the values of the classes
-// it read.
+// communication errors of its exchanges and the values of the classes it read, null where it
+// did not read them.
 std::string TickJson(Session& session, PollRun& run, const std::vector<std::string>& reads,
-                     int samplesBefore, std::int64_t startMs) {
+                     std::int64_t startMs) {
+  const Acquisition& tick = *run.LastTick();
   std::string text = "{\"tick\":" + std::to_string(run.Ticks()) +
-                     ",\"time_ms\":" + std::to_string(session.clock.NowMs() - startMs);
-  if (run.Samples() > samplesBefore) {
-    const ChartStore& chart = run.Chart();
-    text += ",\"com_errors\":" +
-            JsonString(ComErrorCodes(chart.ComErrorFlags(chart.ChartSampleIndex() - 1)));
-  }
+                     ",\"time_ms\":" + std::to_string(session.clock.NowMs() - startMs) +
+                     ",\"com_errors\":" + JsonString(ComErrorCodes(tick.Errors().flags));
   for (const std::string& name : reads) {
     if (const auto kind = ReadAllClassNamed(name)) {
-      text += "," + JsonString(name) + ":" + JsonReadings(session, *kind);
+      text += "," + JsonString(name) + ":" + JsonReadings(session, *kind, tick);
     }
   }
   return text + "}";
@@ -134,16 +131,13 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   cli.view().commLog = &run.Log();
   cli.polling().ticked = true;
   if (!run.Start({poll.csvPath, poll.logPath})) return 1;
-  // Communication errors mark the sample being acquired, as the console's fault windows do.
   CliFaultRecorder& recorder = cli.recorder();
-  recorder.chart = &run.Chart();
 
   const std::int64_t startMs = session.clock.NowMs();
   int ticks = 0;
   bool lost = false;
   while (ticks < poll.ticks) {
     if (!run.WaitForTick([] { return StopSignal() != 0; })) break;
-    const int samplesBefore = run.Samples();
     run.Tick();
     if (session.bridge.LinkLost()) {
       err << "qvmctl: the board was lost after " << ticks << " of " << poll.ticks
@@ -161,13 +155,12 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
     }
     ++ticks;
     if (options.json) {
-      out << TickJson(session, run, poll.reads, samplesBefore, startMs) << '\n' << std::flush;
+      out << TickJson(session, run, poll.reads, startMs) << '\n' << std::flush;
     }
   }
   const bool logComplete = run.Log().Channel().FailureCount() == 0;
   const bool written = run.Finish();
   cli.view().commLog = nullptr;
-  recorder.chart = nullptr;
   if (!options.json) out << ticks << " ticks, " << run.Samples() << " chart samples\n";
   const int stopSignal = StopSignal();
   if (stopSignal != 0) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "records/chart_export.h"
+
 namespace qvm::cli {
 
 namespace {
@@ -44,7 +46,8 @@ std::string JsonString(std::string_view text) {
 
 std::string JsonReading(const Session& session, ReadAllClass kind, const DeviceReading& reading) {
   std::string text = "{\"type\":" + JsonString(session.state.PartName(reading.type)) +
-                     ",\"dev\":" + std::to_string(reading.dev);
+                     ",\"dev\":" + std::to_string(reading.dev) +
+                     ",\"com_errors\":" + JsonString(ComErrorCodes(reading.comErrors));
   const int last = ClassInfo(kind).columns - 1;
   switch (ClassInfo(kind).shown) {
     case ReadAllShown::kVolts:
@@ -68,10 +71,10 @@ std::string JsonReading(const Session& session, ReadAllClass kind, const DeviceR
   return text + "}";
 }
 
-std::string JsonReadings(const Session& session, ReadAllClass kind) {
+std::string JsonReadings(const Session& session, ReadAllClass kind, const Acquisition& read) {
   std::string text = "[";
   bool first = true;
-  for (const DeviceReading& reading : DeviceReadings(session, kind)) {
+  for (const DeviceReading& reading : DeviceReadings(session, kind, read)) {
     if (!first) text += ',';
     first = false;
     text += JsonReading(session, kind, reading);

@@ -15,19 +15,25 @@ namespace {
 
 constexpr int kColumnWidth = 9;
 
-void PrintTable(const Session& session, ReadAllClass kind, std::ostream& out) {
+// The table of what `read` read: "--" for a value it did not read, "-" where the register is
+// not defined.
+void PrintTable(const Session& session, ReadAllClass kind, const Acquisition& read,
+                std::ostream& out) {
   const int columns = ClassInfo(kind).columns;
   out << std::left << std::setw(10) << "TYPE" << std::setw(4) << "DEV" << std::right;
   for (int column = 0; column < columns; ++column) {
     out << std::setw(kColumnWidth) << ColumnTitle(kind, column);
   }
   out << '\n';
-  for (const DeviceReading& reading : DeviceReadings(session, kind)) {
+  for (const DeviceReading& reading : DeviceReadings(session, kind, read)) {
     out << std::left << std::setw(10) << session.state.PartName(reading.type) << std::setw(4)
         << reading.dev << std::right;
     for (int column = 0; column < columns; ++column) {
       const std::optional<double>& value = reading.values[static_cast<std::size_t>(column)];
-      out << std::setw(kColumnWidth) << (value ? ValueText(kind, column, *value, '.') : "-");
+      const std::string text = value                   ? ValueText(kind, column, *value, '.')
+                               : reading.Unread(column) ? "--"
+                                                        : "-";
+      out << std::setw(kColumnWidth) << text;
     }
     out << '\n';
   }
@@ -49,14 +55,19 @@ int RunReadAll(const DeviceOptions& options, const std::string& what, bool scanF
     err << "qvmctl: the scan did not complete\n";
     return 1;
   }
-  if (!ReadAll(session, *kind)) {
-    err << "qvmctl: the read did not complete\n";
-    return 1;
-  }
+  Acquisition read(session);
+  const bool done = ReadAll(session, *kind);
+  read.Close();
   if (options.json) {
-    out << JsonReadings(session, *kind) << '\n';
+    out << JsonReadings(session, *kind, read) << '\n';
   } else {
-    PrintTable(session, *kind, out);
+    PrintTable(session, *kind, read, out);
+  }
+  if (!done) {
+    err << "qvmctl: the read failed: "
+        << (read.Failed() ? ComErrorSummary(session, read.Errors()) : "the bridge did not answer")
+        << '\n';
+    return 1;
   }
   return 0;
 }
@@ -73,9 +84,11 @@ int RunPanelCommand(const DeviceOptions& options, const std::string& name, std::
   CliSession cli(out, err);
   if (!ConnectQuietly(cli, logged, err)) return 1;
   Session& session = cli.session();
-  if (chosen->command == nullptr) return RunNamedPanelCommand(session, *chosen) ? 0 : 1;
+  Acquisition run(session);
   if (!RunNamedPanelCommand(session, *chosen)) {
-    err << "qvmctl: the command did not complete\n";
+    err << "qvmctl: the command failed: "
+        << (run.Failed() ? ComErrorSummary(session, run.Errors()) : "the bridge did not answer")
+        << '\n';
     return 1;
   }
   return 0;

@@ -162,15 +162,6 @@ bool SamePart(std::string_view field, const std::string& part) {
   return !part.empty() && Upper(field) == Upper(part);
 }
 
-// True when the write just made reached the device: the bridge carried it and, on a chain, the
-// device acknowledged it.
-bool WriteAcknowledged(const Session& session, int dev) {
-  const ReplyOutcome& reply = session.LastReply;
-  if (!reply.exchanged) return false;
-  if (!session.state.DaisyChainMode) return true;
-  return reply.Clean() && (reply.answered & (1u << dev)) != 0;
-}
-
 // Replays one line into `replay`: its writes, or why it was skipped.
 void ReplayLine(Session& session, std::string_view line, ConfigReplay& replay) {
   const auto skip = [&replay](ConfigSkip reason) {
@@ -208,7 +199,7 @@ void ReplayLine(Session& session, std::string_view line, ConfigReplay& replay) {
   int writes = 0;
   // A device number the register image cannot hold is no device of the chain.
   for (int n = std::max(first, 0); n <= std::min(last, kDevicesPerType - 1); ++n) {
-    session.image.at(type, n, reg) = static_cast<std::int16_t>(*value);
+    session.image.StoreWritten(type, n, reg, static_cast<std::int16_t>(*value));
     DeviceCommand command;
     command.dev = static_cast<std::uint8_t>(n);
     command.devType = static_cast<std::int16_t>(type);

@@ -18,8 +18,8 @@ struct CommandPanelHooks {
   std::function<void()> redrawRegisterPage;
   // Brings the fault status tab forward when the bridge reports bad UPR polling.
   std::function<void()> selectStatusTab;
-  // Takes the voltages "Read Volts" just read into the charts.
-  std::function<void()> addToCharts;
+  // Takes the voltages "Read Volts" just read into the charts, with the errors met reading them.
+  ChartSampleSink addToCharts;
 };
 
 // The command panel: scans, balance enable and inhibit, sleep and wake, "Clear All Faults", the

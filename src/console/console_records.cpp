@@ -17,7 +17,7 @@ ConsoleRecords::ConsoleRecords(Session& session, QWidget* windowParent)
       faultStatus(new FrmFaultLog(
           "frmFaultStatusLog",
           [&session] { return FaultStatusLogCaption(session.state.PartName52400); }, windowParent)),
-      faults(*comErrors, *faultStatus, chart, time, session.host, session.bridge.MessageTitle,
+      faults(*comErrors, *faultStatus, time, session.host, session.bridge.MessageTitle,
              [this] { return pauseOnNack; }) {}
 
 }  // namespace qvm

@@ -4,8 +4,8 @@
 namespace qvm {
 
 // Hands every record to the recorder set as its target. The session needs a recorder when it
-// is built, while the fault windows' recorder needs the session's chart store: the relay
-// bridges the two.
+// is built, while the fault windows' recorder is built from the session (its host and part
+// names): the relay bridges the two.
 class FaultRecorderRelay final : public FaultRecorder {
  public:
   void SetTarget(FaultRecorder* target) { target_ = target; }

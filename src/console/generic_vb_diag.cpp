@@ -276,7 +276,7 @@ void GenericVbDiag::BuildPageArea() {
   CommandPanelHooks panelHooks;
   panelHooks.redrawRegisterPage = [this] { TabStrip1_Click(); };
   panelHooks.selectStatusTab = [this] { SelectTab(kStatusTab); };
-  panelHooks.addToCharts = [this] { AddVoltagesToCharts(); };
+  panelHooks.addToCharts = [this](std::uint16_t comErrors) { AddVoltagesToCharts(comErrors); };
   commandPanel = new CommandPanel(*session_, std::move(panelHooks), pageHost_);
   row->addWidget(commandPanel, 0, Qt::AlignTop);
 }
@@ -496,7 +496,7 @@ PollingView GenericVbDiag::MakePollingView() {
     for (LogBox* log : hexLogs) log->clear();
   };
   paint.upr = commandPanel->UprView();
-  paint.addToCharts = [this] { AddVoltagesToCharts(); };
+  paint.addToCharts = [this](std::uint16_t comErrors) { AddVoltagesToCharts(comErrors); };
   paint.clearFaults = commandPanel->ClearFaultsPaint();
   return paint;
 }
@@ -544,10 +544,10 @@ void GenericVbDiag::LogEvent(const std::string& line) {
   records_->commLog.LogEvent(line);
 }
 
-void GenericVbDiag::AddVoltagesToCharts() {
+void GenericVbDiag::AddVoltagesToCharts(std::uint16_t comErrors) {
   ChartCsvRecorder& recording = records_->csvRecording;
   if (!mnuUpdateChart->isChecked() && !recording.Recording()) return;
-  records_->chart.AddNewVoltageDataToChartArray();
+  records_->chart.AddNewVoltageDataToChartArray(comErrors);
   if (recording.Recording()) recording.AddLatestSample();
 }
 

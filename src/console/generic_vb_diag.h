@@ -216,7 +216,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   PollingView MakePollingView();
   // Adds the voltages just read to the chart store while "Polling Update Charts" is ticked or a
   // CSV recording runs, and hands the sample to the recording.
-  void AddVoltagesToCharts();
+  void AddVoltagesToCharts(std::uint16_t comErrors);
   // "Record to CSV while polling": asks for the file and writes its header, or closes it.
   void StartCsvRecording();
   void StopCsvRecording();

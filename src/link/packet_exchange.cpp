@@ -54,7 +54,9 @@ void PacketExchange::cmdMCBSPI_Click() {
   if (!matched) {
     state_.FailedAttempts = retries + 1;
     state_.ExchangeFailed = true;
-    if (bridge_.ReportBuffer[2] != 0 && !bridge_.LinkLost()) {
+    // Only the link itself can tell that the board is gone; a reply that stayed away twice, or
+    // came with sequence 0, is a failed exchange on a board still attached.
+    if (!bridge_.LinkLost()) {
       host_.ShowMessage(bridge_.MessageTitle, "HID Packet Sync Error Retry 2x");
     } else {
       view_.StopPolling();

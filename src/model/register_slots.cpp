@@ -145,7 +145,7 @@ void RegisterSlots::RegDataToRegArray(int slot) {
     Report(kRoutine, {kErrOverflow, "Overflow"});
     return;
   }
-  image_.at(state_.SelectedDeviceType, state_.SelectedDevice, reg) = *stored;
+  image_.StoreWritten(state_.SelectedDeviceType, state_.SelectedDevice, reg, *stored);
 }
 
 void RegisterSlots::BitsToRegData(int index) {

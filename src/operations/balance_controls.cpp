@@ -139,10 +139,11 @@ bool ChangeBalanceSetting(Session& session, BalanceSetting setting, int value,
   for (const int device : devices) {
     DeviceCommand read = BalanceRegister(device, text.address);
     ReadSingleReg(session, read);
-    // Without a fresh value the other fields of the register would be overwritten blindly.
-    if (session.exchange.ExchangeFailed) continue;
-    std::int16_t& stored = session.image.at(0, device, kBalancePage * 64 + text.address);
-    stored = NewValue(setting, stored, value);
+    // Without a value of this read the other fields of the register would be overwritten blindly.
+    const int reg = kBalancePage * 64 + text.address;
+    if (session.image.ReadIn(0, device, reg) != session.exchangeNumber) continue;
+    const std::int16_t stored = NewValue(setting, session.image.at(0, device, reg), value);
+    session.image.StoreWritten(0, device, reg, stored);
     DeviceCommand write = BalanceRegister(device, text.address, stored);
     WriteSingleReg(session, write);
     if (setting == BalanceSetting::Mode && BalanceButtonsShownForMode(value)) {
@@ -171,9 +172,10 @@ std::optional<bool> ToggleCellBalance(Session& session, int cell, bool on) {
   if (cell < 0 || cell >= 15 || !SelectedDeviceValid(session)) return std::nullopt;
   PauseUprPolling(session);
   const int device = session.state.SelectedDevice;
-  std::int16_t& stored = session.image.at(0, device, kRegBalanceSwitches);
+  const std::int16_t switches = session.image.at(0, device, kRegBalanceSwitches);
   const int bit = 1 << cell;
-  stored = static_cast<std::int16_t>(on ? (stored & ~bit) : (stored | bit));
+  const auto stored = static_cast<std::int16_t>(on ? (switches & ~bit) : (switches | bit));
+  session.image.StoreWritten(0, device, kRegBalanceSwitches, stored);
   DeviceCommand write = BalanceRegister(device, kAddressSwitches, stored);
   WriteSingleReg(session, write);
   ResumeUprPolling(session);

@@ -31,8 +31,11 @@ int ClampedBank(int bank) {
 void SelectBank(Session& session, int device, int bank) {
   DeviceCommand read = BalanceRegister(device, kRegBalanceSetup);
   ReadSingleReg(session, read);
-  std::int16_t& setup = session.image.at(0, device, kRegBalanceSetup);
-  setup = SetupSelectingBank(setup, bank);
+  // Without a value of this read the other fields of the register would be overwritten blindly.
+  if (session.image.ReadIn(0, device, kRegBalanceSetup) != session.exchangeNumber) return;
+  const std::int16_t setup =
+      SetupSelectingBank(session.image.at(0, device, kRegBalanceSetup), bank);
+  session.image.StoreWritten(0, device, kRegBalanceSetup, setup);
   DeviceCommand write = BalanceRegister(device, kRegBalanceSetup, setup);
   WriteSingleReg(session, write);
 }
@@ -74,7 +77,7 @@ bool WriteBalanceBank(Session& session, int bank, std::int16_t value, bool allDe
         value;
     DeviceCommand write = BalanceRegister(device, kRegBalanceSwitches, value);
     WriteSingleReg(session, write);
-    session.image.at(0, device, kRegBalanceSwitches) = value;
+    session.image.StoreWritten(0, device, kRegBalanceSwitches, value);
   }
   return !devices.empty();
 }

@@ -58,8 +58,9 @@ std::uint32_t BalanceValue(const RegisterImage& image, int device, int cell) {
 void StoreBalanceValue(RegisterImage& image, int device, int cell, std::uint32_t value) {
   if (!CellInRange(cell) || !DeviceInRange(device)) return;
   value &= kBalanceValueMax;
-  image.at(0, device, LowRegister(cell)) = static_cast<std::int16_t>(value & kHalfMask);
-  image.at(0, device, LowRegister(cell) + 1) = static_cast<std::int16_t>(value >> kHalfBits);
+  image.StoreWritten(0, device, LowRegister(cell), static_cast<std::int16_t>(value & kHalfMask));
+  image.StoreWritten(0, device, LowRegister(cell) + 1,
+                     static_cast<std::int16_t>(value >> kHalfBits));
 }
 
 std::string BalanceHexText(std::uint32_t value) {

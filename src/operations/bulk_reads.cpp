@@ -1,6 +1,7 @@
 #include "operations/bulk_reads.h"
 
 #include "operations/command_fanout.h"
+#include "protocol/acquisition.h"
 
 namespace qvm {
 
@@ -20,11 +21,7 @@ constexpr ReadClass kTemps{"cbReadAllTemps_Click", 1, 0x1F, 0x50, 0x56};
 constexpr ReadClass kFaults{"cbReadAllFaults_Click", 2, 0x0F, 0x80, 0x86};
 constexpr ReadClass kSetups{"cbReadAllSetup_Click", 2, 0x1F, 0x90, 0x9D};
 
-bool ReadClassOf(Session& session, const ReadClass& read) {
-  if (!session.bridge.EvbConnected) {
-    ReportEvbNotConnected(session, read.procedure);
-    return false;
-  }
+bool TransferClass(Session& session, const ReadClass& read) {
   DeviceCommand record;
   record.cat = read.cat;
   if (session.state.DaisyChainMode) {
@@ -40,15 +37,23 @@ bool ReadClassOf(Session& session, const ReadClass& read) {
   return true;
 }
 
+bool ReadClassOf(Session& session, const ReadClass& read, const ChartSampleSink& addToCharts = {}) {
+  if (!session.bridge.EvbConnected) {
+    ReportEvbNotConnected(session, read.procedure);
+    return false;
+  }
+  Acquisition acquisition(session);
+  const bool carried = TransferClass(session, read);
+  acquisition.Close();
+  // A read that failed part way still charts what it read, its sample flagged with the errors.
+  if (addToCharts && !session.bridge.LinkLost()) addToCharts(acquisition.Errors().flags);
+  return carried && !acquisition.Failed();
+}
+
 }  // namespace
 
-bool ReadAllVolts(Session& session, const std::function<void()>& addToCharts) {
-  const bool connected = session.bridge.EvbConnected;
-  const bool ok = ReadClassOf(session, kVolts);
-  // A read that failed part way still charts what it read, its sample marked with the errors;
-  // a board that is gone makes none.
-  if (addToCharts && connected && !session.bridge.LinkLost()) addToCharts();
-  return ok;
+bool ReadAllVolts(Session& session, const ChartSampleSink& addToCharts) {
+  return ReadClassOf(session, kVolts, addToCharts);
 }
 
 bool ReadAllTemps(Session& session) {

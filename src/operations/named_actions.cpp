@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "protocol/acquisition.h"
+
 namespace qvm {
 
 namespace {
@@ -77,9 +79,12 @@ std::string PanelCommandNames(const std::string& separator) {
 }
 
 bool RunNamedPanelCommand(Session& session, const NamedPanelCommand& command) {
-  if (command.command != nullptr) return RunPanelCommand(session, *command.command);
+  Acquisition run(session);
+  if (command.command != nullptr) {
+    return RunPanelCommand(session, *command.command) && !run.Failed();
+  }
   ClearAllFaults(session);
-  return !session.exchange.ExchangeFailed;
+  return session.bridge.EvbConnected && !session.exchange.ExchangeFailed && !run.Failed();
 }
 
 bool SelectPolledActions(const std::vector<std::string>& scans,

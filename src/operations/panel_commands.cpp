@@ -42,9 +42,12 @@ void ClearType(Session& session, int type, int count, std::span<const std::uint8
       command.adr = address;
       command.devType = static_cast<std::int16_t>(type);
       WriteSingleReg(session, command);
-      // A register the device does not let us write keeps the value it holds.
+      // A register the device does not let us write, or a write that did not reach it, keeps
+      // the value it holds.
       const int reg = kFaultPage * 64 + address;
-      if (session.model.RegKind(type, reg) == kKindReadWrite) session.image.at(type, d, reg) = 0;
+      if (session.model.RegKind(type, reg) == kKindReadWrite && WriteAcknowledged(session, d)) {
+        session.image.StoreWritten(type, d, reg, 0);
+      }
     }
   }
 }

@@ -15,8 +15,8 @@ PollRun::PollRun(Session& session, RecordFileSystem& files, LocalTimeSource& tim
       csv_(chart_, csvChannel_, decimalSeparator),
       intervalMs_(std::max(intervalMs, 0)) {
   chart_.Initialize(true, true);
-  paint_.addToCharts = [this] {
-    chart_.AddNewVoltageDataToChartArray();
+  paint_.addToCharts = [this](std::uint16_t comErrors) {
+    chart_.AddNewVoltageDataToChartArray(comErrors);
     ++samples_;
     if (csv_.Recording() && !csv_.AddLatestSample()) csvOk_ = false;
   };
@@ -62,7 +62,9 @@ bool PollRun::WaitForTick(const std::function<bool()>& interrupted, std::int64_t
 
 bool PollRun::Tick() {
   lastTickMs_ = session_.clock.NowMs();
+  lastTick_.emplace(session_);
   PollingTick(session_, paint_);
+  lastTick_->Close();
   ++ticks_;
   return PollingOn();
 }

@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/fixed_answer_host.h"
 #include "operations/polling_loop.h"
+#include "protocol/acquisition.h"
 #include "protocol/session.h"
 #include "records/chart_csv_recorder.h"
 #include "records/chart_store.h"
@@ -49,6 +51,8 @@ class PollRun {
   bool PollingOn() const;
   bool Finished() const { return finished_; }
   int Ticks() const { return ticks_; }
+  // What the last tick read and the errors its exchanges met; nothing before the first tick.
+  const Acquisition* LastTick() const { return lastTick_ ? &*lastTick_ : nullptr; }
   // Samples the chart store took in this run, including those it has since dropped.
   int Samples() const { return samples_; }
   ChartStore& Chart() { return chart_; }
@@ -66,6 +70,7 @@ class PollRun {
   PollingView paint_;
   std::int64_t intervalMs_;
   std::int64_t lastTickMs_ = 0;
+  std::optional<Acquisition> lastTick_;
   int ticks_ = 0;
   int samples_ = 0;
   bool csvOk_ = true;

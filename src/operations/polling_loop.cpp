@@ -6,6 +6,7 @@
 
 #include "model/leading_number.h"
 #include "operations/bulk_reads.h"
+#include "protocol/acquisition.h"
 
 namespace qvm {
 
@@ -14,10 +15,11 @@ namespace {
 constexpr int kMinIntervalMs = 50;
 constexpr int kMaxIntervalMs = 5000;
 
-// A polled action: its selection flag and what it runs.
+// A polled action: its selection flag, what it runs and whether the tick charts its values.
 struct PolledAction {
   bool SharedState::*selected;
   std::function<void(Session&, const PollingView&)> run;
+  bool charted = false;
 };
 
 // In the order a tick runs them: the scans first, then the reads of their results.
@@ -33,8 +35,8 @@ const std::array<PolledAction, 9>& PolledActions() {
        [](Session& s, const PollingView&) { RunPanelCommand(s, kScanAllTemps); }},
       {&SharedState::PollScanWires,
        [](Session& s, const PollingView&) { RunPanelCommand(s, kScanAllWires); }},
-      {&SharedState::PollReadVolts,
-       [](Session& s, const PollingView& paint) { ReadAllVolts(s, paint.addToCharts); }},
+      {&SharedState::PollReadVolts, [](Session& s, const PollingView&) { ReadAllVolts(s); },
+       true},
       {&SharedState::PollReadTemps, [](Session& s, const PollingView&) { ReadAllTemps(s); }},
       {&SharedState::PollReadFaults, [](Session& s, const PollingView&) { ReadAllFaults(s); }},
       {&SharedState::PollReadSetups, [](Session& s, const PollingView&) { ReadAllSetups(s); }},
@@ -94,6 +96,8 @@ void PollingTick(Session& session, const PollingView& paint) {
   SharedState& state = session.state;
   if (state.PollingTickRunning) return;
   const TickGuard guard(state.PollingTickRunning);
+  Acquisition tick(session);
+  bool charted = false;
   SetLed(paint, Colour::Yellow);
   session.host.PumpEvents();
   if (session.polling.PollingTicked() && state.UprPollingActive && state.DaisyChainMode) {
@@ -103,8 +107,14 @@ void PollingTick(Session& session, const PollingView& paint) {
   if (session.polling.PollingTicked()) {
     if (AnyPolledActionSelected(state)) ClearLogs(paint);
     for (const PolledAction& action : PolledActions()) {
-      if (state.*action.selected && session.polling.Enabled()) action.run(session, paint);
+      if (!(state.*action.selected) || !session.polling.Enabled()) continue;
+      action.run(session, paint);
+      charted = charted || (action.charted && session.bridge.EvbConnected);
     }
+  }
+  tick.Close();
+  if (charted && paint.addToCharts && !session.bridge.LinkLost()) {
+    paint.addToCharts(tick.Errors().flags);
   }
   SetLed(paint, Colour::Grey);
   session.host.PumpEvents();

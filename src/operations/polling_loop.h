@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/console_view.h"
+#include "operations/bulk_reads.h"
 #include "operations/panel_commands.h"
 #include "operations/upr_buffers.h"
 #include "protocol/session.h"
@@ -21,8 +22,9 @@ struct PollingView {
   std::function<void()> clearLogs;
   UprStatusView upr;
   ClearFaultsView clearFaults;
-  // Takes the voltages a polled "Read Volts" just read into the charts.
-  std::function<void()> addToCharts;
+  // Takes the values of a tick that ran "Read Volts" into the charts, once the tick is over,
+  // with the communication errors of the whole tick.
+  ChartSampleSink addToCharts;
 };
 
 // The polling interval typed as `text`: its leading number rounded and clamped to 50..5000 ms.
@@ -38,8 +40,10 @@ void RunAutoStartSequence(Session& session, const PollingView& paint);
 void StartPolling(Session& session, bool uprSelected, bool autoStart, const PollingView& paint);
 
 // One tick of the polling timer: the UPR buffers in daisy-chain mode, then the selected scans
-// before the selected read-alls, each only while polling is still on. A tick that arrives while
-// another one is running (its operations let events run) is skipped.
+// before the selected read-alls, each only while polling is still on. A tick that ran "Read
+// Volts" ends by charting what it read, flagged with the errors of all its exchanges, unless the
+// board was lost. A tick that arrives while another one is running (its operations let events
+// run) is skipped.
 void PollingTick(Session& session, const PollingView& paint);
 
 }  // namespace qvm

@@ -6,6 +6,7 @@
 #include "model/decoders.h"
 #include "model/value_format.h"
 #include "operations/bulk_reads.h"
+#include "records/chart_export.h"
 
 namespace qvm {
 
@@ -63,7 +64,8 @@ bool ReadAll(Session& session, ReadAllClass kind) {
   return ReadAllSetups(session);
 }
 
-std::vector<DeviceReading> DeviceReadings(const Session& session, ReadAllClass kind) {
+std::vector<DeviceReading> DeviceReadings(const Session& session, ReadAllClass kind,
+                                          const Acquisition& read) {
   const ReadAllClassInfo& info = ClassInfo(kind);
   const std::array<int, 2> counts = {session.state.DeviceCount52400,
                                      session.state.DeviceCount52401};
@@ -71,11 +73,14 @@ std::vector<DeviceReading> DeviceReadings(const Session& session, ReadAllClass k
   for (int type = 0; type < kDeviceTypes; ++type) {
     for (int dev = 1; dev <= counts[static_cast<std::size_t>(type)] && dev < kDevicesPerType;
          ++dev) {
-      DeviceReading reading{type, dev, {}};
+      DeviceReading reading{type, dev, {}, 0, read.Errors().Device(type, dev)};
       for (int column = 0; column < info.columns; ++column) {
         const int address = info.firstRegister + column;
         if (session.model.RegKind(type, address) == kKindUndefined) {
           reading.values.emplace_back();
+        } else if (!read.Fresh(type, dev, address)) {
+          reading.values.emplace_back();
+          reading.unread |= 1u << column;
         } else {
           reading.values.emplace_back(
               Decoded(session, info.shown, column, session.image.at(type, dev, address)));
@@ -85,6 +90,19 @@ std::vector<DeviceReading> DeviceReadings(const Session& session, ReadAllClass k
     }
   }
   return readings;
+}
+
+std::string ComErrorSummary(const Session& session, const ComErrorTally& errors) {
+  std::string text;
+  for (int type = 0; type < kDeviceTypes; ++type) {
+    for (int dev = 0; dev < kDevicesPerType; ++dev) {
+      const std::uint16_t flags = errors.Device(type, dev);
+      if (flags == 0) continue;
+      text += (text.empty() ? "" : ", ") + session.state.PartName(type) + " device " +
+              std::to_string(dev) + " " + ComErrorCodes(flags);
+    }
+  }
+  return text.empty() ? ComErrorCodes(errors.flags) : text;
 }
 
 std::string ValueText(ReadAllClass kind, int column, double value, char decimalSeparator) {

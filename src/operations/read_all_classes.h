@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/acquisition.h"
 #include "protocol/session.h"
 
 namespace qvm {
@@ -32,16 +33,27 @@ std::string ReadAllClassNames();
 // Runs the class's read button ("Read Volts" ... "Read Setups"); false when anything failed.
 bool ReadAll(Session& session, ReadAllClass kind);
 
-// The values of one identified device after a read: decoded as the console shows them (volts
-// and temperatures) or raw, one per column; nothing where the register is not defined.
+// The values of one identified device that an acquisition read: decoded as the console shows
+// them (volts and temperatures) or raw, one per column; nothing where the register is not
+// defined or the acquisition did not read it (`unread` tells which), and the communication
+// errors that concerned the device.
 struct DeviceReading {
   int type = 0;
   int dev = 0;
   std::vector<std::optional<double>> values;
+  std::uint32_t unread = 0;  // bit c: column c is defined but was not read
+  std::uint16_t comErrors = 0;
+
+  bool Unread(int column) const { return (unread & (1u << column)) != 0; }
 };
 
-// Every identified device of both types, type 0 first, from the register image.
-std::vector<DeviceReading> DeviceReadings(const Session& session, ReadAllClass kind);
+// Every identified device of both types, type 0 first, with the values `read` brought.
+std::vector<DeviceReading> DeviceReadings(const Session& session, ReadAllClass kind,
+                                          const Acquisition& read);
+
+// The devices the errors concerned and their codes, e.g. "QVM52400 device 2 NoACK_"; the codes
+// alone when no device is known.
+std::string ComErrorSummary(const Session& session, const ComErrorTally& errors);
 
 // A value as the console shows it: volts "###0.0000", the internal temperature "###0.0", raw
 // values "0xNNNN".

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "operations/bulk_reads.h"
 #include "protocol/session.h"
 
 namespace qvm {
@@ -14,7 +15,7 @@ struct UprStatusView {
   std::function<void()> showFault;
   std::function<void()> selectStatusTab;
   // Charts the voltages that the recovery after a bad status reads.
-  std::function<void()> addToCharts;
+  ChartSampleSink addToCharts;
 };
 
 // Fetches the bridge's UPR buffer of one device type (parts 0 and 2: primary, 1 and 3:

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <span>
 
+#include "protocol/exchange_target.h"
+
 namespace qvm {
 
 namespace {
@@ -63,6 +65,8 @@ bool IsReadableKind(std::int32_t kind) {
 bool SendCommandFrame(Session& session, DeviceCommand& command) {
   session.LastReply = {};
   if (!session.bridge.EvbConnected) return false;
+  session.target = TargetOf(session, command);
+  ++session.exchangeNumber;
   const int type = TypeIndex(command.devType);
   session.view.SetLed(ComLed(type), Colour::Green);
   const bool daisy = session.state.DaisyChainMode;
@@ -81,7 +85,10 @@ bool SendCommandFrame(Session& session, DeviceCommand& command) {
   if (command.frame.size() >= 2) session.packets.LogSentFrame(command.frame, type);
 
   session.packets.cmdMCBSPI_Click();
-  if (exchange.ExchangeFailed) return false;
+  if (exchange.ExchangeFailed) {
+    SettleExchange(session);
+    return false;
+  }
   session.LastReply.exchanged = true;
   // A reply lost on the way is a communication error even when the retry brought it.
   if (exchange.FailedAttempts > 0) session.faults.RecordPipeComError();

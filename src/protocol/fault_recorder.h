@@ -1,8 +1,18 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace qvm {
+
+// Communication-error flag bits, as samples, ticks and records carry them.
+enum ComErrorBit : std::uint16_t {
+  kComErrNoAck = 0x01,
+  kComErrCrc4 = 0x02,
+  kComErrBadResponse = 0x04,
+  kComErrNack = 0x08,
+  kComErrPipe = 0x10,
+};
 
 // Where the protocol reports communication errors and newly raised device faults. The console
 // shows them in its communication-error and fault-status windows and marks the chart sample

@@ -81,6 +81,13 @@ void WriteRegisterAs(Session& session, DeviceCommand& command, const char* proce
   ResumeUprPolling(session);
 }
 
+bool WriteAcknowledged(const Session& session, int dev) {
+  const ReplyOutcome& reply = session.LastReply;
+  if (!reply.exchanged) return false;
+  if (!session.state.DaisyChainMode) return true;
+  return reply.Clean() && (reply.answered & (1u << dev)) != 0;
+}
+
 void ReadSingleReg(Session& session, DeviceCommand& command) {
   RunTrapped(session, kRead, [&] { ReadRegisterAs(session, command, kRead); });
 }

@@ -18,4 +18,8 @@ void WriteSingleReg(Session& session, DeviceCommand& command);
 void ReadRegisterAs(Session& session, DeviceCommand& command, const char* procedure);
 void WriteRegisterAs(Session& session, DeviceCommand& command, const char* procedure);
 
+// The write just made to device `dev` reached it: the bridge carried it and, on a chain, the
+// device acknowledged it.
+bool WriteAcknowledged(const Session& session, int dev);
+
 }  // namespace qvm

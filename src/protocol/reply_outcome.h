@@ -4,6 +4,15 @@
 
 namespace qvm {
 
+// What an exchange is to bring: the devices of one type that are to answer and the registers
+// each of them is to send back (none for a write or a command).
+struct ExchangeTarget {
+  int type = 0;
+  std::uint16_t devices = 0;  // bit d: device d is to answer
+  int firstAddress = 0;       // registers firstAddress .. firstAddress + count - 1
+  int count = 0;
+};
+
 // What the last reply brought: which devices of its type answered in full and which errors the
 // parser met. Every exchange starts it afresh, so a caller can tell a new value from a stale one.
 struct ReplyOutcome {

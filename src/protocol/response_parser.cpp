@@ -5,6 +5,7 @@
 
 #include "core/hex.h"
 #include "protocol/command_frame.h"
+#include "protocol/exchange_target.h"
 #include "protocol/procedure_trap.h"
 #include "protocol/traffic_line.h"
 
@@ -17,12 +18,6 @@ constexpr const char* kSingleParser = "ParseNonDaisyChainResponse";
 // A response frame at offset p starts at reply byte 4 + p.
 constexpr int kFrameBase = 4;
 constexpr std::size_t kSingleValueByte = 7;
-// Commands the devices never answer: RESET, and identify, whose answers its own routine reads.
-constexpr int kCmdIdentify = 3 * 64 + 9;
-constexpr int kCmdReset = 3 * 64 + 18;
-// Device numbers that address the whole chain.
-constexpr int kBroadcastLow = 0;
-constexpr int kBroadcastHigh = 15;
 
 struct BlockEntry {
   int devType;
@@ -104,32 +99,10 @@ void RecordNewFaults(Session& session) {
   }
 }
 
-int DeviceCountOf(const Session& session, int type) {
-  return type == 0 ? session.state.DeviceCount52400 : session.state.DeviceCount52401;
-}
-
-// Devices whose answer the request calls for: the addressed device, or every identified device
-// for the broadcast numbers; none for a device the chain does not have or a command that gets
-// no answer.
-std::uint16_t ExpectedAnswers(const Session& session, const DeviceCommand& command, int type) {
-  const int m = command.RegisterIndex();
-  if (m == kCmdIdentify || m == kCmdReset) return 0;
-  const int count = std::min<int>(DeviceCountOf(session, type), kDevicesPerType - 1);
-  const int dev = command.dev;
-  if (dev == kBroadcastLow || dev == kBroadcastHigh) {
-    std::uint16_t all = 0;
-    for (int d = 1; d <= count; ++d) all = static_cast<std::uint16_t>(all | (1u << d));
-    return all;
-  }
-  return dev <= count ? static_cast<std::uint16_t>(1u << dev) : 0;
-}
-
 // Records the expected answers the reply lacks, unless a NAK already marked the reply.
-void CheckExpectedAnswers(Session& session, const DeviceCommand& command, int type,
-                          const std::string& name) {
+void CheckExpectedAnswers(Session& session, const std::string& name) {
   ReplyOutcome& outcome = session.LastReply;
-  outcome.missing =
-      static_cast<std::uint16_t>(ExpectedAnswers(session, command, type) & ~outcome.answered);
+  outcome.missing = static_cast<std::uint16_t>(session.target.devices & ~outcome.answered);
   if (outcome.missing == 0 || outcome.nack) return;
   std::string devices;
   int count = 0;
@@ -204,7 +177,8 @@ void ParseDaisyFrames(Session& session, const DeviceCommand& command, const std:
     }
 
     if (IsReadableKind(session.model.RegKind(type, m))) {
-      session.image.at(type, frame.dev, m) = frame.dat;
+      session.image.StoreRead(type, frame.dev, m, frame.dat, session.exchangeNumber,
+                              session.clock.NowMs());
     }
     if (session.view.UpdateGuiControls() && type == session.state.SelectedDeviceType &&
         frame.dev == session.state.SelectedDevice) {
@@ -212,7 +186,7 @@ void ParseDaisyFrames(Session& session, const DeviceCommand& command, const std:
     }
   }
 
-  CheckExpectedAnswers(session, command, type, name);
+  CheckExpectedAnswers(session, name);
   if (session.view.UpdateGuiControls()) RefreshStatusDisplays(session.view);
   RecordNewFaults(session);
 }
@@ -234,7 +208,8 @@ void ParseSingleReply(Session& session, DeviceCommand& command, const std::strin
                                             reply[kSingleValueByte + 1]);
     session.LastReply.requestAnswered = true;
     session.LastReply.requestValue = command.dat;
-    session.image.at(type, 1, m) = command.dat;
+    session.image.StoreRead(type, 1, m, command.dat, session.exchangeNumber,
+                            session.clock.NowMs());
     if (type == session.state.SelectedDeviceType) RefreshRegisterSlots(session, m, command.dat);
     session.LogLine(
         TrafficLine(prefix, name, std::nullopt, command.cat, command.adr, command.dat, 4));
@@ -270,11 +245,13 @@ void RefreshRegisterSlots(Session& session, int address, std::int16_t value) {
 void ParseDaisyChainResponse(Session& session, const DeviceCommand& command,
                              const std::string& prefix) {
   RunTrapped(session, kDaisyParser, [&] { ParseDaisyFrames(session, command, prefix); });
+  SettleExchange(session);
 }
 
 void ParseNonDaisyChainResponse(Session& session, DeviceCommand& command,
                                 const std::string& prefix) {
   RunTrapped(session, kSingleParser, [&] { ParseSingleReply(session, command, prefix); });
+  SettleExchange(session);
 }
 
 }  // namespace qvm

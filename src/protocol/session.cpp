@@ -4,10 +4,11 @@ namespace qvm {
 
 Session::Session(HidBus& bus, Host& hostIn, Clock& clockIn, ProtocolView& viewIn,
                  FaultRecorder& faultsIn, PollingTimer& pollingIn)
-    : host(hostIn),
+    : faultTap(faultsIn, target, LastReply),
+      host(hostIn),
       clock(clockIn),
       view(viewIn),
-      faults(faultsIn),
+      faults(faultTap),
       polling(pollingIn),
       bridge(bus, hostIn, clockIn, viewIn),
       packets(bridge, exchange, hostIn, clockIn, viewIn) {}

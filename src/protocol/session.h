@@ -11,6 +11,7 @@
 #include "model/register_image.h"
 #include "model/register_model.h"
 #include "model/shared_state.h"
+#include "protocol/com_error_tap.h"
 #include "protocol/fault_recorder.h"
 #include "protocol/polling_timer.h"
 #include "protocol/protocol_view.h"
@@ -50,9 +51,19 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
+  // What the exchange under way is to bring, and what the last reply brought.
+  ExchangeTarget target;
+  ReplyOutcome LastReply;
+  // Device exchanges sent so far; the register image stamps each value read with the number of
+  // the exchange that brought it.
+  std::uint32_t exchangeNumber = 0;
+  // Counts communication errors for the acquisitions open and passes every record on.
+  ComErrorTap faultTap;
+
   Host& host;
   Clock& clock;
   ProtocolView& view;
+  // Where the protocol reports errors and faults: the tap in front of the program's recorder.
   FaultRecorder& faults;
   PollingTimer& polling;
 
@@ -67,7 +78,6 @@ class Session {
   SpiSettings spi;
   std::uint8_t ChainModeSetting = kModeSingleDevice;
   FaultStatusTable PrevFaultStatus{};
-  ReplyOutcome LastReply;
 
   // Appends `text` and CR LF to the activity log.
   void LogLine(const std::string& text) { view.AppendLog(text + "\r\n"); }

@@ -8,7 +8,7 @@
 
 #include "config/configuration_file.h"
 #include "core/fixed_answer_host.h"
-#include "operations/answer_check.h"
+#include "protocol/acquisition.h"
 #include "operations/bulk_reads.h"
 #include "operations/named_actions.h"
 #include "protocol/board_init.h"
@@ -112,7 +112,7 @@ void EvaluationBoard::ResetTrouble() {
 
 void EvaluationBoard::ThrowTrouble(const std::string& what, bool failed) {
   const std::uint16_t errors = trouble_.comErrors;
-  if (trouble_.linkLost) {
+  if (trouble_.linkLost || connection_.session().bridge.LinkLost()) {
     throw BoardError(ErrorKind::kLinkLost,
                      WithDetails(what + ": the link to the board was lost", trouble_));
   }
@@ -171,14 +171,14 @@ void EvaluationBoard::Command(const std::string& name) {
   ThrowTrouble(name, !done);
 }
 
-void EvaluationBoard::ThrowUnanswered(const std::string& what, AnswerCheck& check) {
-  const auto unanswered = check.Unanswered();
-  if (unanswered.empty()) return;
+void EvaluationBoard::ThrowUnread(const std::string& what, const std::vector<DeviceReading>& readings) {
   std::string devices;
-  for (const auto& [type, dev] : unanswered) {
-    devices += (devices.empty() ? "" : ", ") + connection_.session().state.PartName(type) +
-               " device " + std::to_string(dev);
+  for (const DeviceReading& reading : readings) {
+    if (reading.unread == 0) continue;
+    devices += (devices.empty() ? "" : ", ") + connection_.session().state.PartName(reading.type) +
+               " device " + std::to_string(reading.dev);
   }
+  if (devices.empty()) return;
   throw BoardError(ErrorKind::kNoAnswer,
                    WithDetails(what + ": no reply from " + devices, trouble_));
 }
@@ -188,19 +188,14 @@ std::vector<DeviceReading> EvaluationBoard::ReadAll(ReadAllClass kind) {
   Session& s = session();
   ResetTrouble();
   const std::string what = std::string("read_all ") + ClassInfo(kind).name;
-  std::vector<std::pair<int, int>> devices;
-  for (const DeviceReading& reading : DeviceReadings(s, kind)) {
-    devices.emplace_back(reading.type, reading.dev);
-  }
-  // In daisy-chain mode every device answers with its whole block.
-  AnswerCheck check(s.model, s.image,
-                    s.state.DaisyChainMode ? devices : std::vector<std::pair<int, int>>{},
-                    ClassInfo(kind).firstRegister, ClassInfo(kind).columns);
+  Acquisition read(s);
   const bool done = qvm::ReadAll(s, kind);
+  read.Close();
+  std::vector<DeviceReading> readings = DeviceReadings(s, kind, read);
   ThrowTrouble(what, false);
-  ThrowUnanswered(what, check);
+  ThrowUnread(what, readings);
   ThrowTrouble(what, !done);
-  return DeviceReadings(s, kind);
+  return readings;
 }
 
 namespace {
@@ -227,16 +222,15 @@ int EvaluationBoard::Read(int dev, int page, int adr, int type) {
   ResetTrouble();
   s.state.SelectedDeviceType = static_cast<std::int16_t>(type);
   s.state.SelectedDevice = static_cast<std::int16_t>(dev);
-  AnswerCheck check(s.model, s.image,
-                    s.state.DaisyChainMode ? std::vector<std::pair<int, int>>{{type, dev}}
-                                           : std::vector<std::pair<int, int>>{},
-                    command.RegisterIndex(), 1);
   ReadSingleReg(s, command);
   ThrowTrouble("read", false);
-  ThrowUnanswered("read", check);
-  const std::int16_t value =
-      s.state.DaisyChainMode ? s.image.at(type, dev, command.RegisterIndex()) : command.dat;
-  return static_cast<std::uint16_t>(value);
+  if (!s.LastReply.requestAnswered) {
+    throw BoardError(ErrorKind::kNoAnswer,
+                     WithDetails("read: no reply from " + s.state.PartName(type) + " device " +
+                                     std::to_string(dev),
+                                 trouble_));
+  }
+  return static_cast<std::uint16_t>(s.LastReply.requestValue);
 }
 
 void EvaluationBoard::Write(int dev, int page, int adr, int value, int type) {
@@ -301,11 +295,9 @@ std::shared_ptr<PollRun> EvaluationBoard::StartPoll(const PollSettings& settings
   ResetTrouble();
   auto run = std::make_shared<PollRun>(s, files_, time_, settings.intervalMs);
   view_.commLog = &run->Log();
-  recorder_.chart = &run->Chart();
   polling_.ticked = true;
   if (!run->Start(settings.files)) {
     view_.commLog = nullptr;
-    recorder_.chart = nullptr;
     throw BoardError(ErrorKind::kFileRefused,
                      WithDetails("poll: a record file was refused", trouble_));
   }
@@ -318,7 +310,6 @@ void EvaluationBoard::FinishPoll(PollRun& run) {
   if (run.Finished()) return;
   const bool written = run.Finish();
   view_.commLog = nullptr;
-  recorder_.chart = nullptr;
   polling_.ticked = false;
   if (!written) {
     throw BoardError(ErrorKind::kFileRefused,

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "operations/answer_check.h"
 #include "operations/board_connection.h"
 #include "operations/poll_run.h"
 #include "operations/read_all_classes.h"
@@ -82,8 +81,8 @@ class EvaluationBoard {
 
  private:
   void RequireOpen() const;
-  // Throws NoAnswerError naming the devices that left the check's registers unanswered.
-  void ThrowUnanswered(const std::string& what, AnswerCheck& check);
+  // Throws NoAnswerError naming the devices whose values the read did not bring.
+  void ThrowUnread(const std::string& what, const std::vector<DeviceReading>& readings);
 
   std::recursive_mutex mutex_;
   Trouble trouble_;

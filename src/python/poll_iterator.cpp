@@ -28,6 +28,7 @@ py::dict ReadingDict(const Session& session, ReadAllClass kind, const DeviceRead
   py::dict device;
   device["type"] = session.state.PartName(reading.type);
   device["dev"] = reading.dev;
+  device["errors"] = reading.comErrors;
   const ReadAllClassInfo& info = ClassInfo(kind);
   switch (info.shown) {
     case ReadAllShown::kVolts:
@@ -108,7 +109,12 @@ py::dict PollIterator::Next() {
     run_->Tick();
   }
   Session& session = board_.session();
-  const Trouble& trouble = board_.trouble();
+  // A board that is gone ends the run; its samples would hold nothing.
+  if (session.bridge.LinkLost()) {
+    Finish();
+    board_.ThrowTrouble("poll", true);
+  }
+  const Acquisition& tick = *run_->LastTick();
   py::dict sample;
   sample["tick"] = run_->Ticks();
   sample["time_ms"] = session.clock.NowMs() - startMs_;
@@ -117,14 +123,14 @@ py::dict PollIterator::Next() {
   sample["elapsed_min"] =
       stored ? py::object(py::float_(chart.ElapsedMinutes(chart.ChartSampleIndex() - 1)))
              : py::object(py::none());
-  sample["errors"] = trouble.comErrors;
-  sample["error_codes"] = ComErrorCodes(trouble.comErrors);
+  sample["errors"] = tick.Errors().flags;
+  sample["error_codes"] = ComErrorCodes(tick.Errors().flags);
   py::list faults;
   for (const std::string& fault : board_.TakeFaults()) faults.append(fault);
   sample["faults"] = faults;
   for (const ReadAllClass kind : reads_) {
     py::list devices;
-    for (const DeviceReading& reading : DeviceReadings(session, kind)) {
+    for (const DeviceReading& reading : DeviceReadings(session, kind, tick)) {
       devices.append(ReadingDict(session, kind, reading));
     }
     sample[ClassInfo(kind).name] = devices;

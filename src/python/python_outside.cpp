@@ -37,7 +37,6 @@ void ScriptView::AppendLog(const std::string& text) {
 void ScriptFaultRecorder::Record(std::uint16_t bit, const std::string& line) {
   trouble_.comErrors |= bit;
   trouble_.lines.push_back(line);
-  if (chart) chart->MarkComError(bit);
 }
 
 void ScriptFaultRecorder::RecordCrc4Error() {

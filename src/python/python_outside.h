@@ -70,8 +70,7 @@ class ScriptView final : public ProtocolView {
   std::deque<std::string> lines_;
 };
 
-// Communication errors as chart flags and lines of the trouble record; the chart sample being
-// acquired by a running poll is marked too.
+// Communication errors as flags and lines of the trouble record.
 class ScriptFaultRecorder final : public FaultRecorder {
  public:
   explicit ScriptFaultRecorder(Trouble& trouble) : trouble_(trouble) {}
@@ -85,8 +84,6 @@ class ScriptFaultRecorder final : public FaultRecorder {
 
   // Newly raised device faults since the last call.
   std::vector<std::string> TakeFaults();
-
-  ChartStore* chart = nullptr;
 
  private:
   void Record(std::uint16_t bit, const std::string& line);

@@ -158,10 +158,10 @@ py::dict ChartStoreArrays(EvaluationBoard& board) {
       for (int cell = 0; cell < kChartCells; ++cell) {
         const std::int16_t raw = chart.CellRaw(sample, cell, dev);
         c(i, d, cell) = raw;
-        cv(i, d, cell) = DecodeCellVoltage(model, raw);
+        cv(i, d, cell) = DecodedChartValue(ChartKind::Cells, model, chart.State(), raw);
       }
       v(i, d) = chart.VbatRaw(sample, dev);
-      pv(i, d) = DecodeVbatVoltage(model, chart.VbatRaw(sample, dev));
+      pv(i, d) = DecodedChartValue(ChartKind::Packs, model, chart.State(), chart.VbatRaw(sample, dev));
       t(i, d) = chart.IcTempRaw(sample, dev);
       for (int k = 0; k < kChartEtInputs; ++k) e(i, d, k) = chart.EtRaw(sample, k, dev);
       a(i, d) = chart.FaultRawA(sample, dev);
@@ -264,13 +264,15 @@ PYBIND11_MODULE(_qvm, m) {
            "Poll `count` times (forever when None), one tick every `interval_ms`: the scans "
            "('all', 'mixed', 'volts', 'temps', 'wires') before the reads ('volts', 'temps', "
            "'faults', 'setups'). Yields one dict per tick: tick, time_ms, elapsed_min (of the "
-           "chart sample, None without a voltage read), errors (flag word), error_codes, faults "
-           "and the readings per read class. `csv` gets each sample's row as it is taken, "
+           "chart sample, None without a voltage read), errors (flag word of the tick's "
+           "exchanges), error_codes, faults and the readings per read class: a value the tick "
+           "did not read is None. A board that is lost raises LinkLostError. `csv` gets each sample's row as it is taken, "
            "`log` every SPI frame. Ctrl-C stops cleanly with the files complete.")
       .def("chart_store", &ChartStoreArrays,
            "The chart store of the last poll as numpy arrays indexed [sample, device, ...]: "
            "elapsed_min, com_errors, cells_raw, vbat_raw, ic_temp_raw, et_raw, fault_status_a, "
-           "fault_status_b, and the decoded cell_volts and pack_volts.")
+           "fault_status_b, and the decoded cell_volts and pack_volts; a value never read is "
+           "-32768 raw and NaN decoded.")
       .def("save_config", &EvaluationBoard::SaveConfig, py::arg("path"),
            py::call_guard<py::gil_scoped_release>(),
            "Read every device's setup registers and save them as a configuration file.")

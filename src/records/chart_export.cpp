@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "model/decoders.h"
 
 namespace qvm {
 
@@ -128,18 +127,10 @@ class RowFormatter {
   }
 
   double Decode(ValueColumn column, std::int16_t raw) const {
-    const RegisterModel& model = store_.Model();
-    switch (column) {
-      case ValueColumn::Cell:
-        return DecodeCellVoltage(model, raw);
-      case ValueColumn::Vbat:
-        return DecodeVbatVoltage(model, raw);
-      case ValueColumn::IcTemp:
-        return DecodeInternalTemp(model, store_.State(), raw);
-      case ValueColumn::Et:
-        break;
-    }
-    return DecodeExternalTemp(model, raw);
+    constexpr std::array<ChartKind, 4> kKinds = {ChartKind::Cells, ChartKind::Packs,
+                                                 ChartKind::IcTemp, ChartKind::EtVolts};
+    return DecodedChartValue(kKinds[static_cast<std::size_t>(column)], store_.Model(),
+                             store_.State(), raw);
   }
 
   // Copies `text` at `out`, where `room` characters are reserved for it, growing the line when
@@ -154,11 +145,14 @@ class RowFormatter {
     return out + text.size();
   }
 
-  // The value's text, made through the general formatter.
+  // The value's text, made through the general formatter; an empty field for a value never
+  // read.
   void MakeText(ValueColumn column, std::int16_t raw) {
     scratch_.clear();
-    AppendFixed(scratch_, Decode(column, raw), kColumnDecimals[static_cast<std::size_t>(column)],
-                separator_);
+    if (raw != kChartNeverRead) {
+      AppendFixed(scratch_, Decode(column, raw), kColumnDecimals[static_cast<std::size_t>(column)],
+                  separator_);
+    }
     scratch_ += ',';
   }
 
@@ -190,8 +184,13 @@ class RowFormatter {
     return out + TextLength(text);
   }
 
-  // "0x" and four upper-case hexadecimal digits of a raw register word, then the comma.
+  // "0x" and four upper-case hexadecimal digits of a raw register word, then the comma; only
+  // the comma for a word never read.
   static char* PutHexWord(char* out, std::int16_t raw) {
+    if (raw == kChartNeverRead) {
+      *out = ',';
+      return out + 1;
+    }
     constexpr const char* kDigits = "0123456789ABCDEF";
     const auto word = static_cast<std::uint16_t>(raw);
     out[0] = '0';

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
-#include "model/decoders.h"
 #include "records/chart_series.h"
 #include "records/chart_store.h"
 
@@ -41,18 +41,10 @@ class ChartSeriesPoints {
 
   double Value(std::int32_t sample) const {
     const std::int16_t raw = column_.values[static_cast<std::size_t>(sample) * column_.stride];
-    switch (series_.kind) {
-      case ChartKind::Cells:
-        return DecodeCellVoltage(store_.Model(), raw);
-      case ChartKind::Packs:
-        return DecodeVbatVoltage(store_.Model(), raw);
-      case ChartKind::IcTemp:
-        return DecodeInternalTemp(store_.Model(), store_.State(), raw);
-      case ChartKind::EtVolts:
-        return DecodeExternalTemp(store_.Model(), raw);
-      case ChartKind::Faults:
-        break;
+    if (series_.kind != ChartKind::Faults) {
+      return DecodedChartValue(series_.kind, store_.Model(), store_.State(), raw);
     }
+    if (raw == kChartNeverRead) return NAN;
     return series_.faultLevel + (raw != 0 ? 1.0 : 0.0);
   }
 

@@ -1,6 +1,7 @@
 #include "records/chart_store.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "model/decoders.h"
 
@@ -18,6 +19,23 @@ void ShiftDown(std::vector<T>& values, std::size_t stride, int count) {
 }
 
 }  // namespace
+
+double DecodedChartValue(ChartKind kind, const RegisterModel& model, const SharedState& state,
+                         std::int16_t raw) {
+  if (raw == kChartNeverRead) return NAN;
+  switch (kind) {
+    case ChartKind::Cells:
+      return DecodeCellVoltage(model, raw);
+    case ChartKind::Packs:
+      return DecodeVbatVoltage(model, raw);
+    case ChartKind::IcTemp:
+      return DecodeInternalTemp(model, state, raw);
+    case ChartKind::EtVolts:
+    case ChartKind::Faults:
+      break;
+  }
+  return DecodeExternalTemp(model, raw);
+}
 
 ChartStore::ChartStore(const RegisterModel& model, const RegisterImage& image,
                        const SharedState& state, Clock& clock, LocalTimeSource& time)
@@ -37,14 +55,10 @@ ChartStore::ChartStore(const RegisterModel& model, const RegisterImage& image,
   series_.Rebuild(selectedPack_[0], selectedPack_[1], selectedPack_[2], false, false);
 }
 
-void ChartStore::AddNewVoltageDataToChartArray() {
-  if (!started_) {
-    // Errors met while this first sample was acquired were marked on the old index.
-    const std::uint16_t pending = flags_[Index(sampleIndex_)];
-    sampleIndex_ = 0;
-    flags_[0] = pending;
-  }
+void ChartStore::AddNewVoltageDataToChartArray(std::uint16_t comErrors) {
+  if (!started_) sampleIndex_ = 0;
   CopySample(sampleIndex_);
+  flags_[Index(sampleIndex_)] = comErrors;
   if (started_) {
     minutes_[Index(sampleIndex_)] = static_cast<double>(clock_.NowMs() - startTick_) / 60000.0;
   } else {
@@ -56,24 +70,26 @@ void ChartStore::AddNewVoltageDataToChartArray() {
   }
   AddChartDataPoints();
   ++sampleIndex_;
-  flags_[Index(sampleIndex_)] = 0;
   hooks_->EnableSampleButtons();
 }
 
 void ChartStore::CopySample(int sample) {
+  const auto raw = [this](int type, int d, int address) {
+    return image_.Known(type, d, address) ? image_.at(type, d, address) : kChartNeverRead;
+  };
   for (int d = 0; d < kChartDevices; ++d) {
     for (int c = 0; c < kChartCells; ++c) {
       cells_[Index(sample) * kCellStride + Index(c) * kChartDevices + Index(d)] =
-          image_.at(0, d, kRegCell1 + c);
+          raw(0, d, kRegCell1 + c);
     }
     for (int k = 0; k < kChartEtInputs; ++k) {
       et_[Index(sample) * kEtStride + Index(k) * kChartDevices + Index(d)] =
-          image_.at(0, d, kRegExternalTemp1 + k);
+          raw(0, d, kRegExternalTemp1 + k);
     }
-    vbat_[Slot(sample, d)] = image_.at(0, d, kRegVbat);
-    icTemp_[Slot(sample, d)] = image_.at(0, d, kRegInternalTemp);
-    faultA_[Slot(sample, d)] = image_.at(0, d, kRegFaultStatusWord);
-    faultB_[Slot(sample, d)] = image_.at(1, d, kRegFaultStatusWord);
+    vbat_[Slot(sample, d)] = raw(0, d, kRegVbat);
+    icTemp_[Slot(sample, d)] = raw(0, d, kRegInternalTemp);
+    faultA_[Slot(sample, d)] = raw(0, d, kRegFaultStatusWord);
+    faultB_[Slot(sample, d)] = raw(1, d, kRegFaultStatusWord);
   }
 }
 
@@ -96,14 +112,15 @@ void ChartStore::AddChartDataPoints() {
   for (int slot = 0; slot < slots; ++slot) {
     const int d = selectedPack_[static_cast<std::size_t>(slot)];
     for (int c = 0; c < kChartCells; ++c) {
-      ranges_.cells.Include(DecodeCellVoltage(model_, CellRaw(i, c, d)));
+      ranges_.cells.Include(DecodedChartValue(ChartKind::Cells, model_, state_, CellRaw(i, c, d)));
       AddPoints(ChartKind::Cells, slot * kChartCells + c, 1);
     }
-    ranges_.packs.Include(DecodeVbatVoltage(model_, VbatRaw(i, d)));
-    ranges_.icTemp.Include(DecodeInternalTemp(model_, state_, IcTempRaw(i, d)));
+    ranges_.packs.Include(DecodedChartValue(ChartKind::Packs, model_, state_, VbatRaw(i, d)));
+    ranges_.icTemp.Include(DecodedChartValue(ChartKind::IcTemp, model_, state_, IcTempRaw(i, d)));
     AddPoints(ChartKind::IcTemp, slot, 1);
     for (int k = 0; k < kChartEtInputs; ++k) {
-      ranges_.etVolts.Include(DecodeExternalTemp(model_, EtRaw(i, k, d)));
+      ranges_.etVolts.Include(
+          DecodedChartValue(ChartKind::EtVolts, model_, state_, EtRaw(i, k, d)));
       AddPoints(ChartKind::EtVolts, slot * kChartEtInputs + k, 1);
     }
     for (int type = 0; type < 2; ++type) AddPoints(ChartKind::Faults, slot * 2 + type, 1);

@@ -9,6 +9,7 @@
 #include "model/register_image.h"
 #include "model/register_model.h"
 #include "model/shared_state.h"
+#include "protocol/fault_recorder.h"
 #include "records/chart_series.h"
 #include "records/local_time.h"
 
@@ -21,15 +22,14 @@ inline constexpr int kChartCells = 12;
 inline constexpr int kChartEtInputs = 4;
 inline constexpr int kChartDevices = kDevicesPerType;
 inline constexpr int kRegFaultStatusWord = 0x84;
+// A stored raw value that was never read: no 14-bit register holds it.
+inline constexpr std::int16_t kChartNeverRead = INT16_MIN;
 
-// Communication errors during a sample's acquisition.
-enum ComErrorBit : std::uint16_t {
-  kComErrNoAck = 0x01,
-  kComErrCrc4 = 0x02,
-  kComErrBadResponse = 0x04,
-  kComErrNack = 0x08,
-  kComErrPipe = 0x10,
-};
+
+// A stored raw value of a chart of volts or temperatures, decoded as the chart draws it; NaN for
+// a value never read, which draws nothing.
+double DecodedChartValue(ChartKind kind, const RegisterModel& model, const SharedState& state,
+                         std::int16_t raw);
 
 // Running minimum and maximum of the drawn values of one chart.
 struct ValueRange {
@@ -65,7 +65,8 @@ class ChartWindowHooks {
 };
 
 // The history of acquired samples: raw register values of every device copied from the
-// register image, elapsed minutes and communication error flags, in preallocated arrays of
+// register image (kChartNeverRead for a value never read), elapsed minutes and the
+// communication error flags of the sample's acquisition, in preallocated arrays of
 // fixed capacity; when full the oldest 600 samples go in one block. The chart series of the
 // shown devices name the samples they draw; their points are read from these arrays.
 class ChartStore {
@@ -77,16 +78,14 @@ class ChartStore {
 
   void SetHooks(ChartWindowHooks* hooks) { hooks_ = hooks ? hooks : &noHooks_; }
 
-  // Stores the voltages now in the register image as the next sample and draws it.
-  void AddNewVoltageDataToChartArray();
+  // Stores the values now in the register image as the next sample, with the communication
+  // errors met while they were acquired, and draws it.
+  void AddNewVoltageDataToChartArray(std::uint16_t comErrors = 0);
   // Rebuilds the series; `restart` also starts a new time base with the next sample.
   void Initialize(bool restart, bool evbConnected);
   // Sets `SelectedPack`[slot] to `entry` + 1 and rebuilds the series when that changed it.
   // False for a slot or device out of range, which changes nothing.
   bool HandlePackSelectCombobox(int slot, int entry, bool evbConnected);
-
-  // Marks a communication error on the sample being acquired.
-  void MarkComError(std::uint16_t bits) { flags_[Index(ChartSampleIndex())] |= bits; }
 
   int ChartSampleIndex() const { return sampleIndex_; }
   bool ChartStarted() const { return started_; }

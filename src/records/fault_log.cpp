@@ -5,12 +5,11 @@
 namespace qvm {
 
 WindowFaultRecorder::WindowFaultRecorder(FaultLogWindow& comErrors, FaultLogWindow& faultStatus,
-                                         ChartStore& chart, LocalTimeSource& time, Host& host,
+                                         LocalTimeSource& time, Host& host,
                                          const std::string& messageTitle,
                                          std::function<bool()> pauseOnNack)
     : comErrors_(comErrors),
       faultStatus_(faultStatus),
-      chart_(chart),
       time_(time),
       host_(host),
       messageTitle_(messageTitle),
@@ -24,31 +23,30 @@ void WindowFaultRecorder::Append(FaultLogWindow& window, int& lineCount, const s
   window.ShowAndAppend(FormatGeneralDate(time_.Now()) + line + "\r\n");
 }
 
-void WindowFaultRecorder::RecordComError(const std::string& line, std::uint16_t bit) {
+void WindowFaultRecorder::RecordComError(const std::string& line) {
   Append(comErrors_, comErrorLines_, line);
-  chart_.MarkComError(bit);
 }
 
 void WindowFaultRecorder::RecordCrc4Error() {
-  RecordComError("    CRC4 Error ", kComErrCrc4);
+  RecordComError("    CRC4 Error ");
 }
 
 void WindowFaultRecorder::RecordNackResponse(const std::string& traceSent,
                                              const std::string& traceReceived) {
-  RecordComError("    NACK Response " + traceSent + " " + traceReceived + " ", kComErrNack);
+  RecordComError("    NACK Response " + traceSent + " " + traceReceived + " ");
   if (pauseOnNack_ && pauseOnNack_()) host_.ShowMessage(messageTitle_, comErrors_.Text());
 }
 
 void WindowFaultRecorder::RecordUnrecognizedResponse() {
-  RecordComError("    Unrecognized Response ", kComErrBadResponse);
+  RecordComError("    Unrecognized Response ");
 }
 
 void WindowFaultRecorder::RecordNoAcknowledge(const std::string& devices) {
-  RecordComError("    No Acknowledge " + devices + " ", kComErrNoAck);
+  RecordComError("    No Acknowledge " + devices + " ");
 }
 
 void WindowFaultRecorder::RecordPipeComError() {
-  RecordComError("    Pipe Communication Error", kComErrPipe);
+  RecordComError("    Pipe Communication Error");
 }
 
 void WindowFaultRecorder::RecordFaultStatus(const std::string& faultText) {

@@ -5,7 +5,6 @@
 
 #include "core/host.h"
 #include "protocol/fault_recorder.h"
-#include "records/chart_store.h"
 #include "records/local_time.h"
 
 namespace qvm {
@@ -49,11 +48,11 @@ inline std::string FaultStatusLogCaption(const std::string& partName) {
 inline constexpr int kFaultLogMaxLines = 250;
 
 // Writes communication errors and newly raised faults as time-stamped lines into the two fault
-// windows, empties a window automatically after 250 lines, marks communication errors on the
-// chart sample being acquired and pauses on a NACK when the bench tool asks for it.
+// windows, empties a window automatically after 250 lines and pauses on a NACK when the bench
+// tool asks for it.
 class WindowFaultRecorder final : public FaultRecorder {
  public:
-  WindowFaultRecorder(FaultLogWindow& comErrors, FaultLogWindow& faultStatus, ChartStore& chart,
+  WindowFaultRecorder(FaultLogWindow& comErrors, FaultLogWindow& faultStatus,
                       LocalTimeSource& time, Host& host, const std::string& messageTitle,
                       std::function<bool()> pauseOnNack);
 
@@ -71,11 +70,10 @@ class WindowFaultRecorder final : public FaultRecorder {
 
  private:
   void Append(FaultLogWindow& window, int& lineCount, const std::string& line);
-  void RecordComError(const std::string& line, std::uint16_t bit);
+  void RecordComError(const std::string& line);
 
   FaultLogWindow& comErrors_;
   FaultLogWindow& faultStatus_;
-  ChartStore& chart_;
   LocalTimeSource& time_;
   Host& host_;
   const std::string& messageTitle_;

@@ -51,7 +51,7 @@ class ConfigurationFileTest : public ::testing::Test {
 
 TEST_F(ConfigurationFileTest, SavedFileHoldsABlockPerDevice) {
   session.state.DeviceCount52400 = 2;
-  session.image.at(0, 2, 0x90) = 0x1AE1;
+  session.image.StoreRead(0, 2, 0x90, 0x1AE1, 1);
   const std::vector<std::string> lines = DeviceConfigLines(session);
   EXPECT_EQ(
       std::count(lines.begin(), lines.end(), "**** Parameters for 52400 at device address 1 ****"),
@@ -71,7 +71,7 @@ TEST_F(ConfigurationFileTest, SavedFileHoldsABlockPerDevice) {
 
 TEST_F(ConfigurationFileTest, BalanceBanksAreWrittenAfterTheirSelectionAndTheSetupRestored) {
   session.state.DeviceCount52400 = 1;
-  session.image.at(0, 1, 0x93) = 0x0205;
+  session.image.StoreRead(0, 1, 0x93, 0x0205, 1);
   session.state.BalanceStatusImage[1][3] = 0x0123;
   const std::vector<std::string> lines = DeviceConfigLines(session);
   const auto bank3 =
@@ -148,14 +148,14 @@ TEST_F(ConfigurationFileTest, SavedFileLoadsBackWithoutARejectedLine) {
   RecordChannel channel(kConfigExportChannel, bench.host, files, session.bridge.MessageTitle);
   const std::string path = (folder / "chain.txt").string();
   for (int device = 1; device <= 3; ++device) {
-    session.image.at(0, device, 0x90) = static_cast<std::int16_t>(0x1000 + device);
+    session.image.StoreRead(0, device, 0x90, static_cast<std::int16_t>(0x1000 + device), 1);
   }
   bench.host.fileAnswers = {path};
   ASSERT_TRUE(SaveDeviceConfig(session, channel));
   const std::string text = Read(path);
   EXPECT_NE(text.find("\r\nwrt,QVM52400,dev0x03,cat0x0A,adr0x10,dat0x1003\r\n"), std::string::npos);
 
-  for (int device = 1; device <= 3; ++device) session.image.at(0, device, 0x90) = 0;
+  for (int device = 1; device <= 3; ++device) session.image.StoreRead(0, device, 0x90, 0, 1);
   bench.view.log.clear();
   bench.host.fileAnswers = {path};
   EXPECT_EQ(LoadDeviceConfig(session), path);
@@ -176,7 +176,7 @@ TEST_F(ConfigurationFileTest, SaveEepromCountsOnePrimaryDeviceAndCancelSaysSo) {
             "Save Device EE_Test cancelled, configuration file not created.");
   EXPECT_EQ(session.state.DeviceCount52400, 3);
 
-  session.image.at(0, 1, 0x100 + 5) = 0x0ABC;
+  session.image.StoreRead(0, 1, 0x100 + 5, 0x0ABC, 1);
   bench.host.fileAnswers = {(folder / "ee.txt").string()};
   EXPECT_TRUE(SaveEeTestRegs(session, channel));
   EXPECT_EQ(session.state.DeviceCount52400, 1);

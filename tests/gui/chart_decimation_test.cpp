@@ -139,9 +139,9 @@ TEST(ChartDecimationTest, StoreSeriesDecimateAsTheirPointsInMemory) {
     }
   };
   for (int i = 0; i < kChartCapacity + 400; ++i) {
-    image.at(0, 1, 0x46) = static_cast<std::int16_t>(6000 + 3000 * std::sin(i * 0.01));
-    image.at(0, 1, 0x40) = static_cast<std::int16_t>(20000 + i % 301);
-    image.at(1, 1, 0x84) = static_cast<std::int16_t>(i / 700 % 2);
+    image.StoreRead(0, 1, 0x46, static_cast<std::int16_t>(6000 + 3000 * std::sin(i * 0.01)), 1);
+    image.StoreRead(0, 1, 0x40, static_cast<std::int16_t>(20000 + i % 301), 1);
+    image.StoreRead(1, 1, 0x84, static_cast<std::int16_t>(i / 700 % 2), 1);
     store.AddNewVoltageDataToChartArray();
     clock.SleepMs(500 + i % 3);
     const bool nearDrop = i >= kChartFullIndex - 2 && i <= kChartFullIndex + 2;

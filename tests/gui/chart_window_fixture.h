@@ -36,7 +36,9 @@ class ChartWindowRig {
   void ReadSamples(int count, std::int64_t stepMs = 1000) {
     for (int i = 0; i < count; ++i) {
       ASSERT_TRUE(RunPanelCommand(bench.session, kScanAllAll));
-      ASSERT_TRUE(ReadAllVolts(bench.session, [this] { store.AddNewVoltageDataToChartArray(); }));
+      ASSERT_TRUE(ReadAllVolts(bench.session, [this](std::uint16_t errors) {
+        store.AddNewVoltageDataToChartArray(errors);
+      }));
       bench.clock.SleepMs(stepMs);
     }
   }

@@ -79,7 +79,10 @@ TEST_F(ChartWindowTest, AWindowOpenedAfterTheFirstSampleShowsTheStartTime) {
 
 TEST_F(ChartWindowTest, FaultLevelsSeparateTheFourSeries) {
   Open();
-  rig->session().image.at(1, 1, kRegFaultStatusWord) = 0x0010;
+  for (const auto& [type, dev] : {std::pair{0, 1}, {0, 2}, {1, 2}}) {
+    rig->session().image.StoreRead(type, dev, kRegFaultStatusWord, 0, 1);
+  }
+  rig->session().image.StoreRead(1, 1, kRegFaultStatusWord, 0x0010, 1);
   rig->StoreSamples(1, 1000);
   const auto level = [&](int series) {
     return window().FaultStatusChartControl->Graph(series)->data()->begin()->value;
@@ -159,7 +162,11 @@ TEST_F(ChartWindowTest, ChoosingAnotherPackRenamesItsSeriesAndKeepsTheTimeBase) 
 
 TEST_F(ChartWindowTest, FullStoreDropsTheOldestPointsFromThePlots) {
   rig = std::make_unique<ChartWindowRig>("daisy:52400x2", kModeDaisyChain);
-  rig->session().image.at(0, 1, kRegCell1) = 9000;
+  for (int dev = 1; dev <= 2; ++dev) {
+    for (int cell = 0; cell < kChartCells; ++cell) {
+      rig->session().image.StoreRead(0, dev, kRegCell1 + cell, 9000, 1);
+    }
+  }
   rig->StoreSamples(kChartCapacity, 1000);
   rig->window->show();
   ASSERT_EQ(store().ChartSampleIndex(), kChartCapacity - kChartDropCount);
@@ -254,8 +261,7 @@ TEST_F(ChartWindowTest, ClearChartsEmptiesThePlotsAndRestartsTheTime) {
 TEST_F(ChartWindowTest, ExportWritesTheStoreToTheChosenFile) {
   Open();
   rig->ReadSamples(4);
-  store().MarkComError(kComErrCrc4 | kComErrPipe);
-  rig->ReadSamples(1);
+  store().AddNewVoltageDataToChartArray(kComErrCrc4 | kComErrPipe);
   const std::string path = rig->folder.File("chart.csv");
   rig->bench.host.fileAnswers = {path};
   window().cmdChartExportCsv->click();

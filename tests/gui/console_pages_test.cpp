@@ -172,8 +172,8 @@ TEST_F(ConnectedConsole, PagesNameTheConfiguredPartAndHideAMissingCompanion) {
 TEST_F(ConnectedConsole, FaultBitsOfTheChainLightTheirIndicators) {
   Connect("daisy:52400x3", 3);
   Session& session = console().session();
-  session.image.at(0, 2, 2 * 64 + 4) = 0x0100;  // device 2: Vbat open wire
-  session.image.at(0, 2, 2 * 64 + 0) = 0x0004;  // device 2: cell 3 over voltage
+  session.image.StoreRead(0, 2, 2 * 64 + 4, 0x0100, 1);  // device 2: Vbat open wire
+  session.image.StoreRead(0, 2, 2 * 64 + 0, 0x0004, 1);  // device 2: cell 3 over voltage
   SelectTab("MAIN");
   MainTabPage& page = *console().mainTabPage;
   EXPECT_EQ(page.ledMainTabDeviceFault[1]->colour(), kRed);
@@ -191,8 +191,8 @@ TEST_F(ConnectedConsole, BalanceModeShowsTheCellButtons) {
   MainTabPage& page = *console().mainTabPage;
   SelectTab("MAIN");
   EXPECT_FALSE(page.cbMainTabBalCtrl[0]->isVisible());
-  session.image.at(0, 1, kRegBalanceSetup) = 0x0202;  // timed, balancing enabled
-  session.image.at(0, 1, kRegBalanceSwitches) = 0x0800;
+  session.image.StoreRead(0, 1, kRegBalanceSetup, 0x0202, 1);  // timed, balancing enabled
+  session.image.StoreRead(0, 1, kRegBalanceSwitches, 0x0800, 1);
   console().TabStrip1_Click();
   EXPECT_EQ(page.cboBalanceMode->currentText(), "Timed");
   EXPECT_TRUE(page.chkEnableCellBalance->isChecked());
@@ -200,7 +200,7 @@ TEST_F(ConnectedConsole, BalanceModeShowsTheCellButtons) {
   EXPECT_EQ(page.cbMainTabBalCtrl[11]->text(), "On");
   EXPECT_EQ(page.cbMainTabBalCtrl[10]->text(), "Off");
   EXPECT_FALSE(session.state.SuppressControlEvents);
-  session.image.at(0, 1, kRegBalanceSetup) = 0x0003;
+  session.image.StoreRead(0, 1, kRegBalanceSetup, 0x0003, 1);
   console().TabStrip1_Click();
   EXPECT_FALSE(page.cbMainTabBalCtrl[11]->isVisible());
 }
@@ -273,7 +273,7 @@ TEST_F(ConnectedConsole, ClearAllFaultsOnTwoDevicesWritesTenTimesAndRedrawsThePa
   Connect("daisy:52400x2", 2);
   rig->evb->chain->Device(0, 2).Poke(2 * 64 + 1, 0x0011);
   Session& session = console().session();
-  session.image.at(0, 1, 2 * 64 + 1) = 0x0011;
+  session.image.StoreRead(0, 1, 2 * 64 + 1, 0x0011, 1);
   SelectTab("Faults");
   console().txtLog->clear();
   Click("cbClearAllFaults");

@@ -128,10 +128,10 @@ TEST_F(ConsoleRecordsTest, ConfigurationSavedFromTheFileMenuLoadsBack) {
     return answer;
   });
   Session& session = console().session();
-  session.image.at(0, 2, 0x90) = 0x1AE1;
+  session.image.StoreRead(0, 2, 0x90, 0x1AE1, 1);
   console().mnuSaveConfig->trigger();
   ASSERT_TRUE(std::filesystem::exists(path));
-  session.image.at(0, 2, 0x90) = 0;
+  session.image.StoreRead(0, 2, 0x90, 0, 1);
   console().txtLog->clear();
   console().mnuLoadConfig->trigger();
   EXPECT_EQ(session.image.at(0, 2, 0x90), 0x1AE1);

@@ -206,8 +206,8 @@ TEST_F(RegisterEditorPage, TabOutsideTheDefinitionsHidesEveryRow) {
 }
 
 TEST_F(RegisterEditorPage, RowsShowTheStoredValues) {
-  board.session.image.at(0, 1, kUser01) = 0x2A5;
-  board.session.image.at(0, 2, kUser01) = 0x111;
+  board.session.image.StoreRead(0, 1, kUser01, 0x2A5, 1);
+  board.session.image.StoreRead(0, 2, kUser01, 0x111, 1);
   editor.ShowTab(kTabUserSerial);
   EXPECT_EQ(editor.tbRegdata[0]->text(), "02A5");
   EXPECT_EQ(editor.updnRegData[0]->value(), 0x2A5);
@@ -242,7 +242,7 @@ TEST_F(RegisterEditorPage, TypingChangesTheImageBitsAndUpDown) {
 }
 
 TEST_F(RegisterEditorPage, DeleteReleaseTakesTheShortenedText) {
-  board.session.image.at(0, 1, kUser01) = 0x1234;
+  board.session.image.StoreRead(0, 1, kUser01, 0x1234, 1);
   editor.ShowTab(kTabUserSerial);
   OverwriteEdit* box = editor.tbRegdata[0];
   box->setCursorPosition(0);

@@ -83,28 +83,27 @@ TEST_F(PacketExchangeTest, OneLostReplyIsRetriedOnceWithALogLine) {
   EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(PacketExchangeTest, WrongSequenceTwiceIsASyncError) {
-  board->Faults().wrongSequence = sim::kAlways;
-  exchange.cmdMCBSPI_Click();
-  EXPECT_TRUE(exchangeState.ExchangeFailed);
-  EXPECT_EQ(board->ReceivedReports().size(), 2u);
-  EXPECT_EQ(view.log.find("Packet Sync: Retry count = 1BQTY "), 0u);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, "HID Packet Sync Error Retry 2x");
-  EXPECT_EQ(view.pollingStops, 0);
-  // The buffer still holds the request; its count must not pass for a reply.
-  EXPECT_EQ(exchangeState.ReplyCount, 0);
-  EXPECT_FALSE(exchangeState.BridgeBusy);
-}
-
-TEST_F(PacketExchangeTest, SequenceZeroTwiceStopsPolling) {
-  board->Faults().zeroSequence = sim::kAlways;
-  exchange.cmdMCBSPI_Click();
-  EXPECT_TRUE(exchangeState.ExchangeFailed);
-  EXPECT_EQ(view.pollingStops, 1);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text,
-            "USB Communications lost, Disconnect and Reconnect, Polling Terminated");
+// A wrong sequence, or sequence 0, in both replies fails the exchange; the board is still
+// attached, so polling goes on.
+TEST_F(PacketExchangeTest, WrongOrZeroSequenceTwiceIsASyncError) {
+  for (int sim::BridgeFaults::*fault :
+       {&sim::BridgeFaults::wrongSequence, &sim::BridgeFaults::zeroSequence}) {
+    board->Faults() = {};
+    board->Faults().*fault = sim::kAlways;
+    board->ClearReceivedReports();
+    host.messages.clear();
+    view.log.clear();
+    exchange.cmdMCBSPI_Click();
+    EXPECT_TRUE(exchangeState.ExchangeFailed);
+    EXPECT_EQ(board->ReceivedReports().size(), 2u);
+    EXPECT_EQ(view.log.find("Packet Sync: Retry count = 1BQTY "), 0u);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "HID Packet Sync Error Retry 2x");
+    EXPECT_EQ(view.pollingStops, 0);
+    // The buffer still holds the request; its count must not pass for a reply.
+    EXPECT_EQ(exchangeState.ReplyCount, 0);
+    EXPECT_FALSE(exchangeState.BridgeBusy);
+  }
 }
 
 TEST_F(PacketExchangeTest, SilentBridgeCostsTwoAttemptsOfBoundedTime) {

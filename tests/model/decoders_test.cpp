@@ -60,9 +60,9 @@ TEST_F(DecodersTest, ThresholdsUseTheirOwnScales) {
 
 TEST_F(DecodersTest, BalanceFieldsComeFromTheirBits) {
   // Mode 2, wait code 5, bank 3, enabled.
-  image->at(0, 2, 0x93) = static_cast<std::int16_t>(2 | (5 << 2) | (3 << 5) | 0x200);
-  image->at(0, 2, 0x94) = 0x0805;  // cells 1, 3 and 12
-  image->at(0, 2, 0x95) = static_cast<std::int16_t>((100 << 7) | 0x7F);
+  image->StoreRead(0, 2, 0x93, static_cast<std::int16_t>(2 | (5 << 2) | (3 << 5) | 0x200), 1);
+  image->StoreRead(0, 2, 0x94, 0x0805, 1);  // cells 1, 3 and 12
+  image->StoreRead(0, 2, 0x95, static_cast<std::int16_t>((100 << 7) | 0x7F), 1);
   const BalanceFields fields = DecodeBalanceFields(*image, 2);
   EXPECT_EQ(fields.mode, 2);
   EXPECT_EQ(fields.wait, 5);
@@ -72,7 +72,7 @@ TEST_F(DecodersTest, BalanceFieldsComeFromTheirBits) {
     EXPECT_EQ(fields.cellSwitch[cell], cell == 0 || cell == 2 || cell == 11) << cell;
   }
 
-  image->at(0, 3, 0x93) = 0x1FF;
+  image->StoreRead(0, 3, 0x93, 0x1FF, 1);
   const BalanceFields other = DecodeBalanceFields(*image, 3);
   EXPECT_EQ(other.mode, 3);
   EXPECT_EQ(other.wait, 7);

@@ -39,10 +39,10 @@ class DisplayRulesTest : public ::testing::Test {
 TEST_F(DisplayRulesTest, NothingReadYetShowsBlankBoxesAndDarkIndicators) {
   state.DeviceCount52400 = 0;
   state.SelectedDevice = 1;
-  image->at(0, 1, 0x80) = 0x0FFF;
-  image->at(0, 1, 0x84) = 0x0300;
-  image->at(0, 1, 0x41) = 100;
-  image->at(0, 1, 0x94) = 0x0FFF;
+  image->StoreRead(0, 1, 0x80, 0x0FFF, 1);
+  image->StoreRead(0, 1, 0x84, 0x0300, 1);
+  image->StoreRead(0, 1, 0x41, 100, 1);
+  image->StoreRead(0, 1, 0x94, 0x0FFF, 1);
   const auto status = Main();
   for (Colour c : status.cellSetup) EXPECT_EQ(c, Colour::Grey);
   for (Colour c : status.cellOV) EXPECT_EQ(c, Colour::Grey);
@@ -69,10 +69,10 @@ TEST_F(DisplayRulesTest, NothingReadYetShowsBlankBoxesAndDarkIndicators) {
 }
 
 TEST_F(DisplayRulesTest, MainTabCellVoltagesUseFourteenBitSign) {
-  image->at(0, 2, 0x41) = 0x3FFF;
-  image->at(0, 2, 0x42) = 0x2000;
-  image->at(0, 2, 0x43) = 0x1FFF;
-  image->at(0, 2, 0x4C) = 6000;
+  image->StoreRead(0, 2, 0x41, 0x3FFF, 1);
+  image->StoreRead(0, 2, 0x42, 0x2000, 1);
+  image->StoreRead(0, 2, 0x43, 0x1FFF, 1);
+  image->StoreRead(0, 2, 0x4C, 6000, 1);
   const auto status = Main();
   EXPECT_EQ(status.cellVoltage[0], "-0.0006");
   EXPECT_EQ(status.cellVoltage[1], FormatVoltage(-8192 * kCellScale, '.'));
@@ -82,14 +82,14 @@ TEST_F(DisplayRulesTest, MainTabCellVoltagesUseFourteenBitSign) {
 }
 
 TEST_F(DisplayRulesTest, MainTabShowsSelectedDeviceTemperaturesAndLimits) {
-  image->at(0, 2, 0x40) = 1000;
-  image->at(0, 2, 0x50) = static_cast<std::int16_t>(state.Tint25);
-  image->at(0, 2, 0x51) = 10000;
-  image->at(0, 2, 0x54) = 20000;
-  image->at(0, 2, 0x90) = 8400;
-  image->at(0, 2, 0x91) = 6000;
-  image->at(0, 2, 0x9A) = static_cast<std::int16_t>(state.Tint25 + 100);
-  image->at(0, 1, 0x40) = 7;  // another device must not leak in
+  image->StoreRead(0, 2, 0x40, 1000, 1);
+  image->StoreRead(0, 2, 0x50, static_cast<std::int16_t>(state.Tint25), 1);
+  image->StoreRead(0, 2, 0x51, 10000, 1);
+  image->StoreRead(0, 2, 0x54, 20000, 1);
+  image->StoreRead(0, 2, 0x90, 8400, 1);
+  image->StoreRead(0, 2, 0x91, 6000, 1);
+  image->StoreRead(0, 2, 0x9A, static_cast<std::int16_t>(state.Tint25 + 100), 1);
+  image->StoreRead(0, 1, 0x40, 7, 1);  // another device must not leak in
   const auto status = Main();
   EXPECT_EQ(status.vbatVoltage, "3.6621");
   EXPECT_EQ(status.temperatures[0], "25.0");
@@ -103,11 +103,11 @@ TEST_F(DisplayRulesTest, MainTabShowsSelectedDeviceTemperaturesAndLimits) {
 }
 
 TEST_F(DisplayRulesTest, CellIndicatorsFollowSetupAndFaultBits) {
-  image->at(0, 2, 0x85) = 0x0801;  // cells 1 and 12 unused
-  image->at(0, 2, 0x80) = 0x0002;
-  image->at(0, 2, 0x81) = 0x0400;
-  image->at(0, 2, 0x82) = 0x1001;
-  image->at(0, 2, 0x84) = 0x0200;
+  image->StoreRead(0, 2, 0x85, 0x0801, 1);  // cells 1 and 12 unused
+  image->StoreRead(0, 2, 0x80, 0x0002, 1);
+  image->StoreRead(0, 2, 0x81, 0x0400, 1);
+  image->StoreRead(0, 2, 0x82, 0x1001, 1);
+  image->StoreRead(0, 2, 0x84, 0x0200, 1);
   const auto status = Main();
   EXPECT_EQ(status.cellSetup[0], Colour::Grey);
   EXPECT_EQ(status.cellSetup[1], Colour::Green);
@@ -124,10 +124,10 @@ TEST_F(DisplayRulesTest, CellIndicatorsFollowSetupAndFaultBits) {
 }
 
 TEST_F(DisplayRulesTest, CompanionIndicatorsNeedCompanionDevices) {
-  image->at(1, 2, 0x80) = 0x0FFF;
-  image->at(1, 2, 0x81) = 0x0001;
-  image->at(1, 2, 0x85) = 0x0000;
-  image->at(1, 1, 0x84) = 1;
+  image->StoreRead(1, 2, 0x80, 0x0FFF, 1);
+  image->StoreRead(1, 2, 0x81, 0x0001, 1);
+  image->StoreRead(1, 2, 0x85, 0x0000, 1);
+  image->StoreRead(1, 1, 0x84, 1, 1);
   auto status = Main();
   for (int i = 12; i < 24; ++i) {
     const auto k = static_cast<std::size_t>(i);
@@ -139,7 +139,7 @@ TEST_F(DisplayRulesTest, CompanionIndicatorsNeedCompanionDevices) {
   EXPECT_TRUE(status.companionShown);
 
   state.DeviceCount52401 = 1;
-  image->at(1, 2, 0x85) = 0x0002;
+  image->StoreRead(1, 2, 0x85, 0x0002, 1);
   status = Main();
   EXPECT_EQ(status.cellSetup[12], Colour::Green);
   EXPECT_EQ(status.cellSetup[13], Colour::Grey);
@@ -162,11 +162,11 @@ TEST_F(DisplayRulesTest, CompanionNamedNoneOrUnnamedIsHidden) {
 }
 
 TEST_F(DisplayRulesTest, ChainRowCoversPresentDevicesOnly) {
-  image->at(0, 1, 0x40) = 1000;
-  image->at(0, 2, 0x40) = 1001;
-  image->at(0, 3, 0x40) = 1001;
-  image->at(0, 4, 0x40) = 5000;  // beyond the count
-  image->at(0, 4, 0x84) = 1;
+  image->StoreRead(0, 1, 0x40, 1000, 1);
+  image->StoreRead(0, 2, 0x40, 1001, 1);
+  image->StoreRead(0, 3, 0x40, 1001, 1);
+  image->StoreRead(0, 4, 0x40, 5000, 1);  // beyond the count
+  image->StoreRead(0, 4, 0x84, 1, 1);
   const auto status = Main();
   for (int i = 0; i < 28; ++i) {
     EXPECT_EQ(status.devicePresent[static_cast<std::size_t>(i)],
@@ -183,7 +183,7 @@ TEST_F(DisplayRulesTest, ChainRowCoversPresentDevicesOnly) {
 }
 
 TEST_F(DisplayRulesTest, FaultStatusOfDeviceTwoLightsItsFaultAndVbatOpenWire) {
-  image->at(0, 2, 0x84) = 0x0100;
+  image->StoreRead(0, 2, 0x84, 0x0100, 1);
   const auto status = Main();
   EXPECT_EQ(status.deviceFault[0], Colour::Grey);
   EXPECT_EQ(status.deviceFault[1], Colour::Red);
@@ -195,9 +195,9 @@ TEST_F(DisplayRulesTest, FaultStatusOfDeviceTwoLightsItsFaultAndVbatOpenWire) {
 }
 
 TEST_F(DisplayRulesTest, BalanceSettingsComeFromSelectedDevice) {
-  image->at(0, 2, 0x93) = 0x0200 | (5 << 2) | 2;
-  image->at(0, 2, 0x95) = 0x3F80;
-  image->at(0, 2, 0x94) = 0x0805;
+  image->StoreRead(0, 2, 0x93, 0x0200 | (5 << 2) | 2, 1);
+  image->StoreRead(0, 2, 0x95, 0x3F80, 1);
+  image->StoreRead(0, 2, 0x94, 0x0805, 1);
   const auto status = Main();
   ASSERT_TRUE(status.balance.has_value());
   EXPECT_EQ(status.balance->modeIndex, 2);
@@ -216,8 +216,8 @@ TEST_F(DisplayRulesTest, BalanceSettingsComeFromSelectedDevice) {
 }
 
 TEST_F(DisplayRulesTest, BalanceUpdateInProgressLeavesBalanceControlsAlone) {
-  image->at(0, 2, 0x93) = 1;
-  image->at(0, 2, 0x41) = 100;
+  image->StoreRead(0, 2, 0x93, 1, 1);
+  image->StoreRead(0, 2, 0x41, 100, 1);
   state.BalanceUpdateInProgress = true;
   const auto status = Main();
   EXPECT_FALSE(status.balance.has_value());
@@ -230,7 +230,7 @@ TEST_F(DisplayRulesTest, BalanceButtonsShowOnlyForManualModes) {
   EXPECT_TRUE(BalanceButtonsShownForMode(2));
   EXPECT_FALSE(BalanceButtonsShownForMode(3));
   for (std::int16_t mode : {0, 1, 2, 3}) {
-    image->at(0, 2, 0x93) = static_cast<std::int16_t>(0x0200 | mode);
+    image->StoreRead(0, 2, 0x93, static_cast<std::int16_t>(0x0200 | mode), 1);
     const auto buttons = RefreshMainTabBalCtrlButtons(*image, state);
     const bool shown = mode == 1 || mode == 2;
     for (const auto& button : buttons) {
@@ -241,8 +241,8 @@ TEST_F(DisplayRulesTest, BalanceButtonsShowOnlyForManualModes) {
 }
 
 TEST_F(DisplayRulesTest, BalanceSwitchesShowOffWithoutDevices) {
-  image->at(0, 2, 0x93) = 1;
-  image->at(0, 2, 0x94) = 0x0FFF;
+  image->StoreRead(0, 2, 0x93, 1, 1);
+  image->StoreRead(0, 2, 0x94, 0x0FFF, 1);
   state.DeviceCount52400 = 0;
   const auto buttons = RefreshMainTabBalCtrlButtons(*image, state);
   for (const auto& button : buttons) {
@@ -287,14 +287,14 @@ TEST_F(DisplayRulesTest, MonitorFramesFollowTheLargerCount) {
 
 TEST_F(DisplayRulesTest, MonitorFramesShowTheirOwnDevice) {
   state.DeviceCount52401 = 2;
-  image->at(0, 1, 0x80) = 0x0001;
-  image->at(0, 2, 0x81) = 0x0800;
-  image->at(1, 2, 0x80) = 0x0004;
-  image->at(1, 1, 0x81) = 0x0002;
-  image->at(0, 3, 0x82) = 0x1000;
-  image->at(0, 4, 0x84) = 0x0300;
-  image->at(0, 2, 0x41) = 0x3FFF;
-  image->at(0, 3, 0x40) = 1000;
+  image->StoreRead(0, 1, 0x80, 0x0001, 1);
+  image->StoreRead(0, 2, 0x81, 0x0800, 1);
+  image->StoreRead(1, 2, 0x80, 0x0004, 1);
+  image->StoreRead(1, 1, 0x81, 0x0002, 1);
+  image->StoreRead(0, 3, 0x82, 0x1000, 1);
+  image->StoreRead(0, 4, 0x84, 0x0300, 1);
+  image->StoreRead(0, 2, 0x41, 0x3FFF, 1);
+  image->StoreRead(0, 3, 0x40, 1000, 1);
   const auto monitor = Monitor();
   EXPECT_EQ(monitor.frames[0].ov52400[0], Colour::Red);
   EXPECT_EQ(monitor.frames[1].ov52400[0], Colour::Grey);
@@ -312,13 +312,13 @@ TEST_F(DisplayRulesTest, MonitorFramesShowTheirOwnDevice) {
 }
 
 TEST_F(DisplayRulesTest, MonitorCompanionFaultsNeedCompanionDevices) {
-  image->at(1, 1, 0x80) = 0x0FFF;
+  image->StoreRead(1, 1, 0x80, 0x0FFF, 1);
   auto monitor = Monitor();
   for (Colour c : monitor.frames[0].ov52401) EXPECT_EQ(c, Colour::Grey);
   state.DeviceCount52400 = 0;
   state.DeviceCount52401 = 1;
-  image->at(0, 1, 0x80) = 0x0FFF;
-  image->at(0, 1, 0x41) = 5;
+  image->StoreRead(0, 1, 0x80, 0x0FFF, 1);
+  image->StoreRead(0, 1, 0x41, 5, 1);
   monitor = Monitor();
   for (Colour c : monitor.frames[0].ov52401) EXPECT_EQ(c, Colour::Red);
   for (Colour c : monitor.frames[0].ov52400) EXPECT_EQ(c, Colour::Grey);

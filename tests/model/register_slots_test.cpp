@@ -81,8 +81,8 @@ TEST_F(RegisterSlotsTest, LoadingShowsTheTabRowsAndHidesEmptyOnes) {
 
 TEST_F(RegisterSlotsTest, LoadingTakesTheImageValueOfTheSelectedDevice) {
   state.SelectedDevice = 3;
-  image->at(0, 3, 0x41) = 0x1234;
-  image->at(0, 3, 0x50) = -1;
+  image->StoreRead(0, 3, 0x41, 0x1234, 1);
+  image->StoreRead(0, 3, 0x50, -1, 1);
   slots->LoadSlot(0);
   slots->LoadSlot(1);
   EXPECT_EQ(slot(0).tbRegdata, "1234");
@@ -156,7 +156,7 @@ TEST_F(RegisterSlotsTest, NegativeTextIsOutsideTheUpDownRangeAndLeavesTheGuardCl
 }
 
 TEST_F(RegisterSlotsTest, TextTooLargeForTheImageIsAnOverflowAndTheOthersGoOn) {
-  image->at(0, 1, 0x85) = 0x0111;
+  image->StoreRead(0, 1, 0x85, 0x0111, 1);
   slot(2).tbRegdata = "1C000";
   slots->UpdateOtherControls(2, 2);
   ASSERT_EQ(errors.size(), 1u);
@@ -214,7 +214,7 @@ TEST_F(RegisterSlotsTest, KindFourLeavesTheUpDownAlone) {
 }
 
 TEST_F(RegisterSlotsTest, KindFiveLeavesTheImageAlone) {
-  image->at(0, 1, 0x41) = 0x22;
+  image->StoreRead(0, 1, 0x41, 0x22, 1);
   slot(0).tbRegdata = "0100";
   slots->UpdateOtherControls(5, 0);
   EXPECT_EQ(Stored(0x41), 0x22);

@@ -269,8 +269,8 @@ TEST_F(TabDefinitionsTest, SecondRunResetsKindsTabsAndImageButKeepsUntouchedTabl
                           "REG,&H90,OV,1,OV Limit,V,0.0006", "BITS,a,b,c,d,e,f,g,h,i,j,k,l,m,n",
                           "BEGIN52401", "TABNAME,Companion", "REG,&H41,Companion Cell,0"}))
                   .ok);
-  image->at(0, 1, 0x41) = 1234;
-  image->at(1, 3, 0x90) = 55;
+  image->StoreRead(0, 1, 0x41, 1234, 1);
+  image->StoreRead(1, 3, 0x90, 55, 1);
 
   ASSERT_TRUE(Parse(Rows({"TABNAME,Second", "REG,&H42,Cell 2,0"})).ok);
   EXPECT_EQ(type0().TabName[0], "Second");

@@ -71,8 +71,8 @@ TEST_F(BalanceValueTransferTest, SingleModeWritesTheSelectedDeviceAndReadsItBack
   StoreBalanceValue(bench.session.image, 2, 0, 0x1234567);
   WriteBalanceValue(bench.session, 0, false, "cbWrite_Click");
   EXPECT_EQ(Writes().size(), 2u);
-  bench.session.image.at(0, 2, 0xA0) = 0;
-  bench.session.image.at(0, 2, 0xA1) = 0;
+  bench.session.image.StoreRead(0, 2, 0xA0, 0, 1);
+  bench.session.image.StoreRead(0, 2, 0xA1, 0, 1);
   EXPECT_TRUE(ReadBalanceValue(bench.session, 0, "cbRead_Click"));
   EXPECT_EQ(BalanceValue(bench.session.image, 2, 0), 0x1234567u);
 }

@@ -55,7 +55,7 @@ TEST_F(BulkReadTest, SingleDeviceReadsEachRegisterOfTheClass) {
 TEST_F(BulkReadTest, ReadVoltsFeedsTheChartsOnlyWhenAsked) {
   Connect("daisy:52400x2", kModeDaisyChain);
   int samples = 0;
-  ASSERT_TRUE(ReadAllVolts(bench->session, [&] { ++samples; }));
+  ASSERT_TRUE(ReadAllVolts(bench->session, [&](std::uint16_t) { ++samples; }));
   ASSERT_TRUE(ReadAllVolts(bench->session));
   EXPECT_EQ(samples, 1);
 }
@@ -63,11 +63,16 @@ TEST_F(BulkReadTest, ReadVoltsFeedsTheChartsOnlyWhenAsked) {
 TEST_F(BulkReadTest, ReadVoltsThatFailedPartWayStillCharts) {
   Connect("daisy:52400x2", kModeDaisyChain);
   int samples = 0;
+  std::uint16_t flags = 0;
   bench->evb.board->Faults().dropReplies = sim::kAlways;
-  EXPECT_FALSE(ReadAllVolts(bench->session, [&] { ++samples; }));
+  EXPECT_FALSE(ReadAllVolts(bench->session, [&](std::uint16_t errors) {
+    ++samples;
+    flags = errors;
+  }));
   EXPECT_EQ(samples, 1);
+  EXPECT_EQ(flags, kComErrPipe);
   bench->session.bridge.EvbConnected = false;
-  EXPECT_FALSE(ReadAllVolts(bench->session, [&] { ++samples; }));
+  EXPECT_FALSE(ReadAllVolts(bench->session, [&](std::uint16_t) { ++samples; }));
   EXPECT_EQ(samples, 1);
 }
 
@@ -144,7 +149,7 @@ TEST_F(RegisterPageTest, WriteSendsTheStoredValue) {
   rows[5] = 2 * 64 + 0x16;
   SetRows();
   bench->session.state.SelectedDevice = 3;
-  bench->session.image.at(0, 3, rows[5]) = 0x1234;
+  bench->session.image.StoreRead(0, 3, rows[5], 0x1234, 1);
   WriteRegisterRow(bench->session, 5);
   EXPECT_EQ(bench->evb.chain->Device(0, 3).Read(rows[5]), 0x1234);
   EXPECT_EQ(LinesStartingWith(bench->view, "wrt,"),
@@ -158,8 +163,8 @@ TEST_F(RegisterPageTest, GroupWriteWritesOnlyRowsOfferingWrite) {
   SetRows();
   bench->view.writableSlots = {0, 2};
   bench->session.state.SelectedDevice = 2;
-  bench->session.image.at(0, 2, rows[0]) = 0x0101;
-  bench->session.image.at(0, 2, rows[2]) = 0x0202;
+  bench->session.image.StoreRead(0, 2, rows[0], 0x0101, 1);
+  bench->session.image.StoreRead(0, 2, rows[2], 0x0202, 1);
   const std::int64_t start = bench->clock.NowMs();
   WriteRegisterGroup(bench->session);
   EXPECT_EQ(LinesStartingWith(bench->view, "wrt,"),

@@ -97,7 +97,7 @@ TEST_F(DaisyCommandTest, FailureOnDeviceTwoLeavesDeviceThreeUnaddressed) {
 TEST_F(DaisyCommandTest, ClearAllFaultsWritesEveryFaultRegisterOfEveryDevice) {
   bench.evb.chain->Device(0, 2).Poke(2 * 64 + 1, 0x0011);
   bench.evb.chain->Device(0, 3).Poke(2 * 64 + 1, 0x0011);
-  session.image.at(0, 2, 2 * 64 + 1) = 0x0011;
+  session.image.StoreRead(0, 2, 2 * 64 + 1, 0x0011, 1);
   bench.session.state.DeviceCount52400 = 2;
   int redraws = 0;
   ClearAllFaults(session, {nullptr, [&] { ++redraws; }});
@@ -184,8 +184,8 @@ TEST_F(MixedChainTest, ClearAllFaultsChecksEachDeviceAgainstItsOwnType) {
   session.model.type[1].RegKind[kFaultStatus] = kKindReadOnly;
   for (const int selected : {0, 1}) {
     session.state.SelectedDeviceType = static_cast<std::int16_t>(selected);
-    session.image.at(1, 2, kFaultStatus) = 0x0123;
-    session.image.at(0, 3, kFaultStatus) = 0x0456;
+    session.image.StoreRead(1, 2, kFaultStatus, 0x0123, 1);
+    session.image.StoreRead(0, 3, kFaultStatus, 0x0456, 1);
     bench.evb.board->ClearReceivedReports();
     ClearAllFaults(session);
     EXPECT_EQ(WritesReceivedFor(bench, 0), 3 * 5) << "selected type " << selected;

@@ -21,7 +21,8 @@ class UprBufferTest : public ::testing::Test {
   }
 
   UprStatusView Paint() {
-    return {[&] { ++blinks; }, [&] { ++red; }, [&] { ++tabSelected; }, [&] { ++charted; }};
+    return {[&] { ++blinks; }, [&] { ++red; }, [&] { ++tabSelected; },
+            [&](std::uint16_t) { ++charted; }};
   }
 
   int CommandLines(const std::string& part) const {

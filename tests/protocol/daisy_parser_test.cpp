@@ -73,7 +73,7 @@ TEST_F(DaisyParserTest, OnlyReadableKindsAreStored) {
 }
 
 TEST_F(DaisyParserTest, BadCrcInTheSecondFrameStopsTheParse) {
-  session.image.at(0, 1, 132) = 0x8;  // a fault that a full parse would log
+  session.image.StoreRead(0, 1, 132, 0x8, 1);  // a fault that a full parse would log
   std::vector<std::uint8_t> second = ResponseFrame(2, 1, 0, 0x2222);
   second[3] ^= 0x1;
   Exchange(1, 1, 0,
@@ -165,8 +165,8 @@ TEST_F(DaisyParserTest, FaultBitTransitionsAreLoggedOncePerRise) {
 }
 
 TEST_F(DaisyParserTest, FaultsOfBothTypesAreLoggedDeviceByDevice) {
-  session.image.at(1, 4, 132) = 0x2;
-  session.image.at(0, 5, 132) = 0x1;
+  session.image.StoreRead(1, 4, 132, 0x2, 1);
+  session.image.StoreRead(0, 5, 132, 0x1, 1);
   Exchange(1, 1, 0, ResponseFrame(1, 1, 0, 0));
   EXPECT_EQ(bench.faults.faults, (std::vector<std::string>{"QVM52401 device 4 Bit1 Fault",
                                                            "QVM52400 device 5 Bit0 Fault"}));
@@ -176,7 +176,7 @@ TEST_F(DaisyParserTest, ShortReplyRunsOnlyTheEndOfReplySteps) {
   bench.view.updateGuiControls = true;
   bench.view.mainTabVisible = true;
   bench.view.monitorTabVisible = true;
-  session.image.at(0, 1, 132) = 0x1;
+  session.image.StoreRead(0, 1, 132, 0x1, 1);
   Exchange(1, 1, 0, {0x12, 0x34});
   EXPECT_TRUE(bench.view.log.empty());
   EXPECT_EQ(bench.view.mainTabRefreshes, 1);

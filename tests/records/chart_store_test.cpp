@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "chart_fixture.h"
+#include "model/decoders.h"
 #include "records/chart_points.h"
 
 namespace qvm::test {
@@ -74,13 +76,13 @@ TEST_F(ChartStoreTest, FirstSampleStartsTheTimeBase) {
 TEST_F(ChartStoreTest, CopiesTheRawValuesOfEveryDevice) {
   for (int d = 0; d < 16; ++d) {
     for (int c = 0; c < 12; ++c)
-      bench->image.at(0, d, 0x41 + c) = static_cast<std::int16_t>(d * 100 + c);
+      bench->image.StoreRead(0, d, 0x41 + c, static_cast<std::int16_t>(d * 100 + c), 1);
     for (int k = 0; k < 4; ++k)
-      bench->image.at(0, d, 0x51 + k) = static_cast<std::int16_t>(d * 10 + k);
-    bench->image.at(0, d, 0x40) = static_cast<std::int16_t>(5000 + d);
-    bench->image.at(0, d, 0x50) = static_cast<std::int16_t>(9000 + d);
-    bench->image.at(0, d, 0x84) = static_cast<std::int16_t>(d);
-    bench->image.at(1, d, 0x84) = static_cast<std::int16_t>(0x2000 + d);
+      bench->image.StoreRead(0, d, 0x51 + k, static_cast<std::int16_t>(d * 10 + k), 1);
+    bench->image.StoreRead(0, d, 0x40, static_cast<std::int16_t>(5000 + d), 1);
+    bench->image.StoreRead(0, d, 0x50, static_cast<std::int16_t>(9000 + d), 1);
+    bench->image.StoreRead(0, d, 0x84, static_cast<std::int16_t>(d), 1);
+    bench->image.StoreRead(1, d, 0x84, static_cast<std::int16_t>(0x2000 + d), 1);
   }
   store().AddNewVoltageDataToChartArray();
   for (int d = 0; d < 16; ++d) {
@@ -96,11 +98,14 @@ TEST_F(ChartStoreTest, CopiesTheRawValuesOfEveryDevice) {
 TEST_F(ChartStoreTest, DrawsDecodedValuesAndFaultLevels) {
   bench->state.DaisyChainMode = true;
   store().Initialize(true, true);
-  bench->image.at(0, 1, 0x41) = 0x3FFF;
-  bench->image.at(0, 1, 0x42) = 8000;
-  bench->image.at(0, 1, 0x40) = 20000;
-  bench->image.at(0, 1, 0x50) = 9217 + 50;
-  bench->image.at(0, 2, 0x84) = 0x0004;
+  bench->image.StoreRead(0, 1, 0x41, 0x3FFF, 1);
+  bench->image.StoreRead(0, 1, 0x42, 8000, 1);
+  bench->image.StoreRead(0, 1, 0x40, 20000, 1);
+  bench->image.StoreRead(0, 1, 0x50, 9217 + 50, 1);
+  bench->image.StoreRead(0, 2, 0x84, 0x0004, 1);
+  for (const auto& [type, dev] : {std::pair{0, 1}, {1, 1}, {1, 2}}) {
+    bench->image.StoreRead(type, dev, 0x84, 0, 1);
+  }
   store().AddNewVoltageDataToChartArray();
   EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 0, 0).y, -kCellScale);
   EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 1, 0).y, 8000 * kCellScale);
@@ -110,12 +115,13 @@ TEST_F(ChartStoreTest, DrawsDecodedValuesAndFaultLevels) {
   EXPECT_DOUBLE_EQ(At(ChartKind::Faults, 1, 0).y, 0.2);
   EXPECT_DOUBLE_EQ(At(ChartKind::Faults, 2, 0).y, 1.3);
   EXPECT_DOUBLE_EQ(At(ChartKind::Faults, 3, 0).y, 0.4);
-  bench->image.at(0, 1, 0x84) = 1;
+  bench->image.StoreRead(0, 1, 0x84, 1, 1);
   store().AddNewVoltageDataToChartArray();
   EXPECT_DOUBLE_EQ(At(ChartKind::Faults, 0, 1).y, 1.1);
   EXPECT_DOUBLE_EQ(store().ChartRange().cells.minimum, -kCellScale);
   EXPECT_DOUBLE_EQ(store().ChartRange().cells.maximum, 8000 * kCellScale);
-  EXPECT_DOUBLE_EQ(store().ChartRange().packs.minimum, 0.0);
+  // The pack voltage of device 2 was never read: it widens no range.
+  EXPECT_DOUBLE_EQ(store().ChartRange().packs.minimum, 20000 * kVbatScale);
   EXPECT_DOUBLE_EQ(store().ChartRange().packs.maximum, 20000 * kVbatScale);
 }
 
@@ -161,8 +167,8 @@ TEST_F(ChartStoreTest, SeriesNamesColoursAndPackVisibility) {
 TEST_F(ChartStoreTest, ChangingAPackKeepsTheTimeBase) {
   bench->state.DaisyChainMode = true;
   store().Initialize(true, true);
-  bench->image.at(0, 3, 0x41) = 4000;
-  bench->image.at(0, 3, 0x40) = 1000;
+  bench->image.StoreRead(0, 3, 0x41, 4000, 1);
+  bench->image.StoreRead(0, 3, 0x40, 1000, 1);
   store().AddNewVoltageDataToChartArray();
   bench->clock.SleepMs(60000);
   const int rebuilds = hooks.rebuilt;
@@ -188,7 +194,7 @@ TEST_F(ChartStoreTest, OnePackInBothSlotsGivesItsSeriesTwoPointsPerSample) {
   bench->state.DaisyChainMode = true;
   ASSERT_TRUE(store().HandlePackSelectCombobox(1, 0, true));
   for (std::int16_t raw : {100, 200}) {
-    bench->image.at(0, 1, 0x40) = raw;
+    bench->image.StoreRead(0, 1, 0x40, raw, 1);
     store().AddNewVoltageDataToChartArray();
     bench->clock.SleepMs(60000);
   }
@@ -233,41 +239,50 @@ TEST(ChartSeriesSamplesTest, RunsFollowAppendsAndDrops) {
 
 TEST_F(ChartStoreTest, RestartBeginsAgainAtIndexZeroWithTheErrorsOfThatSample) {
   store().AddNewVoltageDataToChartArray();
-  store().MarkComError(kComErrCrc4);
-  store().AddNewVoltageDataToChartArray();
+  store().AddNewVoltageDataToChartArray(kComErrCrc4);
   store().AddNewVoltageDataToChartArray();
   EXPECT_EQ(store().ComErrorFlags(1), kComErrCrc4);
   store().Initialize(true, true);
   EXPECT_FALSE(store().ChartStarted());
   bench->clock.SleepMs(5 * 60000);
-  store().MarkComError(kComErrPipe);
-  store().AddNewVoltageDataToChartArray();
+  store().AddNewVoltageDataToChartArray(kComErrPipe);
   EXPECT_EQ(store().ChartSampleIndex(), 1);
   EXPECT_EQ(store().ElapsedMinutes(0), 0.0);
   EXPECT_EQ(store().ComErrorFlags(0), kComErrPipe);
-  EXPECT_EQ(store().ComErrorFlags(1), 0);
   EXPECT_EQ(hooks.startTimes.size(), 2u);
 }
 
-TEST_F(ChartStoreTest, FlagsBelongToTheSampleBeingAcquired) {
-  store().MarkComError(kComErrCrc4);
-  store().MarkComError(kComErrPipe);
+// A value the image never held is stored as never read and draws nothing; once read, the
+// value stays, a later failed read leaving it as it was.
+TEST_F(ChartStoreTest, ValuesNeverReadAreStoredAsSuchAndDrawNothing) {
+  RegisterImage& image = bench->image;
+  image.Clear();
+  image.StoreRead(0, 1, 0x41, 9000, 7);
   store().AddNewVoltageDataToChartArray();
+  image.MarkStale(0, 1, 0x41);
+  image.StoreRead(0, 1, 0x40, 20000, 8);
   store().AddNewVoltageDataToChartArray();
-  store().MarkComError(kComErrNack);
-  store().AddNewVoltageDataToChartArray();
-  EXPECT_EQ(store().ComErrorFlags(0), kComErrCrc4 | kComErrPipe);
-  EXPECT_EQ(store().ComErrorFlags(1), 0);
-  EXPECT_EQ(store().ComErrorFlags(2), kComErrNack);
-  EXPECT_EQ(store().ComErrorFlags(3), 0);
+  EXPECT_EQ(store().CellRaw(0, 0, 1), 9000);
+  EXPECT_EQ(store().VbatRaw(0, 1), kChartNeverRead);
+  EXPECT_EQ(store().CellRaw(1, 0, 1), 9000);
+  EXPECT_EQ(store().VbatRaw(1, 1), 20000);
+  for (const std::int16_t raw : {store().IcTempRaw(1, 1), store().EtRaw(1, 0, 1),
+                                 store().FaultRawA(1, 1), store().CellRaw(1, 0, 2)}) {
+    EXPECT_EQ(raw, kChartNeverRead);
+  }
+  EXPECT_TRUE(std::isnan(
+      DecodedChartValue(ChartKind::IcTemp, bench->model, bench->state, kChartNeverRead)));
+  EXPECT_FALSE(std::isnan(DecodedChartValue(ChartKind::IcTemp, bench->model, bench->state, 0)));
+  EXPECT_EQ(store().ChartRange().packs.maximum,
+            DecodeVbatVoltage(bench->model, static_cast<std::int16_t>(20000)));
 }
 
 TEST_F(ChartStoreTest, AFullStoreDropsTheOldestSixHundred) {
   // Sample n of the run (from 1) carries n in the pack value of device 1 and n ms of clock.
   for (int n = 1; n <= kChartCapacity; ++n) {
-    bench->image.at(0, 1, 0x40) = static_cast<std::int16_t>(n);
-    if (n == 700 || n == kChartCapacity) store().MarkComError(kComErrBadResponse);
-    store().AddNewVoltageDataToChartArray();
+    bench->image.StoreRead(0, 1, 0x40, static_cast<std::int16_t>(n), 1);
+    const bool flagged = n == 700 || n == kChartCapacity;
+    store().AddNewVoltageDataToChartArray(flagged ? kComErrBadResponse : 0);
     bench->clock.SleepMs(60);
     if (n == kChartCapacity - 1) {
       EXPECT_EQ(store().ChartSampleIndex(), kChartFullIndex);
@@ -289,7 +304,7 @@ TEST_F(ChartStoreTest, AFullStoreDropsTheOldestSixHundred) {
   EXPECT_EQ(points[32160].sample, 32160);
   EXPECT_DOUBLE_EQ(points[32160].y, kChartCapacity * kVbatScale);
 
-  bench->image.at(0, 1, 0x40) = 1234;
+  bench->image.StoreRead(0, 1, 0x40, 1234, 1);
   store().AddNewVoltageDataToChartArray();
   EXPECT_EQ(store().ChartSampleIndex(), 32162);
   EXPECT_EQ(store().VbatRaw(32161, 1), 1234);

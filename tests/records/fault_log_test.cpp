@@ -23,7 +23,7 @@ int LineCount(const std::string& text) {
 class FaultLogTest : public ::testing::Test {
  protected:
   FaultLogTest()
-      : recorder(comErrors, faultStatus, bench->store, bench->time, host, title,
+      : recorder(comErrors, faultStatus, bench->time, host, title,
                  [this] { return pauseOnNack; }) {}
 
   std::unique_ptr<ChartBench> bench = std::make_unique<ChartBench>();
@@ -40,16 +40,18 @@ TEST_F(FaultLogTest, LinesAreTimeStampedExactly) {
   recorder.RecordUnrecognizedResponse();
   recorder.RecordPipeComError();
   recorder.RecordNackResponse("Sent: 01 02 ", "Rcvd: 03 04 ");
+  recorder.RecordNoAcknowledge("QVM52400 device 2");
   recorder.RecordFaultStatus("QVM52400 device 1 OV Fault");
   EXPECT_EQ(comErrors.Text(),
             "12/7/2026 5:01:09 PM    CRC4 Error \r\n"
             "12/7/2026 5:01:09 PM    Unrecognized Response \r\n"
             "12/7/2026 5:01:09 PM    Pipe Communication Error\r\n"
-            "12/7/2026 5:01:09 PM    NACK Response Sent: 01 02  Rcvd: 03 04  \r\n");
+            "12/7/2026 5:01:09 PM    NACK Response Sent: 01 02  Rcvd: 03 04  \r\n"
+            "12/7/2026 5:01:09 PM    No Acknowledge QVM52400 device 2 \r\n");
   EXPECT_EQ(faultStatus.Text(), "12/7/2026 5:01:09 PM    QVM52400 device 1 OV Fault\r\n");
-  EXPECT_EQ(comErrors.shows, 4);
+  EXPECT_EQ(comErrors.shows, 5);
   EXPECT_EQ(faultStatus.shows, 1);
-  EXPECT_EQ(recorder.ComErrorLineCount(), 4);
+  EXPECT_EQ(recorder.ComErrorLineCount(), 5);
   EXPECT_EQ(recorder.FaultLogLineCount(), 1);
   EXPECT_TRUE(host.messages.empty());
 }
@@ -85,28 +87,6 @@ TEST_F(FaultLogTest, ResetStartsTheComErrorCountAgain) {
   recorder.ResetComErrorLineCount();
   for (int n = 0; n < 60; ++n) recorder.RecordCrc4Error();
   EXPECT_EQ(LineCount(comErrors.Text()), 260);
-}
-
-TEST_F(FaultLogTest, ErrorsMarkTheirBitsOnTheCurrentSample) {
-  ChartStore& store = bench->store;
-  recorder.RecordCrc4Error();
-  recorder.RecordPipeComError();
-  store.AddNewVoltageDataToChartArray();
-  recorder.RecordNackResponse("s", "r");
-  store.AddNewVoltageDataToChartArray();
-  recorder.RecordUnrecognizedResponse();
-  recorder.RecordFaultStatus("fault");
-  store.AddNewVoltageDataToChartArray();
-  store.AddNewVoltageDataToChartArray();
-  recorder.RecordNoAcknowledge("QVM52400 device 2");
-  store.AddNewVoltageDataToChartArray();
-  EXPECT_EQ(store.ComErrorFlags(0), kComErrCrc4 | kComErrPipe);
-  EXPECT_EQ(store.ComErrorFlags(1), kComErrNack);
-  EXPECT_EQ(store.ComErrorFlags(2), kComErrBadResponse);
-  EXPECT_EQ(store.ComErrorFlags(3), 0);
-  EXPECT_EQ(store.ComErrorFlags(4), kComErrNoAck);
-  EXPECT_NE(comErrors.Text().find("PM    No Acknowledge QVM52400 device 2 \r\n"),
-            std::string::npos);
 }
 
 TEST_F(FaultLogTest, PauseOnNackShowsTheWholeWindow) {

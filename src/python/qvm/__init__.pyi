@@ -7,8 +7,9 @@ import numpy as np
 import numpy.typing as npt
 
 Reading = dict[str, Any]
-"""One device: "type" (part name) and "dev", then by class "pack" and "cells" (V),
-"internal" (degrees C) and "external" (V), or "registers" {index: raw value}."""
+"""One device: "type" (part name), "dev" and "errors" (flag word of the errors that concerned
+it), then by class "pack" and "cells" (V), "internal" (degrees C) and "external" (V), or
+"registers" {index: raw value}; None where the register is not defined or was not read."""
 
 Sample = dict[str, Any]
 """One polling tick: "tick", "time_ms", "elapsed_min" (None without a voltage read),
@@ -104,12 +105,15 @@ class Evb:
     ) -> Poll:
         """Poll `count` times (forever when None), one tick every `interval_ms`: the scans
         ('all', 'mixed', 'volts', 'temps', 'wires') before the reads ('volts', 'temps',
-        'faults', 'setups'). `csv` gets each sample's row as it is taken, `log` every SPI
-        frame. Ctrl-C stops cleanly with the files complete."""
+        'faults', 'setups'). Each sample holds only what its tick read (None otherwise) and
+        the errors of the tick's exchanges. `csv` gets each sample's row as it is taken, `log`
+        every SPI frame. Ctrl-C stops cleanly with the files complete; a board that is lost
+        raises LinkLostError."""
     def chart_store(self) -> dict[str, npt.NDArray[Any]]:
         """The chart store of the last poll, indexed [sample, device, ...]: elapsed_min,
         com_errors, cells_raw, vbat_raw, ic_temp_raw, et_raw, fault_status_a,
-        fault_status_b, cell_volts, pack_volts."""
+        fault_status_b, cell_volts, pack_volts. A value never read is -32768 raw and NaN
+        decoded."""
     def save_config(self, path: str) -> None:
         """Read every device's setup registers and save them as a configuration file."""
     def load_config(self, path: str) -> int:
