@@ -32,7 +32,8 @@ struct CellStore {
   void AddSample() {
     for (int s = 0; s < kSeries; ++s) {
       const double volts = 3.6 + 0.05 * s + 0.02 * std::sin(step * 0.01 + s);
-      image.StoreRead(0, 1 + s / 12, 0x41 + s % 12, static_cast<std::int16_t>(volts / kCellScale), 1);
+      image.StoreRead(0, 1 + s / 12, 0x41 + s % 12, static_cast<std::int16_t>(volts / kCellScale),
+                      1);
     }
     ++step;
     store.AddNewVoltageDataToChartArray();

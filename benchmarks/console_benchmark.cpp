@@ -175,11 +175,13 @@ struct ChartRig {
     for (int d = 1; d <= 14; ++d) {
       for (int c = 0; c < 12; ++c) {
         const double wave = std::sin(step * 0.01 + d + c * 0.3);
-        session.image.StoreRead(0, d, 0x41 + c, static_cast<std::int16_t>(9000 + 400 * wave + c * 20), 1);
+        session.image.StoreRead(0, d, 0x41 + c,
+                                static_cast<std::int16_t>(9000 + 400 * wave + c * 20), 1);
       }
       session.image.StoreRead(0, d, 0x40, static_cast<std::int16_t>(30000 + d * 10 + step % 7), 1);
       session.image.StoreRead(0, d, 0x50, static_cast<std::int16_t>(2000 + step % 50), 1);
-      for (int k = 0; k < 4; ++k) session.image.StoreRead(0, d, 0x51 + k, 5000 + (step + k) % 300, 1);
+      for (int k = 0; k < 4; ++k)
+        session.image.StoreRead(0, d, 0x51 + k, 5000 + (step + k) % 300, 1);
     }
     ++step;
     store.AddNewVoltageDataToChartArray();

@@ -139,9 +139,7 @@ void FrmBalanceSequence::RegDataToUpDown(int bank) {
 void FrmBalanceSequence::RegDataToRegArray(int bank) {
   const int device = session_.state.SelectedDevice;
   if (device < 0 || device >= kDevicesPerType) return;
-  session_.state
-      .BalanceStatusImage[static_cast<std::size_t>(device)][static_cast<std::size_t>(bank)] =
-      static_cast<std::int16_t>(BankValue(bank));
+  session_.state.KeepBalanceBank(device, bank, static_cast<std::int16_t>(BankValue(bank)), true);
 }
 
 void FrmBalanceSequence::BitsToRegData(int index) {

@@ -16,6 +16,7 @@
 #include "cli/stop_signal.h"
 #include "config/config_file_text.h"
 #include "config/configuration_file.h"
+#include "config/device_config_read.h"
 #include "operations/bulk_reads.h"
 #include "operations/named_actions.h"
 #include "operations/poll_run.h"
@@ -64,14 +65,18 @@ std::optional<std::string> DestinationProblem(const std::string& path) {
 
 int RunSaveConfig(const DeviceOptions& options, const std::string& path, std::ostream& out,
                   std::ostream& err) {
+  if (const auto problem = DestinationProblem(path)) {
+    err << "qvmctl: cannot write the configuration file " << path << ": " << *problem << '\n';
+    return 1;
+  }
   CliSession cli(out, err);
   if (!ConnectQuietly(cli, options, err)) return 1;
-  Session& session = cli.session();
-  ReadAllSetups(session);
   LocalFileSystem files;
-  RecordChannel channel(kConfigExportChannel, cli.host(), files, session.bridge.MessageTitle);
-  cli.host().fileAnswer = path;
-  if (!SaveDeviceConfig(session, channel)) return 1;
+  std::string problem;
+  if (!SaveConfigurationTo(cli.session(), files, path, problem)) {
+    err << "qvmctl: " << path << " not saved: " << problem << '\n';
+    return 1;
+  }
   out << "saved " << path << '\n';
   return 0;
 }

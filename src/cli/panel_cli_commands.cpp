@@ -30,7 +30,7 @@ void PrintTable(const Session& session, ReadAllClass kind, const Acquisition& re
         << reading.dev << std::right;
     for (int column = 0; column < columns; ++column) {
       const std::optional<double>& value = reading.values[static_cast<std::size_t>(column)];
-      const std::string text = value                   ? ValueText(kind, column, *value, '.')
+      const std::string text = value                    ? ValueText(kind, column, *value, '.')
                                : reading.Unread(column) ? "--"
                                                         : "-";
       out << std::setw(kColumnWidth) << text;

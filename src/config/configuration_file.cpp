@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "config/config_file_text.h"
+#include "config/device_config_read.h"
 #include "core/hex.h"
 #include "model/decoders.h"
 #include "protocol/register_access.h"
@@ -241,6 +242,27 @@ std::vector<std::string> EeTestLines(const Session& session) {
 }
 
 bool SaveDeviceConfig(Session& session, RecordChannel& channel) {
+  std::vector<std::string> unknown = UnknownConfigValues(session);
+  if (!unknown.empty()) {
+    const std::string count = std::to_string(unknown.size());
+    if (!session.host.AskYesNo(session.bridge.MessageTitle,
+                               count +
+                                   " values of the configuration were never read or their "
+                                   "last read failed, the first: " +
+                                   unknown.front() + ".\r\nRead them from the devices now?")) {
+      session.host.ShowMessage(session.bridge.MessageTitle, kSaveConfigCancelled);
+      return false;
+    }
+    ReadDeviceConfig(session);
+    unknown = UnknownConfigValues(session);
+    if (!unknown.empty()) {
+      session.host.ShowMessage(session.bridge.MessageTitle,
+                               std::to_string(unknown.size()) +
+                                   " values could not be read, the first: " + unknown.front() +
+                                   ".\r\n" + kSaveConfigCancelled);
+      return false;
+    }
+  }
   return WriteLines(session, channel, DeviceConfigLines(session), kSaveConfigCancelled);
 }
 

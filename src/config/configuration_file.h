@@ -21,7 +21,8 @@ std::vector<std::string> DeviceConfigLines(const Session& session);
 std::vector<std::string> EeTestLines(const Session& session);
 
 // Asks for a file through `channel` and writes the lines; false, with a message, when no file
-// was written in full.
+// was written in full. When values of the file were never read or their last read failed, it
+// first offers to read them from the devices, and writes nothing unless all could be read.
 bool SaveDeviceConfig(Session& session, RecordChannel& channel);
 // As SaveDeviceConfig for EEPROM lines; the console then counts one primary device.
 bool SaveEeTestRegs(Session& session, RecordChannel& channel);

@@ -14,7 +14,9 @@ namespace qvm {
 // value and freshness together.
 class RegisterImage {
  public:
-  std::int16_t at(int devType, int device, int address) const { return Entry(devType, device, address).value; }
+  std::int16_t at(int devType, int device, int address) const {
+    return Entry(devType, device, address).value;
+  }
 
   // The exchange of the last good read of the value; 0 when it was never read, or written since.
   std::uint32_t ReadIn(int devType, int device, int address) const {
@@ -49,7 +51,9 @@ class RegisterImage {
     Value& entry = Entry(devType, device, address);
     entry = {value, true, false, 0, entry.readAtMs};
   }
-  void MarkStale(int devType, int device, int address) { Entry(devType, device, address).stale = true; }
+  void MarkStale(int devType, int device, int address) {
+    Entry(devType, device, address).stale = true;
+  }
   void Clear() { values_ = {}; }
 
  private:

@@ -51,8 +51,16 @@ struct SharedState {
   bool UpDownUpdating = false;
   bool BalanceUpdateInProgress = false;
 
-  // The balance sequence banks of each primary device, as last read or written.
+  // The balance sequence banks of each primary device, as last read or written, and whether
+  // each was: a bank never read, or whose last read failed, is not known.
   std::array<std::array<std::int16_t, kBalanceBanks>, kDevicesPerType> BalanceStatusImage{};
+  std::array<std::array<bool, kBalanceBanks>, kDevicesPerType> BalanceStatusKnown{};
+
+  // Keeps `value` as bank `bank` of `device`, known or not.
+  void KeepBalanceBank(int device, int bank, std::int16_t value, bool known) {
+    BalanceStatusImage[static_cast<std::size_t>(device)][static_cast<std::size_t>(bank)] = value;
+    BalanceStatusKnown[static_cast<std::size_t>(device)][static_cast<std::size_t>(bank)] = known;
+  }
 
   std::int16_t Tint25 = 9217;
   std::string PartName52400 = "QVM52400";

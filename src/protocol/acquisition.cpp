@@ -4,8 +4,7 @@
 
 namespace qvm {
 
-Acquisition::Acquisition(Session& session)
-    : session_(session), first_(session.exchangeNumber + 1) {
+Acquisition::Acquisition(Session& session) : session_(session), first_(session.exchangeNumber + 1) {
   session_.faultTap.Open(errors_);
 }
 

@@ -22,7 +22,8 @@ bool IsUprBufferRead(const DeviceCommand& command) {
 std::uint16_t DaisyDevices(const Session& session, const DeviceCommand& command, int type) {
   const int m = command.RegisterIndex();
   if (m == kCmdIdentify || m == kCmdReset || IsUprBufferRead(command)) return 0;
-  const int identified = type == 0 ? session.state.DeviceCount52400 : session.state.DeviceCount52401;
+  const int identified =
+      type == 0 ? session.state.DeviceCount52400 : session.state.DeviceCount52401;
   const int count = std::min<int>(identified, kDevicesPerType - 1);
   if (command.dev == kBroadcastLow || command.dev == kBroadcastHigh) {
     std::uint16_t all = 0;

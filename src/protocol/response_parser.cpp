@@ -208,8 +208,7 @@ void ParseSingleReply(Session& session, DeviceCommand& command, const std::strin
                                             reply[kSingleValueByte + 1]);
     session.LastReply.requestAnswered = true;
     session.LastReply.requestValue = command.dat;
-    session.image.StoreRead(type, 1, m, command.dat, session.exchangeNumber,
-                            session.clock.NowMs());
+    session.image.StoreRead(type, 1, m, command.dat, session.exchangeNumber, session.clock.NowMs());
     if (type == session.state.SelectedDeviceType) RefreshRegisterSlots(session, m, command.dat);
     session.LogLine(
         TrafficLine(prefix, name, std::nullopt, command.cat, command.adr, command.dat, 4));

@@ -7,10 +7,11 @@
 #include <sstream>
 
 #include "config/configuration_file.h"
+#include "config/device_config_read.h"
 #include "core/fixed_answer_host.h"
-#include "protocol/acquisition.h"
 #include "operations/bulk_reads.h"
 #include "operations/named_actions.h"
+#include "protocol/acquisition.h"
 #include "protocol/board_init.h"
 #include "protocol/register_access.h"
 #include "records/record_channel.h"
@@ -171,7 +172,8 @@ void EvaluationBoard::Command(const std::string& name) {
   ThrowTrouble(name, !done);
 }
 
-void EvaluationBoard::ThrowUnread(const std::string& what, const std::vector<DeviceReading>& readings) {
+void EvaluationBoard::ThrowUnread(const std::string& what,
+                                  const std::vector<DeviceReading>& readings) {
   std::string devices;
   for (const DeviceReading& reading : readings) {
     if (reading.unread == 0) continue;
@@ -254,14 +256,11 @@ void EvaluationBoard::SaveConfig(const std::string& path) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
   Session& s = session();
   ResetTrouble();
-  const bool read = ReadAllSetups(s);
-  ThrowTrouble("save_config: reading the setups", !read);
-  FixedAnswerHost answer(host_);
-  answer.SetAnswer(path);
-  RecordChannel channel(kConfigExportChannel, answer, files_, s.bridge.MessageTitle);
-  if (!SaveDeviceConfig(s, channel)) {
+  std::string problem;
+  if (!SaveConfigurationTo(s, files_, path, problem)) {
+    ThrowTrouble("save_config: " + path + " not saved", false);
     throw BoardError(ErrorKind::kFileRefused,
-                     WithDetails("save_config: " + path + " was not written", trouble_));
+                     WithDetails("save_config: " + path + " not saved: " + problem, trouble_));
   }
 }
 

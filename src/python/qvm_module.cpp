@@ -161,7 +161,8 @@ py::dict ChartStoreArrays(EvaluationBoard& board) {
         cv(i, d, cell) = DecodedChartValue(ChartKind::Cells, model, chart.State(), raw);
       }
       v(i, d) = chart.VbatRaw(sample, dev);
-      pv(i, d) = DecodedChartValue(ChartKind::Packs, model, chart.State(), chart.VbatRaw(sample, dev));
+      pv(i, d) =
+          DecodedChartValue(ChartKind::Packs, model, chart.State(), chart.VbatRaw(sample, dev));
       t(i, d) = chart.IcTempRaw(sample, dev);
       for (int k = 0; k < kChartEtInputs; ++k) e(i, d, k) = chart.EtRaw(sample, k, dev);
       a(i, d) = chart.FaultRawA(sample, dev);
@@ -266,7 +267,8 @@ PYBIND11_MODULE(_qvm, m) {
            "'faults', 'setups'). Yields one dict per tick: tick, time_ms, elapsed_min (of the "
            "chart sample, None without a voltage read), errors (flag word of the tick's "
            "exchanges), error_codes, faults and the readings per read class: a value the tick "
-           "did not read is None. A board that is lost raises LinkLostError. `csv` gets each sample's row as it is taken, "
+           "did not read is None. A board that is lost raises LinkLostError. `csv` gets each "
+           "sample's row as it is taken, "
            "`log` every SPI frame. Ctrl-C stops cleanly with the files complete.")
       .def("chart_store", &ChartStoreArrays,
            "The chart store of the last poll as numpy arrays indexed [sample, device, ...]: "

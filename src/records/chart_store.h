@@ -25,7 +25,6 @@ inline constexpr int kRegFaultStatusWord = 0x84;
 // A stored raw value that was never read: no 14-bit register holds it.
 inline constexpr std::int16_t kChartNeverRead = INT16_MIN;
 
-
 // A stored raw value of a chart of volts or temperatures, decoded as the chart draws it; NaN for
 // a value never read, which draws nothing.
 double DecodedChartValue(ChartKind kind, const RegisterModel& model, const SharedState& state,

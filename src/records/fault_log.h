@@ -52,8 +52,8 @@ inline constexpr int kFaultLogMaxLines = 250;
 // tool asks for it.
 class WindowFaultRecorder final : public FaultRecorder {
  public:
-  WindowFaultRecorder(FaultLogWindow& comErrors, FaultLogWindow& faultStatus,
-                      LocalTimeSource& time, Host& host, const std::string& messageTitle,
+  WindowFaultRecorder(FaultLogWindow& comErrors, FaultLogWindow& faultStatus, LocalTimeSource& time,
+                      Host& host, const std::string& messageTitle,
                       std::function<bool()> pauseOnNack);
 
   void RecordCrc4Error() override;

@@ -7,18 +7,6 @@
 
 namespace qvm {
 
-namespace {
-
-// The save dialog's default extension, added when the chosen name has none.
-std::string WithDefaultExtension(const std::string& path, const char* extension) {
-  const auto nameStart = path.find_last_of(kPathSeparator);
-  const std::string name = nameStart == std::string::npos ? path : path.substr(nameStart + 1);
-  if (name.find('.') != std::string::npos) return path;
-  return path + "." + extension;
-}
-
-}  // namespace
-
 RecordChannel::RecordChannel(const RecordChannelProperties& properties, Host& host,
                              RecordFileSystem& files, const std::string& messageTitle)
     : properties_(properties), host_(host), files_(files), messageTitle_(messageTitle) {}

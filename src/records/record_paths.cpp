@@ -31,6 +31,13 @@ std::string FolderOfPath(std::string_view path) {
   return folder;
 }
 
+std::string WithDefaultExtension(const std::string& path, const char* extension) {
+  const auto nameStart = path.find_last_of(kPathSeparator);
+  const std::string name = nameStart == std::string::npos ? path : path.substr(nameStart + 1);
+  if (name.find('.') != std::string::npos) return path;
+  return path + "." + extension;
+}
+
 std::string TrimAtNull(std::string_view text) {
   return std::string(text.substr(0, text.find('\0')));
 }

@@ -15,6 +15,9 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 // The path without its last component; "/" for a file in the root, empty for a bare name.
 std::string FolderOfPath(std::string_view path);
 
+// A save dialog's default extension, added when the file name of `path` has none.
+std::string WithDefaultExtension(const std::string& path, const char* extension);
+
 // The text up to, not including, its first NUL character.
 std::string TrimAtNull(std::string_view text);
 

@@ -138,5 +138,45 @@ TEST_F(QvmctlFaultTest, PollCsvMarksExactlyTheAffectedSamples) {
   std::filesystem::remove_all(folder);
 }
 
+// A read-all, a command or a saved configuration that met a failed exchange exits 1 naming the
+// devices and codes: the read-all prints "--" for what it did not read, and no configuration
+// file appears, not even a partial one.
+TEST_F(QvmctlFaultTest, AFailedExchangeFailsTheCommandWithItsDevices) {
+  std::filesystem::create_directories(folder);
+  const std::string config = (folder / "chain.txt").string();
+  const struct {
+    std::vector<std::string> args;
+    std::string faults;
+    std::string reason;
+  } cases[] = {
+      {{"readall", "volts"},
+       At("silent", first),
+       "qvmctl: the read failed: QVM52400 device 1 NoACK_, QVM52400 device 2 NoACK_, "
+       "QVM52400 device 3 NoACK_\n"},
+      {{"--json", "readall", "temps"},
+       At("nak", first + 1),
+       "qvmctl: the read failed: QVM52400 device 2 NackResponse_\n"},
+      {{"command", "scan-all"}, At("crc", first), "qvmctl: the command failed: "},
+      {{"save-config", config}, At("silent", first + 4), "not saved: "},
+      {{"save-config", config}, At("unplug", first + 4), "not saved: "},
+  };
+  for (const auto& c : cases) {
+    const CliRun r = Qvmctl(With(c.args, c.faults));
+    EXPECT_EQ(r.status, 1) << c.faults << ": " << r.err;
+    EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.faults << ": " << r.err;
+    EXPECT_FALSE(std::filesystem::exists(config)) << c.faults;
+    EXPECT_FALSE(std::filesystem::exists(config + ".partial")) << c.faults;
+  }
+  const CliRun silent = Qvmctl(With({"readall", "volts"}, At("silent", first)));
+  EXPECT_NE(silent.out.find("      --"), std::string::npos) << silent.out;
+  EXPECT_EQ(silent.out.find('.'), std::string::npos) << silent.out;
+  const CliRun nak = Qvmctl(With({"--json", "readall", "temps"}, At("nak", first + 1)));
+  EXPECT_NE(nak.out.find("\"dev\":2,\"com_errors\":\"NackResponse_\",\"internal\":null,"
+                         "\"external\":[null,null,null,null,null,null]}"),
+            std::string::npos)
+      << nak.out;
+  std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace qvm::cli

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "config/device_config_read.h"
 #include "evb_bench.h"
 #include "records/local_file_system.h"
 
@@ -144,18 +145,23 @@ TEST_F(ConfigurationFileTest, MalformedAndForeignLinesAreSkipped) {
   EXPECT_EQ(bench.evb.chain->Device(0, 2).Read(0x90), 0x15);
 }
 
-TEST_F(ConfigurationFileTest, SavedFileLoadsBackWithoutARejectedLine) {
+// Values never read are read from the devices first when the user agrees: the file holds what
+// the devices hold and loads back without a rejected line.
+TEST_F(ConfigurationFileTest, SavedFileReadsTheDevicesFirstAndLoadsBackWithoutARejectedLine) {
   RecordChannel channel(kConfigExportChannel, bench.host, files, session.bridge.MessageTitle);
   const std::string path = (folder / "chain.txt").string();
   for (int device = 1; device <= 3; ++device) {
-    session.image.StoreRead(0, device, 0x90, static_cast<std::int16_t>(0x1000 + device), 1);
+    bench.evb.chain->Device(0, device).Write(0x90, 0x1000 + device);
   }
+  bench.host.yesNoAnswers = {true};
   bench.host.fileAnswers = {path};
   ASSERT_TRUE(SaveDeviceConfig(session, channel));
+  EXPECT_EQ(bench.host.yesNoPrompts.size(), 1u);
+  EXPECT_TRUE(UnknownConfigValues(session).empty());
   const std::string text = Read(path);
   EXPECT_NE(text.find("\r\nwrt,QVM52400,dev0x03,cat0x0A,adr0x10,dat0x1003\r\n"), std::string::npos);
 
-  for (int device = 1; device <= 3; ++device) session.image.StoreRead(0, device, 0x90, 0, 1);
+  for (int device = 1; device <= 3; ++device) bench.evb.chain->Device(0, device).Write(0x90, 0);
   bench.view.log.clear();
   bench.host.fileAnswers = {path};
   EXPECT_EQ(LoadDeviceConfig(session), path);
@@ -166,6 +172,24 @@ TEST_F(ConfigurationFileTest, SavedFileLoadsBackWithoutARejectedLine) {
   }
   EXPECT_EQ(Writes(bench.view).size(), lines);
   EXPECT_EQ(bench.evb.chain->Device(0, 3).Read(0x90), 0x1003);
+}
+
+// Declining the read, or a device that does not answer it, leaves no file.
+TEST_F(ConfigurationFileTest, ValuesNotKnownAreNeverSaved) {
+  RecordChannel channel(kConfigExportChannel, bench.host, files, session.bridge.MessageTitle);
+  const std::string path = (folder / "unread.txt").string();
+  for (const bool agree : {false, true}) {
+    bench.evb.chain->Faults().silentChain = sim::kAlways;
+    bench.host.messages.clear();
+    bench.host.yesNoAnswers = {agree};
+    bench.host.fileAnswers = {path};
+    EXPECT_FALSE(SaveDeviceConfig(session, channel));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    ASSERT_FALSE(bench.host.messages.empty());
+    const std::string& said = bench.host.messages.back().text;
+    EXPECT_NE(said.find("Save Device Configuration cancelled"), std::string::npos) << said;
+    EXPECT_EQ(said.find("could not be read") != std::string::npos, agree) << said;
+  }
 }
 
 TEST_F(ConfigurationFileTest, SaveEepromCountsOnePrimaryDeviceAndCancelSaysSo) {

@@ -188,7 +188,8 @@ std::string ReferenceRow(const ChartStore& store, int sample, int devices, char 
     const std::int16_t vbat = store.VbatRaw(sample, d);
     line += field(vbat, FormatFixed(DecodeVbatVoltage(model, vbat), 3, separator));
     const std::int16_t icTemp = store.IcTempRaw(sample, d);
-    line += field(icTemp, FormatFixed(DecodeInternalTemp(model, store.State(), icTemp), 1, separator));
+    line +=
+        field(icTemp, FormatFixed(DecodeInternalTemp(model, store.State(), icTemp), 1, separator));
     for (int k = 0; k < kChartEtInputs; ++k) {
       const std::int16_t raw = store.EtRaw(sample, k, d);
       line += field(raw, FormatFixed(DecodeExternalTemp(model, raw), 4, separator));
@@ -222,7 +223,8 @@ TEST_F(ChartExportTest, FastRowsAreByteIdenticalToTheGeneralFormatters) {
       for (int k = 0; k < kChartEtInputs; ++k) {
         bench->image.StoreRead(0, d, 0x51 + k, static_cast<std::int16_t>(next(65536) - 32768), 1);
       }
-      bench->image.StoreRead(0, d, 0x84, static_cast<std::int16_t>(next(3) == 0 ? next(65536) : 0), 1);
+      bench->image.StoreRead(0, d, 0x84, static_cast<std::int16_t>(next(3) == 0 ? next(65536) : 0),
+                             1);
       bench->image.StoreRead(1, d, 0x84, static_cast<std::int16_t>(next(65536)), 1);
     }
     bench->store.AddNewVoltageDataToChartArray(static_cast<std::uint16_t>(next(64)));

@@ -23,8 +23,8 @@ int LineCount(const std::string& text) {
 class FaultLogTest : public ::testing::Test {
  protected:
   FaultLogTest()
-      : recorder(comErrors, faultStatus, bench->time, host, title,
-                 [this] { return pauseOnNack; }) {}
+      : recorder(comErrors, faultStatus, bench->time, host, title, [this] { return pauseOnNack; }) {
+  }
 
   std::unique_ptr<ChartBench> bench = std::make_unique<ChartBench>();
   TextFaultLogWindow comErrors;
