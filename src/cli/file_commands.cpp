@@ -89,7 +89,11 @@ int RunLoadConfig(const DeviceOptions& options, const std::string& path, std::os
   CliSession cli(out, err);
   if (!ConnectQuietly(cli, options, err)) return 1;
   const ConfigReplay replay = ReplayConfigFile(cli.session(), file.text);
-  out << replay.writes << " register writes\n";
+  if (replay.refused) {
+    err << "qvmctl: " << ConfigRefusalText(path, *replay.refused) << '\n';
+    return 1;
+  }
+  out << ConfigReplaySummary(replay) << '\n';
   if (replay.usableLines == 0) {
     err << "qvmctl: " << path << " holds no usable lines (write lines such as "
         << "wrt," << cli.session().state.PartName52400 << ",dev0x01,cat0x0A,adr0x10,dat0x1234)\n";
