@@ -129,6 +129,32 @@ TEST_F(QvmctlFileTest, PollChecksItsCsvDestinationBeforePolling) {
   }
 }
 
+// A symbolic link whose target is missing is refused before the board is touched, and nothing
+// is created at the target.
+TEST_F(QvmctlFileTest, NoFileIsCreatedThroughADanglingSymbolicLink) {
+  const std::string target = Path("elsewhere.txt");
+  const std::string link = Path("link.txt");
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  const struct {
+    std::vector<std::string> args;
+    std::string what;
+  } cases[] = {
+      {{"save-config", link}, "configuration file"},
+      {{"poll", "1", "--read", "volts", "--csv", link}, "CSV file"},
+      {{"poll", "1", "--read", "volts", "--log", link}, "communication log"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"--sim", "daisy:52400x2"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliRun run = Qvmctl(args);
+    EXPECT_EQ(run.status, 1) << c.what;
+    EXPECT_EQ(run.out, "") << c.what;
+    EXPECT_EQ(run.err, "qvmctl: cannot write the " + c.what + " " + link +
+                           ": it is a symbolic link to " + target + ", which does not exist\n");
+    EXPECT_FALSE(std::filesystem::exists(target)) << c.what;
+  }
+}
+
 // A full disk under the log or the CSV is a failure, however far the run got.
 TEST_F(QvmctlFileTest, PollOnAFullDiskFails) {
   for (const char* option : {"--log", "--csv"}) {

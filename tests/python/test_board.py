@@ -83,6 +83,17 @@ def test_configuration_that_cannot_be_sent_is_refused_with_its_line(evb, tmp_pat
     assert evb.read(dev=1, page=2, adr=0x10) == before != 0x0123
 
 
+def test_no_file_is_created_through_a_dangling_link(evb, tmp_path):
+    target = tmp_path / "elsewhere.txt"
+    link = tmp_path / "link.txt"
+    link.symlink_to(target)
+    with pytest.raises(qvm.FileRefusedError, match="symbolic link"):
+        evb.save_config(str(link))
+    with pytest.raises(qvm.FileRefusedError, match="symbolic link"):
+        evb.poll(count=1, reads=["volts"], csv=str(link))
+    assert not target.exists()
+
+
 def test_closed_board_refuses_work(evb):
     evb.close()
     assert evb.closed
