@@ -1,5 +1,5 @@
 // Feeds arbitrary text to the configuration file replay on a simulated mixed chain: every line
-// it accepts is written to the devices.
+// it accepts is written to the devices, and a refused text writes nothing.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -46,5 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ConfigReplay replay = ReplayConfigFile(
       harness.session, std::string_view(reinterpret_cast<const char*>(data), size));
   if (replay.failedWrites > replay.writes) __builtin_trap();
+  // A refused text sends nothing.
+  if (replay.refused && (replay.writes != 0 || replay.refused->line < 1)) __builtin_trap();
   return 0;
 }

@@ -1,4 +1,5 @@
-// Feeds arbitrary text to the leading-number rule and the roundings built on it.
+// Feeds arbitrary text to the leading-number rule, the whole-number reading and the roundings
+// built on them.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (const auto small = qvm::RoundToInt16(value); small && std::abs(*small - rounded) > 0) {
     __builtin_trap();
   }
+  // A text that is wholly a number reads as the same number either way.
+  if (const auto whole = qvm::WholeNumber(text); whole && *whole != value) __builtin_trap();
   (void)qvm::RoundToInt32(value);
   (void)qvm::ReadHexText(text);
   return 0;

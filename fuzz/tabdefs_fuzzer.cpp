@@ -20,6 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (result.ok) {
     const auto problem = qvm::CheckTabDefinitions(model, state, result, text);
     if (problem && (problem->line < 0 || problem->line > result.lineCount)) std::abort();
+  } else if (!result.fieldProblem.empty() &&
+             (result.errorLine < 1 || result.errorLine > result.lineCount)) {
+    std::abort();
   }
   for (const auto& tables : model.type) {
     if (tables.LastTabIndex < 0 || tables.LastTabIndex >= qvm::kMaxTabs) std::abort();

@@ -1,11 +1,20 @@
 #include "bench/write_data_file.h"
 
-#include <fstream>
-#include <sstream>
+#include "core/plain_file.h"
 
 namespace qvm {
 
 namespace {
+
+// A write data file holds a few dozen bytes of hexadecimal text; anything far larger is not one.
+constexpr std::uintmax_t kMaxWriteDataFileBytes = 64u * 1024u;
+
+// `text` as a sentence of its own: its first letter upper case, a full stop at its end.
+std::string Sentence(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
+    text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  return text + ".";
+}
 
 bool IsSeparator(char c) {
   return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n';
@@ -66,12 +75,10 @@ WriteDataFile ParseWriteDataText(std::string_view text) {
 }
 
 WriteDataFile ReadWriteDataFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return {{}, "Cannot open " + path + "."};
-  std::ostringstream text;
-  text << file.rdbuf();
-  if (file.bad()) return {{}, "Cannot read " + path + "."};
-  return ParseWriteDataText(text.str());
+  const PlainFileText file = ReadPlainFile(path, kMaxWriteDataFileBytes, "write data file");
+  if (!file.ok) return {{}, Sentence(file.problem)};
+  if (file.text.empty()) return {{}, path + " is empty."};
+  return ParseWriteDataText(file.text);
 }
 
 }  // namespace qvm

@@ -16,7 +16,9 @@ struct WriteDataFile {
 
 WriteDataFile ParseWriteDataText(std::string_view text);
 
-// Reads and parses the file at `path`; a file that cannot be read is an error too.
+// Reads and parses the file at `path`. Only a plain file of at most 64 KiB is read: a folder, an
+// empty file, a device, a pipe or a larger file is an error naming the file, as is a file that
+// cannot be read.
 WriteDataFile ReadWriteDataFile(const std::string& path);
 
 }  // namespace qvm

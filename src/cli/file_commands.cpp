@@ -10,6 +10,7 @@
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <utility>
 
 #include "cli/json_output.h"
 #include "cli/poll_reconnect.h"
@@ -55,6 +56,9 @@ std::optional<std::string> DestinationProblem(const std::string& path) {
   const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
   if (!fs::is_directory(folder, ec)) return "the folder " + folder.string() + " does not exist";
   if (fs::is_directory(file, ec)) return "it is a folder";
+  if (const auto target = DanglingLinkTarget(path)) {
+    return "it is a symbolic link to " + *target + ", which does not exist";
+  }
   if (LocalFileSystem().FileInUse(path)) return "it is open in another program";
   const std::string target = fs::exists(file, ec) ? path : folder.string();
   if (::access(target.c_str(), W_OK) != 0) return std::strerror(errno);
@@ -91,7 +95,11 @@ int RunLoadConfig(const DeviceOptions& options, const std::string& path, std::os
   CliSession cli(out, err);
   if (!ConnectQuietly(cli, options, err)) return 1;
   const ConfigReplay replay = ReplayConfigFile(cli.session(), file.text);
-  out << replay.writes << " register writes\n";
+  if (replay.refused) {
+    err << "qvmctl: " << ConfigRefusalText(path, *replay.refused) << '\n';
+    return 1;
+  }
+  out << ConfigReplaySummary(replay) << '\n';
   if (replay.usableLines == 0) {
     err << "qvmctl: " << path << " holds no usable lines (write lines such as "
         << "wrt," << cli.session().state.PartName52400 << ",dev0x01,cat0x0A,adr0x10,dat0x1234)\n";
@@ -118,10 +126,12 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
     err << "qvmctl: " << error << '\n';
     return 2;
   }
-  // A destination that cannot take the CSV is refused before anything is polled.
-  if (!poll.csvPath.empty()) {
-    if (const auto problem = DestinationProblem(poll.csvPath)) {
-      err << "qvmctl: cannot write the CSV file " << poll.csvPath << ": " << *problem << '\n';
+  // A destination that cannot take the CSV or the log is refused before anything is polled.
+  for (const auto& [what, path] :
+       {std::pair{"CSV file", poll.csvPath}, std::pair{"communication log", poll.logPath}}) {
+    if (path.empty()) continue;
+    if (const auto problem = DestinationProblem(path)) {
+      err << "qvmctl: cannot write the " << what << " " << path << ": " << *problem << '\n';
       return 1;
     }
   }

@@ -14,7 +14,9 @@ int RunSaveConfig(const DeviceOptions& options, const std::string& path, std::os
                   std::ostream& err);
 
 // `load-config FILE`: replays a configuration file into the devices and prints how many
-// register writes it made. 1 when the file cannot be read.
+// register writes it made and which lines it skipped. 1 when the file cannot be read, holds a
+// write line that cannot be sent as it stands (then nothing is written), or its writes were not
+// all applied.
 int RunLoadConfig(const DeviceOptions& options, const std::string& path, std::ostream& out,
                   std::ostream& err);
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <utility>
 
 #include "config/config_file_text.h"
 #include "config/device_config_read.h"
@@ -19,6 +19,8 @@ namespace qvm {
 namespace {
 
 constexpr int kSetupPage = 2;
+// Registers are 14 bits wide: a saved value carries no more, so every saved line loads back.
+constexpr int kRegisterBits = 0x3FFF;
 constexpr int kBalanceStatusBanks = kBalanceBanks;
 constexpr const char* kSaveConfigCancelled =
     "Save Device Configuration cancelled, configuration file not created.";
@@ -29,7 +31,7 @@ std::string WriteLine(const std::string& part, int device, int category, int off
   return "wrt," + part + ",dev" + Hex0x(static_cast<std::uint32_t>(device), 2) + ",cat" +
          Hex0x(static_cast<std::uint32_t>(8 + category), 2) + ",adr" +
          Hex0x(static_cast<std::uint32_t>(offset), 2) + ",dat" +
-         Hex0x(static_cast<std::uint16_t>(value), 4);
+         Hex0x(static_cast<std::uint32_t>(value & kRegisterBits), 4);
 }
 
 // The write line of register `reg` (category 2) of device `device` with `value`.
@@ -121,99 +123,61 @@ bool WriteLines(Session& session, RecordChannel& channel, const std::vector<std:
   return channel.Close() && written;
 }
 
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return upper;
-}
-
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  std::size_t start = 0;
-  for (std::size_t comma = line.find(','); comma != std::string_view::npos;
-       comma = line.find(',', start)) {
-    fields.push_back(line.substr(start, comma - start));
-    start = comma + 1;
-  }
-  fields.push_back(line.substr(start));
-  return fields;
-}
-
-// The hexadecimal number after `prefix` in a field of exactly `length` characters.
-std::optional<int> PrefixedHex(std::string_view field, std::string_view prefix,
-                               std::size_t length) {
-  if (field.size() != length || Upper(field.substr(0, prefix.size())) != prefix) {
-    return std::nullopt;
-  }
-  int value = 0;
-  for (const char c : field.substr(prefix.size())) {
-    const int digit = std::isdigit(static_cast<unsigned char>(c))
-                          ? c - '0'
-                          : (std::isxdigit(static_cast<unsigned char>(c))
-                                 ? std::toupper(static_cast<unsigned char>(c)) - 'A' + 10
-                                 : -1);
-    if (digit < 0) return std::nullopt;
-    value = value * 16 + digit;
-  }
-  return value;
-}
-
-bool SamePart(std::string_view field, const std::string& part) {
-  return !part.empty() && Upper(field) == Upper(part);
-}
-
 // Replays one line into `replay`: its writes, or why it was skipped.
-void ReplayLine(Session& session, std::string_view line, ConfigReplay& replay) {
+void ReplayLine(Session& session, const ConfigLine& line, ConfigReplay& replay) {
   const auto skip = [&replay](ConfigSkip reason) {
     ++replay.skipped[static_cast<std::size_t>(reason)];
   };
-  const std::vector<std::string_view> fields = SplitFields(line);
-  if (fields.size() < 6) return skip(ConfigSkip::NotARegisterLine);
-  const std::string kind = Upper(fields[0]);
-  if (kind != "CMD" && kind != "WRT") return skip(ConfigSkip::NotARegisterLine);
-  const SharedState& state = session.state;
-  const bool primary = SamePart(fields[1], state.PartName52400);
-  const bool companion = !primary && SamePart(fields[1], state.PartName52401);
-  if (!primary && !companion) return skip(ConfigSkip::OtherPart);
-  const int type = primary ? 0 : 1;
-
-  int first = 0;
-  int last = 0;
-  if (Upper(fields[2]) == "ALL") {
-    first = 1;
-    last = primary ? state.DeviceCount52400 : state.DeviceCount52401;
-  } else {
-    const std::optional<int> device = PrefixedHex(fields[2], "DEV0X", 7);
-    if (!device) return skip(ConfigSkip::Malformed);
-    first = last = *device;
-  }
-  const std::optional<int> category = PrefixedHex(fields[3], "CAT0X", 7);
-  const std::optional<int> offset = PrefixedHex(fields[4], "ADR0X", 7);
-  const std::optional<int> value =
-      kind == "WRT" ? PrefixedHex(fields[5], "DAT0X", 9) : PrefixedHex(fields[5], "DAT0X", 7);
-  if (!category || !offset || !value) return skip(ConfigSkip::Malformed);
+  if (!line.value) return skip(line.skip);
   ++replay.usableLines;
-  const int reg = (*category & 7) * 64 + (*offset & 0x3F);
+  const int type = line.type;
+  const int reg = line.Register();
+  const std::optional<int>& value = line.value;
   if (session.model.RegKind(type, reg) != kKindReadWrite) return skip(ConfigSkip::NotWritable);
 
   int writes = 0;
   // A device number the register image cannot hold is no device of the chain.
-  for (int n = std::max(first, 0); n <= std::min(last, kDevicesPerType - 1); ++n) {
-    session.image.StoreWritten(type, n, reg, static_cast<std::int16_t>(*value));
+  for (int n = std::max(line.first, 0); n <= std::min(line.last, kDevicesPerType - 1); ++n) {
     DeviceCommand command;
     command.dev = static_cast<std::uint8_t>(n);
     command.devType = static_cast<std::int16_t>(type);
-    command.cat = static_cast<std::uint8_t>(*category);
-    command.adr = static_cast<std::uint8_t>(*offset);
+    command.cat = static_cast<std::uint8_t>(line.category);
+    command.adr = static_cast<std::uint8_t>(line.offset);
     command.dat = static_cast<std::int16_t>(*value);
     session.LastReply = {};
     WriteSingleReg(session, command);
     ++writes;
-    if (!WriteAcknowledged(session, n)) ++replay.failedWrites;
+    // The image holds what the device holds: a write that did not reach it changes nothing.
+    if (WriteAcknowledged(session, n)) {
+      session.image.StoreWritten(type, n, reg, static_cast<std::int16_t>(*value));
+    } else {
+      ++replay.failedWrites;
+    }
   }
   replay.writes += writes;
   if (writes == 0) skip(ConfigSkip::NoSuchDevice);
+}
+
+// Every non-empty line of `text` as the replay reads it, with its 1-based number; reading stops
+// after the first line that refuses the file.
+std::vector<std::pair<int, ConfigLine>> ReadConfigLines(const SharedState& state,
+                                                        std::string_view text) {
+  std::vector<std::pair<int, ConfigLine>> lines;
+  int number = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    ++number;
+    std::size_t end = text.find('\n', start);
+    const bool terminated = end != std::string_view::npos;
+    if (!terminated) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    start = end + 1;
+    if (line.empty()) continue;
+    lines.emplace_back(number, ReadConfigLine(line, terminated, state));
+    if (!lines.back().second.refusal.empty()) break;
+  }
+  return lines;
 }
 
 }  // namespace
@@ -273,23 +237,26 @@ bool SaveEeTestRegs(Session& session, RecordChannel& channel) {
 
 ConfigReplay ReplayConfigFile(Session& session, std::string_view text) {
   ConfigReplay replay;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!line.empty()) ReplayLine(session, line, replay);
-    start = end + 1;
+  // The whole text is read before the first write, so a refused file sends nothing.
+  const std::vector<std::pair<int, ConfigLine>> lines = ReadConfigLines(session.state, text);
+  if (!lines.empty() && !lines.back().second.refusal.empty()) {
+    replay.refused = ConfigRefusal{lines.back().first, lines.back().second.refusal};
+    return replay;
   }
+  for (const auto& numbered : lines) ReplayLine(session, numbered.second, replay);
   return replay;
+}
+
+std::string ConfigRefusalText(const std::string& path, const ConfigRefusal& refusal) {
+  return path + ":" + std::to_string(refusal.line) + ": " + refusal.reason +
+         "; nothing of the file was written";
 }
 
 int ParseConfigFile(Session& session, std::string_view text) {
   return ReplayConfigFile(session, text).writes;
 }
 
-std::string ConfigLoadLine(const std::string& procedure, const ConfigReplay& summary) {
+std::string ConfigReplaySummary(const ConfigReplay& summary) {
   static constexpr std::array<const char*, kConfigSkipReasons> kReasons = {
       "",          "not register lines",         "of another part",
       "malformed", "for no device of the chain", "not writable"};
@@ -301,10 +268,14 @@ std::string ConfigLoadLine(const std::string& procedure, const ConfigReplay& sum
     reasons +=
         (reasons.empty() ? "" : ", ") + std::to_string(summary.skipped[r]) + " " + kReasons[r];
   }
-  std::string line = procedure + ": " + std::to_string(summary.writes) + " register writes, " +
-                     std::to_string(total) + " lines skipped";
+  std::string line = std::to_string(summary.writes) + " register writes, " + std::to_string(total) +
+                     " lines skipped";
   if (!reasons.empty()) line += " (" + reasons + ")";
   return line;
+}
+
+std::string ConfigLoadLine(const std::string& procedure, const ConfigReplay& summary) {
+  return procedure + ": " + ConfigReplaySummary(summary);
 }
 
 std::string LoadDeviceConfig(Session& session, const std::string& procedure,
@@ -323,6 +294,12 @@ std::string LoadDeviceConfig(Session& session, const std::string& procedure,
     return "";
   }
   const ConfigReplay replay = ReplayConfigFile(session, file.text);
+  if (replay.refused) {
+    const std::string refusal = ConfigRefusalText(*path, *replay.refused);
+    session.LogLine(procedure + ": " + refusal);
+    session.host.ShowMessage(session.bridge.MessageTitle, refusal);
+    return "";
+  }
   session.LogLine(ConfigLoadLine(procedure, replay));
   if (replay.usableLines == 0) {
     session.host.ShowMessage(session.bridge.MessageTitle,

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "config/config_line.h"
 #include "protocol/session.h"
 #include "records/record_channel.h"
 
@@ -27,32 +29,41 @@ bool SaveDeviceConfig(Session& session, RecordChannel& channel);
 // As SaveDeviceConfig for EEPROM lines; the console then counts one primary device.
 bool SaveEeTestRegs(Session& session, RecordChannel& channel);
 
-// Why a non-empty line of a configuration file made no write.
-enum class ConfigSkip { None, NotARegisterLine, OtherPart, Malformed, NoSuchDevice, NotWritable };
-inline constexpr std::size_t kConfigSkipReasons = 6;
+// The line of a refused file and why it was refused.
+struct ConfigRefusal {
+  int line = 0;
+  std::string reason;
+};
 
 // What a replay did: the well-formed write lines for a part in use, the register writes made,
 // how many of them the device did not acknowledge (or the bridge did not carry), and the
-// skipped lines by reason.
+// skipped lines by reason; or, for a refused file, the line that refused it.
 struct ConfigReplay {
   int usableLines = 0;
   int writes = 0;
   int failedWrites = 0;
   std::array<int, kConfigSkipReasons> skipped{};  // by ConfigSkip
+  std::optional<ConfigRefusal> refused;
 };
 
 // Replays `text`: every well-formed write line of a read/write register is stored in the
-// register image and written to its device(s), in file order. Other lines are skipped.
+// register image and written to its device(s), in file order. Other lines are skipped. A write
+// line for a part in use whose device, category, address or data does not fit its field, or a
+// write line the text ends in the middle of, refuses the whole text: nothing is written.
 ConfigReplay ReplayConfigFile(Session& session, std::string_view text);
 // The number of register writes ReplayConfigFile made.
 int ParseConfigFile(Session& session, std::string_view text);
 
-// The activity-log line after a load: "<procedure>: N register writes, M lines skipped" and the
-// reasons in brackets.
+// "<path>:<line>: <reason>; nothing of the file was written".
+std::string ConfigRefusalText(const std::string& path, const ConfigRefusal& refusal);
+
+// "N register writes, M lines skipped" and the reasons in brackets.
+std::string ConfigReplaySummary(const ConfigReplay& summary);
+// The activity-log line after a load: "<procedure>: " and the summary.
 std::string ConfigLoadLine(const std::string& procedure, const ConfigReplay& summary);
 
 // Asks for a file and replays it; the chosen path, or empty when the user cancelled or the
-// file could not be read (reported with `procedure`'s name).
+// file could not be read or was refused (reported with `procedure`'s name).
 // The file dialog starts in the folder of the last load, the first time in `documentsFolder`.
 std::string LoadDeviceConfig(Session& session, const std::string& procedure = "LoadDeviceConfig",
                              const std::string& documentsFolder = "");

@@ -12,6 +12,7 @@
 #include "operations/bulk_reads.h"
 #include "protocol/acquisition.h"
 #include "protocol/register_access.h"
+#include "records/local_file_system.h"
 #include "records/record_channel.h"
 #include "records/record_paths.h"
 
@@ -118,6 +119,11 @@ void ReadDeviceConfig(Session& session) {
 
 bool SaveConfigurationTo(Session& session, RecordFileSystem& files, const std::string& path,
                          std::string& problem) {
+  const std::string target = files.FileExists(path) ? path : WithDefaultExtension(path, "txt");
+  if (const auto missing = DanglingLinkTarget(target)) {
+    problem = target + " is a symbolic link to " + *missing + ", which does not exist";
+    return false;
+  }
   ReadDeviceConfig(session);
   const std::vector<std::string> unknown = UnknownConfigValues(session);
   if (!unknown.empty()) {
@@ -128,7 +134,6 @@ bool SaveConfigurationTo(Session& session, RecordFileSystem& files, const std::s
     problem += unknown.size() > kNamedInProblem ? ", ...)" : ")";
     return false;
   }
-  const std::string target = files.FileExists(path) ? path : WithDefaultExtension(path, "txt");
   const std::string partial = target + ".partial";
   FixedAnswerHost answer(session.host);
   answer.SetAnswer(partial);

@@ -27,20 +27,31 @@ int DigitValue(char c, int base) {
   return value < base ? value : -1;
 }
 
+// A number read from the start of a text and the characters it took; none taken: no number.
+struct ScannedNumber {
+  double value = 0.0;
+  std::size_t length = 0;
+};
+
 // "&H" / "&O" integers: 16-bit when the value fits in 16 bits, else 32-bit, both read as signed.
-double PrefixedInteger(std::string_view digits, int base) {
+ScannedNumber PrefixedInteger(std::string_view digits, int base) {
+  std::size_t length = 0;
+  while (length < digits.size() && DigitValue(digits[length], base) >= 0) ++length;
   std::uint64_t value = 0;
-  for (char c : digits) {
-    const int d = DigitValue(c, base);
-    if (d < 0) break;
-    value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
-    if (value > 0xFFFFFFFFu) return std::numeric_limits<double>::infinity();
+  for (char c : digits.substr(0, length)) {
+    value =
+        value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(DigitValue(c, base));
+    if (value > 0xFFFFFFFFu) return {std::numeric_limits<double>::infinity(), length};
   }
-  if (value <= 0xFFFFu) return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+  if (value <= 0xFFFFu) {
+    return {static_cast<double>(static_cast<std::int16_t>(static_cast<std::uint16_t>(value))),
+            length};
+  }
+  return {static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value))),
+          length};
 }
 
-double DecimalNumber(std::string_view text) {
+ScannedNumber DecimalNumber(std::string_view text) {
   std::size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -61,7 +72,7 @@ double DecimalNumber(std::string_view text) {
       ++fractionDigits;
     }
   }
-  if (integerDigits + fractionDigits == 0) return 0.0;
+  if (integerDigits + fractionDigits == 0) return {};
   std::size_t end = i;
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
     std::size_t j = i + 1;
@@ -81,20 +92,43 @@ double DecimalNumber(std::string_view text) {
         ePos != std::string_view::npos && ePos + 1 < number.size() && number[ePos + 1] == '-';
     value = exponentNegative ? 0.0 : std::numeric_limits<double>::infinity();
   }
-  return negative ? -value : value;
+  return {negative ? -value : value, end};
+}
+
+// The number at the start of `text`, after its leading blanks (which count in its length).
+ScannedNumber ScanNumber(std::string_view text) {
+  std::size_t start = 0;
+  while (start < text.size() && IsBlank(text[start])) ++start;
+  const std::string_view rest = text.substr(start);
+  const bool prefixed = rest.size() >= 2 && rest[0] == '&';
+  ScannedNumber scanned;
+  std::size_t prefix = 0;
+  if (prefixed && (rest[1] == 'h' || rest[1] == 'H')) {
+    scanned = PrefixedInteger(rest.substr(2), 16);
+    prefix = 2;
+  } else if (prefixed && (rest[1] == 'o' || rest[1] == 'O')) {
+    scanned = PrefixedInteger(rest.substr(2), 8);
+    prefix = 2;
+  } else {
+    scanned = DecimalNumber(rest);
+  }
+  if (scanned.length > 0) scanned.length += start + prefix;
+  return scanned;
 }
 
 }  // namespace
 
 double LeadingNumber(std::string_view text) {
-  std::size_t start = 0;
-  while (start < text.size() && IsBlank(text[start])) ++start;
-  text.remove_prefix(start);
-  if (text.size() >= 2 && text[0] == '&') {
-    if (text[1] == 'h' || text[1] == 'H') return PrefixedInteger(text.substr(2), 16);
-    if (text[1] == 'o' || text[1] == 'O') return PrefixedInteger(text.substr(2), 8);
+  return ScanNumber(text).value;
+}
+
+std::optional<double> WholeNumber(std::string_view text) {
+  const ScannedNumber scanned = ScanNumber(text);
+  if (scanned.length == 0) return std::nullopt;
+  for (const char c : text.substr(scanned.length)) {
+    if (!IsBlank(c)) return std::nullopt;
   }
-  return DecimalNumber(text);
+  return scanned.value;
 }
 
 double RoundHalfEven(double value) {

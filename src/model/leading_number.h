@@ -14,6 +14,11 @@ namespace qvm {
 // value. A number too large to hold reads as +/- infinity.
 double LeadingNumber(std::string_view text);
 
+// The number `text` holds when it is nothing else: one number by the rule above, with blanks
+// before and after it only. Nothing for an empty field, text without a number ("hot", "nan",
+// "inf") and a number followed by more text ("12abc").
+std::optional<double> WholeNumber(std::string_view text);
+
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
 double RoundHalfEven(double value);
 

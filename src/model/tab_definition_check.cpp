@@ -139,6 +139,12 @@ bool HasBareLineFeeds(std::string_view text) {
   return false;
 }
 
+// What a problem adds for a file whose lines do not end as they must, which explains most.
+std::string LineEndsHint(std::string_view text) {
+  return HasBareLineFeeds(text) ? " (its lines must end in CR LF; this file has bare LF line ends)"
+                                : "";
+}
+
 }  // namespace
 
 std::optional<TabDefProblem> CheckTabDefinitions(const RegisterModel& model,
@@ -150,9 +156,7 @@ std::optional<TabDefProblem> CheckTabDefinitions(const RegisterModel& model,
     const int line = parsed.sectionAt[static_cast<std::size_t>(type)];
     return line > 0 ? line : parsed.lineCount;
   };
-  const std::string lineEnds =
-      HasBareLineFeeds(text) ? " (its lines must end in CR LF; this file has bare LF line ends)"
-                             : "";
+  const std::string lineEnds = LineEndsHint(text);
   for (const char* page : {"MAIN", "MONITOR"}) {
     if (!HasPage(model.type[0], page)) {
       return TabDefProblem{sectionLine(0), "the " + state.PartName(0) + " section has no " + page +
@@ -174,8 +178,13 @@ std::optional<TabDefProblem> CheckTabDefinitions(const RegisterModel& model,
 TabDefParseResult ParseTabDefinitionFile(const TabDefFileText& file, RegisterModel& model,
                                          RegisterImage& image, SharedState& state) {
   TabDefParseResult result = ParseTabDefinitions(file.text, model, image, state);
-  if (!result.ok) return result;
-  if (const auto problem = CheckTabDefinitions(model, state, result, file.text)) {
+  std::optional<TabDefProblem> problem;
+  if (result.ok) {
+    problem = CheckTabDefinitions(model, state, result, file.text);
+  } else if (!result.fieldProblem.empty()) {
+    problem = TabDefProblem{result.errorLine, result.fieldProblem + LineEndsHint(file.text)};
+  }
+  if (problem) {
     result.ok = false;
     result.errorLine = problem->line;
     result.errorText = "Tab definition file " + file.path + " line " +

@@ -29,8 +29,9 @@ std::optional<TabDefProblem> CheckTabDefinitions(const RegisterModel& model,
                                                  std::string_view text);
 
 // Parses the loaded file and checks it. A row the parser cannot apply stops it with its error
-// report; a file that fails the check is refused with an error text that names the file and the
-// line ("Tab definition file <path> line <n>: <what is wrong>").
+// report; a file with a numeric field that holds no number, or that fails the check, is refused
+// with an error text that names the file and the line ("Tab definition file <path> line <n>:
+// <what is wrong>").
 TabDefParseResult ParseTabDefinitionFile(const TabDefFileText& file, RegisterModel& model,
                                          RegisterImage& image, SharedState& state);
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "core/error_trap.h"
@@ -12,14 +14,32 @@
 namespace qvm {
 namespace {
 
-// A row that cannot be applied: the error number and text of the report.
-struct RowError {
+// A row that cannot be applied: the error trap's number and text for its report.
+struct TrapError {
   int number;
   std::string_view description;
 };
 
-constexpr RowError kSubscriptError{kErrSubscriptOutOfRange, "Subscript out of range"};
-constexpr RowError kOverflowError{kErrOverflow, "Overflow"};
+// A numeric field that holds no number: what is wrong with it, for the file's refusal.
+struct FieldError {
+  std::string problem;
+};
+
+using RowError = std::variant<TrapError, FieldError>;
+
+constexpr TrapError kSubscriptError{kErrSubscriptOutOfRange, "Subscript out of range"};
+constexpr TrapError kOverflowError{kErrOverflow, "Overflow"};
+
+// The number field `index` of a `keyword` row holds, or why it holds none. `what` says what the
+// field means.
+std::variant<double, FieldError> NumberField(const std::vector<std::string_view>& fields,
+                                             std::size_t index, std::string_view keyword,
+                                             std::string_view what) {
+  if (const std::optional<double> number = WholeNumber(fields[index])) return *number;
+  return FieldError{std::string(keyword) + " field " + std::to_string(index) + " (" +
+                    std::string(what) + ") is \"" + std::string(fields[index]) +
+                    "\", which is not a number"};
+}
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
@@ -105,7 +125,9 @@ class TabDefParser {
 
   std::optional<RowError> Tint25(const std::vector<std::string_view>& fields) {
     if (fields.size() < 2) return std::nullopt;
-    const auto value = RoundToInt16(LeadingNumber(fields[1]));
+    const auto number = NumberField(fields, 1, "TINT25", "raw reading at 25 degC");
+    if (const auto* error = std::get_if<FieldError>(&number)) return *error;
+    const auto value = RoundToInt16(std::get<double>(number));
     if (!value) return kOverflowError;
     state_.Tint25 = *value;
     return std::nullopt;
@@ -123,7 +145,9 @@ class TabDefParser {
 
   std::optional<RowError> Reg(const std::vector<std::string_view>& fields) {
     if (fields.size() < 2) return std::nullopt;
-    const double address = RoundHalfEven(LeadingNumber(fields[1]));
+    const auto number = NumberField(fields, 1, "REG", "address");
+    if (const auto* error = std::get_if<FieldError>(&number)) return *error;
+    const double address = RoundHalfEven(std::get<double>(number));
     currentRegisterInRange_ = address >= 0 && address < kRegisterCount;
     if (!currentRegisterInRange_) return std::nullopt;
     currentRegister_ = static_cast<int>(address);
@@ -133,7 +157,9 @@ class TabDefParser {
 
     t.RegName[reg] = fields.size() > 2 ? fields[2] : std::string_view();
     if (fields.size() > 3) {
-      const auto kind = RoundToInt32(LeadingNumber(fields[3]));
+      const auto number = NumberField(fields, 3, "REG", "kind");
+      if (const auto* error = std::get_if<FieldError>(&number)) return *error;
+      const auto kind = RoundToInt32(std::get<double>(number));
       if (!kind) return kOverflowError;
       t.RegKind[reg] = *kind;
     } else {
@@ -142,7 +168,9 @@ class TabDefParser {
     t.RegDecodedLabel[reg] = fields.size() > 4 ? fields[4] : std::string_view();
     t.RegDecodedUnits[reg] = fields.size() > 5 ? fields[5] : std::string_view();
     if (fields.size() > 6) {
-      const double scale = LeadingNumber(fields[6]);
+      const auto number = NumberField(fields, 6, "REG", "scale");
+      if (const auto* error = std::get_if<FieldError>(&number)) return *error;
+      const double scale = std::get<double>(number);
       if (!std::isfinite(scale)) return kOverflowError;
       t.RegScale[reg] = scale;
     } else {
@@ -210,7 +238,12 @@ TabDefParseResult ParseTabDefinitions(std::string_view text, RegisterModel& mode
     if (const auto error = parser.ApplyRow(fields)) {
       result.ok = false;
       result.errorLine = lineNumber;
-      result.errorText = ErrorTrapMessage(kTabDefsProcedure, error->number, error->description);
+      if (const auto* trap = std::get_if<TrapError>(&*error)) {
+        result.errorText = ErrorTrapMessage(kTabDefsProcedure, trap->number, trap->description);
+      } else {
+        result.fieldProblem = std::get<FieldError>(*error).problem;
+        result.errorText = "line " + std::to_string(lineNumber) + ": " + result.fieldProblem;
+      }
       result.titleBarSeen = parser.titleBarSeen();
       return result;
     }

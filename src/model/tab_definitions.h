@@ -16,8 +16,12 @@ inline constexpr std::string_view kTabDefsProcedure = "ParseTabsefsCreateTabs";
 
 struct TabDefParseResult {
   bool ok = true;
-  // The error trap report when a row stopped the run; empty on success.
+  // Why the run stopped: the error trap's report for a row that cannot be applied, or "line N: "
+  // and the field problem; empty on success.
   std::string errorText;
+  // A numeric field that holds no number stopped the run: which field of the row and what it
+  // holds, for the file's refusal; empty otherwise.
+  std::string fieldProblem;
   // 1-based line of the row that stopped the run; 0 on success.
   int errorLine = 0;
   // A TITLEBAR row was seen: the console shows TitleBarCaption() in its caption.
@@ -33,7 +37,8 @@ struct TabDefParseResult {
 // clears the register image. Tab captions, names, labels, units, scales and bit names that the
 // text does not define keep their previous values; tab registers, last tab indexes and kinds
 // are reset first. On success the selected device type becomes 0. A row that cannot be applied
-// stops the run; what was parsed up to it stays in the model.
+// stops the run, and so does a numeric field (an address, a kind, a scale, a TINT25 reading)
+// that is not wholly a number; what was parsed up to it stays in the model.
 TabDefParseResult ParseTabDefinitions(std::string_view text, RegisterModel& model,
                                       RegisterImage& image, SharedState& state);
 

@@ -3,9 +3,8 @@
 #include <dlfcn.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "config/config_file_text.h"
 #include "config/configuration_file.h"
 #include "config/device_config_read.h"
 #include "core/fixed_answer_host.h"
@@ -267,18 +266,16 @@ void EvaluationBoard::SaveConfig(const std::string& path) {
 int EvaluationBoard::LoadConfig(const std::string& path) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
   Session& s = session();
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    throw BoardError(ErrorKind::kFileRefused, "load_config: cannot read " + path);
-  }
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  if (!file) throw BoardError(ErrorKind::kFileRefused, "load_config: cannot read " + path);
+  const ConfigFileText file = ReadConfigFileText(path);
+  if (!file.ok) throw BoardError(ErrorKind::kFileRefused, "load_config: " + file.problem);
   ResetTrouble();
-  const int writes = ParseConfigFile(s, text.str());
+  const ConfigReplay replay = ReplayConfigFile(s, file.text);
+  if (replay.refused) {
+    throw BoardError(ErrorKind::kFileRefused,
+                     "load_config: " + ConfigRefusalText(path, *replay.refused));
+  }
   ThrowTrouble("load_config", false);
-  return writes;
+  return replay.writes;
 }
 
 std::shared_ptr<PollRun> EvaluationBoard::StartPoll(const PollSettings& settings) {

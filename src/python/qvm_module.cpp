@@ -280,7 +280,9 @@ PYBIND11_MODULE(_qvm, m) {
            "Read every device's setup registers and save them as a configuration file.")
       .def("load_config", &EvaluationBoard::LoadConfig, py::arg("path"),
            py::call_guard<py::gil_scoped_release>(),
-           "Write a configuration file to the devices; returns the number of register writes.")
+           "Write a configuration file to the devices; returns the number of register writes. "
+           "Raises FileRefusedError, naming the file and the line, for a write line that "
+           "cannot be sent as it stands; nothing is written then.")
       .def_property_readonly(
           "simulation",
           [](EvaluationBoard& self) -> py::object {

@@ -62,11 +62,44 @@ class LockedFile final : public RecordFile {
   bool regular_;
 };
 
+// Opens `path` for writing without blocking: an existing file as it is, else a new file, made
+// only where nothing is, so that a symbolic link to a missing target never creates the target.
+// -1 with `error` set when that fails.
+int OpenForWriting(const std::string& path, FileError& error) {
+  constexpr int kFlags = O_WRONLY | O_CLOEXEC | O_NONBLOCK;
+  int fd = ::open(path.c_str(), kFlags);
+  if (fd < 0 && errno == ENOENT) {
+    fd = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
+    if (fd < 0 && errno == EEXIST) {
+      if (const auto target = DanglingLinkTarget(path)) {
+        error = {ENOENT, path + " is a symbolic link to " + *target +
+                             ", which does not exist; nothing was created there"};
+        return -1;
+      }
+      // Made by someone else in between: open it as it is now.
+      fd = ::open(path.c_str(), kFlags);
+    }
+  }
+  if (fd < 0) error = LastError();
+  return fd;
+}
+
 }  // namespace
 
+std::optional<std::string> DanglingLinkTarget(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::file_status link = std::filesystem::symlink_status(path, ec);
+  if (ec || !std::filesystem::is_symlink(link) || std::filesystem::exists(path, ec) || ec) {
+    return std::nullopt;
+  }
+  const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+  return ec ? std::string("a missing file") : target.string();
+}
+
 bool LocalFileSystem::FileExists(const std::string& path) {
+  // A symbolic link counts even when its target is missing: its name is taken.
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
+  return ::lstat(path.c_str(), &info) == 0;
 }
 
 bool LocalFileSystem::FolderExists(const std::string& path) {
@@ -105,11 +138,8 @@ std::optional<FileError> LocalFileSystem::RemoveFile(const std::string& path) {
 
 std::unique_ptr<RecordFile> LocalFileSystem::CreateFile(const std::string& path, FileError& error) {
   // Not blocking: a pipe without a reader fails at once instead of waiting for one.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
-  if (fd < 0) {
-    error = LastError();
-    return nullptr;
-  }
+  const int fd = OpenForWriting(path, error);
+  if (fd < 0) return nullptr;
   struct stat info {};
   const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   // Lock before emptying, so a file another writer holds is never truncated. A file that is

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "run_qvmctl.h"
 
@@ -57,7 +58,28 @@ TEST_F(QvmctlFileTest, SavedConfigurationLoadsBackLineForLine) {
   EXPECT_NE(text.find("wrt,QVM52400,dev0x02,cat0x0A,adr0x10,dat0x1AE1\r\n"), std::string::npos);
   const CliRun load = Qvmctl({"--sim", "daisy:52400x2", "load-config", path});
   ASSERT_EQ(load.status, 0) << load.err;
-  EXPECT_EQ(load.out, std::to_string(Count(text, "\nwrt,")) + " register writes\n");
+  std::size_t labels = 0;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line != "\r" && line.rfind("wrt,", 0) != 0) ++labels;
+  }
+  EXPECT_EQ(load.out, std::to_string(Count(text, "\nwrt,")) + " register writes, " +
+                          std::to_string(labels) + " lines skipped (" + std::to_string(labels) +
+                          " not register lines)\n");
+}
+
+// A write line that cannot be sent as it stands refuses the file at its line; nothing is sent.
+TEST_F(QvmctlFileTest, LoadConfigRefusesAWriteLineThatDoesNotFitNamingFileAndLine) {
+  const std::string path = Path("bad.txt");
+  WriteText(path,
+            "wrt,QVM52400,dev0x01,cat0x0A,adr0x10,dat0x1234\r\n"
+            "wrt,QVM52400,dev0x02,cat0x0A,adr0x10,dat0x7FFF\r\n");
+  const CliRun load = Qvmctl({"--sim", "daisy:52400x2", "load-config", "-v", path});
+  EXPECT_EQ(load.status, 1);
+  EXPECT_EQ(load.err, "qvmctl: " + path +
+                          ":2: dat0x7FFF: the data must be 0x0000 to 0x3FFF; nothing of the file "
+                          "was written\n");
+  EXPECT_EQ(load.out.find("wrt,"), std::string::npos) << load.out;
 }
 
 TEST_F(QvmctlFileTest, MissingConfigurationIsReported) {
@@ -104,6 +126,32 @@ TEST_F(QvmctlFileTest, PollChecksItsCsvDestinationBeforePolling) {
     EXPECT_EQ(poll.out, "") << csv;
     EXPECT_NE(poll.err.find("qvmctl: cannot write the CSV file " + csv), std::string::npos)
         << poll.err;
+  }
+}
+
+// A symbolic link whose target is missing is refused before the board is touched, and nothing
+// is created at the target.
+TEST_F(QvmctlFileTest, NoFileIsCreatedThroughADanglingSymbolicLink) {
+  const std::string target = Path("elsewhere.txt");
+  const std::string link = Path("link.txt");
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  const struct {
+    std::vector<std::string> args;
+    std::string what;
+  } cases[] = {
+      {{"save-config", link}, "configuration file"},
+      {{"poll", "1", "--read", "volts", "--csv", link}, "CSV file"},
+      {{"poll", "1", "--read", "volts", "--log", link}, "communication log"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"--sim", "daisy:52400x2"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliRun run = Qvmctl(args);
+    EXPECT_EQ(run.status, 1) << c.what;
+    EXPECT_EQ(run.out, "") << c.what;
+    EXPECT_EQ(run.err, "qvmctl: cannot write the " + c.what + " " + link +
+                           ": it is a symbolic link to " + target + ", which does not exist\n");
+    EXPECT_FALSE(std::filesystem::exists(target)) << c.what;
   }
 }
 

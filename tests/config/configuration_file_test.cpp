@@ -131,7 +131,6 @@ TEST_F(ConfigurationFileTest, MalformedAndForeignLinesAreSkipped) {
   const char* text =
       "header line\r\n"
       "wrt,QVM52400,dev0x1,cat0x0A,adr0x10,dat0x1234\r\n"   // one device digit
-      "wrt,QVM52400,dev0x20,cat0x0A,adr0x10,dat0x1234\r\n"  // no such device
       "wrt,QVM52400,dev0xZZ,cat0x0A,adr0x10,dat0x1234\r\n"  // not hexadecimal
       "wrt,QVM52401,ALL,cat0x0A,adr0x03,dat0x0001\r\n"      // no companion on the chain
       "wrt,QVM99999,dev0x01,cat0x0A,adr0x10,dat0x1234\r\n"  // unknown part
@@ -143,6 +142,64 @@ TEST_F(ConfigurationFileTest, MalformedAndForeignLinesAreSkipped) {
   // A file with bare line feeds is read too.
   EXPECT_EQ(ParseConfigFile(session, "cmd,QVM52400,dev0x02,cat0x0A,adr0x10,dat0x15\n"), 1);
   EXPECT_EQ(bench.evb.chain->Device(0, 2).Read(0x90), 0x15);
+}
+
+// A write line for a part in use whose numbers do not fit their fields, or a write line the
+// file ends in the middle of, refuses the whole file at its line: nothing of it is sent.
+TEST_F(ConfigurationFileTest, AWriteLineThatCannotBeSentRefusesTheWholeFile) {
+  const std::string good = "wrt,QVM52400,dev0x01,cat0x0A,adr0x10,dat0x1234\r\n";
+  const struct {
+    std::string bad;
+    std::string reason;
+  } cases[] = {
+      {"wrt,QVM52400,dev0x10,cat0x0A,adr0x10,dat0x1234\r\n",
+       "dev0x10: the device must be 0x00 to 0x0F or ALL"},
+      {"wrt,QVM52400,ALL,cat0x1A,adr0x10,dat0x1234\r\n",
+       "cat0x1A: the category must be 0x00 to 0x0F"},
+      {"WRT,qvm52400,DEV0X02,CAT0X0A,ADR0X40,DAT0X1234\r\n",
+       "ADR0X40: the address must be 0x00 to 0x3F"},
+      {"wrt,QVM52400,dev0x02,cat0x0A,adr0x10,dat0x7FFF\r\n",
+       "dat0x7FFF: the data must be 0x0000 to 0x3FFF"},
+      {"wrt,QVM52400,dev0x02,cat0x0A,adr0x10,dat0x12",
+       "the file ends in the middle of a write line"},
+      {"cmd,QVM52400,dev0", "the file ends in the middle of a write line"},
+  };
+  for (const auto& c : cases) {
+    bench.view.log.clear();
+    // A good line follows every bad one that has its line end.
+    const std::string after = c.bad.back() == '\n' ? good : "";
+    const ConfigReplay replay = ReplayConfigFile(session, "header\r\n" + good + c.bad + after);
+    ASSERT_TRUE(replay.refused) << c.bad;
+    EXPECT_EQ(replay.refused->line, 3) << c.bad;
+    EXPECT_EQ(replay.refused->reason, c.reason);
+    EXPECT_EQ(replay.writes, 0);
+    EXPECT_TRUE(Writes(bench.view).empty()) << c.bad;
+    EXPECT_NE(bench.evb.chain->Device(0, 1).Read(0x90), 0x1234);
+    EXPECT_EQ(session.image.at(0, 1, 0x90), 0);
+  }
+  // The same numbers for another part, and a last line that is whole without its line end,
+  // are no reason to refuse.
+  const ConfigReplay loaded = ReplayConfigFile(session,
+                                               "wrt,QVM99999,dev0x10,cat0x1A,adr0x40,dat0x7FFF\r\n"
+                                               "wrt,QVM52400,dev0x02,cat0x0A,adr0x10,dat0x0123");
+  EXPECT_FALSE(loaded.refused);
+  EXPECT_EQ(loaded.writes, 1);
+  EXPECT_EQ(ConfigRefusalText("/tmp/a.txt", {7, "why"}),
+            "/tmp/a.txt:7: why; nothing of the file was written");
+}
+
+TEST_F(ConfigurationFileTest, ARefusedLoadIsLoggedAndShownWithFileAndLine) {
+  const std::string path = (folder / "bad.txt").string();
+  std::ofstream(path, std::ios::binary) << "wrt,QVM52400,dev0x01,cat0x0A,adr0x10,dat0x1234\r\n"
+                                           "wrt,QVM52400,dev0x01,cat0x0A,adr0x40,dat0x1234\r\n";
+  bench.host.fileAnswers = {path};
+  EXPECT_EQ(LoadDeviceConfig(session), "");
+  const std::string refusal =
+      path + ":2: adr0x40: the address must be 0x00 to 0x3F; nothing of the file was written";
+  EXPECT_EQ(bench.view.LogLines().back(), "LoadDeviceConfig: " + refusal);
+  ASSERT_EQ(bench.host.messages.size(), 1u);
+  EXPECT_EQ(bench.host.messages[0].text, refusal);
+  EXPECT_TRUE(Writes(bench.view).empty());
 }
 
 // Values never read are read from the devices first when the user agrees: the file holds what
@@ -160,6 +217,14 @@ TEST_F(ConfigurationFileTest, SavedFileReadsTheDevicesFirstAndLoadsBackWithoutAR
   EXPECT_TRUE(UnknownConfigValues(session).empty());
   const std::string text = Read(path);
   EXPECT_NE(text.find("\r\nwrt,QVM52400,dev0x03,cat0x0A,adr0x10,dat0x1003\r\n"), std::string::npos);
+  // A register holds 14 bits; whatever the image holds above them is not saved.
+  session.image.StoreWritten(0, 2, 0x95, static_cast<std::int16_t>(0x4001));
+  const std::string again = (folder / "again.txt").string();
+  bench.host.fileAnswers = {again};
+  ASSERT_TRUE(SaveDeviceConfig(session, channel));
+  EXPECT_EQ(bench.host.yesNoPrompts.size(), 1u);
+  EXPECT_NE(Read(again).find("\r\nwrt,QVM52400,dev0x02,cat0x0A,adr0x15,dat0x0001\r\n"),
+            std::string::npos);
 
   for (int device = 1; device <= 3; ++device) bench.evb.chain->Device(0, device).Write(0x90, 0);
   bench.view.log.clear();

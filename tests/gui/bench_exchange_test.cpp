@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCheckBox>
@@ -127,6 +128,43 @@ TEST_F(BenchExchangeTest, WriteDataFileFeedsTheSendAndABadLineSendsNothing) {
   bench().chkFileWriteData->click();
   bench().chkFileWriteData->click();
   EXPECT_FALSE(bench().chkFileWriteData->isChecked());
+}
+
+// Only a plain file of bounded size is read: anything else is named in a message, never waited
+// on or read whole, and nothing is sent.
+TEST_F(BenchExchangeTest, WriteDataThatIsNoPlainFileOfBoundedSizeSendsNothing) {
+  const std::string fifo = (folder / "fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    std::string message;
+  } cases[] = {
+      {folder.string(), folder.string() + " is not a plain file."},
+      {Write("empty.txt", ""), (folder / "empty.txt").string() + " is empty."},
+      {"/dev/zero", "/dev/zero is not a plain file."},
+      {fifo, fifo + " is not a plain file."},
+      {Write("large.txt", std::string(64 * 1024 + 1, ' ')),
+       (folder / "large.txt").string() + " is too large to be a write data file."},
+  };
+  std::string path;
+  rig.host.SetAnswerHook([&](const QtHost::Prompt& prompt) {
+    rig.prompts.push_back(prompt.text);
+    QtHost::Answer answer;
+    if (prompt.kind == QtHost::PromptKind::OpenFile) answer.fileName = path;
+    return answer;
+  });
+  for (const auto& c : cases) {
+    path = c.path;
+    if (bench().chkFileWriteData->isChecked()) bench().chkFileWriteData->click();
+    bench().chkFileWriteData->click();
+    ASSERT_TRUE(bench().chkFileWriteData->isChecked()) << c.path;
+    rig.prompts.clear();
+    rig.evb->board->ClearReceivedReports();
+    bench().cmdMCBSPI->click();
+    EXPECT_TRUE(Sent().empty()) << c.path;
+    ASSERT_EQ(rig.prompts.size(), 1u) << c.path;
+    EXPECT_EQ(rig.prompts[0], c.message + " Nothing was sent.");
+  }
 }
 
 TEST_F(BenchExchangeTest, PauseOnNackStopsAtTheErrorWindow) {

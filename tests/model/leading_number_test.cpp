@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 namespace qvm {
 namespace {
@@ -91,6 +92,24 @@ TEST(RoundToInteger, RefusesValuesThatDoNotFit) {
   EXPECT_EQ(RoundToInt32(2147483647.0), 2147483647);
   EXPECT_FALSE(RoundToInt32(2147483648.0).has_value());
   EXPECT_FALSE(RoundToInt32(NAN).has_value());
+}
+
+TEST(WholeNumber, IsTheLeadingNumberOfATextThatHoldsNothingElse) {
+  const struct {
+    const char* text;
+    std::optional<double> number;
+  } cases[] = {
+      {"42", 42.0},     {" \t-2.5e1 ", -25.0}, {"&H41", 65.0}, {"&o17\t", 15.0},
+      {"&HFFFF", -1.0}, {".5", 0.5},           {"", {}},       {"  ", {}},
+      {"hot", {}},      {"nan", {}},           {"inf", {}},    {"12abc", {}},
+      {"&H", {}},       {"&H4O", {}},          {"1e", {}},     {"5\r", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WholeNumber(c.text), c.number) << '"' << c.text << '"';
+    if (c.number) {
+      EXPECT_EQ(*c.number, LeadingNumber(c.text)) << c.text;
+    }
+  }
 }
 
 TEST(ReadHexText, ReadsTheSlotTextAsTheEditorDoes) {

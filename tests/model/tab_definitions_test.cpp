@@ -125,11 +125,35 @@ TEST_F(TabDefinitionsTest, RegRowWithoutAddressIsIgnored) {
   EXPECT_EQ(type0().TabRegister[0][0], 9);
 }
 
-TEST_F(TabDefinitionsTest, NumericFieldsWithoutNumberReadAsZero) {
-  ASSERT_TRUE(Parse(Rows({"TABNAME,T", "REG,abc,Zero,rw,L,U,big"})).ok);
-  EXPECT_EQ(type0().TabRegister[0][0], 0);
-  EXPECT_EQ(type0().RegKind[0], 0);
-  EXPECT_EQ(type0().RegScale[0], 0.0);
+// A numeric field that is not wholly a number stops the run at its row, naming the field; a
+// number with blanks around it is read.
+TEST_F(TabDefinitionsTest, NumericFieldsMustHoldANumber) {
+  const struct {
+    const char* row;
+    const char* problem;
+  } cases[] = {
+      {"TINT25,hot", "TINT25 field 1 (raw reading at 25 degC) is \"hot\", which is not a number"},
+      {"REG,abc,Zero,1", "REG field 1 (address) is \"abc\", which is not a number"},
+      {"REG,&H4O,Typo,1", "REG field 1 (address) is \"&H4O\", which is not a number"},
+      {"REG,5,Five,rw", "REG field 3 (kind) is \"rw\", which is not a number"},
+      {"REG,5,Five,,L,U,1", "REG field 3 (kind) is \"\", which is not a number"},
+      {"REG,5,Five,1,L,U,nan", "REG field 6 (scale) is \"nan\", which is not a number"},
+      {"REG,5,Five,1,L,U,inf", "REG field 6 (scale) is \"inf\", which is not a number"},
+      {"REG,5,Five,1,L,U,0.5 V", "REG field 6 (scale) is \"0.5 V\", which is not a number"},
+  };
+  for (const auto& c : cases) {
+    const auto result = Parse(Rows({"TABNAME,T", c.row, "REG,6,Six,1"}));
+    EXPECT_FALSE(result.ok) << c.row;
+    EXPECT_EQ(result.errorLine, 2) << c.row;
+    EXPECT_EQ(result.fieldProblem, c.problem);
+    EXPECT_EQ(result.errorText, std::string("line 2: ") + c.problem);
+    EXPECT_EQ(state.Tint25, 9217) << c.row;
+    EXPECT_EQ(type0().RegKind[6], kKindUndefined) << c.row;
+  }
+  ASSERT_TRUE(Parse(Rows({"TABNAME,T", "TINT25, 9100 ", "REG,\t&H41 ,Cell,0 ,L,V, 1e-3\t"})).ok);
+  EXPECT_EQ(state.Tint25, 9100);
+  EXPECT_EQ(type0().RegKind[0x41], 0);
+  EXPECT_DOUBLE_EQ(type0().RegScale[0x41], 0.001);
 }
 
 TEST_F(TabDefinitionsTest, AddressesRoundHalfToEven) {

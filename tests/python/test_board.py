@@ -2,6 +2,7 @@
 
 import glob
 import os
+import re
 import subprocess
 import sys
 
@@ -69,6 +70,28 @@ def test_configuration_round_trip(evb, tmp_path):
         evb.load_config(str(tmp_path / "missing.txt"))
     with pytest.raises(qvm.FileRefusedError):
         evb.save_config(str(tmp_path / "no-such-folder" / "x.txt"))
+
+
+def test_configuration_that_cannot_be_sent_is_refused_with_its_line(evb, tmp_path):
+    path = tmp_path / "bad.txt"
+    path.write_bytes(b"wrt,QVM52400,dev0x01,cat0x0A,adr0x10,dat0x0123\r\n"
+                     b"wrt,QVM52400,dev0x01,cat0x1A,adr0x10,dat0x0123\r\n")
+    before = evb.read(dev=1, page=2, adr=0x10)
+    with pytest.raises(qvm.FileRefusedError,
+                       match=re.escape(f"{path}:2: cat0x1A: the category must be 0x00 to 0x0F")):
+        evb.load_config(str(path))
+    assert evb.read(dev=1, page=2, adr=0x10) == before != 0x0123
+
+
+def test_no_file_is_created_through_a_dangling_link(evb, tmp_path):
+    target = tmp_path / "elsewhere.txt"
+    link = tmp_path / "link.txt"
+    link.symlink_to(target)
+    with pytest.raises(qvm.FileRefusedError, match="symbolic link"):
+        evb.save_config(str(link))
+    with pytest.raises(qvm.FileRefusedError, match="symbolic link"):
+        evb.poll(count=1, reads=["volts"], csv=str(link))
+    assert not target.exists()
 
 
 def test_closed_board_refuses_work(evb):

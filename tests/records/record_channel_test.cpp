@@ -265,6 +265,28 @@ TEST_F(RecordChannelTest, WriteAndOpenFailuresAreThreeLineWarnings) {
   EXPECT_TRUE(channel.Close());
 }
 
+// A symbolic link whose target is missing is refused with a warning naming both, and nothing
+// is created at the target; such a link's name is never proposed either.
+TEST_F(RecordChannelTest, ADanglingSymbolicLinkIsRefusedAndNothingIsCreated) {
+  const std::string target = docs.File("elsewhere.csv");
+  const std::string link = docs.File("link.csv");
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  RecordChannel channel(kChartExportChannel, host, files, title);
+  host.fileAnswers = {link};
+  EXPECT_EQ(channel.Open(), "");
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text,
+            "OpenFileForExportCsv failed due to the following:\r\nError 2:\r\n" + link +
+                " is a symbolic link to " + target +
+                ", which does not exist; nothing was created there");
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+
+  const std::string numbered = docs.File("VediRo524_Log_01.txt");
+  ASSERT_EQ(::symlink(target.c_str(), numbered.c_str()), 0);
+  EXPECT_EQ(Proposal(), docs.File("VediRo524_Log_02.txt"));
+}
+
 TEST_F(RecordChannelTest, CancelLeavesEverythingAsItWas) {
   CommLog log(host, files, time, title);
   EXPECT_EQ(log.LogStart(), "");

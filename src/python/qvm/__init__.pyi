@@ -117,7 +117,9 @@ class Evb:
     def save_config(self, path: str) -> None:
         """Read every device's setup registers and save them as a configuration file."""
     def load_config(self, path: str) -> int:
-        """Write a configuration file to the devices; the number of register writes."""
+        """Write a configuration file to the devices; the number of register writes.
+        Raises FileRefusedError, naming the file and the line, for a write line that cannot be
+        sent as it stands; nothing is written then."""
     @property
     def simulation(self) -> Optional[dict[str, Any]]:
         """On the simulated board: SPI packet exchanges so far and the faults injected per

@@ -1,4 +1,4 @@
-#include "config/config_file_text.h"
+#include "core/plain_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,28 +9,22 @@
 
 namespace qvm {
 
-namespace {
-
-ConfigFileText Refused(const std::string& problem) {
-  ConfigFileText result;
-  result.problem = problem;
-  return result;
-}
-
-}  // namespace
-
-ConfigFileText ReadConfigFileText(const std::string& path) {
+PlainFileText ReadPlainFile(const std::string& path, std::uintmax_t maxBytes,
+                            std::string_view what) {
+  PlainFileText result;
   // Not blocking: opening a pipe must not wait for a writer.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return Refused("cannot read " + path + ": " + std::strerror(errno));
+  if (fd < 0) {
+    result.problem = "cannot read " + path + ": " + std::strerror(errno);
+    return result;
+  }
   struct stat info {};
-  ConfigFileText result;
   if (::fstat(fd, &info) != 0) {
     result.problem = "cannot read " + path + ": " + std::strerror(errno);
   } else if (!S_ISREG(info.st_mode)) {
     result.problem = path + " is not a plain file";
-  } else if (static_cast<std::uintmax_t>(info.st_size) > kMaxConfigFileBytes) {
-    result.problem = path + " is too large to be a configuration file";
+  } else if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+    result.problem = path + " is too large to be a " + std::string(what);
   } else {
     result.text.resize(static_cast<std::size_t>(info.st_size));
     std::size_t done = 0;
