@@ -68,6 +68,8 @@ class Session {
   std::uint8_t ChainModeSetting = kModeSingleDevice;
   FaultStatusTable PrevFaultStatus{};
   ReplyOutcome LastReply;
+  // Per device type: the last identification ran to its end, so its device count holds.
+  std::array<bool, kDeviceTypes> ChainIdentified{};
 
   // Appends `text` and CR LF to the activity log.
   void LogLine(const std::string& text) { view.AppendLog(text + "\r\n"); }
