@@ -5,8 +5,8 @@
 namespace qvm::cli {
 
 struct CliSession::Parts {
-  Parts(std::ostream& out, std::ostream& err, bool showFrames)
-      : host(err), view(out, showFrames), recorder(err) {
+  Parts(std::ostream& out, std::ostream& err, const DeviceOptions& options)
+      : host(err), view(options.logIsResult ? out : err, err, options.showFrames), recorder(err) {
     view.polling = &polling;
   }
 
@@ -51,7 +51,7 @@ bool ConnectQuietly(CliSession& cli, DeviceOptions options, std::ostream& err) {
 bool CliSession::Connect(const DeviceOptions& options) {
   options_ = options;
   connection_.reset();
-  parts_ = std::make_unique<Parts>(out_, err_, options.showFrames);
+  parts_ = std::make_unique<Parts>(out_, err_, options);
   parts_->view.printLog = options.verbose;
   connection_ = std::make_unique<BoardConnection>(
       SessionOutside{parts_->host, parts_->view, parts_->recorder, parts_->polling});

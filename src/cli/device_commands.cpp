@@ -60,6 +60,7 @@ int RunIdentify(const DeviceOptions& options, std::ostream& out, std::ostream& e
   CliSession cli(out, err);
   DeviceOptions connect = options;
   connect.verbose = !options.json;
+  connect.logIsResult = true;
   if (!cli.Connect(connect)) return 1;
   const Session& session = cli.session();
   const SharedState& state = session.state;

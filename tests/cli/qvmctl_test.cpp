@@ -40,6 +40,40 @@ TEST(QvmctlEncodeTest, RefusesBadNumbersAndMissingMode) {
   EXPECT_NE(r.status, 0);
 }
 
+// Standard output carries the command's result alone: the SPI frames (--frames) and the
+// activity log (-v) go to the error stream, so the output is the same with and without them.
+TEST(QvmctlStreamsTest, FramesAndActivityLogGoToTheErrorStream) {
+  const struct {
+    std::vector<std::string> args;
+    bool verbose;    // the subcommand takes -v
+    bool connected;  // the subcommand talks to the board
+  } cases[] = {
+      {{"--json", "identify"}, false, true},
+      {{"identify"}, false, true},
+      {{"--json", "read", "2", "2", "4"}, true, true},
+      {{"read", "2", "2", "4"}, true, true},
+      {{"--json", "readall", "volts", "--scan"}, true, true},
+      {{"readall", "temps"}, true, true},
+      {{"poll", "2", "--interval", "0", "--read", "volts"}, true, true},
+      {{"--json", "boards"}, false, false},
+      {{"encode", "--daisy", "--cat", "9", "--adr", "0x10", "--dat", "0x3FFF"}, false, false},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> plain = {"--sim", "daisy:52400x3"};
+    plain.insert(plain.end(), c.args.begin(), c.args.end());
+    std::vector<std::string> traced = plain;
+    traced.insert(traced.begin(), "--frames");
+    if (c.verbose) traced.push_back("-v");
+    const CliRun quiet = Qvmctl(plain);
+    const CliRun loud = Qvmctl(traced);
+    const std::string name = c.args[0] == "--json" ? c.args[1] : c.args[0];
+    EXPECT_EQ(loud.status, 0) << name << ": " << loud.err;
+    EXPECT_EQ(loud.out, quiet.out) << name;
+    EXPECT_EQ(loud.err.find("Sent:") != std::string::npos, c.connected) << name << loud.err;
+    if (c.verbose) EXPECT_NE(loud.err.find("cmd,QVM52400,dev0x"), std::string::npos) << name;
+  }
+}
+
 TEST(NumberTextTest, ReadsDecimalAndPrefixedHexadecimal) {
   EXPECT_EQ(ParseNumberText("16", 63), 16u);
   EXPECT_EQ(ParseNumberText("0x10", 63), 16u);

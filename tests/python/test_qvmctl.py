@@ -20,7 +20,9 @@ def qvmctl(*args):
 
 
 def test_json_documents():
-    volts = json.loads(qvmctl("--sim", "daisy:52400x3", "--json", "readall", "volts", "--scan"))
+    # The frames and the activity log go to stderr; stdout stays one JSON document.
+    volts = json.loads(qvmctl("--sim", "daisy:52400x3", "--frames", "--json", "readall", "volts",
+                              "--scan", "-v"))
     assert [d["dev"] for d in volts] == [1, 2, 3]
     assert all(len(d["cells"]) == 12 and 30 < d["pack"] < 60 for d in volts)
     setups = json.loads(qvmctl("--sim", "daisy:52400x2+52401x2", "--json", "readall", "setups"))
