@@ -44,7 +44,7 @@ bool CliHost::AskYesNo(const std::string& title, const std::string& text) {
 }
 
 void CliView::AppendLog(const std::string& text) {
-  if (printLog) out_ << TerminalText(text) << std::flush;
+  if (printLog) log_ << TerminalText(text) << std::flush;
 }
 
 void CliView::StopPolling() {
@@ -54,7 +54,7 @@ void CliView::StopPolling() {
 }
 
 void CliView::AppendHexLog(int devType, const std::string& text) {
-  out_ << (devType != 0 ? "[type 1] " : "[type 0] ") << TerminalText(text) << std::flush;
+  frames_ << (devType != 0 ? "[type 1] " : "[type 0] ") << TerminalText(text) << std::flush;
 }
 
 void CliFaultRecorder::ComError(const std::string& text) {

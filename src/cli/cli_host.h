@@ -46,11 +46,13 @@ class CliHost final : public Host {
   int repeats_ = 0;
 };
 
-// The console's activity log, printed line by line while `printLog` is set; the hex logs only
-// when asked for.
+// The console's activity log, printed line by line to `log` while `printLog` is set; the hex
+// logs to `frames` only when asked for. Standard output carries the commands' results, so both
+// go to the error stream unless the log is the result itself.
 class CliView final : public ProtocolView {
  public:
-  CliView(std::ostream& out, bool showFrames) : out_(out), showFrames_(showFrames) {}
+  CliView(std::ostream& log, std::ostream& frames, bool showFrames)
+      : log_(log), frames_(frames), showFrames_(showFrames) {}
 
   bool printLog = true;
 
@@ -71,7 +73,8 @@ class CliView final : public ProtocolView {
   FlagPollingTimer* polling = nullptr;
 
  private:
-  std::ostream& out_;
+  std::ostream& log_;
+  std::ostream& frames_;
   bool showFrames_;
 };
 

@@ -2,11 +2,13 @@
 
 #include <ostream>
 
+#include "operations/identify_check.h"
+
 namespace qvm::cli {
 
 struct CliSession::Parts {
-  Parts(std::ostream& out, std::ostream& err, bool showFrames)
-      : host(err), view(out, showFrames), recorder(err) {
+  Parts(std::ostream& out, std::ostream& err, const DeviceOptions& options)
+      : host(err), view(options.logIsResult ? out : err, err, options.showFrames), recorder(err) {
     view.polling = &polling;
   }
 
@@ -44,6 +46,12 @@ bool ConnectQuietly(CliSession& cli, DeviceOptions options, std::ostream& err) {
     err << "qvmctl: no device found\n";
     return false;
   }
+  // A chain found short would give every later exchange of the missing devices up as failed.
+  const Session& session = cli.session();
+  if (const auto shortfall = IdentifyShortfall(session, ExpectedChainOf(options, session.state))) {
+    err << "qvmctl: " << *shortfall << '\n';
+    return false;
+  }
   cli.view().printLog = verbose;
   return true;
 }
@@ -51,7 +59,7 @@ bool ConnectQuietly(CliSession& cli, DeviceOptions options, std::ostream& err) {
 bool CliSession::Connect(const DeviceOptions& options) {
   options_ = options;
   connection_.reset();
-  parts_ = std::make_unique<Parts>(out_, err_, options.showFrames);
+  parts_ = std::make_unique<Parts>(out_, err_, options);
   parts_->view.printLog = options.verbose;
   connection_ = std::make_unique<BoardConnection>(
       SessionOutside{parts_->host, parts_->view, parts_->recorder, parts_->polling});

@@ -13,7 +13,10 @@ namespace qvm::cli {
 struct DeviceOptions : ConnectOptions {
   bool showFrames = false;
   bool verbose = true;  // print the activity log
-  bool json = false;    // print results as JSON documents
+  // The activity log is the command's result (identify, command): it goes to the output stream
+  // instead of the error stream.
+  bool logIsResult = false;
+  bool json = false;  // print results as JSON documents
 };
 
 // A console session without windows that prints: the board connection with qvmctl's host,

@@ -6,6 +6,7 @@
 
 #include "cli/json_output.h"
 #include "core/hex.h"
+#include "operations/identify_check.h"
 #include "protocol/register_access.h"
 
 namespace qvm::cli {
@@ -23,6 +24,10 @@ bool ConnectForAccess(CliSession& cli, DeviceOptions options, const RegisterTarg
   Session& session = cli.session();
   if (DeviceCount(session) == 0) {
     err << "qvmctl: no device found\n";
+    return false;
+  }
+  if (const auto shortfall = IdentifyShortfall(session, ExpectedChainOf(options, session.state))) {
+    err << "qvmctl: " << *shortfall << '\n';
     return false;
   }
   session.state.SelectedDeviceType = static_cast<std::int16_t>(target.devType);
@@ -58,9 +63,11 @@ DeviceCommand CommandFor(const RegisterTarget& target) {
 int RunIdentify(const DeviceOptions& options, std::ostream& out, std::ostream& err) {
   CliSession cli(out, err);
   DeviceOptions connect = options;
-  if (options.json) connect.verbose = false;
+  connect.verbose = !options.json;
+  connect.logIsResult = true;
   if (!cli.Connect(connect)) return 1;
-  const SharedState& state = cli.session().state;
+  const Session& session = cli.session();
+  const SharedState& state = session.state;
   if (options.json) {
     // A family without a companion names no type 1.
     out << "{" << JsonString(state.PartName(0)) << ":" << state.DeviceCount52400;
@@ -71,7 +78,11 @@ int RunIdentify(const DeviceOptions& options, std::ostream& out, std::ostream& e
   } else {
     out << '\n';
   }
-  return DeviceCount(cli.session()) > 0 ? 0 : 1;
+  if (const auto shortfall = IdentifyShortfall(session, ExpectedChainOf(options, state))) {
+    err << "qvmctl: identify: " << *shortfall << '\n';
+    return 1;
+  }
+  return 0;
 }
 
 int RunRead(const DeviceOptions& options, const RegisterTarget& target, std::ostream& out,

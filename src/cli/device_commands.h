@@ -15,7 +15,8 @@ struct RegisterTarget {
   std::uint32_t devType = 0;
 };
 
-// Connects and identifies; prints the activity log. 1 when no device was found.
+// Connects and identifies; prints the activity log (or the device counts as JSON). 1 when no
+// device answered or the chain found is not the one expected (--stack, or the simulated chain).
 int RunIdentify(const DeviceOptions& options, std::ostream& out, std::ostream& err);
 // Reads one register and prints its value as 0xNNNN.
 int RunRead(const DeviceOptions& options, const RegisterTarget& target, std::ostream& out,

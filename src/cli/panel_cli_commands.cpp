@@ -81,6 +81,7 @@ int RunPanelCommand(const DeviceOptions& options, const std::string& name, std::
   }
   DeviceOptions logged = options;
   logged.verbose = true;
+  logged.logIsResult = true;
   CliSession cli(out, err);
   if (!ConnectQuietly(cli, logged, err)) return 1;
   Session& session = cli.session();

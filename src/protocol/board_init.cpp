@@ -46,6 +46,7 @@ void InitializeEvb(Session& session) {
     SharedState& state = session.state;
     state.DeviceCount52400 = 0;
     state.DeviceCount52401 = 0;
+    session.ChainIdentified = {};
     if ((mode & kModeMask) == kModeSingleDevice) {
       session.LogLine("InitializeEvb: non-daisy chain mode");
       state.DaisyChainMode = false;

@@ -1,12 +1,12 @@
 #include "protocol/identify.h"
 
 #include <optional>
-#include <span>
 
 #include "core/hex.h"
 #include "protocol/board_init.h"
 #include "protocol/command_frame.h"
 #include "protocol/device_command.h"
+#include "protocol/identify_exchange.h"
 #include "protocol/procedure_trap.h"
 
 namespace qvm {
@@ -18,12 +18,15 @@ constexpr const char* kSingle = "IdentifyNonDaisyChain";
 constexpr std::int64_t kSettleMs = 50;
 constexpr int kAttempts = 3;
 constexpr int kBottomTries = 3;
+// Reads that may confirm the top device before it is taken for absent.
+constexpr int kConfirmTries = 3;
 
 // User register for the presence test and the serial number registers (page 2).
 constexpr std::uint8_t kUserPage = 2;
 constexpr std::uint8_t kAdrUser = 22;
 constexpr std::uint8_t kAdrSerialLow = 27;
 constexpr std::uint8_t kAdrSerialHigh = 28;
+constexpr int kUserRegister = kUserPage * 64 + kAdrUser;
 constexpr std::int16_t kTestPattern = 0x3A5A;
 constexpr std::int16_t kDataMask = 0x3FFF;
 
@@ -36,17 +39,21 @@ std::int16_t& DeviceCount(Session& session, int devType) {
 }
 
 // The identify protocol of one device type. Every exchange yields the reply's first frame, or
-// nothing when the chain gave none; a bridge that does not answer ends the procedure.
+// nothing when the chain gave no usable one; a bridge that does not answer ends the procedure.
 class DaisyIdentifier {
  public:
   DaisyIdentifier(Session& session, int devType)
-      : session_(session), type_(devType), name_(session.state.PartName(devType)) {}
+      : session_(session),
+        type_(devType),
+        name_(session.state.PartName(devType)),
+        exchange_(session, devType, kDaisy) {}
 
   void Run() {
     if (type_ != 0 && type_ != 1) {
       Log("unknown device specified.");
       return;
     }
+    session_.ChainIdentified[static_cast<std::size_t>(type_)] = false;
     for (int attempt = 0;; ++attempt) {
       if (attempt == kAttempts) {
         Log(name_ + " responded incorrectly to Identify command");
@@ -68,21 +75,40 @@ class DaisyIdentifier {
     int n = 2;
     for (; n <= kMaxChainDevices; ++n) {
       Log("Sending Identify Device " + std::to_string(n) + " command to " + name_);
-      const auto response = Send(kAdrIdentify, static_cast<std::int16_t>(n));
-      if (failed_) return Outcome::Done;
+      const auto response = Send(kCommandPage, kAdrIdentify, static_cast<std::int16_t>(n), 0, n);
+      if (exchange_.Failed()) return Outcome::Done;
       if (!response) return Outcome::Restart;
-      if (!IsCommand(*response, kAdrIdentify)) continue;
+      if (!IsCommand(*response, kAdrIdentify)) {
+        exchange_.RecordUnrecognized();
+        continue;
+      }
       const int position = (response->dat >> 12) & 3;
-      if (position != kMiddleDevice && position != kTopDevice) return Outcome::Restart;
-      DeviceCount(session_, type_) = static_cast<std::int16_t>(n);
-      if (position == kTopDevice) break;
+      if (position != kMiddleDevice && position != kTopDevice) {
+        exchange_.RecordUnrecognized();
+        return Outcome::Restart;
+      }
+      if (position == kMiddleDevice) {
+        Count() = static_cast<std::int16_t>(n);
+        continue;
+      }
+      const bool present = DeviceAnswers(n);
+      if (exchange_.Failed()) return Outcome::Done;
+      if (!present) {
+        Log(name_ + " device " + std::to_string(n) + " did not answer; device " +
+            std::to_string(n - 1) + " is the top device");
+        --n;
+      }
+      Count() = static_cast<std::int16_t>(n);
+      break;
     }
-    const auto closing = Send(kAdrIdentify, kIdentifyClose);
-    if (failed_) return Outcome::Done;
+    const auto closing = Send(kCommandPage, kAdrIdentify, kIdentifyClose, 0, Count());
+    if (exchange_.Failed()) return Outcome::Done;
     if (closing && IsCommand(*closing, kAdrAck)) {
-      Log("Found " + std::to_string(n) + " " + name_ + " devices");
+      Log("Found " + std::to_string(Count()) + " " + name_ + " devices");
+      session_.ChainIdentified[static_cast<std::size_t>(type_)] = true;
       return Outcome::Done;
     }
+    if (closing) exchange_.RecordUnrecognized();
     return Outcome::Restart;
   }
 
@@ -90,12 +116,13 @@ class DaisyIdentifier {
   bool IdentifyBottom() {
     for (int k = 1; k <= kBottomTries; ++k) {
       Log("Sending Identify command to " + name_);
-      const auto response = Send(kAdrIdentify, 0);
-      if (failed_) return false;
+      const auto response = Send(kCommandPage, kAdrIdentify, 0, 0, 1);
+      if (exchange_.Failed()) return false;
       if (response && IsCommand(*response, kAdrAck)) {
-        DeviceCount(session_, type_) = 1;
+        Count() = 1;
         return true;
       }
+      if (response) exchange_.RecordUnrecognized();
       if (k == kBottomTries) {
         Log(name_ + " did not respond with ACK");
         return false;
@@ -107,32 +134,38 @@ class DaisyIdentifier {
     return false;
   }
 
+  // Whether device n answers a read addressed to it, which only a device numbered n does. The
+  // top device's echo alone does not prove it: a lone device answers Identify 2 as the top.
+  // Silence is the answer of a device that is not there, so it is not recorded as a fault.
+  bool DeviceAnswers(int n) {
+    for (int k = 1; k <= kConfirmTries; ++k) {
+      const auto answer = Send(kUserPage, kAdrUser, 0, static_cast<std::uint8_t>(n), 0);
+      if (exchange_.Failed()) return false;
+      if (answer && answer->dev == n && answer->RegisterIndex() == kUserRegister) return true;
+      if (answer) exchange_.RecordUnrecognized();
+    }
+    return false;
+  }
+
   bool Reset() {
     Log("Sending RESET command to " + name_);
-    Send(kAdrReset, 0, 1);
-    return !failed_;
+    Send(kCommandPage, kAdrReset, 0, 1, 0);
+    return !exchange_.Failed();
   }
 
   void Settle() { WaitMs(session_, kSettleMs); }
 
-  std::optional<DeviceCommand> Send(std::uint8_t adr, std::int16_t dat, std::uint8_t dev = 0) {
+  std::optional<DeviceCommand> Send(std::uint8_t cat, std::uint8_t adr, std::int16_t dat,
+                                    std::uint8_t dev, int answerer) {
     DeviceCommand command;
     command.dev = dev;
-    command.cat = kCommandPage;
+    command.cat = cat;
     command.adr = adr;
     command.dat = dat;
-    command.devType = static_cast<std::int16_t>(type_);
-    if (!SendCommandFrame(session_, command)) {
-      failed_ = true;
-      if (session_.bridge.EvbConnected) ReportPipeError(session_, kDaisy, type_);
-      return std::nullopt;
-    }
-    if (session_.exchange.ReplyCount < 5) return std::nullopt;
-    DeviceCommand response;
-    DecodeDaisyResponse(response,
-                        std::span<const std::uint8_t>(session_.bridge.ReportBuffer).subspan(5, 4));
-    return response;
+    return exchange_.Send(command, answerer);
   }
+
+  std::int16_t& Count() { return DeviceCount(session_, type_); }
 
   static bool IsCommand(const DeviceCommand& response, std::uint8_t adr) {
     return (response.cat & 7) == kCommandPage && response.adr == adr;
@@ -143,7 +176,7 @@ class DaisyIdentifier {
   Session& session_;
   int type_;
   std::string name_;
-  bool failed_ = false;
+  IdentifyExchange exchange_;
 };
 
 class SingleIdentifier {
@@ -156,6 +189,7 @@ class SingleIdentifier {
       Log("unknown device specified.");
       return;
     }
+    session_.ChainIdentified[static_cast<std::size_t>(type_)] = false;
     Log("Testing " + name_ + " user register.");
     std::int16_t saved = 0;
     if (!Read(kAdrUser, saved)) return PipeError();
@@ -178,6 +212,7 @@ class SingleIdentifier {
                                  static_cast<std::uint32_t>(high & kDataMask) * 16384u;
     Log("Found " + name_ + "serial number = " + Hex0x(serial, 8));
     DeviceCount(session_, type_) = 1;
+    session_.ChainIdentified[static_cast<std::size_t>(type_)] = true;
   }
 
  private:

@@ -78,6 +78,8 @@ class Session {
   SpiSettings spi;
   std::uint8_t ChainModeSetting = kModeSingleDevice;
   FaultStatusTable PrevFaultStatus{};
+  // Per device type: the last identification ran to its end, so its device count holds.
+  std::array<bool, kDeviceTypes> ChainIdentified{};
 
   // Appends `text` and CR LF to the activity log.
   void LogLine(const std::string& text) { view.AppendLog(text + "\r\n"); }

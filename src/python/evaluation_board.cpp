@@ -9,6 +9,7 @@
 #include "config/device_config_read.h"
 #include "core/fixed_answer_host.h"
 #include "operations/bulk_reads.h"
+#include "operations/identify_check.h"
 #include "operations/named_actions.h"
 #include "protocol/acquisition.h"
 #include "protocol/board_init.h"
@@ -47,7 +48,8 @@ std::string ModuleDataFolder() {
 }
 
 EvaluationBoard::EvaluationBoard(const ConnectOptions& options)
-    : host_(trouble_),
+    : options_(options),
+      host_(trouble_),
       view_(trouble_),
       recorder_(trouble_),
       connection_(SessionOutside{host_, view_, recorder_, polling_}) {
@@ -61,6 +63,10 @@ EvaluationBoard::EvaluationBoard(const ConnectOptions& options)
   if (connection_.DeviceCount() == 0) {
     throw BoardError(ErrorKind::kNoAnswer,
                      WithDetails("no device answered the identification", trouble_));
+  }
+  Session& s = connection_.session();
+  if (const auto shortfall = IdentifyShortfall(s, ExpectedChainOf(options_, s.state))) {
+    throw BoardError(ErrorKind::kNoAnswer, WithDetails("identify: " + *shortfall, trouble_));
   }
 }
 
@@ -151,9 +157,11 @@ std::map<std::string, int> EvaluationBoard::Identify() {
   Session& s = session();
   ResetTrouble();
   InitializeEvb(s);
-  ThrowTrouble("identify", false);
-  if (connection_.DeviceCount() == 0) {
-    throw BoardError(ErrorKind::kNoAnswer, WithDetails("identify: no device answered", trouble_));
+  // Faults that a retry cured leave the chain found as it is; only a wrong chain raises.
+  if (const auto shortfall = IdentifyShortfall(s, ExpectedChainOf(options_, s.state))) {
+    const std::string what = "identify: " + *shortfall;
+    ThrowTrouble(what, false);
+    throw BoardError(ErrorKind::kNoAnswer, WithDetails(what, trouble_));
   }
   return Devices();
 }

@@ -43,7 +43,8 @@ class EvaluationBoard {
 
   // Devices per part name, as identification found them.
   std::map<std::string, int> Devices() const;
-  // Identifies the chain again; throws when no device answers.
+  // Identifies the chain again; throws when no device answers or the chain found is not the
+  // one expected (the stack size, or the simulated chain).
   std::map<std::string, int> Identify();
   // A command of the command panel by name ("scan-all", ... "clear-faults").
   void Command(const std::string& name);
@@ -84,6 +85,7 @@ class EvaluationBoard {
   // Throws NoAnswerError naming the devices whose values the read did not bring.
   void ThrowUnread(const std::string& what, const std::vector<DeviceReading>& readings);
 
+  const ConnectOptions options_;
   std::recursive_mutex mutex_;
   Trouble trouble_;
   ScriptHost host_;

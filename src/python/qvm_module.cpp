@@ -242,7 +242,9 @@ PYBIND11_MODULE(_qvm, m) {
                              "Devices per part name, as the last identification found them.")
       .def("identify", &EvaluationBoard::Identify, py::call_guard<py::gil_scoped_release>(),
            "Identify the chain again; returns the devices per part name, e.g. "
-           "{'QVM52400': 3, 'QVM52401': 0}.")
+           "{'QVM52400': 3, 'QVM52401': 0}. Raises NoAnswerError, or the subclass that fits the "
+           "communication errors met, when no device answers or the chain found is not the one "
+           "expected (`stack`, else the simulated chain).")
       .def("command", &EvaluationBoard::Command, py::arg("name"),
            py::call_guard<py::gil_scoped_release>(),
            "Send a command of the command panel to every device: scan-volts, scan-temps, "

@@ -13,7 +13,7 @@ TEST(QvmctlSimFaultsTest, FaultListIsCheckedAndSeededRunsRepeat) {
   };
   for (const auto& [args, reason] : refused) {
     const CliRun r = Qvmctl(args);
-    EXPECT_NE(r.status, 0) << args[1];
+    EXPECT_EQ(r.status, 2) << args[1];
     EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
   }
 

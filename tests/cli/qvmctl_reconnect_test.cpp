@@ -34,8 +34,9 @@ class QvmctlReconnectTest : public ::testing::Test {
   std::filesystem::path folder;
 };
 
-// The board is pulled out at exchange 20, in the middle of the sixth tick, and (with a replug
-// time) comes back that many milliseconds later; all on virtual time.
+// The board is pulled out at exchange 21, the first of the sixth tick (identification takes
+// five: Identify 0, 2 and 3, the read that confirms the top device, the close), and (with a
+// replug time) comes back that many milliseconds later; all on virtual time.
 TEST_F(QvmctlReconnectTest, PollGoesOnAcrossAnUnplugOnlyWithReconnect) {
   struct Case {
     const char* faults;
@@ -46,13 +47,13 @@ TEST_F(QvmctlReconnectTest, PollGoesOnAcrossAnUnplugOnlyWithReconnect) {
   };
   const std::vector<Case> cases{
       // All ticks ran, but the lost exchange was recorded.
-      {"unplug@20,replug=2500", 5, kPollCommunicationErrors, "8 ticks, 8 chart samples\n",
+      {"unplug@21,replug=2500", 5, kPollCommunicationErrors, "8 ticks, 8 chart samples\n",
        "the board is back"},
-      {"unplug@20,replug=2500", 0, 1, "5 ticks, 5 chart samples\n",
+      {"unplug@21,replug=2500", 0, 1, "5 ticks, 5 chart samples\n",
        "the board was lost after 5 of 8 ticks: simulated board unplugged"},
-      {"unplug@20,replug=9000", 3, 1, "5 ticks, 5 chart samples\n",
+      {"unplug@21,replug=9000", 3, 1, "5 ticks, 5 chart samples\n",
        "the board did not come back within 3 s"},
-      {"unplug@20", 2, 1, "5 ticks, 5 chart samples\n", "did not come back"},
+      {"unplug@21", 2, 1, "5 ticks, 5 chart samples\n", "did not come back"},
   };
   for (const Case& c : cases) {
     DeviceOptions device;

@@ -6,6 +6,7 @@
 
 #include "evb_bench.h"
 #include "protocol/board_init.h"
+#include "sim/faults/fault_plan.h"
 
 namespace qvm::test {
 namespace {
@@ -55,11 +56,71 @@ TEST(IdentifyDaisyChain, CompanionChainIsIdentifiedWhenAsked) {
   EXPECT_EQ(bench.view.LogLines().back(), "IdentifyDaisyChain: Found 2 QVM52401 devices");
 }
 
-TEST(IdentifyDaisyChain, LoneDeviceIsCountedAsTwo) {
-  EvbBench bench("daisy:52400x1");
-  bench.Connect(kModeDaisyChain);
-  EXPECT_EQ(bench.session.state.DeviceCount52400, 2);
-  EXPECT_EQ(bench.view.LogLines().back(), "IdentifyDaisyChain: Found 2 QVM52400 devices");
+// Each type is counted as the chain holds it; a lone device, which answers Identify 2 as the
+// top device, is confirmed absent at number 2 and counted once.
+TEST(IdentifyDaisyChain, EveryChainIsCountedAsItIs) {
+  for (const char* chain : {"daisy:52400x1", "daisy:52400x2", "daisy:52400x14",
+                            "daisy:52400x3+52401x2", "daisy:52400x2+52401x1"}) {
+    EvbBench bench(chain);
+    bench.session.state.IdentifyCompanionType = bench.evb.chain->DeviceCount(1) > 0;
+    bench.Connect(kModeDaisyChain);
+    const auto lines = bench.view.LogLines();
+    for (int type = 0; type < 2; ++type) {
+      const int devices = bench.evb.chain->DeviceCount(type);
+      const std::string name = bench.session.state.PartName(type);
+      EXPECT_EQ(
+          type == 0 ? bench.session.state.DeviceCount52400 : bench.session.state.DeviceCount52401,
+          devices)
+          << chain;
+      EXPECT_EQ(bench.session.ChainIdentified[static_cast<std::size_t>(type)], devices > 0)
+          << chain;
+      if (devices == 0) continue;
+      const auto found =
+          "IdentifyDaisyChain: Found " + std::to_string(devices) + " " + name + " devices";
+      EXPECT_EQ(std::count(lines.begin(), lines.end(), found), 1) << chain << " " << name;
+      const auto correction =
+          "IdentifyDaisyChain: " + name + " device 2 did not answer; device 1 is the top device";
+      EXPECT_EQ(std::count(lines.begin(), lines.end(), correction), devices == 1 ? 1 : 0)
+          << chain << " " << name;
+    }
+    EXPECT_TRUE(bench.faults.entries.empty()) << chain;
+  }
+}
+
+// A NAK, a CRC4 error or a reply cut short met during identification is logged and recorded as
+// the response parser records it, and the frame is never taken as an answer: the procedure
+// sends again and still finds the chain. Exchanges of daisy:52400x3: 1 Identify 0, 2 and 3
+// Identify 2 and 3, 4 the read that confirms device 3, 5 the close.
+TEST(IdentifyDaisyChain, FaultsAreRecordedAndNeverTakenAsAnswers) {
+  const struct {
+    const char* faults;
+    std::string record;
+    std::string logLine;
+  } cases[] = {
+      {"crc@1", "CRC4 Error", "IdentifyDaisyChain: QVM52400 CRC4 checksum error"},
+      {"nak@2", "NACK Response Sent: 03 24 26 ", "IdentifyDaisyChain: QVM52400 NACK response"},
+      {"short@3", "No Acknowledge QVM52400 device 3",
+       "IdentifyDaisyChain: QVM52400 device 3 no acknowledge"},
+      {"crc@4", "CRC4 Error", "IdentifyDaisyChain: QVM52400 CRC4 checksum error"},
+      {"short@5", "No Acknowledge QVM52400 device 3",
+       "IdentifyDaisyChain: QVM52400 device 3 no acknowledge"},
+  };
+  for (const auto& c : cases) {
+    EvbBench bench("daisy:52400x3");
+    std::string error;
+    auto plan = std::make_shared<sim::FaultPlan>(*sim::ParseFaultList(c.faults, error), 1,
+                                                 bench.clock, &bench.evb.chain->Faults());
+    bench.evb.board->SetExchangeHook(plan);
+    bench.Connect(kModeDaisyChain);
+    ASSERT_EQ(bench.faults.entries.size(), 1u) << c.faults;
+    EXPECT_EQ(bench.faults.entries[0].rfind(c.record, 0), 0u) << bench.faults.entries[0];
+    const auto lines = bench.view.LogLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), c.logLine), 1) << c.faults;
+    EXPECT_EQ(lines.back(), "IdentifyDaisyChain: Found 3 QVM52400 devices") << c.faults;
+    EXPECT_TRUE(bench.session.ChainIdentified[0]) << c.faults;
+    // The faulty reply was not used: more than the five exchanges of a clean run were needed.
+    EXPECT_GT(plan->Exchanges(), 5u) << c.faults;
+  }
 }
 
 TEST(IdentifyDaisyChain, NoAnswerAtAll) {
@@ -67,13 +128,15 @@ TEST(IdentifyDaisyChain, NoAnswerAtAll) {
   bench.evb.chain->Faults().silentChain = sim::kAlways;
   bench.Connect(kModeDaisyChain);
   EXPECT_EQ(bench.session.state.DeviceCount52400, 0);
-  EXPECT_EQ(LinesStartingWith(bench.view.LogLines(), "IdentifyDaisyChain"),
-            (std::vector<std::string>{"IdentifyDaisyChain: Sending Identify command to QVM52400",
-                                      "IdentifyDaisyChain: Sending RESET command to QVM52400",
-                                      "IdentifyDaisyChain: Sending Identify command to QVM52400",
-                                      "IdentifyDaisyChain: Sending RESET command to QVM52400",
-                                      "IdentifyDaisyChain: Sending Identify command to QVM52400",
-                                      "IdentifyDaisyChain: QVM52400 did not respond with ACK"}));
+  const std::string identify = "IdentifyDaisyChain: Sending Identify command to QVM52400";
+  const std::string silent = "IdentifyDaisyChain: QVM52400 device 1 no acknowledge";
+  const std::string reset = "IdentifyDaisyChain: Sending RESET command to QVM52400";
+  EXPECT_EQ(
+      LinesStartingWith(bench.view.LogLines(), "IdentifyDaisyChain"),
+      (std::vector<std::string>{identify, silent, reset, identify, silent, reset, identify, silent,
+                                "IdentifyDaisyChain: QVM52400 did not respond with ACK"}));
+  EXPECT_EQ(bench.faults.entries, std::vector<std::string>(3, "No Acknowledge QVM52400 device 1"));
+  EXPECT_FALSE(bench.session.ChainIdentified[0]);
   // Two settling waits of 50 ms around each RESET.
   EXPECT_GE(bench.clock.NowMs(), 200);
 }
@@ -92,6 +155,8 @@ TEST(IdentifyDaisyChain, WrongIdentifyEchoRestartsThreeTimes) {
   EXPECT_EQ(lines.back(), "IdentifyDaisyChain: QVM52400 responded incorrectly to Identify command");
   // The bottom device acknowledged each time before the numbering failed.
   EXPECT_EQ(bench.session.state.DeviceCount52400, 1);
+  EXPECT_FALSE(bench.session.ChainIdentified[0]);
+  EXPECT_EQ(bench.faults.entries, std::vector<std::string>(3, "Unrecognized Response"));
 }
 
 TEST(IdentifyDaisyChain, OneWrongEchoIsCuredByTheNextAttempt) {

@@ -13,6 +13,7 @@ import qvm
 
 def test_open_identifies_the_chain():
     cases = [
+        ("daisy:52400x1", True, {"QVM52400": 1}),
         ("daisy:52400x3", True, {"QVM52400": 3}),
         ("daisy:52400x2+52401x2", True, {"QVM52400": 2, "QVM52401": 2}),
         ("single:38817", False, {"QVM38817": 1}),

@@ -7,8 +7,8 @@ import qvm
 CHAIN = "daisy:52400x3"
 
 
-def exchanges_after_open():
-    with qvm.open(sim=CHAIN, virtual_time=True) as evb:
+def exchanges_after_open(chain=CHAIN):
+    with qvm.open(sim=chain, virtual_time=True) as evb:
         return evb.simulation["exchanges"]
 
 
@@ -28,6 +28,27 @@ def test_register_read_under_a_fault_raises(faults, error, reason):
         with pytest.raises(error, match=reason):
             evb.read(dev=2, page=2, adr=0x10)
         assert sum(evb.simulation["injected"].values()) >= 1
+
+
+# Exchanges of identifying one type of two devices: Identify 0, Identify 2, the read that confirms
+# the top device, the close. A fault that a retry cures leaves the chain found.
+@pytest.mark.parametrize("faults, error, reason", [
+    ("silent@{5}", qvm.NoAnswerError,
+     r"identify: 1 of 2 QVM52401 devices found: no reply \(no reply from QVM52401 device 2"),
+    ("nak@{0},nak@{2},nak@{4}", qvm.NakError, "identify: 0 of 2 QVM52400 devices found: NAK"),
+    ("crc@{0}", None, None),
+])
+def test_identify_raises_unless_the_chain_is_found(faults, error, reason):
+    chain = "daisy:52400x2+52401x2"
+    first = exchanges_after_open(chain) + 1
+    fault_list = faults.format(*range(first, first + 6))
+    with qvm.open(sim=chain, faults=fault_list, virtual_time=True) as evb:
+        if error is None:
+            assert evb.identify() == {"QVM52400": 2, "QVM52401": 2}
+            assert evb.simulation["injected"]["crc"] == 1
+        else:
+            with pytest.raises(error, match=reason):
+                evb.identify()
 
 
 def test_a_single_dropped_reply_is_retried():

@@ -20,14 +20,16 @@ def qvmctl(*args):
 
 
 def test_json_documents():
-    volts = json.loads(qvmctl("--sim", "daisy:52400x3", "--json", "readall", "volts", "--scan"))
+    # The frames and the activity log go to stderr; stdout stays one JSON document.
+    volts = json.loads(qvmctl("--sim", "daisy:52400x3", "--frames", "--json", "readall", "volts",
+                              "--scan", "-v"))
     assert [d["dev"] for d in volts] == [1, 2, 3]
     assert all(len(d["cells"]) == 12 and 30 < d["pack"] < 60 for d in volts)
     setups = json.loads(qvmctl("--sim", "daisy:52400x2+52401x2", "--json", "readall", "setups"))
     assert [d["type"] for d in setups] == ["QVM52400"] * 2 + ["QVM52401"] * 2
     assert setups[0]["registers"]["0x90"] == 0x1AE1 and setups[2]["registers"]["0x90"] is None
     assert json.loads(qvmctl("--sim", "daisy:52400x2+52401x1", "--json", "identify")) == {
-        "QVM52400": 2, "QVM52401": 2}
+        "QVM52400": 2, "QVM52401": 1}
     assert json.loads(qvmctl("--sim", "single:38817", "--json", "identify")) == {"QVM38817": 1}
     assert json.loads(qvmctl("--sim", "daisy:52400x3", "--json", "read", "2", "2", "0x10")) == {
         "type": 0, "dev": 2, "page": 2, "adr": 16, "value": 0x1AE1}

@@ -82,7 +82,9 @@ class Evb:
     def devices(self) -> dict[str, int]:
         """Devices per part name, as the last identification found them."""
     def identify(self) -> dict[str, int]:
-        """Identify the chain again; the devices per part name."""
+        """Identify the chain again; the devices per part name. Raises NoAnswerError, or the
+        subclass that fits the communication errors met, when no device answers or the chain
+        found is not the one expected (`stack`, else the simulated chain)."""
     def command(self, name: str) -> None:
         """Send a command of the command panel to every device: scan-volts, scan-temps,
         scan-mixed, scan-wires, scan-all, scan-cont, scan-inhibit, bal-enable, bal-inhibit,

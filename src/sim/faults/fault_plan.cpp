@@ -1,5 +1,6 @@
 #include "sim/faults/fault_plan.h"
 
+#include <algorithm>
 #include <numeric>
 
 #include "sim/bridge/simulated_board.h"
@@ -17,10 +18,25 @@ void FaultPlan::BeforeExchange(SimulatedBoard& board) {
   ++exchanges_;
   armed_.clear();
   std::uniform_real_distribution<double> chance(0.0, 1.0);
+  std::vector<FaultKind> hits;
   for (const FaultRule& rule : list_.rules) {
     // Every rate rule draws on every exchange, so one rule never shifts another's faults.
     const bool hit = rule.at ? *rule.at == exchanges_ : chance(random_) < rule.rate;
-    if (hit) Fire(rule.kind, board);
+    if (hit) hits.push_back(rule.kind);
+  }
+  // A fault hidden by another of the same exchange would be counted without ever reaching the
+  // link: a reply the bridge loses hides everything in it, a reply it cuts short hides the
+  // frames, and a spoiled CRC4 on the first frame hides the NAK that frame carries.
+  const auto hit = [&hits](FaultKind kind) {
+    return std::find(hits.begin(), hits.end(), kind) != hits.end();
+  };
+  const bool replyLost = hit(FaultKind::Drop) || hit(FaultKind::Seq) || hit(FaultKind::Seq0);
+  const bool framesLost = replyLost || hit(FaultKind::Short);
+  for (const FaultKind kind : hits) {
+    const bool hidden = (kind == FaultKind::Short && replyLost) ||
+                        ((kind == FaultKind::Crc || kind == FaultKind::Nak) && framesLost) ||
+                        (kind == FaultKind::Nak && hit(FaultKind::Crc));
+    if (!hidden) Fire(kind, board);
   }
 }
 

@@ -15,7 +15,8 @@ namespace qvm::sim {
 // Injects a fault list into a simulated board, one SPI packet exchange at a time: before each
 // packet it decides, with its own seeded generator, which faults hit this exchange and arms
 // the board's and the chain's fault counters for it; afterwards it counts the faults that
-// actually applied and withdraws the rest. The same list and seed give the same faults.
+// actually applied and withdraws the rest; a fault that another of the same exchange would hide
+// from the link is not injected. The same list and seed give the same faults.
 class FaultPlan final : public ExchangeHook {
  public:
   // `chainFaults` (not owned, may be null) are the faults of the chain behind the board.

@@ -101,6 +101,31 @@ TEST(FaultPlanTest, EachKindHitsExactlyItsExchange) {
   EXPECT_EQ(board.evb.chain->Faults().nakInstead, 0);
 }
 
+// Two faults of one exchange, the second of which the first hides from the link: only the one
+// the link can see is injected and counted.
+TEST(FaultPlanTest, AFaultAnotherHidesIsNotInjected) {
+  const struct {
+    const char* faults;
+    FaultKind seen;
+    FaultKind hidden;
+  } cases[] = {
+      {"drop@1,crc@1", FaultKind::Drop, FaultKind::Crc},
+      {"seq0@1,short@1", FaultKind::Seq0, FaultKind::Short},
+      {"short@1,nak@1", FaultKind::Short, FaultKind::Nak},
+      {"crc@1,nak@1", FaultKind::Crc, FaultKind::Nak},
+  };
+  for (const auto& c : cases) {
+    FaultedBoard board(c.faults);
+    board.Exchange();
+    EXPECT_EQ(board.evb.faultPlan->Injected(c.seen), 1u) << c.faults;
+    EXPECT_EQ(board.evb.faultPlan->Injected(c.hidden), 0u) << c.faults;
+    EXPECT_EQ(board.evb.chain->Faults().badCrc + board.evb.chain->Faults().nakInstead +
+                  board.evb.board->Faults().shortReplies,
+              0)
+        << c.faults;
+  }
+}
+
 TEST(FaultPlanTest, UnplugTakesTheBoardAwayUntilTheReplugTime) {
   for (const bool replug : {true, false}) {
     FaultedBoard board(replug ? "unplug@2,replug=100" : "unplug@2");
