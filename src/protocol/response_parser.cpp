@@ -74,11 +74,6 @@ struct BlockTracker {
   }
 };
 
-void RefreshStatusDisplays(ProtocolView& view) {
-  if (view.MainTabDeviceStatusVisible()) view.UpdateMainTabDeviceStatusControls();
-  if (view.MonitorTabVisible()) view.UpdateMonitorTabControls();
-}
-
 void RecordNewFaults(Session& session) {
   for (int dev = 0; dev < kDevicesPerType; ++dev) {
     for (int type = 0; type < kDeviceTypes; ++type) {
@@ -208,8 +203,7 @@ void ParseSingleReply(Session& session, DeviceCommand& command, const std::strin
                                             reply[kSingleValueByte + 1]);
     session.LastReply.requestAnswered = true;
     session.LastReply.requestValue = command.dat;
-    session.image.StoreRead(type, 1, m, command.dat, session.exchangeNumber,
-                            session.clock.NowMs());
+    session.image.StoreRead(type, 1, m, command.dat, session.exchangeNumber, session.clock.NowMs());
     if (type == session.state.SelectedDeviceType) RefreshRegisterSlots(session, m, command.dat);
     session.LogLine(
         TrafficLine(prefix, name, std::nullopt, command.cat, command.adr, command.dat, 4));
@@ -218,6 +212,11 @@ void ParseSingleReply(Session& session, DeviceCommand& command, const std::strin
 }
 
 }  // namespace
+
+void RefreshStatusDisplays(ProtocolView& view) {
+  if (view.MainTabDeviceStatusVisible()) view.UpdateMainTabDeviceStatusControls();
+  if (view.MonitorTabVisible()) view.UpdateMonitorTabControls();
+}
 
 BlockRead BlockReadFor(int devType, int cat, int adr) {
   for (const BlockEntry& entry : kBlockReads) {
