@@ -42,7 +42,8 @@ QString ButtonStyle(const QColor& colour) {
   return QString(
              "QPushButton { background-color: %1; border: 1px solid #606060; border-radius: 3px;"
              " padding: 1px 4px; }"
-             " QPushButton:pressed { border: 2px solid #303030; }")
+             " QPushButton:pressed { border: 2px solid #303030; }"
+             " QPushButton:disabled { color: #808080; }")
       .arg(colour.name());
 }
 
@@ -302,7 +303,8 @@ bool RegisterEditor::RegisterSlotVisible(int row) const {
 }
 
 bool RegisterEditor::RegisterSlotWritable(int row) const {
-  return RegisterSlotVisible(row) && !cbWrite[static_cast<std::size_t>(row)]->isHidden();
+  return RegisterSlotVisible(row) && !cbWrite[static_cast<std::size_t>(row)]->isHidden() &&
+         slots_.rows[static_cast<std::size_t>(row)].freshness.known;
 }
 
 void RegisterEditor::ShowRegisterSlot(int row, const std::string& hexValue) {
@@ -365,6 +367,8 @@ void RegisterEditor::RepaintRow(int row) {
   const auto r = static_cast<std::size_t>(row);
   const RegisterSlot& slot = slots_.rows[r];
   ShowValue(tbRegdata[r], {slot.tbRegdata, slot.freshness}, timeOfDay_);
+  // A blank value is not written: the device would get a value nobody saw.
+  cbWrite[r]->setEnabled(slot.freshness.known);
   for (int bit = 0; bit < kBitsPerRegister; ++bit) {
     const BitToggle& toggle = slot.bits[static_cast<std::size_t>(bit)];
     QPushButton* button = cbRegToggleBit[r * kBitsPerRegister + static_cast<std::size_t>(bit)];

@@ -35,7 +35,7 @@ class RegisterEditor : public QWidget {
   int SelectedTab() const { return selectedTab_; }
   // Row frame shown (independent of the window being on screen).
   bool RegisterSlotVisible(int row) const;
-  // The row offers "Write".
+  // The row offers "Write": its value is known.
   bool RegisterSlotWritable(int row) const;
   // Puts a value just read into the row and brings its bits and decoded value in step.
   void ShowRegisterSlot(int row, const std::string& hexValue);

@@ -349,7 +349,7 @@ TEST_F(ConnectedConsole, EditedValueIsWrittenAndReadBack) {
   RegisterEditor& editor = *console().registerEditor;
   int row = -1;
   for (int r = 0; r < kSlotsPerTab && row < 0; ++r) {
-    if (editor.RegisterSlotWritable(r)) row = r;
+    if (editor.RegisterSlotVisible(r) && !editor.cbWrite[r]->isHidden()) row = r;
   }
   ASSERT_GE(row, 0);
   const Session& session = console().session();

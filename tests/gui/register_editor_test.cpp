@@ -53,7 +53,7 @@ void ExpectRow(const RegisterEditor& editor, int row, const ExpectedRow& expecte
   EXPECT_EQ(editor.cbRead[r]->text().toStdString(), expected.button);
   EXPECT_TRUE(HasColour(editor.cbRead[r],
                         expected.send ? QColor(0xC0, 0xC0, 0xC0) : QColor(0x80, 0xFF, 0x80)));
-  EXPECT_EQ(editor.RegisterSlotWritable(row), expected.write);
+  EXPECT_EQ(!editor.cbWrite[r]->isHidden(), expected.write);
   EXPECT_EQ(BitsShown(editor, row), expected.bits);
   EXPECT_EQ(!editor.tbRegdata[r]->isHidden(), expected.value);
   EXPECT_EQ(!editor.updnRegData[r]->isHidden(), expected.value);
@@ -389,6 +389,20 @@ TEST_F(RegisterEditorOnBoard, FailedReadGreysTheRowUntilAGoodRead) {
   editor.cbRead[0]->click();
   EXPECT_FALSE(stale());
   EXPECT_TRUE(editor.tbRegDecodedVal[0]->toolTip().isEmpty());
+}
+
+TEST_F(RegisterEditorOnBoard, BlankRowOffersNoWriteUntilItHoldsAValue) {
+  Device(1).Write(kUser01, 0x0155);
+  EXPECT_FALSE(editor.cbWrite[0]->isEnabled());
+  editor.cbWriteRegs->click();
+  EXPECT_EQ(Device(1).Read(kUser01), 0x0155);
+
+  editor.updnRegData[1]->setValue(0x22);
+  EXPECT_TRUE(editor.cbWrite[1]->isEnabled());
+  EXPECT_FALSE(editor.cbWrite[0]->isEnabled());
+  editor.cbWriteRegs->click();
+  EXPECT_EQ(Device(1).Read(kUser23), 0x22);
+  EXPECT_EQ(Device(1).Read(kUser01), 0x0155);
 }
 
 TEST_F(RegisterEditorOnBoard, CommandRowSendsItsArgument) {
