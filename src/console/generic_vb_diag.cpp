@@ -26,6 +26,7 @@
 #include "console/about_text.h"
 #include "console/device_menu_state.h"
 #include "console/page_widgets.h"
+#include "console/read_time_of_day.h"
 #include "core/error_trap.h"
 #include "model/display_rules.h"
 #include "model/leading_number.h"
@@ -249,8 +250,9 @@ void GenericVbDiag::BuildPageArea() {
   auto* pages = new QWidget;
   auto* column = new QVBoxLayout(pages);
   column->setContentsMargins(0, 0, 0, 0);
-  mainTabPage = new MainTabPage(*session_, pages);
-  monitorTabPage = new MonitorTabPage(pages);
+  const ReadTimeOfDay timeOfDay(deps_.clock, records_->time);
+  mainTabPage = new MainTabPage(*session_, timeOfDay, pages);
+  monitorTabPage = new MonitorTabPage(timeOfDay, pages);
   rawMessageSender = new RawMessageSender(*session_, pages);
   RegisterSlotHooks hooks;
   hooks.mainTabDeviceStatusVisible = [this] { return MainTabDeviceStatusVisible(); };
@@ -260,7 +262,7 @@ void GenericVbDiag::BuildPageArea() {
   hooks.reportError = [this](const std::string& text) {
     deps_.host.ShowMessage(session_->bridge.MessageTitle, text);
   };
-  registerEditor = new RegisterEditor(*session_, std::move(hooks), pages);
+  registerEditor = new RegisterEditor(*session_, std::move(hooks), timeOfDay, pages);
   column->addWidget(mainTabPage);
   column->addWidget(monitorTabPage);
   column->addWidget(rawMessageSender, 0, Qt::AlignLeft);

@@ -6,8 +6,10 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "console/page_widgets.h"
+#include "console/shown_value_box.h"
 #include "model/balance_lists.h"
 #include "protocol/polling_guard.h"
 #include "ui/display_locale.h"
@@ -20,7 +22,8 @@ const char* const kSwitchOnStyle = "background-color: #FFFF00;";
 
 }  // namespace
 
-MainTabPage::MainTabPage(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
+MainTabPage::MainTabPage(Session& session, TimeOfDay timeOfDay, QWidget* parent)
+    : QWidget(parent), session_(session), timeOfDay_(std::move(timeOfDay)) {
   setObjectName("MainTabPage");
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -313,15 +316,15 @@ void MainTabPage::Apply(const MainTabDeviceStatus& status, SharedState& state) {
   ledMainTabVssOW->SetColour(status.vssOW);
   ledMainTabVbatOW->SetColour(status.vbatOW);
   for (std::size_t i = 0; i < status.cellVoltage.size(); ++i) {
-    SetBoxText(tbMainTabCellVoltage[i], status.cellVoltage[i]);
+    ShowValue(tbMainTabCellVoltage[i], status.cellVoltage[i], timeOfDay_);
   }
-  SetBoxText(tbMainTabVbatVoltage, status.vbatVoltage);
+  ShowValue(tbMainTabVbatVoltage, status.vbatVoltage, timeOfDay_);
   for (std::size_t i = 0; i < status.temperatures.size(); ++i) {
-    SetBoxText(tbMainTabTemperatures[i], status.temperatures[i]);
+    ShowValue(tbMainTabTemperatures[i], status.temperatures[i], timeOfDay_);
   }
-  SetBoxText(tbMainTabOVLimit, status.ovLimit);
-  SetBoxText(tbMainTabUVLimit, status.uvLimit);
-  SetBoxText(tbMainTabITLimit, status.itLimit);
+  ShowValue(tbMainTabOVLimit, status.ovLimit, timeOfDay_);
+  ShowValue(tbMainTabUVLimit, status.uvLimit, timeOfDay_);
+  ShowValue(tbMainTabITLimit, status.itLimit, timeOfDay_);
 
   state.SuppressControlEvents = true;
   if (status.balance) {
@@ -338,9 +341,9 @@ void MainTabPage::Apply(const MainTabDeviceStatus& status, SharedState& state) {
     ledMainTabDeviceFault[i]->SetColour(status.deviceFault[i]);
   }
   for (std::size_t i = 0; i < status.deviceVbat.size(); ++i) {
-    SetBoxText(tbMainTabDeviceVbat[i], status.deviceVbat[i]);
+    ShowValue(tbMainTabDeviceVbat[i], status.deviceVbat[i], timeOfDay_);
   }
-  SetBoxText(tbMainTabStackVoltage, status.stackVoltage);
+  ShowValue(tbMainTabStackVoltage, status.stackVoltage, timeOfDay_);
   for (QWidget* widget : companionWidgets_) widget->setVisible(status.companionShown);
 }
 

@@ -6,6 +6,7 @@
 
 #include "console/page_widgets.h"
 #include "model/display_rules.h"
+#include "model/shown_value.h"
 #include "operations/balance_controls.h"
 #include "protocol/session.h"
 #include "ui/led_indicator.h"
@@ -24,7 +25,8 @@ namespace qvm {
 class MainTabPage : public QWidget {
   Q_OBJECT
  public:
-  explicit MainTabPage(Session& session, QWidget* parent = nullptr);
+  // `timeOfDay` says when a stale value was last read.
+  MainTabPage(Session& session, TimeOfDay timeOfDay, QWidget* parent = nullptr);
 
   // Paints `status`; the balance lists and check box are set with control events suppressed.
   void Apply(const MainTabDeviceStatus& status, SharedState& state);
@@ -79,6 +81,7 @@ class MainTabPage : public QWidget {
   void cbMainTabBalCtrl_Click(int cell);
 
   Session& session_;
+  TimeOfDay timeOfDay_;
   // Widgets of the companion IC, hidden when the configuration has none.
   std::vector<QWidget*> companionWidgets_;
   std::vector<PartHeadings> partHeadings_;

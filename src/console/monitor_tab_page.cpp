@@ -3,12 +3,15 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <utility>
 
 #include "console/page_widgets.h"
+#include "console/shown_value_box.h"
 
 namespace qvm {
 
-MonitorTabPage::MonitorTabPage(QWidget* parent) : QWidget(parent) {
+MonitorTabPage::MonitorTabPage(TimeOfDay timeOfDay, QWidget* parent)
+    : QWidget(parent), timeOfDay_(std::move(timeOfDay)) {
   setObjectName("MonitorTabPage");
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -108,14 +111,14 @@ void MonitorTabPage::Apply(const MonitorTabStatus& status) {
       ledMonitorTab52400UV[item]->SetColour(frame.uv52400[k]);
       ledMonitorTab52401OV[item]->SetColour(frame.ov52401[k]);
       ledMonitorTab52401UV[item]->SetColour(frame.uv52401[k]);
-      SetBoxText(tbMonitorTabCellVoltage[item], frame.cellVoltage[k]);
+      ShowValue(tbMonitorTabCellVoltage[item], frame.cellVoltage[k], timeOfDay_);
     }
     for (int e = 0; e < kOpenWireBits; ++e) {
       ledMonitorTab52400OW[j * kOpenWireBits + e]->SetColour(frame.ow52400[e]);
     }
     ledMonitorTabVssOW[j]->SetColour(frame.vssOW);
     ledMonitorTabVbatOW[j]->SetColour(frame.vbatOW);
-    SetBoxText(tbMonitorTabVbatVoltage[j], frame.vbatVoltage);
+    ShowValue(tbMonitorTabVbatVoltage[j], frame.vbatVoltage, timeOfDay_);
   }
   for (QWidget* widget : companionWidgets_) widget->setVisible(status.companionShown);
 }

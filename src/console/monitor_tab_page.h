@@ -6,6 +6,7 @@
 
 #include "console/page_widgets.h"
 #include "model/display_rules.h"
+#include "model/shown_value.h"
 #include "ui/led_indicator.h"
 
 class QGroupBox;
@@ -19,7 +20,8 @@ namespace qvm {
 class MonitorTabPage : public QWidget {
   Q_OBJECT
  public:
-  explicit MonitorTabPage(QWidget* parent = nullptr);
+  // `timeOfDay` says when a stale value was last read.
+  explicit MonitorTabPage(TimeOfDay timeOfDay, QWidget* parent = nullptr);
 
   void Apply(const MonitorTabStatus& status);
   void ShowEnableMonitorTabFrames();
@@ -43,6 +45,8 @@ class MonitorTabPage : public QWidget {
 
  private:
   QGroupBox* BuildFrame(int frame);
+
+  TimeOfDay timeOfDay_;
 
   std::vector<QWidget*> companionWidgets_;
   std::vector<PartHeadings> partHeadings_;

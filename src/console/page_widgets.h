@@ -66,11 +66,4 @@ inline void SetPartNames(const std::vector<PartHeadings>& headings, const std::s
   }
 }
 
-// Status boxes are refreshed after every reply; setting the text they already show would lay
-// it out and repaint it again for nothing.
-inline void SetBoxText(QLineEdit* box, const std::string& text) {
-  const QString shown = QString::fromStdString(text);
-  if (box->text() != shown) box->setText(shown);
-}
-
 }  // namespace qvm

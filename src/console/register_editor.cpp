@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "console/register_row.h"
+#include "console/shown_value_box.h"
 #include "core/hex.h"
 #include "operations/register_page.h"
 #include "ui/display_locale.h"
@@ -41,7 +42,8 @@ QString ButtonStyle(const QColor& colour) {
   return QString(
              "QPushButton { background-color: %1; border: 1px solid #606060; border-radius: 3px;"
              " padding: 1px 4px; }"
-             " QPushButton:pressed { border: 2px solid #303030; }")
+             " QPushButton:pressed { border: 2px solid #303030; }"
+             " QPushButton:disabled { color: #808080; }")
       .arg(colour.name());
 }
 
@@ -60,9 +62,11 @@ QFont SmallFont(const QWidget* widget, double ratio) {
 
 }  // namespace
 
-RegisterEditor::RegisterEditor(Session& session, RegisterSlotHooks hooks, QWidget* parent)
+RegisterEditor::RegisterEditor(Session& session, RegisterSlotHooks hooks, TimeOfDay timeOfDay,
+                               QWidget* parent)
     : QWidget(parent),
       session_(session),
+      timeOfDay_(std::move(timeOfDay)),
       slots_(session.model, session.image, session.state, WithUpDown(std::move(hooks)),
              DisplayDecimalSeparator()) {
   setObjectName("RegisterEditor");
@@ -299,7 +303,8 @@ bool RegisterEditor::RegisterSlotVisible(int row) const {
 }
 
 bool RegisterEditor::RegisterSlotWritable(int row) const {
-  return RegisterSlotVisible(row) && !cbWrite[static_cast<std::size_t>(row)]->isHidden();
+  return RegisterSlotVisible(row) && !cbWrite[static_cast<std::size_t>(row)]->isHidden() &&
+         slots_.rows[static_cast<std::size_t>(row)].freshness.known;
 }
 
 void RegisterEditor::ShowRegisterSlot(int row, const std::string& hexValue) {
@@ -361,8 +366,9 @@ void RegisterEditor::ValueEdited(int row, int kind) {
 void RegisterEditor::RepaintRow(int row) {
   const auto r = static_cast<std::size_t>(row);
   const RegisterSlot& slot = slots_.rows[r];
-  const QString text = QString::fromStdString(slot.tbRegdata);
-  if (tbRegdata[r]->text() != text) tbRegdata[r]->setText(text);
+  ShowValue(tbRegdata[r], {slot.tbRegdata, slot.freshness}, timeOfDay_);
+  // A blank value is not written: the device would get a value nobody saw.
+  cbWrite[r]->setEnabled(slot.freshness.known);
   for (int bit = 0; bit < kBitsPerRegister; ++bit) {
     const BitToggle& toggle = slot.bits[static_cast<std::size_t>(bit)];
     QPushButton* button = cbRegToggleBit[r * kBitsPerRegister + static_cast<std::size_t>(bit)];
@@ -377,7 +383,7 @@ void RegisterEditor::RepaintRow(int row) {
   lblRegDecodedLabel[r]->setHidden(!slot.decodedVisible);
   lblRegDecodedUnits[r]->setHidden(!slot.decodedVisible);
   tbRegDecodedVal[r]->setHidden(!slot.decodedVisible);
-  tbRegDecodedVal[r]->setText(QString::fromStdString(slot.tbRegDecodedVal));
+  ShowValue(tbRegDecodedVal[r], {slot.tbRegDecodedVal, slot.freshness}, timeOfDay_);
 }
 
 void RegisterEditor::RepaintRows() {

@@ -5,6 +5,7 @@
 
 #include "model/register_model.h"
 #include "model/register_slots.h"
+#include "model/shown_value.h"
 #include "protocol/session.h"
 #include "ui/overwrite_edit.h"
 
@@ -24,8 +25,9 @@ class RegisterEditor : public QWidget {
   Q_OBJECT
  public:
   // `hooks` comes from the console (main/monitor refresh, error reports); the editor adds its
-  // own upDownSet.
-  RegisterEditor(Session& session, RegisterSlotHooks hooks, QWidget* parent = nullptr);
+  // own upDownSet. `timeOfDay` says when a stale value was last read.
+  RegisterEditor(Session& session, RegisterSlotHooks hooks, TimeOfDay timeOfDay,
+                 QWidget* parent = nullptr);
 
   // Builds the rows of tab `tab` (0-based) for the selected device type and device.
   void ShowTab(int tab);
@@ -33,7 +35,7 @@ class RegisterEditor : public QWidget {
   int SelectedTab() const { return selectedTab_; }
   // Row frame shown (independent of the window being on screen).
   bool RegisterSlotVisible(int row) const;
-  // The row offers "Write".
+  // The row offers "Write": its value is known.
   bool RegisterSlotWritable(int row) const;
   // Puts a value just read into the row and brings its bits and decoded value in step.
   void ShowRegisterSlot(int row, const std::string& hexValue);
@@ -74,6 +76,7 @@ class RegisterEditor : public QWidget {
   void RepaintRows();
 
   Session& session_;
+  TimeOfDay timeOfDay_;
   RegisterSlots slots_;
   int selectedTab_ = -1;
 };

@@ -16,12 +16,21 @@ inline constexpr int kRegCellSetup = 0x85;
 inline constexpr int kVbatOpenWireBit = 8;
 inline constexpr int kVssOpenWireBit = 9;
 
-// A device number outside the register image (a corrupt selection) reads as all zero.
+// A value never read, or of a device number outside the register image (a corrupt selection),
+// reads as zero: its indicators stay off.
 std::int16_t Raw(const RegisterImage& image, int devType, int device, int address) {
-  if (device < 0 || device >= kDevicesPerType) {
+  if (!FreshnessOf(image, devType, device, address).known) {
     return 0;
   }
   return image.at(devType, device, address);
+}
+
+// A register's value as `text` shows its raw value, blank when the image does not know it.
+template <typename Text>
+ShownValue Show(const RegisterImage& image, int devType, int device, int address, Text text) {
+  ShownValue shown{{}, FreshnessOf(image, devType, device, address)};
+  if (shown.freshness.known) shown.text = text(image.at(devType, device, address));
+  return shown;
 }
 
 bool BitSet(std::int16_t value, int bit) {
@@ -110,6 +119,11 @@ MainTabDeviceStatus ComputeMainTabDeviceStatus(const RegisterModel& model,
   const auto raw0 = [&](int address) { return Raw(image, 0, device, address); };
   const auto raw1 = [&](int address) { return Raw(image, 1, device, address); };
   const auto volts = [&](double value) { return FormatVoltage(value, decimalSeparator); };
+  const auto degrees = [&](double value) { return FormatTemperature(value, decimalSeparator); };
+  const auto show0 = [&](int address, auto text) { return Show(image, 0, device, address, text); };
+
+  const bool setupKnown0 = FreshnessOf(image, 0, device, kRegCellSetup).known;
+  const bool setupKnown1 = FreshnessOf(image, 1, device, kRegCellSetup).known;
 
   MainTabDeviceStatus status;
   status.companionShown = CompanionConfigured(state);
@@ -117,11 +131,11 @@ MainTabDeviceStatus ComputeMainTabDeviceStatus(const RegisterModel& model,
   for (int cell = 0; cell < kCellsPerDevice; ++cell) {
     const auto a = static_cast<std::size_t>(cell);
     const auto b = static_cast<std::size_t>(cell + kCellsPerDevice);
-    // A set setup bit marks an unused cell input.
+    // A set setup bit marks an unused cell input; a setup never read shows none in use.
     status.cellSetup[a] =
-        (BitSet(raw0(kRegCellSetup), cell) || !hasA) ? Colour::Grey : Colour::Green;
+        (BitSet(raw0(kRegCellSetup), cell) || !hasA || !setupKnown0) ? Colour::Grey : Colour::Green;
     status.cellSetup[b] =
-        (BitSet(raw1(kRegCellSetup), cell) || !hasB) ? Colour::Grey : Colour::Green;
+        (BitSet(raw1(kRegCellSetup), cell) || !hasB || !setupKnown1) ? Colour::Grey : Colour::Green;
   }
   FillFaults(status.cellOV, 0, kCellsPerDevice, raw0(kRegOverVoltageFaults), hasA);
   FillFaults(status.cellOV, kCellsPerDevice, kCellsPerDevice, raw1(kRegOverVoltageFaults), hasB);
@@ -133,20 +147,28 @@ MainTabDeviceStatus ComputeMainTabDeviceStatus(const RegisterModel& model,
 
   if (hasA) {
     for (int cell = 0; cell < kCellsPerDevice; ++cell) {
-      status.cellVoltage[static_cast<std::size_t>(cell)] =
-          volts(DecodeCellVoltage(model, raw0(kRegCell1 + cell)));
+      status.cellVoltage[static_cast<std::size_t>(cell)] = show0(
+          kRegCell1 + cell, [&](std::int16_t raw) { return volts(DecodeCellVoltage(model, raw)); });
     }
-    status.vbatVoltage = volts(DecodeVbatVoltage(model, raw0(kRegVbat)));
-    status.temperatures[0] = FormatTemperature(
-        DecodeInternalTemp(model, state, raw0(kRegInternalTemp)), decimalSeparator);
+    status.vbatVoltage =
+        show0(kRegVbat, [&](std::int16_t raw) { return volts(DecodeVbatVoltage(model, raw)); });
+    status.temperatures[0] = show0(kRegInternalTemp, [&](std::int16_t raw) {
+      return degrees(DecodeInternalTemp(model, state, raw));
+    });
     for (int input = 0; input < 4; ++input) {
       status.temperatures[static_cast<std::size_t>(input + 1)] =
-          volts(DecodeExternalTemp(model, raw0(kRegExternalTemp1 + input)));
+          show0(kRegExternalTemp1 + input,
+                [&](std::int16_t raw) { return volts(DecodeExternalTemp(model, raw)); });
     }
-    status.ovLimit = volts(DecodeOverVoltageLimit(model, raw0(kRegOverVoltageLimit)));
-    status.uvLimit = volts(DecodeUnderVoltageLimit(model, raw0(kRegUnderVoltageLimit)));
-    status.itLimit = FormatTemperature(
-        DecodeInternalTempLimit(model, state, raw0(kRegInternalTempLimit)), decimalSeparator);
+    status.ovLimit = show0(kRegOverVoltageLimit, [&](std::int16_t raw) {
+      return volts(DecodeOverVoltageLimit(model, raw));
+    });
+    status.uvLimit = show0(kRegUnderVoltageLimit, [&](std::int16_t raw) {
+      return volts(DecodeUnderVoltageLimit(model, raw));
+    });
+    status.itLimit = show0(kRegInternalTempLimit, [&](std::int16_t raw) {
+      return degrees(DecodeInternalTempLimit(model, state, raw));
+    });
   }
 
   if (!state.BalanceUpdateInProgress) {
@@ -154,6 +176,7 @@ MainTabDeviceStatus ComputeMainTabDeviceStatus(const RegisterModel& model,
   }
 
   double total = 0;
+  Freshness totalFreshness;
   for (int slot = 0; slot < kChainDevices; ++slot) {
     const auto a = static_cast<std::size_t>(slot);
     const auto b = static_cast<std::size_t>(slot + kChainDevices);
@@ -164,12 +187,14 @@ MainTabDeviceStatus ComputeMainTabDeviceStatus(const RegisterModel& model,
     status.deviceFault[b] = FaultColour(slot < nB && Raw(image, 1, number, kRegFaultStatus) != 0);
     if (slot < nA) {
       const double vbat = DecodeVbatVoltage(model, Raw(image, 0, number, kRegVbat));
-      status.deviceVbat[a] = volts(vbat);
+      const Freshness freshness = FreshnessOf(image, 0, number, kRegVbat);
+      if (freshness.known) status.deviceVbat[a] = {volts(vbat), freshness};
+      totalFreshness = slot == 0 ? freshness : Combined(totalFreshness, freshness);
       total += vbat;
     }
   }
-  if (hasA) {
-    status.stackVoltage = volts(total);
+  if (hasA && totalFreshness.known) {
+    status.stackVoltage = {volts(total), totalFreshness};
   }
   return status;
 }
@@ -200,9 +225,13 @@ MonitorTabStatus ComputeMonitorTabStatus(const RegisterModel& model, const Regis
     if (hasA) {
       for (int cell = 0; cell < kCellsPerDevice; ++cell) {
         frame.cellVoltage[static_cast<std::size_t>(cell)] =
-            FormatVoltage(DecodeCellVoltage(model, raw0(kRegCell1 + cell)), decimalSeparator);
+            Show(image, 0, number, kRegCell1 + cell, [&](std::int16_t raw) {
+              return FormatVoltage(DecodeCellVoltage(model, raw), decimalSeparator);
+            });
       }
-      frame.vbatVoltage = FormatVoltage(DecodeVbatVoltage(model, raw0(kRegVbat)), decimalSeparator);
+      frame.vbatVoltage = Show(image, 0, number, kRegVbat, [&](std::int16_t raw) {
+        return FormatVoltage(DecodeVbatVoltage(model, raw), decimalSeparator);
+      });
     }
   }
   return status;

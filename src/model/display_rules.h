@@ -8,6 +8,7 @@
 #include "model/register_image.h"
 #include "model/register_model.h"
 #include "model/shared_state.h"
+#include "model/shown_value.h"
 #include "model/value_format.h"
 
 namespace qvm {
@@ -49,8 +50,9 @@ struct MainTabBalance {
   BalanceButtons buttons{};
 };
 
-// Everything the main tab's device status frame shows. Texts are empty when blank. Type-0
-// indicators come first in the combined arrays, then the companion's.
+// Everything the main tab's device status frame shows. Values are blank when there is no device
+// or the value was never read, and carry how they are known. Indicators from bits never read
+// stay off. Type-0 indicators come first in the combined arrays, then the companion's.
 struct MainTabDeviceStatus {
   std::array<Colour, 2 * kCellsPerDevice> cellSetup{};
   std::array<Colour, 2 * kCellsPerDevice> cellOV{};
@@ -58,20 +60,21 @@ struct MainTabDeviceStatus {
   std::array<Colour, kOpenWireBits> cellOW{};
   Colour vssOW = Colour::Grey;
   Colour vbatOW = Colour::Grey;
-  std::array<std::string, kCellsPerDevice> cellVoltage{};
-  std::string vbatVoltage;
+  std::array<ShownValue, kCellsPerDevice> cellVoltage{};
+  ShownValue vbatVoltage;
   // 0 internal, 1..4 external inputs.
-  std::array<std::string, 5> temperatures{};
-  std::string ovLimit;
-  std::string uvLimit;
-  std::string itLimit;
+  std::array<ShownValue, 5> temperatures{};
+  ShownValue ovLimit;
+  ShownValue uvLimit;
+  ShownValue itLimit;
   // Absent while the balance settings are being written to the devices: the lists, the check
   // box and the buttons keep the user's choice. Apply with control events suppressed.
   std::optional<MainTabBalance> balance;
   std::array<Colour, 2 * kChainDevices> devicePresent{};
   std::array<Colour, 2 * kChainDevices> deviceFault{};
-  std::array<std::string, kChainDevices> deviceVbat{};
-  std::string stackVoltage;
+  std::array<ShownValue, kChainDevices> deviceVbat{};
+  // Blank unless every type-0 device's pack voltage is known.
+  ShownValue stackVoltage;
   // False when the configuration has no companion IC: its indicators stay hidden.
   bool companionShown = true;
 };
@@ -90,8 +93,8 @@ struct MonitorFrame {
   std::array<Colour, kOpenWireBits> ow52400{};
   Colour vssOW = Colour::Grey;
   Colour vbatOW = Colour::Grey;
-  std::array<std::string, kCellsPerDevice> cellVoltage{};
-  std::string vbatVoltage;
+  std::array<ShownValue, kCellsPerDevice> cellVoltage{};
+  ShownValue vbatVoltage;
 };
 
 // The monitor tab: the first four devices side by side.

@@ -24,6 +24,11 @@ enum RegKindCode : std::int32_t {
   kKindBlockRead = 5,
 };
 
+// Register kinds 0 and 1 return data when read.
+inline constexpr bool IsReadableKind(std::int32_t kind) {
+  return kind == kKindReadOnly || kind == kKindReadWrite;
+}
+
 // Register definitions of one device type, as the tab definition file gives them.
 struct RegisterTables {
   std::array<std::string, kMaxTabs> TabName{};

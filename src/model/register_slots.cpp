@@ -54,6 +54,19 @@ void RegisterSlots::Report(std::string_view routine, TrapError error) const {
   }
 }
 
+void RegisterSlots::TakeFreshness(int slot) {
+  if (!SlotInRange(slot)) return;
+  RegisterSlot& s = rows[static_cast<std::size_t>(slot)];
+  int reg = -1;
+  if (SlotRegister(slot, reg)) {
+    s.freshness = {};
+  } else if (IsReadableKind(model_.RegKind(state_.SelectedDeviceType, reg))) {
+    s.freshness = FreshnessOf(image_, state_.SelectedDeviceType, state_.SelectedDevice, reg);
+  } else {
+    s.freshness = {.known = true, .stale = false, .readAtMs = std::nullopt};
+  }
+}
+
 void RegisterSlots::LoadSlot(int slot) {
   if (!SlotInRange(slot)) {
     Report("LoadSlot", {kErrSubscriptOutOfRange, "Subscript out of range"});
@@ -85,6 +98,10 @@ void RegisterSlots::RegValToDecodedVal(int slot) {
   int reg = -1;
   if (const auto error = SlotRegister(slot, reg)) {
     Report(kRoutine, *error);
+    return;
+  }
+  if (!s.freshness.known) {
+    s.tbRegDecodedVal.clear();
     return;
   }
   const int raw = image_.at(state_.SelectedDeviceType, state_.SelectedDevice, reg);
@@ -168,6 +185,7 @@ void RegisterSlots::UpdateOtherControls(int kind, int value) {
       BitsToRegData(value);
       const int slot = value / kBitsPerRegister;
       RegDataToRegArray(slot);
+      TakeFreshness(slot);
       RegDataToUpDown(slot);
       RegValToDecodedVal(slot);
       break;
@@ -176,15 +194,21 @@ void RegisterSlots::UpdateOtherControls(int kind, int value) {
     case 3:
       RegDataToBits(value);
       RegDataToRegArray(value);
+      TakeFreshness(value);
       RegDataToUpDown(value);
       RegValToDecodedVal(value);
       break;
     case 4:
       RegDataToBits(value);
       RegDataToRegArray(value);
+      TakeFreshness(value);
       RegValToDecodedVal(value);
       break;
     case 5:
+      TakeFreshness(value);
+      if (SlotInRange(value) && !rows[static_cast<std::size_t>(value)].freshness.known) {
+        rows[static_cast<std::size_t>(value)].tbRegdata.clear();
+      }
       RegDataToBits(value);
       RegDataToUpDown(value);
       RegValToDecodedVal(value);

@@ -10,6 +10,7 @@
 #include "model/register_image.h"
 #include "model/register_model.h"
 #include "model/shared_state.h"
+#include "model/shown_value.h"
 #include "model/value_format.h"
 
 namespace qvm {
@@ -26,11 +27,15 @@ struct BitToggle {
 // One register row of the editor as a window shows it.
 struct RegisterSlot {
   bool visible = false;                            // fmRegCtrls
-  std::string tbRegdata = "0000";                  // four hexadecimal digits
+  std::string tbRegdata;                           // four hexadecimal digits, or blank
   std::array<BitToggle, kBitsPerRegister> bits{};  // cbRegToggleBit(slot * 14 + bit)
   int updnRegData = 0;
   bool decodedVisible = false;  // tbRegDecodedVal with its label and units
   std::string tbRegDecodedVal;
+  // How the image knows the value of a readable register: the value and its decoding are
+  // blank when it was never read, greyed when its last read failed. A command register's value
+  // is the console's own argument and always known.
+  Freshness freshness;
 };
 
 // What the slot logic asks of the window around it. Empty hooks mean "not shown" / "nothing".
@@ -69,7 +74,7 @@ class RegisterSlots {
 
   // After a change: 1 bit toggle clicked (value = toggle index), 2 key released and 3 key
   // pressed in the slot text, 4 up/down changed, 5 slot refreshed from the device (value =
-  // slot). Other kinds do nothing.
+  // slot; the text is blanked when the image does not know the value). Other kinds do nothing.
   void UpdateOtherControls(int kind, int value);
 
  private:
@@ -84,6 +89,8 @@ class RegisterSlots {
   // Sets `value` to the value of the slot text; otherwise the error that prevents reading it.
   std::optional<TrapError> SlotValue(int slot, int& value) const;
   void Report(std::string_view routine, TrapError error) const;
+  // Takes how the image knows the value of the register in `slot`.
+  void TakeFreshness(int slot);
   void RefreshStatusDisplays() const;
 
   const RegisterModel& model_;

@@ -58,10 +58,6 @@ std::span<const std::uint8_t> ClockedInBytes(const Report& reply, int replyCount
 
 }  // namespace
 
-bool IsReadableKind(std::int32_t kind) {
-  return kind == kKindReadOnly || kind == kKindReadWrite;
-}
-
 bool SendCommandFrame(Session& session, DeviceCommand& command) {
   session.LastReply = {};
   if (!session.bridge.EvbConnected) return false;

@@ -12,9 +12,6 @@ inline constexpr std::uint8_t kHeaderWrite = 0x80;
 inline constexpr std::uint8_t kHeaderUpr52400 = 0x30;
 inline constexpr std::uint8_t kHeaderUpr52401 = 0x70;
 
-// Register kinds 0 and 1 return data when read.
-bool IsReadableKind(std::int32_t kind);
-
 // Device type 0 or 1 of a command, any other value counting as the companion.
 inline int TypeIndex(int devType) {
   return devType != 0 ? 1 : 0;

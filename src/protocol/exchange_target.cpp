@@ -64,15 +64,23 @@ ExchangeTarget TargetOf(const Session& session, const DeviceCommand& command) {
 
 void SettleExchange(Session& session) {
   const ExchangeTarget& target = session.target;
+  const bool repaint = session.view.UpdateGuiControls();
+  bool marked = false;
   for (int d = 0; d < kDevicesPerType; ++d) {
     if ((target.devices & (1u << d)) == 0) continue;
+    const bool shown =
+        target.type == session.state.SelectedDeviceType && d == session.state.SelectedDevice;
     for (int m = target.firstAddress; m < target.firstAddress + target.count; ++m) {
       if (!IsReadableKind(session.model.RegKind(target.type, m)) && m != kRegAlwaysData) continue;
       if (session.image.ReadIn(target.type, d, m) != session.exchangeNumber) {
         session.image.MarkStale(target.type, d, m);
+        marked = true;
+        if (repaint && shown) RefreshRegisterSlots(session, m, session.image.at(target.type, d, m));
       }
     }
   }
+  // The displays show what was just marked stale as such.
+  if (repaint && marked) RefreshStatusDisplays(session.view);
 }
 
 }  // namespace qvm

@@ -74,11 +74,6 @@ struct BlockTracker {
   }
 };
 
-void RefreshStatusDisplays(ProtocolView& view) {
-  if (view.MainTabDeviceStatusVisible()) view.UpdateMainTabDeviceStatusControls();
-  if (view.MonitorTabVisible()) view.UpdateMonitorTabControls();
-}
-
 void RecordNewFaults(Session& session) {
   for (int dev = 0; dev < kDevicesPerType; ++dev) {
     for (int type = 0; type < kDeviceTypes; ++type) {
@@ -217,6 +212,11 @@ void ParseSingleReply(Session& session, DeviceCommand& command, const std::strin
 }
 
 }  // namespace
+
+void RefreshStatusDisplays(ProtocolView& view) {
+  if (view.MainTabDeviceStatusVisible()) view.UpdateMainTabDeviceStatusControls();
+  if (view.MonitorTabVisible()) view.UpdateMonitorTabControls();
+}
 
 BlockRead BlockReadFor(int devType, int cat, int adr) {
   for (const BlockEntry& entry : kBlockReads) {

@@ -34,6 +34,9 @@ void ParseDaisyChainResponse(Session& session, const DeviceCommand& command,
 void ParseNonDaisyChainResponse(Session& session, DeviceCommand& command,
                                 const std::string& prefix);
 
+// The shown main-tab status frame and first monitor frame repaint from the register image.
+void RefreshStatusDisplays(ProtocolView& view);
+
 // Rows of the selected register tab that show register `address` get `value`.
 void RefreshRegisterSlots(Session& session, int address, std::int16_t value);
 

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
@@ -18,6 +19,7 @@
 #include "core/hex.h"
 #include "model/decoders.h"
 #include "sim/bridge/bridge_faults.h"
+#include "sim/chain/chain_faults.h"
 #include "ui/led_indicator.h"
 
 namespace qvm::test {
@@ -75,8 +77,11 @@ TEST_F(ConnectedConsole, ScanAndReadVoltsShowTheSelectedDeviceAndTheStack) {
   SelectTab("MAIN");
   MainTabPage& page = *console().mainTabPage;
   EXPECT_TRUE(page.fraMainTabDeviceStatus->isVisible());
-  EXPECT_TRUE(page.tbMainTabCellVoltage[0]->text().isEmpty() ||
-              page.tbMainTabCellVoltage[0]->text() == "0.0000");
+  // Nothing read yet: no value, no cell in use.
+  for (const QLineEdit* box : page.findChildren<QLineEdit*>()) {
+    EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
+  }
+  EXPECT_EQ(page.ledMainTabCellSetup[0]->colour(), kGrey);
 
   Click("cbScanAllVolts");
   Click("cbReadAllVolts");
@@ -112,6 +117,44 @@ TEST_F(ConnectedConsole, ScanAndReadVoltsShowTheSelectedDeviceAndTheStack) {
   EXPECT_NEAR(Volts(page.tbMainTabCellVoltage[0]), cell1OfDevice2, 0.00006);
   EXPECT_EQ(page.tbMainTabDeviceVbat[1]->text(), page.tbMainTabVbatVoltage->text());
   (void)before;
+}
+
+TEST_F(ConnectedConsole, FailedReadGreysWhatItShouldHaveBroughtUntilAGoodRead) {
+  Connect("daisy:52400x3", 3);
+  SelectTab("MAIN");
+  console().mnuDevNum_Click(0, 3);
+  Click("cbScanAllVolts");
+  Click("cbReadAllVolts");
+  MainTabPage& page = *console().mainTabPage;
+  QLineEdit& cell = *page.tbMainTabCellVoltage[0];
+  const QString volts = cell.text();
+  const QColor normal = cell.palette().color(QPalette::Text);
+  const QRect place = cell.geometry();
+  ASSERT_NE(normal, kGrey);
+  const auto grey = [&](const QLineEdit* box) {
+    return box->palette().color(QPalette::Text) == kGrey;
+  };
+
+  // The selected device is read last: nothing after its failed read repaints the page.
+  rig->evb->chain->Faults().silentDevice = sim::kAlways;
+  rig->evb->chain->Faults().silentPosition = 3;
+  Click("cbReadAllVolts");
+  EXPECT_EQ(cell.text(), volts);
+  EXPECT_TRUE(grey(&cell));
+  EXPECT_TRUE(QRegularExpression("^Last read \\d{1,2}:\\d\\d:\\d\\d [AP]M; the last read failed$")
+                  .match(cell.toolTip())
+                  .hasMatch())
+      << cell.toolTip().toStdString();
+  EXPECT_TRUE(grey(page.tbMainTabDeviceVbat[2]));
+  EXPECT_FALSE(grey(page.tbMainTabDeviceVbat[1]));
+  EXPECT_TRUE(grey(page.tbMainTabStackVoltage));
+  EXPECT_EQ(cell.geometry(), place);
+
+  rig->evb->chain->Faults().silentDevice = 0;
+  Click("cbReadAllVolts");
+  EXPECT_FALSE(grey(&cell));
+  EXPECT_TRUE(cell.toolTip().isEmpty());
+  EXPECT_FALSE(grey(page.tbMainTabStackVoltage));
 }
 
 TEST_F(ConnectedConsole, SingleDeviceReadVoltsReadsEachRegisterAndShowsThem) {
@@ -306,7 +349,7 @@ TEST_F(ConnectedConsole, EditedValueIsWrittenAndReadBack) {
   RegisterEditor& editor = *console().registerEditor;
   int row = -1;
   for (int r = 0; r < kSlotsPerTab && row < 0; ++r) {
-    if (editor.RegisterSlotWritable(r)) row = r;
+    if (editor.RegisterSlotVisible(r) && !editor.cbWrite[r]->isHidden()) row = r;
   }
   ASSERT_GE(row, 0);
   const Session& session = console().session();

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "../protocol/protocol_fakes.h"
+#include "../records/records_fixture.h"
+#include "console/read_time_of_day.h"
 #include "console/register_editor.h"
 #include "core/clock.h"
 #include "model/tab_definition_file.h"
@@ -49,7 +51,7 @@ class EditorOnSimulatedBoard {
     if (!parsed.ok) throw std::runtime_error(parsed.errorText);
     RegisterSlotHooks hooks;
     hooks.reportError = [this](const std::string& text) { errors += text + "\n"; };
-    editor = std::make_unique<RegisterEditor>(session, hooks);
+    editor = std::make_unique<RegisterEditor>(session, hooks, ReadTimeOfDay(clock, localTime));
     view.editor = editor.get();
   }
 
@@ -62,6 +64,7 @@ class EditorOnSimulatedBoard {
   }
 
   VirtualClock clock;
+  FixedLocalTime localTime;
   HookedHost host;
   CountingPollingTimer timer;
   RecordingFaultRecorder faults;

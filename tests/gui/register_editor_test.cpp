@@ -11,12 +11,14 @@
 
 #include "console/register_row.h"
 #include "editor_fixture.h"
+#include "sim/chain/chain_faults.h"
 
 namespace qvm::test {
 namespace {
 
 constexpr int kUser01 = 2 * 64 + 0x16;
 constexpr int kUser23 = 2 * 64 + 0x17;
+const QColor kGrey(0x7F, 0x7F, 0x7F);
 
 bool HasColour(const QWidget* widget, const QColor& colour) {
   return widget->styleSheet().contains(colour.name(), Qt::CaseInsensitive);
@@ -51,7 +53,7 @@ void ExpectRow(const RegisterEditor& editor, int row, const ExpectedRow& expecte
   EXPECT_EQ(editor.cbRead[r]->text().toStdString(), expected.button);
   EXPECT_TRUE(HasColour(editor.cbRead[r],
                         expected.send ? QColor(0xC0, 0xC0, 0xC0) : QColor(0x80, 0xFF, 0x80)));
-  EXPECT_EQ(editor.RegisterSlotWritable(row), expected.write);
+  EXPECT_EQ(!editor.cbWrite[r]->isHidden(), expected.write);
   EXPECT_EQ(BitsShown(editor, row), expected.bits);
   EXPECT_EQ(!editor.tbRegdata[r]->isHidden(), expected.value);
   EXPECT_EQ(!editor.updnRegData[r]->isHidden(), expected.value);
@@ -269,12 +271,14 @@ TEST_F(RegisterEditorPage, UpDownIsIgnoredWhileTheSlotsSetIt) {
   board.session.state.UpDownUpdating = true;
   editor.updnRegData[0]->setValue(0x55);
   board.session.state.UpDownUpdating = false;
-  EXPECT_EQ(editor.tbRegdata[0]->text(), "0000");
+  EXPECT_EQ(editor.tbRegdata[0]->text(), "");
   EXPECT_EQ(board.session.image.at(0, 1, kUser01), 0);
 }
 
 TEST_F(RegisterEditorPage, ShownValueUpdatesTheRow) {
   editor.ShowTab(kTabUserSerial);
+  const int reg = board.session.model.type[0].TabRegister[kTabUserSerial][2];
+  board.session.image.StoreRead(0, 1, reg, 0x421, 1);
   editor.ShowRegisterSlot(2, "0421");
   EXPECT_EQ(editor.tbRegdata[2]->text(), "0421");
   EXPECT_EQ(editor.updnRegData[2]->value(), 0x421);
@@ -352,7 +356,53 @@ TEST_F(RegisterEditorOnBoard, ReadLeavesTheRowAloneWithoutDisplayUpdates) {
   Device(1).Write(kUser01, 0x0ABC);
   editor.cbRead[0]->click();
   EXPECT_EQ(board.session.image.at(0, 1, kUser01), 0xABC);
-  EXPECT_EQ(editor.tbRegdata[0]->text(), "0000");
+  EXPECT_EQ(editor.tbRegdata[0]->text(), "");
+}
+
+TEST_F(RegisterEditorOnBoard, FailedReadGreysTheRowUntilAGoodRead) {
+  editor.ShowTab(kTabLimits);
+  constexpr int kOvLimit = 0x90;
+  const auto stale = [&] {
+    return editor.tbRegdata[0]->palette().color(QPalette::Text) == kGrey &&
+           editor.tbRegDecodedVal[0]->palette().color(QPalette::Text) == kGrey;
+  };
+  EXPECT_EQ(editor.tbRegdata[0]->text(), "");
+  EXPECT_EQ(editor.tbRegDecodedVal[0]->text(), "");
+
+  Device(1).Write(kOvLimit, 0x20D0);
+  editor.cbRead[0]->click();
+  const QString decoded = editor.tbRegDecodedVal[0]->text();
+  EXPECT_FALSE(decoded.isEmpty());
+  EXPECT_FALSE(stale());
+
+  board.evb.chain->Faults().silentDevice = sim::kAlways;
+  editor.cbRead[0]->click();
+  EXPECT_EQ(editor.tbRegdata[0]->text(), "20D0");
+  EXPECT_EQ(editor.tbRegDecodedVal[0]->text(), decoded);
+  EXPECT_TRUE(stale());
+  const std::string readAt =
+      ReadTimeOfDay(board.clock, board.localTime)(board.session.image.ReadAtMs(0, 1, kOvLimit));
+  EXPECT_EQ(editor.tbRegdata[0]->toolTip().toStdString(),
+            "Last read " + readAt + "; the last read failed");
+
+  board.evb.chain->Faults().silentDevice = 0;
+  editor.cbRead[0]->click();
+  EXPECT_FALSE(stale());
+  EXPECT_TRUE(editor.tbRegDecodedVal[0]->toolTip().isEmpty());
+}
+
+TEST_F(RegisterEditorOnBoard, BlankRowOffersNoWriteUntilItHoldsAValue) {
+  Device(1).Write(kUser01, 0x0155);
+  EXPECT_FALSE(editor.cbWrite[0]->isEnabled());
+  editor.cbWriteRegs->click();
+  EXPECT_EQ(Device(1).Read(kUser01), 0x0155);
+
+  editor.updnRegData[1]->setValue(0x22);
+  EXPECT_TRUE(editor.cbWrite[1]->isEnabled());
+  EXPECT_FALSE(editor.cbWrite[0]->isEnabled());
+  editor.cbWriteRegs->click();
+  EXPECT_EQ(Device(1).Read(kUser23), 0x22);
+  EXPECT_EQ(Device(1).Read(kUser01), 0x0155);
 }
 
 TEST_F(RegisterEditorOnBoard, CommandRowSendsItsArgument) {

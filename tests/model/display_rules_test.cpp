@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <utility>
 
 namespace qvm {
 namespace {
@@ -50,56 +52,120 @@ TEST_F(DisplayRulesTest, NothingReadYetShowsBlankBoxesAndDarkIndicators) {
   for (Colour c : status.deviceFault) EXPECT_EQ(c, Colour::Grey);
   EXPECT_EQ(status.vssOW, Colour::Grey);
   EXPECT_EQ(status.vbatOW, Colour::Grey);
-  for (const auto& text : status.cellVoltage) EXPECT_EQ(text, "");
-  for (const auto& text : status.temperatures) EXPECT_EQ(text, "");
-  for (const auto& text : status.deviceVbat) EXPECT_EQ(text, "");
-  EXPECT_EQ(status.vbatVoltage, "");
-  EXPECT_EQ(status.ovLimit, "");
-  EXPECT_EQ(status.uvLimit, "");
-  EXPECT_EQ(status.itLimit, "");
-  EXPECT_EQ(status.stackVoltage, "");
+  for (const auto& value : status.cellVoltage) EXPECT_EQ(value.text, "");
+  for (const auto& value : status.temperatures) EXPECT_EQ(value.text, "");
+  for (const auto& value : status.deviceVbat) EXPECT_EQ(value.text, "");
+  EXPECT_EQ(status.vbatVoltage.text, "");
+  EXPECT_EQ(status.ovLimit.text, "");
+  EXPECT_EQ(status.uvLimit.text, "");
+  EXPECT_EQ(status.itLimit.text, "");
+  EXPECT_EQ(status.stackVoltage.text, "");
   ASSERT_TRUE(status.balance.has_value());
   for (const auto& button : status.balance->buttons) EXPECT_EQ(button.caption, "Off");
 
   const auto monitor = Monitor();
   EXPECT_TRUE(monitor.frames[0].shown);
   for (int f = 1; f < 4; ++f) EXPECT_FALSE(monitor.frames[static_cast<std::size_t>(f)].shown);
-  EXPECT_EQ(monitor.frames[0].cellVoltage[0], "");
+  EXPECT_EQ(monitor.frames[0].cellVoltage[0].text, "");
   EXPECT_EQ(monitor.frames[0].ov52400[0], Colour::Grey);
+}
+
+TEST_F(DisplayRulesTest, ValuesNeverReadShowBlankAndTheirIndicatorsOff) {
+  image->StoreRead(0, 2, 0x41, 1000, 1);
+  image->StoreRead(0, 1, 0x40, 1000, 1);
+  image->StoreRead(0, 2, 0x40, 1000, 1);
+  auto status = Main();
+  EXPECT_EQ(status.cellVoltage[0].text, "0.6104");
+  for (std::size_t cell = 1; cell < status.cellVoltage.size(); ++cell) {
+    EXPECT_EQ(status.cellVoltage[cell].text, "") << cell;
+  }
+  for (const auto& value : status.temperatures) EXPECT_EQ(value.text, "");
+  EXPECT_EQ(status.ovLimit.text, "");
+  EXPECT_EQ(status.uvLimit.text, "");
+  EXPECT_EQ(status.itLimit.text, "");
+  for (Colour c : status.cellSetup) EXPECT_EQ(c, Colour::Grey);
+  EXPECT_EQ(status.deviceVbat[1].text, "3.6621");
+  EXPECT_EQ(status.deviceVbat[2].text, "");
+  // The stack needs the pack voltage of every device.
+  EXPECT_EQ(status.stackVoltage.text, "");
+  image->StoreRead(0, 3, 0x40, 1000, 1);
+  status = Main();
+  EXPECT_EQ(status.stackVoltage.text, FormatVoltage(3000 * kVbatScale, '.'));
+
+  const auto monitor = Monitor();
+  EXPECT_EQ(monitor.frames[1].cellVoltage[0].text, "0.6104");
+  EXPECT_EQ(monitor.frames[1].cellVoltage[1].text, "");
+  EXPECT_EQ(monitor.frames[0].cellVoltage[0].text, "");
+  EXPECT_EQ(monitor.frames[2].vbatVoltage.text, "3.6621");
+}
+
+TEST_F(DisplayRulesTest, StaleValuesKeepTheirTextAndTheTimeOfTheirRead) {
+  image->StoreRead(0, 2, 0x41, 1000, 1, 10'000);
+  for (int device = 1; device <= 3; ++device) {
+    image->StoreRead(0, device, 0x40, 1000, 1, 1000 * device);
+  }
+  image->MarkStale(0, 2, 0x41);
+  image->MarkStale(0, 3, 0x40);
+  image->StoreWritten(0, 2, 0x90, 8000);
+  image->MarkStale(0, 2, 0x90);
+  auto status = Main();
+  EXPECT_EQ(status.cellVoltage[0], (ShownValue{"0.6104", {true, true, 10'000}}));
+  EXPECT_EQ(status.ovLimit, (ShownValue{"4.0000", {true, true, std::nullopt}}));
+  EXPECT_EQ(status.deviceVbat[0], (ShownValue{"3.6621", {true, false, 1000}}));
+  EXPECT_EQ(status.deviceVbat[2].freshness, (Freshness{true, true, 3000}));
+  // The stack is stale with any of its parts and as old as the oldest.
+  EXPECT_EQ(status.stackVoltage.freshness, (Freshness{true, true, 1000}));
+  EXPECT_EQ(Monitor().frames[2].vbatVoltage.freshness, (Freshness{true, true, 3000}));
+
+  image->StoreRead(0, 2, 0x41, 1000, 2, 20'000);
+  EXPECT_EQ(Main().cellVoltage[0].freshness, (Freshness{true, false, 20'000}));
+}
+
+TEST(StaleNote, SaysWhenAStaleValueWasLastRead) {
+  const TimeOfDay timeOfDay = [](std::int64_t ms) { return "t" + std::to_string(ms); };
+  const std::pair<Freshness, std::string> cases[] = {
+      {{}, ""},
+      {{true, false, 5}, ""},
+      {{true, true, 5}, "Last read t5; the last read failed"},
+      {{true, true, std::nullopt}, "Not read since the console wrote it; the last read failed"},
+  };
+  for (const auto& [freshness, note] : cases) EXPECT_EQ(StaleNote(freshness, timeOfDay), note);
 }
 
 TEST_F(DisplayRulesTest, MainTabCellVoltagesUseFourteenBitSign) {
   image->StoreRead(0, 2, 0x41, 0x3FFF, 1);
   image->StoreRead(0, 2, 0x42, 0x2000, 1);
   image->StoreRead(0, 2, 0x43, 0x1FFF, 1);
+  image->StoreRead(0, 2, 0x44, 0, 1);
   image->StoreRead(0, 2, 0x4C, 6000, 1);
   const auto status = Main();
-  EXPECT_EQ(status.cellVoltage[0], "-0.0006");
-  EXPECT_EQ(status.cellVoltage[1], FormatVoltage(-8192 * kCellScale, '.'));
-  EXPECT_EQ(status.cellVoltage[2], FormatVoltage(8191 * kCellScale, '.'));
-  EXPECT_EQ(status.cellVoltage[11], "3.6621");
-  EXPECT_EQ(status.cellVoltage[3], "0.0000");
+  EXPECT_EQ(status.cellVoltage[0].text, "-0.0006");
+  EXPECT_EQ(status.cellVoltage[1].text, FormatVoltage(-8192 * kCellScale, '.'));
+  EXPECT_EQ(status.cellVoltage[2].text, FormatVoltage(8191 * kCellScale, '.'));
+  EXPECT_EQ(status.cellVoltage[11].text, "3.6621");
+  EXPECT_EQ(status.cellVoltage[3].text, "0.0000");
 }
 
 TEST_F(DisplayRulesTest, MainTabShowsSelectedDeviceTemperaturesAndLimits) {
   image->StoreRead(0, 2, 0x40, 1000, 1);
   image->StoreRead(0, 2, 0x50, static_cast<std::int16_t>(state.Tint25), 1);
   image->StoreRead(0, 2, 0x51, 10000, 1);
+  image->StoreRead(0, 2, 0x52, 0, 1);
   image->StoreRead(0, 2, 0x54, 20000, 1);
   image->StoreRead(0, 2, 0x90, 8400, 1);
   image->StoreRead(0, 2, 0x91, 6000, 1);
   image->StoreRead(0, 2, 0x9A, static_cast<std::int16_t>(state.Tint25 + 100), 1);
   image->StoreRead(0, 1, 0x40, 7, 1);  // another device must not leak in
   const auto status = Main();
-  EXPECT_EQ(status.vbatVoltage, "3.6621");
-  EXPECT_EQ(status.temperatures[0], "25.0");
-  EXPECT_EQ(status.temperatures[1], "3.0518");
-  EXPECT_EQ(status.temperatures[2], "0.0000");
-  EXPECT_EQ(status.temperatures[4], "6.1035");
-  EXPECT_EQ(status.ovLimit, "4.2000");
-  EXPECT_EQ(status.uvLimit, "1.5000");
-  EXPECT_EQ(status.itLimit, "30.0");
-  EXPECT_EQ(ComputeMainTabDeviceStatus(*model, *image, state, ',').ovLimit, "4,2000");
+  EXPECT_EQ(status.vbatVoltage.text, "3.6621");
+  EXPECT_EQ(status.temperatures[0].text, "25.0");
+  EXPECT_EQ(status.temperatures[1].text, "3.0518");
+  EXPECT_EQ(status.temperatures[2].text, "0.0000");
+  EXPECT_EQ(status.temperatures[4].text, "6.1035");
+  EXPECT_EQ(status.ovLimit.text, "4.2000");
+  EXPECT_EQ(status.uvLimit.text, "1.5000");
+  EXPECT_EQ(status.itLimit.text, "30.0");
+  EXPECT_EQ(ComputeMainTabDeviceStatus(*model, *image, state, ',').ovLimit.text, "4,2000");
 }
 
 TEST_F(DisplayRulesTest, CellIndicatorsFollowSetupAndFaultBits) {
@@ -173,13 +239,14 @@ TEST_F(DisplayRulesTest, ChainRowCoversPresentDevicesOnly) {
               i < 3 ? Colour::Green : Colour::Grey)
         << i;
   }
-  EXPECT_EQ(status.deviceVbat[0], "3.6621");
-  EXPECT_EQ(status.deviceVbat[2], "3.6658");
-  for (int i = 3; i < 14; ++i) EXPECT_EQ(status.deviceVbat[static_cast<std::size_t>(i)], "") << i;
+  EXPECT_EQ(status.deviceVbat[0].text, "3.6621");
+  EXPECT_EQ(status.deviceVbat[2].text, "3.6658");
+  for (int i = 3; i < 14; ++i)
+    EXPECT_EQ(status.deviceVbat[static_cast<std::size_t>(i)].text, "") << i;
   EXPECT_EQ(status.deviceFault[3], Colour::Grey);
   // Summed before rounding: the rounded parts would add up to 10.9937.
-  EXPECT_EQ(status.stackVoltage, FormatVoltage((1000 + 1001 + 1001) * kVbatScale, '.'));
-  EXPECT_EQ(status.stackVoltage, "10.9936");
+  EXPECT_EQ(status.stackVoltage.text, FormatVoltage((1000 + 1001 + 1001) * kVbatScale, '.'));
+  EXPECT_EQ(status.stackVoltage.text, "10.9936");
 }
 
 TEST_F(DisplayRulesTest, FaultStatusOfDeviceTwoLightsItsFaultAndVbatOpenWire) {
@@ -221,7 +288,7 @@ TEST_F(DisplayRulesTest, BalanceUpdateInProgressLeavesBalanceControlsAlone) {
   state.BalanceUpdateInProgress = true;
   const auto status = Main();
   EXPECT_FALSE(status.balance.has_value());
-  EXPECT_EQ(status.cellVoltage[0], FormatVoltage(100 * kCellScale, '.'));
+  EXPECT_EQ(status.cellVoltage[0].text, FormatVoltage(100 * kCellScale, '.'));
 }
 
 TEST_F(DisplayRulesTest, BalanceButtonsShowOnlyForManualModes) {
@@ -264,13 +331,14 @@ TEST_F(DisplayRulesTest, EnableAndDisableToggleVisibilityOnly) {
   EXPECT_EQ(buttons[3].background, ButtonBackground::Yellow);
 }
 
-TEST_F(DisplayRulesTest, SelectedDeviceOutsideImageReadsAsZero) {
+TEST_F(DisplayRulesTest, SelectedDeviceOutsideImageShowsBlank) {
   state.SelectedDevice = 16;
   auto status = Main();
-  EXPECT_EQ(status.cellVoltage[0], "0.0000");
+  EXPECT_EQ(status.cellVoltage[0].text, "");
+  EXPECT_EQ(status.cellSetup[0], Colour::Grey);
   state.SelectedDevice = -1;
   status = Main();
-  EXPECT_EQ(status.vbatVoltage, "0.0000");
+  EXPECT_EQ(status.vbatVoltage.text, "");
 }
 
 TEST_F(DisplayRulesTest, MonitorFramesFollowTheLargerCount) {
@@ -295,6 +363,7 @@ TEST_F(DisplayRulesTest, MonitorFramesShowTheirOwnDevice) {
   image->StoreRead(0, 4, 0x84, 0x0300, 1);
   image->StoreRead(0, 2, 0x41, 0x3FFF, 1);
   image->StoreRead(0, 3, 0x40, 1000, 1);
+  image->StoreRead(0, 4, 0x40, 0, 1);
   const auto monitor = Monitor();
   EXPECT_EQ(monitor.frames[0].ov52400[0], Colour::Red);
   EXPECT_EQ(monitor.frames[1].ov52400[0], Colour::Grey);
@@ -305,10 +374,10 @@ TEST_F(DisplayRulesTest, MonitorFramesShowTheirOwnDevice) {
   EXPECT_EQ(monitor.frames[3].vssOW, Colour::Red);
   EXPECT_EQ(monitor.frames[3].vbatOW, Colour::Red);
   EXPECT_EQ(monitor.frames[2].vbatOW, Colour::Grey);
-  EXPECT_EQ(monitor.frames[1].cellVoltage[0], "-0.0006");
-  EXPECT_EQ(monitor.frames[2].vbatVoltage, "3.6621");
+  EXPECT_EQ(monitor.frames[1].cellVoltage[0].text, "-0.0006");
+  EXPECT_EQ(monitor.frames[2].vbatVoltage.text, "3.6621");
   // A hidden frame still mirrors its device's register image.
-  EXPECT_EQ(monitor.frames[3].vbatVoltage, "0.0000");
+  EXPECT_EQ(monitor.frames[3].vbatVoltage.text, "0.0000");
 }
 
 TEST_F(DisplayRulesTest, MonitorCompanionFaultsNeedCompanionDevices) {
@@ -322,8 +391,8 @@ TEST_F(DisplayRulesTest, MonitorCompanionFaultsNeedCompanionDevices) {
   monitor = Monitor();
   for (Colour c : monitor.frames[0].ov52401) EXPECT_EQ(c, Colour::Red);
   for (Colour c : monitor.frames[0].ov52400) EXPECT_EQ(c, Colour::Grey);
-  EXPECT_EQ(monitor.frames[0].cellVoltage[0], "");
-  EXPECT_EQ(monitor.frames[0].vbatVoltage, "");
+  EXPECT_EQ(monitor.frames[0].cellVoltage[0].text, "");
+  EXPECT_EQ(monitor.frames[0].vbatVoltage.text, "");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,7 +13,7 @@ namespace qvm {
 namespace {
 
 // Tab 1 (number 1) shows a cell, the internal temperature, an unlabelled setup register and the
-// temperature limit; tab 2 is empty.
+// temperature limit; tab 2 is empty; tab 3 shows a command with an argument.
 const char* const kTabs =
     "TABNAME,Cells\r\n"
     "REG,&H41,Cell 1 Voltage,0,Cell 1,V,0.001\r\n"
@@ -20,6 +21,8 @@ const char* const kTabs =
     "REG,&H85,Cell Setup,1\r\n"
     "REG,&H9A,IT Limit,1,IT Limit,degC,0.25\r\n"
     "TABNAME,Empty\r\n"
+    "TABNAME,Commands\r\n"
+    "REG,&HC5,Scan Cells,3\r\n"
     "BEGIN52401\r\n"
     "TABNAME,Companion\r\n"
     "REG,&H41,Companion Cell,0,Cell 1,V,0.002\r\n";
@@ -69,6 +72,8 @@ class RegisterSlotsTest : public ::testing::Test {
 };
 
 TEST_F(RegisterSlotsTest, LoadingShowsTheTabRowsAndHidesEmptyOnes) {
+  image->StoreRead(0, 1, 0x41, 0, 1);
+  slots->LoadSlot(0);
   EXPECT_TRUE(slot(0).visible);
   EXPECT_TRUE(slot(0).decodedVisible);
   EXPECT_TRUE(slot(2).visible);
@@ -89,6 +94,66 @@ TEST_F(RegisterSlotsTest, LoadingTakesTheImageValueOfTheSelectedDevice) {
   EXPECT_EQ(slot(0).updnRegData, 0x1234);
   EXPECT_EQ(slot(0).tbRegDecodedVal, "4.6600");
   EXPECT_EQ(slot(1).tbRegdata, "FFFF");
+}
+
+TEST_F(RegisterSlotsTest, ReadableRowsShowWhatTheImageKnows) {
+  struct Case {
+    const char* name;
+    std::function<void()> store;
+    const char* text;
+    const char* decoded;
+    Freshness freshness;
+  };
+  const Case cases[] = {
+      {"never read", [] {}, "", "", {}},
+      {"read",
+       [&] { image->StoreRead(0, 1, 0x41, 0x0100, 3, 700); },
+       "0100",
+       "0.2560",
+       {true, false, 700}},
+      {"stale", [&] { image->MarkStale(0, 1, 0x41); }, "0100", "0.2560", {true, true, 700}},
+      {"written",
+       [&] { image->StoreWritten(0, 1, 0x41, 0x0200); },
+       "0200",
+       "0.5120",
+       {true, false, std::nullopt}},
+  };
+  for (const Case& c : cases) {
+    c.store();
+    slot(0).tbRegdata = "0123";
+    slot(0).tbRegDecodedVal = "9.9";
+    // A refresh from the device takes the shown text; load takes the image's.
+    slots->UpdateOtherControls(5, 0);
+    if (!c.freshness.known) EXPECT_EQ(slot(0).tbRegdata, "") << c.name;
+    slots->LoadSlot(0);
+    EXPECT_EQ(slot(0).tbRegdata, c.text) << c.name;
+    EXPECT_EQ(slot(0).tbRegDecodedVal, c.decoded) << c.name;
+    EXPECT_EQ(slot(0).freshness, c.freshness) << c.name;
+  }
+  EXPECT_EQ(Captions(0), "00001000000000");
+  // An edit makes an unknown value known.
+  slot(2).tbRegdata = "0005";
+  slots->UpdateOtherControls(3, 2);
+  EXPECT_EQ(slot(2).freshness, (Freshness{true, false, std::nullopt}));
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(RegisterSlotsTest, NeverReadRowShowsNoBitsSet) {
+  image->StoreRead(0, 1, 0x85, 0x3FFF, 1);
+  slots->LoadSlot(2);
+  state.SelectedDevice = 2;
+  slots->LoadSlot(2);
+  EXPECT_EQ(slot(2).tbRegdata, "");
+  EXPECT_EQ(Captions(2), "00000000000000");
+  EXPECT_EQ(slot(2).updnRegData, 0);
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(RegisterSlotsTest, CommandArgumentRowsAreTheConsolesOwnAndAlwaysShown) {
+  slots->selectedTab = 3;
+  slots->LoadSlot(0);
+  EXPECT_EQ(slot(0).tbRegdata, "0000");
+  EXPECT_EQ(slot(0).freshness, (Freshness{true, false, std::nullopt}));
 }
 
 TEST_F(RegisterSlotsTest, AllOnesTextSetsEveryToggleAndClearingBit13GivesOneFFF) {
