@@ -124,7 +124,9 @@ TEST_F(RegisterSlotsTest, ReadableRowsShowWhatTheImageKnows) {
     slot(0).tbRegDecodedVal = "9.9";
     // A refresh from the device takes the shown text; load takes the image's.
     slots->UpdateOtherControls(5, 0);
-    if (!c.freshness.known) EXPECT_EQ(slot(0).tbRegdata, "") << c.name;
+    if (!c.freshness.known) {
+      EXPECT_EQ(slot(0).tbRegdata, "") << c.name;
+    }
     slots->LoadSlot(0);
     EXPECT_EQ(slot(0).tbRegdata, c.text) << c.name;
     EXPECT_EQ(slot(0).tbRegDecodedVal, c.decoded) << c.name;
