@@ -1,6 +1,7 @@
 #include "ui/chart_decimation.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qvm {
 
@@ -141,9 +142,10 @@ ScanEnd Decimate(const Source& points, double lower, double upper, int columns,
       startColumn(i);
       continue;
     }
+    // A column that began on a value never read (NaN) takes the first reading in its place.
     const double y = points.Y(i);
-    if (y < column.low) column = {i, column.highest, y, column.high};
-    if (y > column.high) column = {column.lowest, i, column.low, y};
+    if (y < column.low || std::isnan(column.low)) column = {i, column.highest, y, column.high};
+    if (y > column.high || std::isnan(column.high)) column = {column.lowest, i, column.low, y};
   }
   if (current >= 0) emit.Emit(column);
   if (stop > 0) emit.Emit(stop - 1);

@@ -45,6 +45,22 @@ TEST(ChartDecimationTest, ManyPointsKeepAtMostTwoPerColumnAndEveryExtreme) {
   EXPECT_EQ(out.back().x, points.back().x);
 }
 
+// Values never read come first in a series and draw nothing; the column where the readings
+// begin still keeps its extremes.
+TEST(ChartDecimationTest, ReadingsAfterValuesNeverReadKeepTheirExtremes) {
+  auto points = Wave(1000, 1.0);
+  for (int i = 0; i < 50; ++i) points[static_cast<std::size_t>(i)].y = NAN;
+  points[50].y = 100.0;
+  points[51].y = -100.0;
+  std::vector<PlotPoint> out;
+  DecimateToColumns(points, 0, 999, 10, out);
+  const auto has = [&out](double y) {
+    return std::any_of(out.begin(), out.end(), [y](const PlotPoint& p) { return p.y == y; });
+  };
+  EXPECT_TRUE(has(100.0));
+  EXPECT_TRUE(has(-100.0));
+}
+
 TEST(ChartDecimationTest, OnlyTheVisibleSpanAndOneNeighbourEachSide) {
   const auto points = Wave(10000, 1.0);
   std::vector<PlotPoint> out;
