@@ -17,10 +17,6 @@ Led ComLed(int type) {
   return type != 0 ? Led::Com52401 : Led::Com52400;
 }
 
-bool IsUprBufferRead(const DeviceCommand& command) {
-  return command.dev == 0 && command.cat == 0 && command.adr == 0 && command.dat == 0;
-}
-
 void BuildSingleDevicePacket(Session& session, DeviceCommand& command, int type, bool readable) {
   EncodeNonDaisyFrame(command.cat, command.adr, command.dat, command.frame);
   // Two zero bytes clock the 16-bit answer out of a readable register.
@@ -57,6 +53,10 @@ std::span<const std::uint8_t> ClockedInBytes(const Report& reply, int replyCount
 }
 
 }  // namespace
+
+bool IsUprBufferRead(const DeviceCommand& command) {
+  return command.dev == 0 && command.cat == 0 && command.adr == 0 && command.dat == 0;
+}
 
 bool SendCommandFrame(Session& session, DeviceCommand& command) {
   session.LastReply = {};

@@ -17,6 +17,9 @@ inline int TypeIndex(int devType) {
   return devType != 0 ? 1 : 0;
 }
 
+// In daisy-chain mode an all-zero command reads the bridge's UPR buffer of its device type.
+bool IsUprBufferRead(const DeviceCommand& command);
+
 // Encodes `command` for the current mode, sends it in one packet exchange and traces both
 // directions. In single-device mode a readable register's value lands in `command.dat`. In
 // daisy-chain mode an all-zero command reads the bridge's UPR buffer of the device type, and the

@@ -15,10 +15,6 @@ constexpr int kCmdReset = 3 * 64 + 18;
 constexpr int kBroadcastLow = 0;
 constexpr int kBroadcastHigh = 15;
 
-bool IsUprBufferRead(const DeviceCommand& command) {
-  return command.dev == 0 && command.cat == 0 && command.adr == 0 && command.dat == 0;
-}
-
 std::uint16_t DaisyDevices(const Session& session, const DeviceCommand& command, int type) {
   const int m = command.RegisterIndex();
   if (m == kCmdIdentify || m == kCmdReset || IsUprBufferRead(command)) return 0;
