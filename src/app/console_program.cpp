@@ -9,9 +9,9 @@
 #include <iostream>
 
 #include "app/board_source.h"
-#include "core/number_text.h"
 #include "console/qt_host.h"
 #include "core/hex.h"
+#include "core/number_text.h"
 #include "link/hidapi_bus.h"
 #include "sim/faults/fault_list.h"
 
@@ -135,7 +135,14 @@ int TakeScreenshot(FrmStartup& startup, GenericVbDiag& console, const std::strin
     std::cerr << "qvm-console: cannot write " << file.toStdString() << '\n';
     return 1;
   }
-  return SaveOtherWindows(console, file);
+  const int saved = SaveOtherWindows(console, file);
+  // The picture shows a console that did not connect; a smoke test must not take it for one
+  // that did.
+  if (const auto reason = console.NotConnectedReason()) {
+    std::cerr << "qvm-console: not connected: " << *reason << '\n';
+    return 1;
+  }
+  return saved;
 }
 }  // namespace
 

@@ -18,7 +18,11 @@ CliHost::~CliHost() {
 }
 
 void CliHost::FlushRepeats() {
-  if (repeats_ > 0) err_ << "(the message above came " << repeats_ << " more times)\n";
+  // Other lines may have come in between: the count names the message it counts.
+  if (repeats_ > 0) {
+    err_ << "(\"" << lastMessage_.substr(0, lastMessage_.find('\n')) << "\" came " << repeats_
+         << " more times)\n";
+  }
   repeats_ = 0;
 }
 

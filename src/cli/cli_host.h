@@ -37,7 +37,7 @@ class CliHost final : public Host {
   std::optional<std::string> fileAnswer;
 
  private:
-  // Says how often the last message came again since it was printed.
+  // Says how often the last message came again since it was printed, naming its first line.
   void FlushRepeats();
 
   std::ostream& err_;
@@ -66,6 +66,7 @@ class CliView final : public ProtocolView {
 
   // A lost link ends polling ("Polling Terminated").
   void StopPolling() override;
+  bool PollingRunning() override { return polling != nullptr && polling->ticked; }
 
   // The communication log every traced frame goes to while it is open.
   CommLog* commLog = nullptr;

@@ -13,19 +13,11 @@ namespace qvm::cli {
 
 namespace {
 
-int DeviceCount(const Session& session) {
-  return session.state.DeviceCount52400 + session.state.DeviceCount52401;
-}
-
 // Connects for a register access: quietly unless asked, and only when a device answered.
 bool ConnectForAccess(CliSession& cli, DeviceOptions options, const RegisterTarget& target,
                       std::ostream& err) {
   if (!cli.Connect(options)) return false;
   Session& session = cli.session();
-  if (DeviceCount(session) == 0) {
-    err << "qvmctl: no device found\n";
-    return false;
-  }
   if (const auto shortfall = IdentifyShortfall(session, ExpectedChainOf(options, session.state))) {
     err << "qvmctl: " << *shortfall << '\n';
     return false;

@@ -18,6 +18,7 @@
 #include "config/config_file_text.h"
 #include "config/configuration_file.h"
 #include "config/device_config_read.h"
+#include "core/hex.h"
 #include "operations/bulk_reads.h"
 #include "operations/named_actions.h"
 #include "operations/poll_run.h"
@@ -46,6 +47,13 @@ std::string TickJson(Session& session, PollRun& run, const std::vector<std::stri
     }
   }
   return text + "}";
+}
+
+// Why polling was switched off while the board stayed attached.
+std::string PollingStopReason(const SharedState& state) {
+  if (!state.BadUprStatus) return "polling was switched off";
+  return "the " + state.PartName(state.BadUprStatusType) + " UPR buffer status was " +
+         Hex0x(*state.BadUprStatus, 2) + ", not 0x88";
 }
 
 // Why no new file can be written at `path`, or nothing when one can.
@@ -165,7 +173,7 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
     }
     if (!run.PollingOn()) {
       err << "qvmctl: polling terminated after " << ticks << " of " << poll.ticks
-          << " ticks: the board stopped answering\n";
+          << " ticks: " << PollingStopReason(session.state) << '\n';
       break;
     }
     ++ticks;

@@ -718,7 +718,8 @@ void GenericVbDiag::cmdConnect_Click() {
   mnuSetSpiTimeout->setEnabled(true);
   InitializeDriver(*session_);
   if (!session_->bridge.EvbConnected) {
-    session_->LogLine("InitializeEvb: USB communication failed. Check connections");
+    session_->LogLine("InitializeEvb: USB communication failed. Check connections" +
+                      LinkProblemSuffix());
     ApplyIdleState(true);
     return;
   }
@@ -734,8 +735,12 @@ void GenericVbDiag::cmdConnect_Click() {
     ShowDaisyChainControls(false);
   }
   if (state.DeviceCount52400 == 0 && state.DeviceCount52401 == 0) {
-    session_->LogLine(
-        "InitializeEvb: Did not find QVM5240x / 38817 IC. Check connections and power");
+    // A link that failed says so; the devices were never asked.
+    session_->LogLine(session_->bridge.LinkProblem().empty()
+                          ? "InitializeEvb: Did not find QVM5240x / 38817 IC. Check connections "
+                            "and power"
+                          : "InitializeEvb: USB communication failed. Check connections" +
+                                LinkProblemSuffix());
     ApplyIdleState(true);
     return;
   }
@@ -1020,6 +1025,25 @@ void GenericVbDiag::StopPolling() {
   chkEnablePolling->setChecked(false);
   Timer2.stop();
   ledPolling->SetColour(Colour::Grey);
+}
+
+bool GenericVbDiag::PollingRunning() {
+  return chkEnablePolling->isChecked();
+}
+
+std::string GenericVbDiag::LinkProblemSuffix() const {
+  const std::string problem = session_->bridge.LinkProblem();
+  return problem.empty() ? "" : ": " + problem;
+}
+
+std::optional<std::string> GenericVbDiag::NotConnectedReason() const {
+  const SharedState& state = session_->state;
+  if (session_->bridge.EvbConnected && state.DeviceCount52400 + state.DeviceCount52401 > 0) {
+    return std::nullopt;
+  }
+  const std::string problem = session_->bridge.LinkProblem();
+  if (!problem.empty()) return problem;
+  return session_->bridge.EvbConnected ? "no device answered" : "no board was opened";
 }
 
 bool GenericVbDiag::BalanceSequenceVisible() {

@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void mnuAbout_Click();
   // The tab definitions could not be read at load; the program ends.
   bool LoadFailed() const { return loadFailed_; }
+  // Why the console is not connected to a chain, or nothing when it is.
+  std::optional<std::string> NotConnectedReason() const;
   const QTimer& pollingTimer() const { return Timer2; }
   const QTimer& boardWatchTimer() const { return boardWatch_; }
   const QTimer& configurationTimer() const { return Timer4; }
@@ -129,6 +132,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void AppendHexLog(int devType, const std::string& text) override;
   void SetLed(Led led, Colour colour) override;
   void StopPolling() override;
+  bool PollingRunning() override;
   void RefillBoardList(int boardCount) override;
   void BoardLost() override;
   bool CommLoggingActive() override;
@@ -207,6 +211,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void changeEvent(QEvent* event) override;
 
  private:
+  // ": " and what the link knows of a failure, or nothing.
+  std::string LinkProblemSuffix() const;
   void BuildWidgets();
   QWidget* BuildStatusLeds(QWidget* parent);
   void BuildPageArea();

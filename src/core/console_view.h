@@ -80,6 +80,8 @@ class ConsoleView {
   }
   // Untick "Enable Polling", stop the polling timer and grey its indicator.
   virtual void StopPolling() {}
+  // "Enable Polling" is ticked: there is polling that a lost link terminates.
+  virtual bool PollingRunning() { return false; }
 };
 
 }  // namespace qvm

@@ -61,6 +61,22 @@ void Bridge::CloseBridge() {
   selected_ = -1;
   linkLost_ = false;
   linkLostReason_.clear();
+  silent_ = false;
+  answered_ = false;
+}
+
+std::string Bridge::LinkProblem() const {
+  if (linkLost_) {
+    return "the board was lost" + (linkLostReason_.empty() ? "" : ": " + linkLostReason_);
+  }
+  if (silent_) {
+    return answered_ ? "the bridge stopped answering" : "the bridge opened but never answered";
+  }
+  if (boards_.empty() && !openFailures_.empty()) {
+    const BoardOpenFailure& failure = openFailures_.front();
+    return failure.path + " cannot be opened: " + failure.reason;
+  }
+  return {};
 }
 
 void Bridge::LoseLink() {
@@ -75,6 +91,8 @@ void Bridge::SelectBoard(int instance) {
   selected_ = instance;
   linkLost_ = false;
   linkLostReason_.clear();
+  silent_ = false;
+  answered_ = false;
 }
 
 bool Bridge::SelectedBoardIsSimulated() const {
@@ -96,6 +114,7 @@ ReadResult Bridge::ReadInto(int timeoutMs) {
   const ReadResult result =
       boards_[static_cast<std::size_t>(selected_)]->Read(ReportBuffer, timeoutMs);
   if (result == ReadResult::Error) LoseLink();
+  if (result == ReadResult::Report) answered_ = true;
   return result;
 }
 
@@ -129,8 +148,14 @@ bool Bridge::RetryAfterLinkError(const std::string& text) {
 
 std::uint16_t Bridge::checkStatus(bool result) {
   if (result) return kTransferSuccess;
-  RetryAfterLinkError(std::string(kCheckConnection) + "\r\n" + "checkStatus");
+  PromptLinkRetry();
   return 0;
+}
+
+bool Bridge::PromptLinkRetry() {
+  const std::string problem = LinkProblem();
+  return RetryAfterLinkError(std::string(kCheckConnection) + "\r\n" + "checkStatus" +
+                             (problem.empty() ? "" : ": " + problem));
 }
 
 bool Bridge::ShowTransferError(std::uint16_t status, bool addressValid) {

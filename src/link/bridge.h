@@ -52,12 +52,22 @@ class Bridge {
   // the link is opened again. `LinkLostReason` is the device's error text.
   bool LinkLost() const { return linkLost_; }
   const std::string& LinkLostReason() const { return linkLostReason_; }
+  // Set when the selected board took a request and never answered; cleared with the link.
+  void MarkSilent() { silent_ = true; }
+  // What the link knows of why the board cannot be used, for the line the user is left with:
+  // the device's error text once the board is gone ("No such device"), a board found but not
+  // opened ("/dev/hidraw3 cannot be opened: Permission denied"), or a board that opened but
+  // never answered; empty when the link knows of nothing wrong.
+  std::string LinkProblem() const;
 
   // Sends ReportBuffer as one output report on the selected board; a failure loses the link.
   bool WriteReport();
   // Waits up to `timeoutMs` for the next input report and, when one arrives, puts it in
   // ReportBuffer; otherwise the buffer keeps what it held. An error loses the link.
   ReadResult ReadInto(int timeoutMs);
+
+  // An input report arrived from the selected board since the link was opened.
+  bool Answered() const { return answered_; }
 
   // Reads one input report with the 6000 ms time-out.
   std::uint16_t ReadReport();
@@ -66,8 +76,11 @@ class Bridge {
   void FillReport(std::uint8_t value);
   void SetReportId() { ReportBuffer[0] = 1; }
 
-  // 8 when `result` is true; otherwise prompts (Retry reopens the link) and returns 0.
+  // 8 when `result` is true; otherwise prompts as PromptLinkRetry does and returns 0.
   std::uint16_t checkStatus(bool result);
+  // Prompts "Please check USB connection." with what the link knows; true when the user chose
+  // Retry, which opens the link again.
+  bool PromptLinkRetry();
   // The prompt for a failed I2C transfer; true when the user chose Retry.
   bool ShowTransferError(std::uint16_t status, bool addressValid);
 
@@ -105,6 +118,8 @@ class Bridge {
   std::vector<BoardOpenFailure> openFailures_;
   bool linkLost_ = false;
   std::string linkLostReason_;
+  bool silent_ = false;
+  bool answered_ = false;
 };
 
 // Text of the board-not-found prompt.

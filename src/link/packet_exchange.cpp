@@ -21,11 +21,14 @@ void PacketExchange::cmdMCBSPI_Click() {
     state_.ExchangeFailed = true;
     return;
   }
+  // Taken now: a board that goes away during the exchange stops polling before the message.
+  const bool polling = view_.PollingRunning();
   state_.PacketSequence =
       state_.PacketSequence >= 7 ? 1 : static_cast<std::uint8_t>(state_.PacketSequence + 1);
   state_.BridgeBusy = true;
   state_.ExchangeFailed = false;
   state_.FailedAttempts = 0;
+  state_.WrongReportIds = 0;
 
   // The data bytes: the frame after the header, then the extra byte that the count announces
   // (a zero), less one byte during a scan.
@@ -61,7 +64,9 @@ void PacketExchange::cmdMCBSPI_Click() {
     } else {
       view_.StopPolling();
       host_.ShowMessage(bridge_.MessageTitle,
-                        "USB Communications lost, Disconnect and Reconnect, Polling Terminated");
+                        polling ? "USB Communications lost, Disconnect and Reconnect, Polling "
+                                  "Terminated"
+                                : "USB Communications lost, Disconnect and Reconnect");
     }
   }
 
@@ -97,7 +102,7 @@ bool PacketExchange::Attempt(std::span<const std::uint8_t> payload, ExchangeDisp
 
   report[2] = 0;
   if (bridge_.ReadInto(0) == ReadResult::Error) return false;
-  if (report[2] == state_.PacketSequence) return true;
+  if (report[2] == state_.PacketSequence) return TakeReply();
 
   int reads = 0;
   while (report[2] != state_.PacketSequence && reads <= kCatchUpReads) {
@@ -105,7 +110,13 @@ bool PacketExchange::Attempt(std::span<const std::uint8_t> payload, ExchangeDisp
     if (bridge_.ReadInto(1) == ReadResult::Error) break;
   }
   display.catchUpReads = reads;
-  return report[2] == state_.PacketSequence;
+  return report[2] == state_.PacketSequence && TakeReply();
+}
+
+bool PacketExchange::TakeReply() {
+  if (bridge_.ReportBuffer[0] == kReplyReportId) return true;
+  ++state_.WrongReportIds;
+  return false;
 }
 
 void PacketExchange::LogSentFrame(std::span<const std::uint8_t> bytes, int devType) {

@@ -47,6 +47,9 @@ struct ExchangeState {
   bool ExchangeFailed = false;
   // Attempts of the last exchange that got no matching reply (the first one is retried).
   int FailedAttempts = 0;
+  // Of those, the attempts whose reply carried the request's sequence under another report id
+  // than 1: a reply that came, but cannot be taken.
+  int WrongReportIds = 0;
 };
 
 // One SPI packet to the bridge and its matching reply: rolling sequence numbers 1..7, a 2 ms
@@ -55,6 +58,7 @@ class PacketExchange {
  public:
   static constexpr int kMaxDataBytes = 59;
   static constexpr int kCatchUpReads = 50;
+  static constexpr std::uint8_t kReplyReportId = 1;
 
   PacketExchange(Bridge& bridge, ExchangeState& state, Host& host, Clock& clock, ConsoleView& view);
 
@@ -69,6 +73,9 @@ class PacketExchange {
                 std::string& lastTrace);
   // One write and the wait for its reply; true when the reply's sequence matched.
   bool Attempt(std::span<const std::uint8_t> payload, ExchangeDisplay& display);
+  // The reply with the request's sequence is taken when its report id is 1; any other id is
+  // counted and the attempt fails as if no reply had come.
+  bool TakeReply();
 
   Bridge& bridge_;
   ExchangeState& state_;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "model/register_model.h"
@@ -46,6 +47,9 @@ struct SharedState {
   bool PollOptionsChanged = false;
   // A polling tick is running; a tick due meanwhile is skipped.
   bool PollingTickRunning = false;
+  // The UPR buffer status other than healthy that last stopped polling, and its device type.
+  std::optional<std::uint8_t> BadUprStatus;
+  int BadUprStatusType = 0;
   bool DemoMode = false;
   bool SuppressControlEvents = false;
   bool UpDownUpdating = false;

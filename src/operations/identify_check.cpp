@@ -25,7 +25,10 @@ std::optional<std::string> IdentifyShortfall(const Session& session,
                                              const ExpectedChain& expected) {
   const SharedState& state = session.state;
   const std::array<int, kDeviceTypes> found = {state.DeviceCount52400, state.DeviceCount52401};
-  if (found[0] + found[1] == 0) return "no device answered";
+  // What the link knows comes last: it is why the chain was not found.
+  const std::string problem = session.bridge.LinkProblem();
+  const std::string why = problem.empty() ? "" : ": " + problem;
+  if (found[0] + found[1] == 0) return "no device answered" + why;
   std::string reasons;
   for (std::size_t type = 0; type < found.size(); ++type) {
     const std::string name = state.PartName(static_cast<int>(type));
@@ -43,7 +46,7 @@ std::optional<std::string> IdentifyShortfall(const Session& session,
     reasons += (reasons.empty() ? "" : "; ") + reason;
   }
   if (reasons.empty()) return std::nullopt;
-  return reasons;
+  return reasons + why;
 }
 
 }  // namespace qvm

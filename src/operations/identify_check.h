@@ -16,8 +16,8 @@ using ExpectedChain = std::array<std::optional<int>, kDeviceTypes>;
 ExpectedChain ExpectedChainOf(const ConnectOptions& options, const SharedState& state);
 
 // Why the last identification did not find the chain expected ("no device answered", "1 of 2
-// QVM52401 devices found", "the QVM52400 identification did not complete"), or nothing when it
-// found it.
+// QVM52401 devices found", "the QVM52400 identification did not complete"), with what the link
+// knows after a colon ("...: the board was lost: No such device"), or nothing when it found it.
 std::optional<std::string> IdentifyShortfall(const Session& session, const ExpectedChain& expected);
 
 }  // namespace qvm

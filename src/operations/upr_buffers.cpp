@@ -1,5 +1,6 @@
 #include "operations/upr_buffers.h"
 
+#include "core/hex.h"
 #include "operations/bulk_reads.h"
 #include "operations/command_fanout.h"
 #include "protocol/command_frame.h"
@@ -37,10 +38,16 @@ bool ReadUPRBuffers(Session& session, int part, const UprStatusView& paint) {
     return false;
   }
   if (part != 0 && part != 1) return true;
-  if (session.bridge.ReportBuffer[kStatusByte] == kStatusHealthy) {
+  const std::uint8_t status = session.bridge.ReportBuffer[kStatusByte];
+  if (status == kStatusHealthy) {
     if (paint.blink) paint.blink();
     return true;
   }
+  session.state.BadUprStatus = status;
+  session.state.BadUprStatusType = type;
+  session.LogLine(std::string(kProcedure) + ": " + session.state.PartName(type) +
+                  " UPR buffer status " + Hex0x(status, 2) + ", " + Hex0x(kStatusHealthy, 2) +
+                  " expected: polling stopped");
   if (paint.showFault) paint.showFault();
   session.polling.UntickPolling();
   session.polling.SetEnabled(false);

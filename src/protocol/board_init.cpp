@@ -22,6 +22,9 @@ void InitializeDriver(Session& session) {
     if (session.bridge.EvbConnected) {
       session.view.ClearLog();
       session.view.AppendLog("Success: " + part + "EVB detected, ");
+    } else if (const std::string problem = session.bridge.LinkProblem(); !problem.empty()) {
+      // A board that was found says why it cannot be used; "not detected" would contradict it.
+      session.LogLine("Error: " + part + "EVB detected, but " + problem);
     } else {
       session.LogLine("Error: " + part + "EVB not detected. Please check connections.");
     }
@@ -40,13 +43,14 @@ void CloseDriver(Session& session) {
 void InitializeEvb(Session& session) {
   RunTrapped(session, "InitializeEvb", [&] {
     if (!session.bridge.EvbConnected) return;
-    SetupBridgeIdle(session);
-    const std::uint8_t mode = session.ChainModeSetting;
-    session.GpioSpiSetup[0] = mode;
     SharedState& state = session.state;
     state.DeviceCount52400 = 0;
     state.DeviceCount52401 = 0;
     session.ChainIdentified = {};
+    // A bridge that does not take its set-up is not asked anything more.
+    if (!SetupBridgeIdle(session)) return;
+    const std::uint8_t mode = session.ChainModeSetting;
+    session.GpioSpiSetup[0] = mode;
     if ((mode & kModeMask) == kModeSingleDevice) {
       session.LogLine("InitializeEvb: non-daisy chain mode");
       state.DaisyChainMode = false;
@@ -55,7 +59,7 @@ void InitializeEvb(Session& session) {
     } else if ((mode & kModeMask) == kModeDaisyChain) {
       session.LogLine("InitializeEvb: daisy chain mode has been detected");
       state.DaisyChainMode = true;
-      SetupBridgeDaisy(session);
+      if (!SetupBridgeDaisy(session)) return;
       IdentifyDaisyChain(session, 0);
       if (state.IdentifyCompanionType) IdentifyDaisyChain(session, 1);
     }

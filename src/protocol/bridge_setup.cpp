@@ -12,8 +12,12 @@ constexpr std::uint8_t kWriteBlock = 0;
 constexpr std::uint8_t kReadBlock = 1;
 constexpr std::size_t kBlockInRequest = 3;
 constexpr std::size_t kBlockInReply = 2;
+// Block bytes 1..3: the GPIO set-up that every block carries as written.
+constexpr std::ptrdiff_t kFixedFirst = 1;
+constexpr std::ptrdiff_t kFixedEnd = 4;
+constexpr std::uint8_t kReportId = 1;
 
-void FillBlock(Session& session, std::uint8_t daisyBit) {
+bool FillBlock(Session& session, std::uint8_t daisyBit) {
   SetupBlock& block = session.GpioSpiSetup;
   block = {0xFF,
            0xFF,
@@ -24,7 +28,7 @@ void FillBlock(Session& session, std::uint8_t daisyBit) {
            session.spi.SpiClockCode,
            session.spi.SpiTimeoutHigh,
            session.spi.SpiTimeoutLow};
-  UpdateReadGpioSpi(session);
+  return UpdateReadGpioSpi(session);
 }
 
 void StartRequest(Bridge& bridge, std::uint8_t direction) {
@@ -34,19 +38,30 @@ void StartRequest(Bridge& bridge, std::uint8_t direction) {
   bridge.ReportBuffer[2] = direction;
 }
 
-}  // namespace
-
-void SetupBridgeIdle(Session& session) {
-  FillBlock(session, 0x00);
+// The report in the buffer answers the read of `block`: a late reply to another request
+// carries other bytes where the block's fixed GPIO set-up stands.
+bool AnswersBlockRead(const Report& reply, const SetupBlock& block) {
+  return reply[0] == kReportId && std::equal(block.begin() + kFixedFirst, block.begin() + kFixedEnd,
+                                             reply.begin() + kBlockInReply + kFixedFirst);
 }
 
-void SetupBridgeDaisy(Session& session) {
-  FillBlock(session, 0x80);
-}
-
-void UpdateReadGpioSpi(Session& session) {
+// Waits up to the read time-out for the reply that answers the read; true when it came.
+bool ReadBlockReply(Session& session, const SetupBlock& block) {
   Bridge& bridge = session.bridge;
-  if (!bridge.EvbConnected) return;
+  const std::int64_t end = session.clock.NowMs() + Bridge::kReadTimeoutMs;
+  for (std::int64_t left = Bridge::kReadTimeoutMs; left > 0; left = end - session.clock.NowMs()) {
+    if (bridge.ReadInto(static_cast<int>(left)) != ReadResult::Report) return false;
+    if (AnswersBlockRead(bridge.ReportBuffer, block)) return true;
+    session.LogLine(
+        "UpdateReadGpioSpi: a report that does not answer the set-up read was passed "
+        "over");
+  }
+  return false;
+}
+
+// One write and read-back of the block; false when the link failed or the bridge did not answer.
+bool WriteAndReadBlock(Session& session) {
+  Bridge& bridge = session.bridge;
   SetupBlock& block = session.GpioSpiSetup;
   session.exchange.FrameByteCount = static_cast<std::int32_t>(block.size());
   session.exchange.FrameBuffer.assign(block.begin(), block.end());
@@ -58,18 +73,43 @@ void UpdateReadGpioSpi(Session& session) {
 
   bridge.FlushInput();
   StartRequest(bridge, kReadBlock);
-  if (bridge.checkStatus(bridge.WriteReport()) != kTransferSuccess) {
-    session.LogLine("UpdateReadGpioSpi: ReadPipe response size incorrect. Check firmware version!");
-    return;
+  if (!bridge.WriteReport()) {
+    const std::string problem = bridge.LinkProblem();
+    session.LogLine("UpdateReadGpioSpi: ReadPipe response size incorrect. Check firmware version!" +
+                    (problem.empty() ? "" : " (" + problem + ")"));
+    return false;
   }
-  if (bridge.ReadInto(Bridge::kReadTimeoutMs) == ReadResult::Report) {
-    std::copy_n(bridge.ReportBuffer.begin() + kBlockInReply, block.size(), block.begin());
-  } else {
-    // No reply: the prompt, and the block keeps the values written rather than the request
-    // still in the buffer.
-    bridge.checkStatus(false);
+  if (!ReadBlockReply(session, block)) {
+    if (!bridge.LinkLost()) bridge.MarkSilent();
+    // The block keeps the values written, with the mode byte, rather than what the buffer holds.
+    block[0] = session.ChainModeSetting;
+    return false;
   }
+  std::copy_n(bridge.ReportBuffer.begin() + kBlockInReply, block.size(), block.begin());
   block[0] = session.ChainModeSetting;
+  return true;
+}
+
+}  // namespace
+
+bool SetupBridgeIdle(Session& session) {
+  return FillBlock(session, 0x00);
+}
+
+bool SetupBridgeDaisy(Session& session) {
+  return FillBlock(session, 0x80);
+}
+
+bool UpdateReadGpioSpi(Session& session) {
+  Bridge& bridge = session.bridge;
+  const SetupBlock written = session.GpioSpiSetup;
+  while (bridge.EvbConnected) {
+    session.GpioSpiSetup = written;
+    if (WriteAndReadBlock(session)) return true;
+    // Retry opens the link again and sends the block anew; Cancel ends the set-up here.
+    if (!bridge.PromptLinkRetry()) return false;
+  }
+  return false;
 }
 
 }  // namespace qvm

@@ -53,6 +53,7 @@ EvaluationBoard::EvaluationBoard(const ConnectOptions& options)
       view_(trouble_),
       recorder_(trouble_),
       connection_(SessionOutside{host_, view_, recorder_, polling_}) {
+  view_.polling = &polling_;
   std::string error;
   if (!connection_.Connect(options, error)) {
     const std::string reason = error.empty() ? Joined(trouble_.lines) : error;
@@ -60,10 +61,6 @@ EvaluationBoard::EvaluationBoard(const ConnectOptions& options)
                      "cannot connect: " + (reason.empty() ? "no board answered" : reason));
   }
   open_ = true;
-  if (connection_.DeviceCount() == 0) {
-    throw BoardError(ErrorKind::kNoAnswer,
-                     WithDetails("no device answered the identification", trouble_));
-  }
   Session& s = connection_.session();
   if (const auto shortfall = IdentifyShortfall(s, ExpectedChainOf(options_, s.state))) {
     throw BoardError(ErrorKind::kNoAnswer, WithDetails("identify: " + *shortfall, trouble_));

@@ -57,11 +57,14 @@ class ScriptView final : public ProtocolView {
   }
   void MarkAttachmentLost() override { trouble_.linkLost = true; }
   void StopPolling() override { trouble_.linkLost = true; }
+  bool PollingRunning() override { return polling != nullptr && polling->ticked; }
 
   // The activity log's last lines, oldest first.
   std::vector<std::string> Lines() const { return {lines_.begin(), lines_.end()}; }
 
   CommLog* commLog = nullptr;
+  // The polling of a running poll, which a lost link terminates.
+  const FlagPollingTimer* polling = nullptr;
 
  private:
   static constexpr std::size_t kKeptLines = 2000;

@@ -179,6 +179,7 @@ class UnplugAfterPacket final : public sim::ExchangeHook {
   void AfterExchange(sim::SimulatedBoard& board) override { board.Unplug(); }
 };
 
+// The message names polling only when polling ran.
 TEST_F(PacketExchangeTest, UnplugEndsTheExchangeAtOnceAndStopsPolling) {
   // Pulled out before the write, or between the write and the reply.
   for (const bool afterWrite : {false, true}) {
@@ -187,6 +188,7 @@ TEST_F(PacketExchangeTest, UnplugEndsTheExchangeAtOnceAndStopsPolling) {
     board->Firmware().Settings().setupBlock[sim::kSetupDaisyByte] = sim::kSetupDaisyBit;
     host.messages.clear();
     view.pollingStops = 0;
+    view.pollingRunning = afterWrite;
     const std::size_t sent = board->ReceivedReports().size();
     if (afterWrite) {
       board->SetExchangeHook(std::make_shared<UnplugAfterPacket>());
@@ -206,7 +208,8 @@ TEST_F(PacketExchangeTest, UnplugEndsTheExchangeAtOnceAndStopsPolling) {
     EXPECT_EQ(view.pollingStops, 1);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text,
-              "USB Communications lost, Disconnect and Reconnect, Polling Terminated");
+              afterWrite ? "USB Communications lost, Disconnect and Reconnect, Polling Terminated"
+                         : "USB Communications lost, Disconnect and Reconnect");
   }
   board->Replug();
   bridge.OpenBridge();

@@ -130,19 +130,20 @@ TEST_F(BridgeSetupTest, ReadBackKeepsTheModeByte) {
 
 TEST_F(BridgeSetupTest, ReadBackTakesWhatTheBridgeHolds) {
   session.ChainModeSetting = kModeDaisyChain;
-  bench.board->Firmware().Settings().setupBlock = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 5, 1, 2};
+  bench.board->Firmware().Settings().setupBlock = {0x11, 0xFF, 0x80, 0x03, 0x55, 0x66, 5, 1, 2};
   bench.board->Faults().failWrites = 1;  // the block write is lost, the read request is not
-  UpdateReadGpioSpi(session);
+  EXPECT_TRUE(UpdateReadGpioSpi(session));
   EXPECT_EQ(session.GpioSpiSetup,
-            (SetupBlock{kModeDaisyChain, 0x22, 0x33, 0x44, 0x55, 0x66, 5, 1, 2}));
+            (SetupBlock{kModeDaisyChain, 0xFF, 0x80, 0x03, 0x55, 0x66, 5, 1, 2}));
 }
 
-TEST_F(BridgeSetupTest, FailedReadRequestIsLogged) {
+TEST_F(BridgeSetupTest, FailedReadRequestIsLoggedWithWhatTheLinkKnows) {
   bench.board->Faults().failWrites = sim::kAlways;
-  UpdateReadGpioSpi(session);
+  EXPECT_FALSE(UpdateReadGpioSpi(session));
   EXPECT_EQ(bench.view.LogLines(),
             std::vector<std::string>{
-                "UpdateReadGpioSpi: ReadPipe response size incorrect. Check firmware version!"});
+                "UpdateReadGpioSpi: ReadPipe response size incorrect. Check firmware version! "
+                "(the board was lost: simulated board: write failed)"});
   ASSERT_EQ(bench.host.retryPrompts.size(), 1u);
   EXPECT_EQ(session.GpioSpiSetup, kInitialSetupBlock);
 }

@@ -27,11 +27,13 @@ class RecordingView : public ConsoleView {
   void UnloadBenchWindow() override { ++benchUnloads; }
   void SetLed(Led led, Colour colour) override { leds[led] = colour; }
   void StopPolling() override { ++pollingStops; }
+  bool PollingRunning() override { return pollingRunning; }
 
   bool showActivityLogs = true;
   bool traceActive = false;
   bool traceDetailed = false;
   bool commLogging = false;
+  bool pollingRunning = false;
 
   std::string log;
   std::map<int, std::string> hexLog;
