@@ -178,5 +178,30 @@ TEST_F(QvmctlFaultTest, AFailedExchangeFailsTheCommandWithItsDevices) {
   std::filesystem::remove_all(folder);
 }
 
+// A connect or a poll that fails ends on the reason the link knows; a board that was found is
+// never called "not detected".
+TEST_F(QvmctlFaultTest, AFailureSaysWhatTheLinkKnows) {
+  const struct {
+    std::vector<std::string> args;
+    std::string faults;
+    std::string reason;
+  } cases[] = {
+      {{"identify"}, "denied", "EVB detected, but sim:evb cannot be opened: Permission denied"},
+      {{"identify"},
+       "unplug@1",
+       "qvmctl: identify: no device answered: the board was lost: simulated board unplugged\n"},
+      {{"poll", "5", "--upr", "--read", "volts"},
+       At("silent", first + 1),
+       "qvmctl: polling terminated after 1 of 5 ticks: the QVM52400 UPR buffer status was 0x80, "
+       "not 0x88\n"},
+  };
+  for (const auto& c : cases) {
+    const CliRun r = Qvmctl(With(c.args, c.faults));
+    EXPECT_EQ(r.status, 1) << c.faults;
+    EXPECT_NE((r.out + r.err).find(c.reason), std::string::npos) << c.faults << ": " << r.err;
+    EXPECT_EQ((r.out + r.err).find("not detected"), std::string::npos) << c.faults;
+  }
+}
+
 }  // namespace
 }  // namespace qvm::cli

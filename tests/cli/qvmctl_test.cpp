@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 
+#include "cli/cli_host.h"
 #include "core/number_text.h"
 #include "run_qvmctl.h"
 
@@ -122,6 +124,27 @@ TEST(QvmctlStreamsTest, FramesAndActivityLogGoToTheErrorStream) {
       EXPECT_NE(loud.err.find("cmd,QVM52400,dev0x"), std::string::npos) << name;
     }
   }
+}
+
+// A message that comes again and again is printed once; the count that follows names it, since
+// other lines may have come in between.
+TEST(QvmctlStreamsTest, TheRepeatCountNamesTheMessageItCounts) {
+  std::ostringstream err;
+  {
+    CliHost host(err);
+    host.ShowMessage("qvmctl", "HID Packet Sync Error Retry 2x");
+    err << "communication error: pipe communication error\n";
+    host.ShowMessage("qvmctl", "HID Packet Sync Error Retry 2x");
+    host.ShowMessage("qvmctl", "HID Packet Sync Error Retry 2x");
+    host.ShowMessage("qvmctl", "Another\r\nof two lines");
+    host.ShowMessage("qvmctl", "Another\r\nof two lines");
+  }
+  EXPECT_EQ(err.str(),
+            "qvmctl: HID Packet Sync Error Retry 2x\n"
+            "communication error: pipe communication error\n"
+            "(\"qvmctl: HID Packet Sync Error Retry 2x\" came 2 more times)\n"
+            "qvmctl: Another\nof two lines\n"
+            "(\"qvmctl: Another\" came 1 more times)\n");
 }
 
 TEST(NumberTextTest, ReadsDecimalAndPrefixedHexadecimal) {
