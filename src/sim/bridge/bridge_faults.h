@@ -13,6 +13,7 @@ struct BridgeFaults {
   int dropReplies = 0;    // any reply: never queued
   int wrongSequence = 0;  // SPI packet replies: byte 2 holds another sequence number
   int zeroSequence = 0;   // SPI packet replies: byte 2 = 0
+  int wrongReportId = 0;  // SPI packet replies: byte 0 holds another report id than 1
   int shortReplies = 0;   // SPI packet replies: count byte lowered to shortReplyCount
   std::uint8_t shortReplyCount = 1;
   int failWrites = 0;  // writes: Write returns false and the board never sees the report

@@ -10,6 +10,8 @@ namespace {
 constexpr const char* kUnpluggedText = "simulated board unplugged";
 constexpr const char* kWriteFailedText = "simulated board: write failed";
 constexpr const char* kUnknownReportText = "simulated board: no such output report id";
+// An input report id the board never answers under.
+constexpr std::uint8_t kOtherReportId = 2;
 
 }  // namespace
 
@@ -59,6 +61,7 @@ bool SimulatedBoard::Accept(const Report& report) {
 }
 
 void SimulatedBoard::InjectPacketFaults(const Report& request, Report& reply) {
+  if (TakeFault(faults_.wrongReportId)) reply[0] = kOtherReportId;
   if (TakeFault(faults_.zeroSequence)) {
     reply[2] = 0;
   } else if (TakeFault(faults_.wrongSequence)) {

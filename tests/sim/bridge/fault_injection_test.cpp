@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "board_test_support.h"
 #include "sim/bridge/simulated_board.h"
 
@@ -71,6 +73,24 @@ TEST_F(FaultInjectionTest, SequenceFaultsLeaveFirmwareRepliesAlone) {
   EXPECT_EQ(reply[2], 24);
   EXPECT_EQ(board.Faults().zeroSequence, 1);
   EXPECT_EQ((*Packet(3))[2], 0);
+}
+
+TEST_F(FaultInjectionTest, WrongReportIdChangesOnlyByteZeroOfTheCountedPacketReplies) {
+  target.answer = {0xA1, 0xA2, 0xA3, 0xA4};
+  const Report clean = *Packet(1);
+  board.Faults().wrongReportId = 2;
+  ASSERT_TRUE(board.Write(Request({0})));
+  Report version{};
+  ASSERT_EQ(board.Read(version, 0), ReadResult::Report);
+  EXPECT_EQ(version[0], clean[0]);  // firmware replies keep their report id
+  for (int i = 0; i < 2; ++i) {
+    const auto reply = Packet(1);
+    ASSERT_TRUE(reply);
+    EXPECT_NE((*reply)[0], clean[0]);
+    EXPECT_TRUE(std::equal(reply->begin() + 1, reply->end(), clean.begin() + 1));
+  }
+  EXPECT_EQ(Packet(1), clean);
+  EXPECT_EQ(board.Faults().wrongReportId, 0);
 }
 
 TEST_F(FaultInjectionTest, ShortReplyLowersTheCountAndClearsTheRest) {
