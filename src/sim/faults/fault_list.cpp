@@ -7,8 +7,11 @@ namespace qvm::sim {
 
 namespace {
 
-constexpr std::array<std::string_view, kFaultKindCount> kKindNames{
-    "drop", "seq", "seq0", "crc", "nak", "short", "silent", "unplug"};
+using namespace std::string_view_literals;
+
+constexpr std::array kKindNames{"drop"sv, "seq"sv,   "seq0"sv,   "rid"sv,   "crc"sv,
+                                "nak"sv,  "short"sv, "silent"sv, "unplug"sv};
+static_assert(kKindNames.size() == kFaultKindCount, "one name per fault kind");
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -115,10 +118,10 @@ std::optional<FaultList> ParseFaultList(std::string_view text, std::string& erro
 std::string FaultListHelp() {
   return "comma-separated faults of the simulated board: KIND=RATE (probability per exchange, "
          "e.g. crc=0.02) or KIND@N (once, at exchange N, e.g. nak@17); kinds: drop (no reply), "
-         "seq (wrong sequence number), seq0 (sequence 0), crc (bad CRC4), nak, short (short "
-         "reply), silent (the chain stops answering), unplug (the board is pulled out); "
-         "replug=MS puts an unplugged board back after MS milliseconds; denied lists the "
-         "board but refuses to open it";
+         "seq (wrong sequence number), seq0 (sequence 0), rid (wrong report id), crc (bad "
+         "CRC4), nak, short (short reply), silent (the chain stops answering), unplug (the "
+         "board is pulled out); replug=MS puts an unplugged board back after MS milliseconds; "
+         "denied lists the board but refuses to open it";
 }
 
 }  // namespace qvm::sim

@@ -7,12 +7,14 @@ namespace {
 
 TEST(FaultListTest, ParsesRatesExchangeNumbersReplugAndDenied) {
   std::string error;
-  const auto list = ParseFaultList("crc=0.02, nak@17,unplug@40,replug=500,denied,drop=1", error);
+  const auto list =
+      ParseFaultList("crc=0.02, nak@17,unplug@40,replug=500,denied,drop=1,rid=0.5", error);
   ASSERT_TRUE(list) << error;
   const std::vector<FaultRule> rules{{FaultKind::Crc, 0.02, std::nullopt},
                                      {FaultKind::Nak, 0.0, 17},
                                      {FaultKind::Unplug, 0.0, 40},
-                                     {FaultKind::Drop, 1.0, std::nullopt}};
+                                     {FaultKind::Drop, 1.0, std::nullopt},
+                                     {FaultKind::Rid, 0.5, std::nullopt}};
   EXPECT_EQ(list->rules, rules);
   EXPECT_EQ(list->replugMs, 500);
   EXPECT_TRUE(list->denied);
@@ -38,6 +40,9 @@ TEST(FaultListTest, RefusesMalformedItemsWithAReason) {
       {"nak@0", "1 or more"},
       {"nak@x", "1 or more"},
       {"nak@-3", "1 or more"},
+      {"rid", "needs a rate"},
+      {"rid@0", "1 or more"},
+      {"rids=0.1", "unknown fault 'rids'"},
       {"replug", "milliseconds"},
       {"replug@5", "milliseconds"},
       {"replug=-1", "milliseconds"},

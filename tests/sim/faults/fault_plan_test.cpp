@@ -73,7 +73,7 @@ TEST(FaultPlanTest, SameSeedSameFaultsAndTheCountMatchesWhatWasSeen) {
 }
 
 TEST(FaultPlanTest, EachKindHitsExactlyItsExchange) {
-  FaultedBoard board("nak@2,seq0@3,drop@4,short@5,seq@6,silent@8");
+  FaultedBoard board("nak@2,seq0@3,drop@4,short@5,seq@6,rid@7,silent@9");
   const auto ok = board.Exchange();
   ASSERT_TRUE(ok);
   EXPECT_TRUE(board.CrcGood(*ok));
@@ -88,16 +88,23 @@ TEST(FaultPlanTest, EachKindHitsExactlyItsExchange) {
   EXPECT_EQ((*board.Exchange())[3], 1);           // short
   const std::uint8_t asked = board.sequence + 1;  // seq
   EXPECT_NE((*board.Exchange())[2], asked);
+  const auto rid = board.Exchange();
+  ASSERT_TRUE(rid);
+  EXPECT_NE((*rid)[0], (*ok)[0]);
+  EXPECT_TRUE(board.CrcGood(*rid));
   EXPECT_TRUE(board.CrcGood(*board.Exchange()));
-  for (int i = 0; i < 3; ++i) EXPECT_EQ((*board.Exchange())[3], 1);  // silent from 8 on
+  for (int i = 0; i < 3; ++i) EXPECT_EQ((*board.Exchange())[3], 1);  // silent from 9 on
 
-  for (FaultKind kind : {FaultKind::Nak, FaultKind::Seq0, FaultKind::Drop, FaultKind::Short,
-                         FaultKind::Seq, FaultKind::Silent}) {
+  const std::vector<FaultKind> kinds{FaultKind::Nak,   FaultKind::Seq0, FaultKind::Drop,
+                                     FaultKind::Short, FaultKind::Seq,  FaultKind::Rid,
+                                     FaultKind::Silent};
+  for (FaultKind kind : kinds) {
     EXPECT_EQ(board.evb.faultPlan->Injected(kind), 1u) << FaultKindName(kind);
   }
-  EXPECT_EQ(board.evb.faultPlan->InjectedTotal(), 6u);
+  EXPECT_EQ(board.evb.faultPlan->InjectedTotal(), kinds.size());
   // Nothing stays armed after its exchange.
   EXPECT_EQ(board.evb.board->Faults().dropReplies, 0);
+  EXPECT_EQ(board.evb.board->Faults().wrongReportId, 0);
   EXPECT_EQ(board.evb.chain->Faults().nakInstead, 0);
 }
 
@@ -113,14 +120,22 @@ TEST(FaultPlanTest, AFaultAnotherHidesIsNotInjected) {
       {"seq0@1,short@1", FaultKind::Seq0, FaultKind::Short},
       {"short@1,nak@1", FaultKind::Short, FaultKind::Nak},
       {"crc@1,nak@1", FaultKind::Crc, FaultKind::Nak},
+      {"drop@1,rid@1", FaultKind::Drop, FaultKind::Rid},
+      {"rid@1,seq@1", FaultKind::Rid, FaultKind::Seq},
+      {"seq0@1,rid@1", FaultKind::Rid, FaultKind::Seq0},
+      {"rid@1,short@1", FaultKind::Rid, FaultKind::Short},
+      {"crc@1,rid@1", FaultKind::Rid, FaultKind::Crc},
+      {"rid@1,nak@1", FaultKind::Rid, FaultKind::Nak},
   };
   for (const auto& c : cases) {
     FaultedBoard board(c.faults);
     board.Exchange();
     EXPECT_EQ(board.evb.faultPlan->Injected(c.seen), 1u) << c.faults;
     EXPECT_EQ(board.evb.faultPlan->Injected(c.hidden), 0u) << c.faults;
+    const BridgeFaults& bridge = board.evb.board->Faults();
     EXPECT_EQ(board.evb.chain->Faults().badCrc + board.evb.chain->Faults().nakInstead +
-                  board.evb.board->Faults().shortReplies,
+                  bridge.shortReplies + bridge.wrongSequence + bridge.zeroSequence +
+                  bridge.wrongReportId,
               0)
         << c.faults;
   }
