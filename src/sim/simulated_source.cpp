@@ -27,6 +27,7 @@ std::optional<SimulatedEvb> MakeSimulatedSource(const SimulationOptions& options
   chainOptions.seed = options.seed;
   SimulatedEvb evb = MakeSimulatedEvb(*chainLayout, clock, chainOptions);
   evb.board->SetOpenDenied(faults.denied);
+  evb.board->SetFirmwareHung(faults.mute);
   evb.faultPlan =
       std::make_shared<FaultPlan>(std::move(faults), options.seed, clock, &evb.chain->Faults());
   evb.board->SetExchangeHook(evb.faultPlan);

@@ -52,6 +52,7 @@ bool SimulatedBoard::Accept(const Report& report) {
   }
   if (received_.size() >= kHistoryLimit) received_.pop_front();
   received_.push_back(report);
+  if (firmwareHung_) return true;
 
   std::optional<Report> reply = firmware_.Handle(report);
   if (!reply || TakeFault(faults_.dropReplies)) return true;

@@ -43,6 +43,8 @@ struct FaultList {
   std::optional<std::int64_t> replugMs;
   // The board is listed but cannot be opened (no permission on its device node).
   bool denied = false;
+  // The board opens and takes every report, but its firmware never answers.
+  bool mute = false;
 
   bool operator==(const FaultList&) const = default;
 };

@@ -142,6 +142,21 @@ TEST_F(FaultInjectionTest, UnpluggedBoardFailsWritesAndReadsUntilReplugged) {
   EXPECT_TRUE(Packet(1));
 }
 
+TEST_F(FaultInjectionTest, HungFirmwareTakesEveryReportAndAnswersNone) {
+  board.SetFirmwareHung(true);
+  const std::vector<Report> requests{Request({0}), Request({20, 1}), Request({8, 1}),
+                                     Request({22, 1, 3, 0x00, 0x01, 0x02, 0x03}),
+                                     Request({6, 0xA1, 1, 1, 0x00})};
+  for (const Report& request : requests) {
+    EXPECT_TRUE(board.Write(request)) << int{request[1]};
+    Report reply{};
+    EXPECT_EQ(board.Read(reply, 100), ReadResult::Timeout) << int{request[1]};
+  }
+  EXPECT_EQ(board.ReceivedReports().size(), requests.size());
+  EXPECT_TRUE(target.seen.empty());
+  EXPECT_EQ(board.PendingReplies(), 0u);
+}
+
 TEST_F(FaultInjectionTest, HistoryRecordsWhatTheConsoleSentAndStaysBounded) {
   const Report first = Request({22, 1, 3, 0x00, 0x01, 0x02, 0x03});
   ASSERT_TRUE(board.Write(first));

@@ -28,6 +28,22 @@ TEST(FaultListTest, ParsesRatesExchangeNumbersReplugAndDenied) {
   }
 }
 
+TEST(FaultListTest, AFlagSetsItsSwitchAlone) {
+  const std::vector<std::pair<std::string, bool FaultList::*>> flags{
+      {"denied", &FaultList::denied},
+      {"mute", &FaultList::mute},
+  };
+  for (const auto& [name, flag] : flags) {
+    std::string error;
+    const auto list = ParseFaultList(name, error);
+    ASSERT_TRUE(list) << name << ": " << error;
+    FaultList expected;
+    expected.*flag = true;
+    EXPECT_EQ(*list, expected) << name;
+    EXPECT_NE(FaultListHelp().find(name), std::string::npos) << name;
+  }
+}
+
 TEST(FaultListTest, RefusesMalformedItemsWithAReason) {
   const std::vector<std::pair<std::string, std::string>> cases{
       {"", "empty item"},
@@ -46,7 +62,9 @@ TEST(FaultListTest, RefusesMalformedItemsWithAReason) {
       {"replug", "milliseconds"},
       {"replug@5", "milliseconds"},
       {"replug=-1", "milliseconds"},
-      {"denied=1", "unknown fault 'denied'"},
+      {"denied=1", "denied stands alone"},
+      {"mute@3", "mute stands alone"},
+      {"muted", "unknown fault 'muted'"},
   };
   for (const auto& [text, reason] : cases) {
     std::string error;

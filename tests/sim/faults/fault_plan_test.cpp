@@ -165,6 +165,18 @@ TEST(FaultPlanTest, DeniedBoardIsListedButCannotBeOpened) {
   EXPECT_EQ(board.evb.bus->OpenError(), "Permission denied");
 }
 
+// Faults of the exchanges never reach a board that does not answer, so none is counted.
+TEST(FaultPlanTest, MuteBoardOpensTakesEveryPacketAndNeverAnswers) {
+  FaultedBoard board("mute,crc=1,seq=1");
+  EXPECT_EQ(board.evb.bus->Enumerate().size(), 1u);
+  ASSERT_TRUE(board.device);
+  constexpr std::uint64_t kPackets = 3;
+  for (std::uint64_t i = 0; i < kPackets; ++i) EXPECT_FALSE(board.Exchange());
+  EXPECT_EQ(board.evb.board->ReceivedReports().size(), 1 + kPackets);  // after the set-up block
+  EXPECT_EQ(board.evb.faultPlan->Exchanges(), kPackets);
+  EXPECT_EQ(board.evb.faultPlan->InjectedTotal(), 0u);
+}
+
 TEST(FaultPlanTest, MalformedOptionsNameTheOption) {
   VirtualClock clock;
   std::string error;
