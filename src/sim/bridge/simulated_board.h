@@ -77,6 +77,7 @@ class SimulatedBoard final : public HidDevice {
   };
 
   bool Accept(const Report& report);
+  void KeepPacketReply(const Report& reply);
   void InjectPacketFaults(const Report& request, Report& reply);
   void Queue(const Report& reply);
 
@@ -93,6 +94,8 @@ class SimulatedBoard final : public HidDevice {
   bool openDenied_ = false;
   bool firmwareHung_ = false;
   std::uint64_t generation_ = 0;
+  // What a stray reply repeats: the last SPI packet reply a host waited for.
+  Report lastPacketReply_;
   std::deque<PendingReply> queue_;
   std::deque<Report> received_;
   std::string lastError_;

@@ -15,9 +15,10 @@ constexpr std::array kKindNames{"drop"sv, "seq"sv,   "seq0"sv,   "rid"sv,   "crc
 static_assert(kKindNames.size() == kFaultKindCount, "one name per fault kind");
 
 // The items written as a word alone, and the switch of the list each one sets.
-constexpr std::array<std::pair<std::string_view, bool FaultList::*>, 2> kFlags{{
+constexpr std::array<std::pair<std::string_view, bool FaultList::*>, 3> kFlags{{
     {"denied", &FaultList::denied},
     {"mute", &FaultList::mute},
+    {"stray", &FaultList::stray},
 }};
 
 std::string_view Trim(std::string_view text) {
@@ -139,7 +140,8 @@ std::string FaultListHelp() {
          "seq (wrong sequence number), seq0 (sequence 0), rid (wrong report id), crc (bad "
          "CRC4), nak, short (short reply), silent (the chain stops answering), unplug (the "
          "board is pulled out); replug=MS puts an unplugged board back after MS milliseconds; "
-         "denied lists the board but refuses to open it; mute opens it, but it never answers";
+         "denied lists the board but refuses to open it; mute opens it, but it never answers; "
+         "stray answers every set-up block read-back with a late SPI packet reply first";
 }
 
 }  // namespace qvm::sim

@@ -45,6 +45,8 @@ struct FaultList {
   bool denied = false;
   // The board opens and takes every report, but its firmware never answers.
   bool mute = false;
+  // Every set-up block read-back is preceded by a stray SPI packet reply.
+  bool stray = false;
 
   bool operator==(const FaultList&) const = default;
 };

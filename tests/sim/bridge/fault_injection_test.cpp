@@ -26,6 +26,15 @@ class FaultInjectionTest : public ::testing::Test {
     return reply;
   }
 
+  // Every reply `request` gets, in the order the host reads them.
+  std::vector<Report> Replies(const Report& request) {
+    std::vector<Report> replies;
+    if (!board.Write(request)) return replies;
+    Report reply{};
+    while (board.Read(reply, 0) == ReadResult::Report) replies.push_back(reply);
+    return replies;
+  }
+
   VirtualClock clock;
   RecordingTarget target;
   SimulatedBoard board{clock, "sim0", kBridgeVendorId, kBridgeProductId, &target};
@@ -112,6 +121,45 @@ TEST_F(FaultInjectionTest, ShortReplyNeverLengthensAReply) {
   board.Faults().shortReplies = kAlways;
   board.Faults().shortReplyCount = 10;
   EXPECT_EQ((*Packet(1))[3], 2);
+}
+
+// The stray looks like a late SPI packet reply: the last one the board sent, or before any, one
+// of its own; the set-up block follows it unchanged.
+TEST_F(FaultInjectionTest, StrayPacketReplyComesFirstOnTheCountedSetupBlockReadBacks) {
+  const Report setupRead = Request({20, 1});
+  const std::vector<Report> clean = Replies(setupRead);
+  ASSERT_EQ(clean.size(), 1u);
+  target.answer = {0xA1, 0xA2, 0xA3, 0xA4};
+  board.Faults().strayBeforeSetupRead = 2;
+  for (const bool afterPacket : {false, true}) {
+    const std::optional<Report> last = afterPacket ? Packet(3) : std::nullopt;
+    const std::vector<Report> replies = Replies(setupRead);
+    ASSERT_EQ(replies.size(), 2u) << afterPacket;
+    const Report& stray = replies[0];
+    EXPECT_NE(stray, clean[0]);
+    EXPECT_EQ(stray[0], clean[0][0]);
+    EXPECT_EQ(stray[1], kStatusOk);
+    EXPECT_GE(stray[2], 1);
+    EXPECT_LE(stray[2], 7);
+    EXPECT_GE(stray[3], 2);  // at least one byte clocked in
+    if (last) {
+      EXPECT_EQ(stray, *last);
+    }
+    EXPECT_EQ(replies[1], clean[0]);
+  }
+  EXPECT_EQ(Replies(setupRead), clean);
+  EXPECT_EQ(board.Faults().strayBeforeSetupRead, 0);
+}
+
+TEST_F(FaultInjectionTest, StrayPacketReplyPrecedesNoOtherReply) {
+  const std::vector<Report> requests{test::SetupBlock(true), Request({0}), Request({8, 1}),
+                                     Request({22, 1, 3, 0x00, 0x01, 0x02, 0x03})};
+  for (const Report& request : requests) {
+    const std::size_t clean = Replies(request).size();
+    board.Faults().strayBeforeSetupRead = kAlways;
+    EXPECT_EQ(Replies(request).size(), clean) << int{request[1]};
+    board.Faults().strayBeforeSetupRead = 0;
+  }
 }
 
 TEST_F(FaultInjectionTest, WriteFailureLosesTheReportAndSaysSo) {

@@ -32,6 +32,7 @@ TEST(FaultListTest, AFlagSetsItsSwitchAlone) {
   const std::vector<std::pair<std::string, bool FaultList::*>> flags{
       {"denied", &FaultList::denied},
       {"mute", &FaultList::mute},
+      {"stray", &FaultList::stray},
   };
   for (const auto& [name, flag] : flags) {
     std::string error;
@@ -65,6 +66,7 @@ TEST(FaultListTest, RefusesMalformedItemsWithAReason) {
       {"denied=1", "denied stands alone"},
       {"mute@3", "mute stands alone"},
       {"muted", "unknown fault 'muted'"},
+      {"stray=0.5", "stray stands alone"},
   };
   for (const auto& [text, reason] : cases) {
     std::string error;

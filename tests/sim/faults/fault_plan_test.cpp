@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "protocol/device_command.h"
 #include "sim/chain/register_map.h"
 #include "sim/simulated_source.h"
@@ -174,6 +176,26 @@ TEST(FaultPlanTest, MuteBoardOpensTakesEveryPacketAndNeverAnswers) {
   for (std::uint64_t i = 0; i < kPackets; ++i) EXPECT_FALSE(board.Exchange());
   EXPECT_EQ(board.evb.board->ReceivedReports().size(), 1 + kPackets);  // after the set-up block
   EXPECT_EQ(board.evb.faultPlan->Exchanges(), kPackets);
+  EXPECT_EQ(board.evb.faultPlan->InjectedTotal(), 0u);
+}
+
+// A stray is no fault of an exchange: the exchanges stay clean and nothing is counted.
+TEST(FaultPlanTest, StrayBoardSendsAPacketReplyBeforeEverySetupBlockReadBack) {
+  FaultedBoard board("stray");
+  const Report setupRead{1, 20, 1};
+  for (int round = 0; round < 2; ++round) {
+    const auto packet = board.Exchange();
+    ASSERT_TRUE(packet);
+    EXPECT_TRUE(board.CrcGood(*packet));
+    ASSERT_TRUE(board.device->Write(setupRead));
+    Report first{};
+    Report second{};
+    ASSERT_EQ(board.device->Read(first, 100), ReadResult::Report);
+    ASSERT_EQ(board.device->Read(second, 100), ReadResult::Report);
+    EXPECT_EQ(first, *packet);
+    const auto& block = board.evb.board->Firmware().Settings().setupBlock;
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), second.begin() + 2));
+  }
   EXPECT_EQ(board.evb.faultPlan->InjectedTotal(), 0u);
 }
 
