@@ -58,7 +58,6 @@ class SimulatedBoard final : public HidDevice {
   // Its firmware hangs after enumeration: the board opens and takes every output report, and
   // answers none of them.
   void SetFirmwareHung(bool hung) { firmwareHung_ = hung; }
-  bool FirmwareHung() const { return firmwareHung_; }
   // Counts the replugs, so that a handle can tell that it outlived its board's connection.
   std::uint64_t PlugGeneration() const { return generation_; }
 
