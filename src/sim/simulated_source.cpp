@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "sim/bridge/bridge_faults.h"
 #include "sim/faults/fault_list.h"
 
 namespace qvm::sim {
@@ -27,6 +28,8 @@ std::optional<SimulatedEvb> MakeSimulatedSource(const SimulationOptions& options
   chainOptions.seed = options.seed;
   SimulatedEvb evb = MakeSimulatedEvb(*chainLayout, clock, chainOptions);
   evb.board->SetOpenDenied(faults.denied);
+  evb.board->SetFirmwareHung(faults.mute);
+  if (faults.stray) evb.board->Faults().strayBeforeSetupRead = kAlways;
   evb.faultPlan =
       std::make_shared<FaultPlan>(std::move(faults), options.seed, clock, &evb.chain->Faults());
   evb.board->SetExchangeHook(evb.faultPlan);

@@ -13,8 +13,12 @@ struct BridgeFaults {
   int dropReplies = 0;    // any reply: never queued
   int wrongSequence = 0;  // SPI packet replies: byte 2 holds another sequence number
   int zeroSequence = 0;   // SPI packet replies: byte 2 = 0
+  int wrongReportId = 0;  // SPI packet replies: byte 0 holds another report id than 1
   int shortReplies = 0;   // SPI packet replies: count byte lowered to shortReplyCount
   std::uint8_t shortReplyCount = 1;
+  // Set-up block read-backs: a stray SPI packet reply, the last one sent again, is queued ahead
+  // of the set-up block.
+  int strayBeforeSetupRead = 0;
   int failWrites = 0;  // writes: Write returns false and the board never sees the report
   std::int64_t replyLatencyMs = 0;  // time from a write to its reply being readable
 };

@@ -10,6 +10,26 @@ namespace {
 constexpr const char* kUnpluggedText = "simulated board unplugged";
 constexpr const char* kWriteFailedText = "simulated board: write failed";
 constexpr const char* kUnknownReportText = "simulated board: no such output report id";
+// An input report id the board never answers under.
+constexpr std::uint8_t kOtherReportId = 2;
+constexpr std::uint8_t kSetupBlockCommand = 20;
+constexpr std::uint8_t kReadSelector = 1;
+
+// The last SPI packet reply before the first packet: a reply to sequence 1 that clocked in
+// four bytes of an idle bus, whose data line is pulled high.
+Report IdleBusPacketReply() {
+  Report reply{};
+  reply[0] = 1;
+  reply[1] = kStatusOk;
+  reply[2] = 1;
+  reply[3] = 5;
+  std::fill_n(reply.begin() + 5, 4, 0xFF);
+  return reply;
+}
+
+bool IsSetupBlockRead(const Report& request) {
+  return request[1] == kSetupBlockCommand && request[2] == kReadSelector;
+}
 
 }  // namespace
 
@@ -19,7 +39,8 @@ SimulatedBoard::SimulatedBoard(Clock& clock, std::string path, std::uint16_t ven
       path_(std::move(path)),
       vendorId_(vendorId),
       productId_(productId),
-      firmware_(clock, target) {}
+      firmware_(clock, target),
+      lastPacketReply_(IdleBusPacketReply()) {}
 
 SimulatedBoard::SimulatedBoard(Clock& clock, std::string path, std::shared_ptr<SpiTarget> target)
     : SimulatedBoard(clock, std::move(path), kBridgeVendorId, kBridgeProductId, target.get()) {
@@ -50,15 +71,27 @@ bool SimulatedBoard::Accept(const Report& report) {
   }
   if (received_.size() >= kHistoryLimit) received_.pop_front();
   received_.push_back(report);
+  if (firmwareHung_) return true;
 
   std::optional<Report> reply = firmware_.Handle(report);
   if (!reply || TakeFault(faults_.dropReplies)) return true;
-  if (SpiPort::IsPacketCommand(report[1])) InjectPacketFaults(report, *reply);
+  if (SpiPort::IsPacketCommand(report[1])) {
+    KeepPacketReply(*reply);
+    InjectPacketFaults(report, *reply);
+  } else if (IsSetupBlockRead(report) && TakeFault(faults_.strayBeforeSetupRead)) {
+    Queue(lastPacketReply_);
+  }
   Queue(*reply);
   return true;
 }
 
+void SimulatedBoard::KeepPacketReply(const Report& reply) {
+  // Only a good reply to a sequence number a host counts with (1..7) is one it waits for.
+  if (reply[1] == kStatusOk && reply[2] >= 1 && reply[2] <= 7) lastPacketReply_ = reply;
+}
+
 void SimulatedBoard::InjectPacketFaults(const Report& request, Report& reply) {
+  if (TakeFault(faults_.wrongReportId)) reply[0] = kOtherReportId;
   if (TakeFault(faults_.zeroSequence)) {
     reply[2] = 0;
   } else if (TakeFault(faults_.wrongSequence)) {

@@ -55,6 +55,9 @@ class SimulatedBoard final : public HidDevice {
   // Listed on the bus, but opening it fails as a device node without permission does.
   void SetOpenDenied(bool denied) { openDenied_ = denied; }
   bool OpenDenied() const { return openDenied_; }
+  // Its firmware hangs after enumeration: the board opens and takes every output report, and
+  // answers none of them.
+  void SetFirmwareHung(bool hung) { firmwareHung_ = hung; }
   // Counts the replugs, so that a handle can tell that it outlived its board's connection.
   std::uint64_t PlugGeneration() const { return generation_; }
 
@@ -73,6 +76,7 @@ class SimulatedBoard final : public HidDevice {
   };
 
   bool Accept(const Report& report);
+  void KeepPacketReply(const Report& reply);
   void InjectPacketFaults(const Report& request, Report& reply);
   void Queue(const Report& reply);
 
@@ -87,7 +91,10 @@ class SimulatedBoard final : public HidDevice {
   bool plugged_ = true;
   std::optional<std::int64_t> replugAtMs_;
   bool openDenied_ = false;
+  bool firmwareHung_ = false;
   std::uint64_t generation_ = 0;
+  // What a stray reply repeats: the last SPI packet reply a host waited for.
+  Report lastPacketReply_;
   std::deque<PendingReply> queue_;
   std::deque<Report> received_;
   std::string lastError_;

@@ -2,18 +2,36 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace qvm::sim {
 
 namespace {
 
-constexpr std::array<std::string_view, kFaultKindCount> kKindNames{
-    "drop", "seq", "seq0", "crc", "nak", "short", "silent", "unplug"};
+using namespace std::string_view_literals;
+
+constexpr std::array kKindNames{"drop"sv, "seq"sv,   "seq0"sv,   "rid"sv,   "crc"sv,
+                                "nak"sv,  "short"sv, "silent"sv, "unplug"sv};
+static_assert(kKindNames.size() == kFaultKindCount, "one name per fault kind");
+
+// The items written as a word alone, and the switch of the list each one sets.
+constexpr std::array<std::pair<std::string_view, bool FaultList::*>, 3> kFlags{{
+    {"denied", &FaultList::denied},
+    {"mute", &FaultList::mute},
+    {"stray", &FaultList::stray},
+}};
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return text;
+}
+
+std::optional<bool FaultList::*> FlagFromName(std::string_view name) {
+  for (const auto& [flagName, flag] : kFlags) {
+    if (flagName == name) return flag;
+  }
+  return std::nullopt;
 }
 
 std::optional<FaultKind> KindFromName(std::string_view name) {
@@ -42,14 +60,18 @@ std::optional<double> ParseRate(std::string_view text) {
 }
 
 bool ParseItem(std::string_view item, FaultList& list, std::string& error) {
-  if (item == "denied") {
-    list.denied = true;
-    return true;
-  }
   const std::size_t split = item.find_first_of("=@");
   const std::string_view name = item.substr(0, split);
   const std::string_view value = split == std::string_view::npos ? "" : item.substr(split + 1);
   const char separator = split == std::string_view::npos ? '\0' : item[split];
+  if (const auto flag = FlagFromName(name)) {
+    if (separator != '\0') {
+      error = std::string(name) + " stands alone, without a rate or an exchange number";
+      return false;
+    }
+    list.*(*flag) = true;
+    return true;
+  }
   if (name == "replug") {
     const auto ms = ParseWhole<std::int64_t>(value);
     if (separator != '=' || !ms || *ms < 0) {
@@ -115,10 +137,11 @@ std::optional<FaultList> ParseFaultList(std::string_view text, std::string& erro
 std::string FaultListHelp() {
   return "comma-separated faults of the simulated board: KIND=RATE (probability per exchange, "
          "e.g. crc=0.02) or KIND@N (once, at exchange N, e.g. nak@17); kinds: drop (no reply), "
-         "seq (wrong sequence number), seq0 (sequence 0), crc (bad CRC4), nak, short (short "
-         "reply), silent (the chain stops answering), unplug (the board is pulled out); "
-         "replug=MS puts an unplugged board back after MS milliseconds; denied lists the "
-         "board but refuses to open it";
+         "seq (wrong sequence number), seq0 (sequence 0), rid (wrong report id), crc (bad "
+         "CRC4), nak, short (short reply), silent (the chain stops answering), unplug (the "
+         "board is pulled out); replug=MS puts an unplugged board back after MS milliseconds; "
+         "denied lists the board but refuses to open it; mute opens it, but it never answers; "
+         "stray answers every set-up block read-back with a late SPI packet reply first";
 }
 
 }  // namespace qvm::sim

@@ -14,13 +14,14 @@ enum class FaultKind {
   Drop,    // the bridge sends no reply
   Seq,     // the reply carries another sequence number
   Seq0,    // the reply carries sequence number 0
+  Rid,     // the reply carries another report id
   Crc,     // one response frame has a spoiled CRC4
   Nak,     // the chain answers with a NAK
   Short,   // the reply count is cut to one byte
   Silent,  // the chain stops answering, for good
   Unplug,  // the board is pulled out (until replug=MS puts it back)
 };
-inline constexpr std::size_t kFaultKindCount = 8;
+inline constexpr std::size_t kFaultKindCount = 9;
 
 // "drop", "seq", ... as they are written in a fault list.
 std::string_view FaultKindName(FaultKind kind);
@@ -42,6 +43,10 @@ struct FaultList {
   std::optional<std::int64_t> replugMs;
   // The board is listed but cannot be opened (no permission on its device node).
   bool denied = false;
+  // The board opens and takes every report, but its firmware never answers.
+  bool mute = false;
+  // Every set-up block read-back is preceded by a stray SPI packet reply.
+  bool stray = false;
 
   bool operator==(const FaultList&) const = default;
 };

@@ -25,15 +25,21 @@ void FaultPlan::BeforeExchange(SimulatedBoard& board) {
     if (hit) hits.push_back(rule.kind);
   }
   // A fault hidden by another of the same exchange would be counted without ever reaching the
-  // link: a reply the bridge loses hides everything in it, a reply it cuts short hides the
-  // frames, and a spoiled CRC4 on the first frame hides the NAK that frame carries.
+  // link: a reply the bridge loses hides everything in it, a reply under another report id hides
+  // what it carries, a reply with another sequence number is passed over with its count and
+  // frames, a reply cut short hides the frames, and a spoiled CRC4 on the first frame hides the
+  // NAK that frame carries.
   const auto hit = [&hits](FaultKind kind) {
     return std::find(hits.begin(), hits.end(), kind) != hits.end();
   };
-  const bool replyLost = hit(FaultKind::Drop) || hit(FaultKind::Seq) || hit(FaultKind::Seq0);
-  const bool framesLost = replyLost || hit(FaultKind::Short);
+  const bool replyLost = hit(FaultKind::Drop);
+  const bool contentLost = replyLost || hit(FaultKind::Rid);
+  const bool countLost = contentLost || hit(FaultKind::Seq) || hit(FaultKind::Seq0);
+  const bool framesLost = countLost || hit(FaultKind::Short);
   for (const FaultKind kind : hits) {
-    const bool hidden = (kind == FaultKind::Short && replyLost) ||
+    const bool hidden = (kind == FaultKind::Rid && replyLost) ||
+                        ((kind == FaultKind::Seq || kind == FaultKind::Seq0) && contentLost) ||
+                        (kind == FaultKind::Short && countLost) ||
                         ((kind == FaultKind::Crc || kind == FaultKind::Nak) && framesLost) ||
                         (kind == FaultKind::Nak && hit(FaultKind::Crc));
     if (!hidden) Fire(kind, board);
@@ -49,6 +55,8 @@ void FaultPlan::Fire(FaultKind kind, SimulatedBoard& board) {
       return Arm(kind, bridge.wrongSequence);
     case FaultKind::Seq0:
       return Arm(kind, bridge.zeroSequence);
+    case FaultKind::Rid:
+      return Arm(kind, bridge.wrongReportId);
     case FaultKind::Short:
       return Arm(kind, bridge.shortReplies);
     case FaultKind::Crc:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "board_test_support.h"
 #include "sim/bridge/simulated_board.h"
 
@@ -22,6 +24,15 @@ class FaultInjectionTest : public ::testing::Test {
     Report reply{};
     if (board.Read(reply, 0) != ReadResult::Report) return std::nullopt;
     return reply;
+  }
+
+  // Every reply `request` gets, in the order the host reads them.
+  std::vector<Report> Replies(const Report& request) {
+    std::vector<Report> replies;
+    if (!board.Write(request)) return replies;
+    Report reply{};
+    while (board.Read(reply, 0) == ReadResult::Report) replies.push_back(reply);
+    return replies;
   }
 
   VirtualClock clock;
@@ -73,6 +84,24 @@ TEST_F(FaultInjectionTest, SequenceFaultsLeaveFirmwareRepliesAlone) {
   EXPECT_EQ((*Packet(3))[2], 0);
 }
 
+TEST_F(FaultInjectionTest, WrongReportIdChangesOnlyByteZeroOfTheCountedPacketReplies) {
+  target.answer = {0xA1, 0xA2, 0xA3, 0xA4};
+  const Report clean = *Packet(1);
+  board.Faults().wrongReportId = 2;
+  ASSERT_TRUE(board.Write(Request({0})));
+  Report version{};
+  ASSERT_EQ(board.Read(version, 0), ReadResult::Report);
+  EXPECT_EQ(version[0], clean[0]);  // firmware replies keep their report id
+  for (int i = 0; i < 2; ++i) {
+    const auto reply = Packet(1);
+    ASSERT_TRUE(reply);
+    EXPECT_NE((*reply)[0], clean[0]);
+    EXPECT_TRUE(std::equal(reply->begin() + 1, reply->end(), clean.begin() + 1));
+  }
+  EXPECT_EQ(Packet(1), clean);
+  EXPECT_EQ(board.Faults().wrongReportId, 0);
+}
+
 TEST_F(FaultInjectionTest, ShortReplyLowersTheCountAndClearsTheRest) {
   target.answer = {0xA1, 0xA2, 0xA3, 0xA4, 0xA5};
   board.Faults().shortReplies = 1;
@@ -92,6 +121,45 @@ TEST_F(FaultInjectionTest, ShortReplyNeverLengthensAReply) {
   board.Faults().shortReplies = kAlways;
   board.Faults().shortReplyCount = 10;
   EXPECT_EQ((*Packet(1))[3], 2);
+}
+
+// The stray looks like a late SPI packet reply: the last one the board sent, or before any, one
+// of its own; the set-up block follows it unchanged.
+TEST_F(FaultInjectionTest, StrayPacketReplyComesFirstOnTheCountedSetupBlockReadBacks) {
+  const Report setupRead = Request({20, 1});
+  const std::vector<Report> clean = Replies(setupRead);
+  ASSERT_EQ(clean.size(), 1u);
+  target.answer = {0xA1, 0xA2, 0xA3, 0xA4};
+  board.Faults().strayBeforeSetupRead = 2;
+  for (const bool afterPacket : {false, true}) {
+    const std::optional<Report> last = afterPacket ? Packet(3) : std::nullopt;
+    const std::vector<Report> replies = Replies(setupRead);
+    ASSERT_EQ(replies.size(), 2u) << afterPacket;
+    const Report& stray = replies[0];
+    EXPECT_NE(stray, clean[0]);
+    EXPECT_EQ(stray[0], clean[0][0]);
+    EXPECT_EQ(stray[1], kStatusOk);
+    EXPECT_GE(stray[2], 1);
+    EXPECT_LE(stray[2], 7);
+    EXPECT_GE(stray[3], 2);  // at least one byte clocked in
+    if (last) {
+      EXPECT_EQ(stray, *last);
+    }
+    EXPECT_EQ(replies[1], clean[0]);
+  }
+  EXPECT_EQ(Replies(setupRead), clean);
+  EXPECT_EQ(board.Faults().strayBeforeSetupRead, 0);
+}
+
+TEST_F(FaultInjectionTest, StrayPacketReplyPrecedesNoOtherReply) {
+  const std::vector<Report> requests{test::SetupBlock(true), Request({0}), Request({8, 1}),
+                                     Request({22, 1, 3, 0x00, 0x01, 0x02, 0x03})};
+  for (const Report& request : requests) {
+    const std::size_t clean = Replies(request).size();
+    board.Faults().strayBeforeSetupRead = kAlways;
+    EXPECT_EQ(Replies(request).size(), clean) << int{request[1]};
+    board.Faults().strayBeforeSetupRead = 0;
+  }
 }
 
 TEST_F(FaultInjectionTest, WriteFailureLosesTheReportAndSaysSo) {
@@ -120,6 +188,21 @@ TEST_F(FaultInjectionTest, UnpluggedBoardFailsWritesAndReadsUntilReplugged) {
   EXPECT_EQ(board.PendingReplies(), 0u);  // the reply before the unplug is lost
   board.Faults().replyLatencyMs = 0;
   EXPECT_TRUE(Packet(1));
+}
+
+TEST_F(FaultInjectionTest, HungFirmwareTakesEveryReportAndAnswersNone) {
+  board.SetFirmwareHung(true);
+  const std::vector<Report> requests{Request({0}), Request({20, 1}), Request({8, 1}),
+                                     Request({22, 1, 3, 0x00, 0x01, 0x02, 0x03}),
+                                     Request({6, 0xA1, 1, 1, 0x00})};
+  for (const Report& request : requests) {
+    EXPECT_TRUE(board.Write(request)) << int{request[1]};
+    Report reply{};
+    EXPECT_EQ(board.Read(reply, 100), ReadResult::Timeout) << int{request[1]};
+  }
+  EXPECT_EQ(board.ReceivedReports().size(), requests.size());
+  EXPECT_TRUE(target.seen.empty());
+  EXPECT_EQ(board.PendingReplies(), 0u);
 }
 
 TEST_F(FaultInjectionTest, HistoryRecordsWhatTheConsoleSentAndStaysBounded) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "protocol/device_command.h"
 #include "sim/chain/register_map.h"
 #include "sim/simulated_source.h"
@@ -73,7 +75,7 @@ TEST(FaultPlanTest, SameSeedSameFaultsAndTheCountMatchesWhatWasSeen) {
 }
 
 TEST(FaultPlanTest, EachKindHitsExactlyItsExchange) {
-  FaultedBoard board("nak@2,seq0@3,drop@4,short@5,seq@6,silent@8");
+  FaultedBoard board("nak@2,seq0@3,drop@4,short@5,seq@6,rid@7,silent@9");
   const auto ok = board.Exchange();
   ASSERT_TRUE(ok);
   EXPECT_TRUE(board.CrcGood(*ok));
@@ -88,16 +90,23 @@ TEST(FaultPlanTest, EachKindHitsExactlyItsExchange) {
   EXPECT_EQ((*board.Exchange())[3], 1);           // short
   const std::uint8_t asked = board.sequence + 1;  // seq
   EXPECT_NE((*board.Exchange())[2], asked);
+  const auto rid = board.Exchange();
+  ASSERT_TRUE(rid);
+  EXPECT_NE((*rid)[0], (*ok)[0]);
+  EXPECT_TRUE(board.CrcGood(*rid));
   EXPECT_TRUE(board.CrcGood(*board.Exchange()));
-  for (int i = 0; i < 3; ++i) EXPECT_EQ((*board.Exchange())[3], 1);  // silent from 8 on
+  for (int i = 0; i < 3; ++i) EXPECT_EQ((*board.Exchange())[3], 1);  // silent from 9 on
 
-  for (FaultKind kind : {FaultKind::Nak, FaultKind::Seq0, FaultKind::Drop, FaultKind::Short,
-                         FaultKind::Seq, FaultKind::Silent}) {
+  const std::vector<FaultKind> kinds{FaultKind::Nak,   FaultKind::Seq0, FaultKind::Drop,
+                                     FaultKind::Short, FaultKind::Seq,  FaultKind::Rid,
+                                     FaultKind::Silent};
+  for (FaultKind kind : kinds) {
     EXPECT_EQ(board.evb.faultPlan->Injected(kind), 1u) << FaultKindName(kind);
   }
-  EXPECT_EQ(board.evb.faultPlan->InjectedTotal(), 6u);
+  EXPECT_EQ(board.evb.faultPlan->InjectedTotal(), kinds.size());
   // Nothing stays armed after its exchange.
   EXPECT_EQ(board.evb.board->Faults().dropReplies, 0);
+  EXPECT_EQ(board.evb.board->Faults().wrongReportId, 0);
   EXPECT_EQ(board.evb.chain->Faults().nakInstead, 0);
 }
 
@@ -113,14 +122,22 @@ TEST(FaultPlanTest, AFaultAnotherHidesIsNotInjected) {
       {"seq0@1,short@1", FaultKind::Seq0, FaultKind::Short},
       {"short@1,nak@1", FaultKind::Short, FaultKind::Nak},
       {"crc@1,nak@1", FaultKind::Crc, FaultKind::Nak},
+      {"drop@1,rid@1", FaultKind::Drop, FaultKind::Rid},
+      {"rid@1,seq@1", FaultKind::Rid, FaultKind::Seq},
+      {"seq0@1,rid@1", FaultKind::Rid, FaultKind::Seq0},
+      {"rid@1,short@1", FaultKind::Rid, FaultKind::Short},
+      {"crc@1,rid@1", FaultKind::Rid, FaultKind::Crc},
+      {"rid@1,nak@1", FaultKind::Rid, FaultKind::Nak},
   };
   for (const auto& c : cases) {
     FaultedBoard board(c.faults);
     board.Exchange();
     EXPECT_EQ(board.evb.faultPlan->Injected(c.seen), 1u) << c.faults;
     EXPECT_EQ(board.evb.faultPlan->Injected(c.hidden), 0u) << c.faults;
+    const BridgeFaults& bridge = board.evb.board->Faults();
     EXPECT_EQ(board.evb.chain->Faults().badCrc + board.evb.chain->Faults().nakInstead +
-                  board.evb.board->Faults().shortReplies,
+                  bridge.shortReplies + bridge.wrongSequence + bridge.zeroSequence +
+                  bridge.wrongReportId,
               0)
         << c.faults;
   }
@@ -148,6 +165,38 @@ TEST(FaultPlanTest, DeniedBoardIsListedButCannotBeOpened) {
   EXPECT_EQ(board.evb.bus->Enumerate().size(), 1u);
   EXPECT_FALSE(board.device);
   EXPECT_EQ(board.evb.bus->OpenError(), "Permission denied");
+}
+
+// Faults of the exchanges never reach a board that does not answer, so none is counted.
+TEST(FaultPlanTest, MuteBoardOpensTakesEveryPacketAndNeverAnswers) {
+  FaultedBoard board("mute,crc=1,seq=1");
+  EXPECT_EQ(board.evb.bus->Enumerate().size(), 1u);
+  ASSERT_TRUE(board.device);
+  constexpr std::uint64_t kPackets = 3;
+  for (std::uint64_t i = 0; i < kPackets; ++i) EXPECT_FALSE(board.Exchange());
+  EXPECT_EQ(board.evb.board->ReceivedReports().size(), 1 + kPackets);  // after the set-up block
+  EXPECT_EQ(board.evb.faultPlan->Exchanges(), kPackets);
+  EXPECT_EQ(board.evb.faultPlan->InjectedTotal(), 0u);
+}
+
+// A stray is no fault of an exchange: the exchanges stay clean and nothing is counted.
+TEST(FaultPlanTest, StrayBoardSendsAPacketReplyBeforeEverySetupBlockReadBack) {
+  FaultedBoard board("stray");
+  const Report setupRead{1, 20, 1};
+  for (int round = 0; round < 2; ++round) {
+    const auto packet = board.Exchange();
+    ASSERT_TRUE(packet);
+    EXPECT_TRUE(board.CrcGood(*packet));
+    ASSERT_TRUE(board.device->Write(setupRead));
+    Report first{};
+    Report second{};
+    ASSERT_EQ(board.device->Read(first, 100), ReadResult::Report);
+    ASSERT_EQ(board.device->Read(second, 100), ReadResult::Report);
+    EXPECT_EQ(first, *packet);
+    const auto& block = board.evb.board->Firmware().Settings().setupBlock;
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), second.begin() + 2));
+  }
+  EXPECT_EQ(board.evb.faultPlan->InjectedTotal(), 0u);
 }
 
 TEST(FaultPlanTest, MalformedOptionsNameTheOption) {
