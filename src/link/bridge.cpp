@@ -19,6 +19,7 @@ Bridge::Bridge(HidBus& bus, Host& host, Clock& clock, ConsoleView& view)
 
 void Bridge::OpenBridge() {
   CloseBridge();
+  lastProblem_.clear();
   EvbConnected = false;
   while (ScanBoards() == 0) {
     const std::string text = openFailures_.empty() ? BoardNotFoundText(BoardFamilyName)
@@ -57,6 +58,7 @@ int Bridge::ScanBoards() {
 }
 
 void Bridge::CloseBridge() {
+  lastProblem_ = LinkProblem();
   boards_.clear();
   selected_ = -1;
   linkLost_ = false;
@@ -76,7 +78,7 @@ std::string Bridge::LinkProblem() const {
     const BoardOpenFailure& failure = openFailures_.front();
     return failure.path + " cannot be opened: " + failure.reason;
   }
-  return {};
+  return lastProblem_;
 }
 
 void Bridge::LoseLink() {
@@ -114,7 +116,12 @@ ReadResult Bridge::ReadInto(int timeoutMs) {
   const ReadResult result =
       boards_[static_cast<std::size_t>(selected_)]->Read(ReportBuffer, timeoutMs);
   if (result == ReadResult::Error) LoseLink();
-  if (result == ReadResult::Report) answered_ = true;
+  // A whole read time-out without a report: the bridge does not answer.
+  if (result == ReadResult::Timeout && timeoutMs >= kReadTimeoutMs) silent_ = true;
+  if (result == ReadResult::Report) {
+    answered_ = true;
+    silent_ = false;
+  }
   return result;
 }
 

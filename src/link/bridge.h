@@ -57,7 +57,8 @@ class Bridge {
   // What the link knows of why the board cannot be used, for the line the user is left with:
   // the device's error text once the board is gone ("No such device"), a board found but not
   // opened ("/dev/hidraw3 cannot be opened: Permission denied"), or a board that opened but
-  // never answered; empty when the link knows of nothing wrong.
+  // never answered; empty when the link knows of nothing wrong. A link closed after a failure
+  // (Cancel at a prompt) keeps its problem until it is opened again.
   std::string LinkProblem() const;
 
   // Sends ReportBuffer as one output report on the selected board; a failure loses the link.
@@ -120,6 +121,8 @@ class Bridge {
   std::string linkLostReason_;
   bool silent_ = false;
   bool answered_ = false;
+  // The problem the link knew when it was last closed, until it is opened anew.
+  std::string lastProblem_;
 };
 
 // Text of the board-not-found prompt.

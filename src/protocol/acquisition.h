@@ -24,7 +24,9 @@ class Acquisition {
   // One of its exchanges read the register successfully, and no read of it has failed since.
   bool Fresh(int type, int dev, int address) const;
   const ComErrorTally& Errors() const { return errors_; }
-  bool Failed() const { return errors_.count > 0; }
+  // An error cost something: a value not read, a command not acknowledged. Replies that only
+  // the retry brought are on record but no failure.
+  bool Failed() const { return errors_.count > errors_.recovered; }
 
  private:
   Session& session_;

@@ -8,6 +8,10 @@ void ComErrorTap::Close(ComErrorTally& tally) {
   open_.erase(std::remove(open_.begin(), open_.end(), &tally), open_.end());
 }
 
+void ComErrorTap::CountRecovered() {
+  for (ComErrorTally* tally : open_) ++tally->recovered;
+}
+
 void ComErrorTap::Count(std::uint16_t bit, std::uint16_t devices) {
   const auto type = static_cast<std::size_t>(target_.type);
   for (ComErrorTally* tally : open_) {

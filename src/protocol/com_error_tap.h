@@ -11,10 +11,12 @@
 namespace qvm {
 
 // Communication errors counted while an acquisition was open: every flag bit met, and per
-// device the bits of the errors that concerned it.
+// device the bits of the errors that concerned it. A reply lost and brought by the retry is on
+// record, but cost nothing: it counts as recovered.
 struct ComErrorTally {
   std::uint16_t flags = 0;
   int count = 0;
+  int recovered = 0;
   std::array<std::array<std::uint16_t, kDevicesPerType>, kDeviceTypes> device{};
 
   std::uint16_t Device(int type, int dev) const {
@@ -32,6 +34,8 @@ class ComErrorTap final : public FaultRecorder {
 
   void Open(ComErrorTally& tally) { open_.push_back(&tally); }
   void Close(ComErrorTally& tally);
+  // The error just recorded cost nothing: the exchange went through on its retry.
+  void CountRecovered();
 
   void RecordCrc4Error() override;
   void RecordNackResponse(const std::string& traceSent, const std::string& traceReceived) override;

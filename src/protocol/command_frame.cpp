@@ -81,18 +81,22 @@ bool SendCommandFrame(Session& session, DeviceCommand& command) {
   if (command.frame.size() >= 2) session.packets.LogSentFrame(command.frame, type);
 
   session.packets.cmdMCBSPI_Click();
-  if (exchange.WrongReportIds > 0) {
-    session.LastReply.unrecognized = true;
-    session.faults.RecordUnrecognizedResponse();
-  }
   if (exchange.ExchangeFailed) {
+    // Replies that came under another report id were there, but could not be taken.
+    if (exchange.WrongReportIds > 0) {
+      session.LastReply.unrecognized = true;
+      session.faults.RecordUnrecognizedResponse();
+    }
     SettleExchange(session);
     return false;
   }
   session.LastReply.exchanged = true;
-  // A reply lost on the way is a communication error even when the retry brought it; one that
-  // came under another report id is an unrecognized response.
-  if (exchange.FailedAttempts > exchange.WrongReportIds) session.faults.RecordPipeComError();
+  // A reply lost on the way, or passed over for another report id, is a communication error
+  // even when the retry brought it; the exchange itself went through.
+  if (exchange.FailedAttempts > 0) {
+    session.faults.RecordPipeComError();
+    session.faultTap.CountRecovered();
+  }
 
   const Report& reply = session.bridge.ReportBuffer;
   const int replyCount = exchange.ReplyCount;

@@ -45,7 +45,8 @@ TEST_F(SpiSettingsTest, SilentBridgePromptsAndLeavesACleanBuffer) {
   bridge.ReportBuffer.fill(0x77);
   EXPECT_FALSE(ReadBridgeSetting(bridge, kCmdSpiClock, 1));
   ASSERT_EQ(host.retryPrompts.size(), 1u);
-  EXPECT_EQ(host.retryPrompts[0].text, "Please check USB connection.\r\ncheckStatus");
+  EXPECT_EQ(host.retryPrompts[0].text,
+            "Please check USB connection.\r\ncheckStatus: the bridge opened but never answered");
   EXPECT_EQ(bridge.ReportBuffer[2], 0);
   EXPECT_EQ(bridge.ReportBuffer[3], 0);
 }

@@ -5,6 +5,7 @@
 #include "protocol/polling_guard.h"
 #include "protocol_bench.h"
 #include "scripted_spi.h"
+#include "sim/bridge/bridge_faults.h"
 
 namespace qvm::test {
 namespace {
@@ -157,6 +158,37 @@ TEST_F(BridgeSetupTest, ReadTimeOutPromptsAndKeepsTheWrittenBlock) {
   EXPECT_EQ(bench.host.retryPrompts.size(), 1u);
   EXPECT_EQ(session.GpioSpiSetup,
             (SetupBlock{kModeDaisyChain, 0xFF, 0x80, 0x03, 0x80, 0x00, 2, 0x29, 0x30}));
+}
+
+// A late packet reply that arrives before the set-up block is passed over, not taken for it.
+TEST_F(BridgeSetupTest, AStrayReplyIsNotTakenForTheSetupBlock) {
+  session.ChainModeSetting = kModeDaisyChain;
+  bench.board->Faults().strayBeforeSetupRead = sim::kAlways;
+  EXPECT_TRUE(SetupBridgeDaisy(session));
+  EXPECT_EQ(session.GpioSpiSetup,
+            (SetupBlock{kModeDaisyChain, 0xFF, 0x80, 0x03, 0x80, 0x00, 2, 0x29, 0x30}));
+  EXPECT_EQ(bench.view.LogLines(),
+            std::vector<std::string>{"UpdateReadGpioSpi: a report that does not answer the set-up "
+                                     "read was passed over"});
+}
+
+// A bridge that opened but answers nothing costs one read time-out: Cancel at the prompt ends
+// the set-up there, identification asks nothing, and the reason names the bridge.
+TEST_F(BridgeSetupTest, ASilentBridgeFailsTheConnectAtItsFirstTimeOut) {
+  bench.board->SetFirmwareHung(true);
+  session.ChainModeSetting = kModeDaisyChain;
+  const std::size_t sent = bench.board->ReceivedReports().size();
+  const std::int64_t start = bench.clock.NowMs();
+  InitializeEvb(session);
+  const std::int64_t took = bench.clock.NowMs() - start;
+  EXPECT_GE(took, Bridge::kReadTimeoutMs);
+  EXPECT_LT(took, 7000);
+  EXPECT_EQ(bench.board->ReceivedReports().size(), sent + 2);  // the block and its read request
+  ASSERT_EQ(bench.host.retryPrompts.size(), 1u);
+  EXPECT_EQ(bench.host.retryPrompts[0].text,
+            "Please check USB connection.\r\ncheckStatus: the bridge opened but never answered");
+  EXPECT_EQ(session.state.DeviceCount52400, 0);
+  EXPECT_EQ(session.bridge.LinkProblem(), "the bridge opened but never answered");
 }
 
 TEST_F(BridgeSetupTest, NotConnectedSendsNothing) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/acquisition.h"
 #include "protocol/response_parser.h"
 #include "protocol_bench.h"
 #include "scripted_spi.h"
@@ -202,6 +203,30 @@ TEST_F(RegisterAccessTest, NoReplyIsAPipeErrorThatLeavesPollingOnAndTheValueStal
     EXPECT_TRUE(bench.timer.enabled);
     EXPECT_TRUE(session.image.Stale(0, 1, 2 * 64 + 4));
     EXPECT_FALSE(session.image.ReadSince(0, 1, 2 * 64 + 4, 1));
+  }
+}
+
+// A reply under another report id is passed over like a lost one: the retry brings the value
+// (the loss on record, no failure), or the exchange fails as an unrecognized response and the
+// value goes stale.
+TEST_F(RegisterAccessTest, AReplyUnderAnotherReportIdIsRetriedThenAnError) {
+  for (const int wrongIds : {1, sim::kAlways}) {
+    PollingOnInDaisyMode();
+    bench.faults.entries.clear();
+    spi.replies = {ResponseFrame(1, 2, 4, 0x0123), ResponseFrame(1, 2, 4, 0x0123)};
+    bench.board->Faults() = {};
+    bench.board->Faults().wrongReportId = wrongIds;
+    Acquisition read(session);
+    DeviceCommand command = Command(1, 2, 4, 0);
+    ReadSingleReg(session, command);
+    read.Close();
+    const bool recovered = wrongIds == 1;
+    EXPECT_EQ(read.Fresh(0, 1, 2 * 64 + 4), recovered);
+    EXPECT_EQ(read.Failed(), !recovered);
+    const std::vector<std::string> recorded =
+        recovered ? std::vector<std::string>{"Pipe Communication Error"}
+                  : std::vector<std::string>{"Unrecognized Response", "Pipe Communication Error"};
+    EXPECT_EQ(bench.faults.entries, recorded);
   }
 }
 
