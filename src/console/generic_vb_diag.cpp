@@ -764,7 +764,8 @@ void GenericVbDiag::ConnectWithoutIdentify() {
     ApplyConnectedState();
     state.UprPollingActive = false;
   } else {
-    session_->LogLine("InitializeEvb: USB communication failed. Check connections");
+    session_->LogLine("InitializeEvb: USB communication failed. Check connections" +
+                      LinkProblemSuffix());
     ApplyIdleState(true);
   }
   RefreshDeviceMenu();

@@ -14,6 +14,7 @@
 #include "console/qt_host.h"
 #include "core/clock.h"
 #include "sim/chain/simulated_evb.h"
+#include "sim/simulated_source.h"
 
 namespace qvm::test {
 
@@ -21,9 +22,11 @@ namespace qvm::test {
 // Cancel/No.
 class ConsoleOnSimulatedBoard {
  public:
-  explicit ConsoleOnSimulatedBoard(const std::string& chainText) {
+  // `faults` is a --sim-faults list.
+  explicit ConsoleOnSimulatedBoard(const std::string& chainText, const std::string& faults = {}) {
     std::string error;
-    evb = sim::MakeSimulatedEvb(chainText, clock, error);
+    evb = faults.empty() ? sim::MakeSimulatedEvb(chainText, clock, error)
+                         : sim::MakeSimulatedSource({chainText, faults}, clock, error);
     if (!evb) throw std::runtime_error(error);
     host.SetPumpInterval(clock, kConsolePumpIntervalMs);
     host.SetAnswerHook([this](const QtHost::Prompt& prompt) {

@@ -154,6 +154,38 @@ TEST(ConsoleLifecycle, UnpluggedBoardLeavesTheConsoleIdle) {
       "InitializeEvb: USB communication failed. Check connections"));
 }
 
+// A board that cannot be used leaves the reason the link knows on the last line of the
+// activity log; never "not detected" for a board that was found, never a procedure name alone,
+// never "Polling Terminated" when no polling ran, and one time-out for a bridge that never
+// answers.
+TEST(ConsoleLifecycle, AFailedConnectEndsOnTheLinksReason) {
+  const struct {
+    std::string faults;
+    std::string reason;
+  } cases[] = {
+      {"denied", "sim:evb cannot be opened: Permission denied"},
+      {"mute", "the bridge opened but never answered"},
+      {"unplug@1", "simulated board unplugged"},
+  };
+  for (const auto& c : cases) {
+    ConsoleOnSimulatedBoard rig("daisy:52400x3", c.faults);
+    const std::int64_t start = rig.clock.NowMs();
+    rig.ConfirmConfiguration(true, 1, 3);
+    EXPECT_LT(rig.clock.NowMs() - start, 7000) << c.faults;
+    EXPECT_TRUE(rig.console->cmdConnect->isEnabled()) << c.faults;
+    const QStringList lines = rig.console->txtLog->toPlainText().split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty()) << c.faults;
+    EXPECT_TRUE(lines.last().contains(QString::fromStdString(c.reason)))
+        << c.faults << ": " << lines.last().toStdString();
+    EXPECT_FALSE(lines.join('\n').contains("not detected")) << c.faults;
+    EXPECT_FALSE(lines.contains("checkStatus")) << c.faults;
+    for (const std::string& prompt : rig.prompts) {
+      EXPECT_EQ(prompt.find("Polling Terminated"), std::string::npos) << c.faults;
+      EXPECT_NE(prompt.substr(prompt.rfind('\n') + 1), "checkStatus") << c.faults;
+    }
+  }
+}
+
 TEST(ConsoleLifecycle, ClearLogButtonsEmptyTheirLogs) {
   ConsoleOnSimulatedBoard rig("daisy:52400x1");
   GenericVbDiag& console = *rig.console;

@@ -19,6 +19,7 @@ def exchanges_after_open(chain=CHAIN):
     ("short@{0}", qvm.NoAnswerError, "no reply from QVM52400 device 2"),
     ("silent@{0}", qvm.NoAnswerError, "no reply from QVM52400 device 2"),
     ("drop@{0},drop@{1}", qvm.NoAnswerError, "no answer"),
+    ("rid@{0},rid@{1}", qvm.NoAnswerError, "unrecognized response"),
     ("unplug@{0}", qvm.LinkLostError, "link to the board was lost"),
 ])
 def test_register_read_under_a_fault_raises(faults, error, reason):
@@ -51,11 +52,12 @@ def test_identify_raises_unless_the_chain_is_found(faults, error, reason):
                 evb.identify()
 
 
-def test_a_single_dropped_reply_is_retried():
+@pytest.mark.parametrize("kind", ["drop", "rid"])
+def test_a_single_lost_or_misaddressed_reply_is_retried(kind):
     first = exchanges_after_open() + 1
-    with qvm.open(sim=CHAIN, faults=f"drop@{first}", virtual_time=True) as evb:
+    with qvm.open(sim=CHAIN, faults=f"{kind}@{first}", virtual_time=True) as evb:
         assert evb.read(dev=2, page=2, adr=0x10) == 0x1AE1
-        assert evb.simulation["injected"]["drop"] == 1
+        assert evb.simulation["injected"][kind] == 1
 
 
 def test_unanswered_read_all_keeps_no_stale_value():
