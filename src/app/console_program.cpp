@@ -6,19 +6,25 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTimer>
+#include <algorithm>
 #include <iostream>
 
 #include "app/board_source.h"
+#include "app/timed_poll.h"
 #include "console/qt_host.h"
 #include "core/hex.h"
 #include "core/number_text.h"
 #include "link/hidapi_bus.h"
+#include "operations/polling_loop.h"
 #include "sim/faults/fault_list.h"
 
 namespace qvm {
 
 namespace {
 constexpr const char* kFallbackChain = "daisy:52400x3";
+// A day.
+constexpr std::uint32_t kMaxPollSeconds = 86400;
 
 // No X or Wayland display and no platform chosen by hand: the windows can only draw offscreen.
 bool NoDisplay() {
@@ -113,10 +119,9 @@ int SaveOtherWindows(const QWidget& console, const QString& file) {
   return status;
 }
 
-// Brings the console up on the configuration of `chainText`, runs `steps`, draws it into `file`
-// and ends.
-int TakeScreenshot(FrmStartup& startup, GenericVbDiag& console, const std::string& chainText,
-                   const ScreenshotSteps& steps, const QString& file) {
+// Brings the console up on the configuration of `chainText`, as the user would in the startup
+// window and the configuration dialog. 0, or the program's exit status.
+int ConnectOnChain(FrmStartup& startup, GenericVbDiag& console, const std::string& chainText) {
   std::string error;
   const auto choice = ChoiceForChain(chainText, error);
   if (!choice) {
@@ -128,7 +133,11 @@ int TakeScreenshot(FrmStartup& startup, GenericVbDiag& console, const std::strin
   console.manualConfig().SetChoice(*choice);
   emit console.manualConfig().ChoiceAccepted(*choice);
   QCoreApplication::processEvents();
-  if (console.LoadFailed()) return 1;
+  return console.LoadFailed() ? 1 : 0;
+}
+
+// Runs `steps` on the console, draws it into `file` and every other window beside it.
+int TakeScreenshot(GenericVbDiag& console, const ScreenshotSteps& steps, const QString& file) {
   if (!RunScreenshotSteps(console, steps)) return 2;
   QCoreApplication::processEvents();
   if (!console.grab().save(file)) {
@@ -143,6 +152,45 @@ int TakeScreenshot(FrmStartup& startup, GenericVbDiag& console, const std::strin
     return 1;
   }
   return saved;
+}
+
+// --poll, --poll-interval and --record-csv as one request; nothing when --poll is not given.
+// Exit status 2 in `status` when they are malformed.
+std::optional<TimedPoll> TimedPollOption(const QCommandLineParser& parser,
+                                         const QCommandLineOption& pollOption,
+                                         const QCommandLineOption& intervalOption,
+                                         const QCommandLineOption& csvOption, int& status) {
+  status = 0;
+  if (!parser.isSet(pollOption)) {
+    if (parser.isSet(intervalOption) || parser.isSet(csvOption)) {
+      std::cerr << "qvm-console: --poll-interval and --record-csv need --poll\n";
+      status = 2;
+    }
+    return std::nullopt;
+  }
+  TimedPoll poll;
+  const std::string seconds = parser.value(pollOption).toStdString();
+  const auto parsedSeconds = ParseNumberText(seconds, kMaxPollSeconds);
+  if (!parsedSeconds || *parsedSeconds == 0) {
+    std::cerr << "qvm-console: --poll takes whole seconds from 1 to " << kMaxPollSeconds
+              << ", not '" << seconds << "'\n";
+    status = 2;
+    return std::nullopt;
+  }
+  poll.seconds = static_cast<int>(*parsedSeconds);
+  if (parser.isSet(intervalOption)) {
+    const std::string text = parser.value(intervalOption).toStdString();
+    const auto interval = ParseNumberText(text, kMaxPollingIntervalMs);
+    if (!interval || *interval < kMinPollingIntervalMs) {
+      std::cerr << "qvm-console: --poll-interval takes milliseconds from " << kMinPollingIntervalMs
+                << " to " << kMaxPollingIntervalMs << ", not '" << text << "'\n";
+      status = 2;
+      return std::nullopt;
+    }
+    poll.intervalMs = static_cast<int>(*interval);
+  }
+  poll.csvFile = parser.value(csvOption);
+  return poll;
 }
 }  // namespace
 
@@ -185,8 +233,25 @@ int RunConsoleProgram(int argc, char** argv) {
   parser.addOption(clickOption);
   parser.addOption(windowOption);
   parser.addOption(startupShotOption);
+  QCommandLineOption pollOption(
+      "poll",
+      "After connecting, poll with Quick Setup's actions for SECONDS (with --screenshot: before "
+      "the pictures are taken).",
+      "SECONDS");
+  QCommandLineOption pollIntervalOption("poll-interval", "With --poll: the polling interval.",
+                                        "MS");
+  QCommandLineOption recordCsvOption(
+      "record-csv", "With --poll: record each sample to FILE as \"Record to CSV while polling\".",
+      "FILE");
+  parser.addOption(pollOption);
+  parser.addOption(pollIntervalOption);
+  parser.addOption(recordCsvOption);
   parser.process(app);
   const std::string chainText = parser.value(simOption).toStdString();
+  int pollStatus = 0;
+  const std::optional<TimedPoll> poll =
+      TimedPollOption(parser, pollOption, pollIntervalOption, recordCsvOption, pollStatus);
+  if (pollStatus != 0) return pollStatus;
   if (!parser.isSet(simOption) && (parser.isSet(simFaultsOption) || parser.isSet(simSeedOption))) {
     std::cerr << "qvm-console: --sim-faults and --sim-seed need --sim\n";
     return 2;
@@ -245,17 +310,32 @@ int RunConsoleProgram(int argc, char** argv) {
     QCoreApplication::processEvents();
     return startup.grab().save(parser.value(startupShotOption)) ? 0 : 1;
   }
+  const std::string chain = chainText.empty() ? kFallbackChain : chainText;
   if (parser.isSet(shotOption)) {
     host.SetAnswerHook(PrintedDefaultAnswer);
+    if (const int status = ConnectOnChain(startup, console, chain); status != 0) return status;
+    const bool polled = !poll || (!console.NotConnectedReason() &&
+                                  RunTimedPoll(console, host, PrintedDefaultAnswer, *poll));
     const ScreenshotSteps steps{parser.value(tabOption), parser.values(clickOption),
                                 parser.values(windowOption)};
-    return TakeScreenshot(startup, console, chainText.empty() ? kFallbackChain : chainText, steps,
-                          parser.value(shotOption));
+    const int status = TakeScreenshot(console, steps, parser.value(shotOption));
+    return polled ? status : std::max(status, 1);
+  }
+  if (headless && poll) {
+    if (const int status = ConnectOnChain(startup, console, chain); status != 0) return status;
+    return RunTimedPoll(console, host, AnswerOnStandardError, *poll) ? 0 : 1;
   }
   if (headless) {
     std::cerr << "qvm-console: no display to show the windows on; set DISPLAY or use "
                  "--screenshot FILE\n";
     return 1;
+  }
+  if (poll) {
+    if (const int status = ConnectOnChain(startup, console, chain); status != 0) return status;
+    if (!StartTimedPoll(console, host, {}, *poll)) return 1;
+    QTimer::singleShot(poll->seconds * 1000, &console,
+                       [&console, &poll] { StopTimedPoll(console, *poll); });
+    return app.exec();
   }
   startup.show();
   return app.exec();

@@ -298,7 +298,7 @@ void GenericVbDiag::FormLoad() {
   ShowDaisyChainControls(false);
   mnuDevNum[0][state.SelectedDevice]->setChecked(true);
   // At load the interval is the text's value as it stands.
-  Timer2.setInterval(static_cast<int>(LeadingNumber(tbPollingInterval->text().toStdString())));
+  polling_->SetInterval(static_cast<int>(LeadingNumber(tbPollingInterval->text().toStdString())));
   state.SuppressControlEvents = false;
   chartWindow_->ChartWindowPinned = true;
   records_->chart.Initialize(true, false);

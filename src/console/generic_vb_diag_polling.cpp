@@ -32,7 +32,10 @@ void GenericVbDiag::chkEnablePolling_Click(bool checked) {
 }
 
 void GenericVbDiag::Timer2_Timer() {
+  if (session_->state.PollingTickRunning) return;
+  polling_->TickStarted();
   PollingTick(*session_, MakePollingView());
+  polling_->TickEnded();
 }
 
 void GenericVbDiag::tbPollingInterval_Change() {
@@ -42,7 +45,7 @@ void GenericVbDiag::tbPollingInterval_Change() {
                            ErrorTrapMessage("tbPollingInterval_Change", kErrOverflow, "Overflow"));
     return;
   }
-  Timer2.setInterval(*interval);
+  polling_->SetInterval(*interval);
 }
 
 void GenericVbDiag::cmdLogToFile_Click() {

@@ -12,9 +12,6 @@ namespace qvm {
 
 namespace {
 
-constexpr int kMinIntervalMs = 50;
-constexpr int kMaxIntervalMs = 5000;
-
 // A polled action: its selection flag, what it runs and whether the tick charts its values.
 struct PolledAction {
   bool SharedState::*selected;
@@ -73,7 +70,7 @@ bool AnyPolledActionSelected(const SharedState& state) {
 std::optional<int> PollingIntervalMs(std::string_view text) {
   const std::optional<std::int16_t> value = RoundToInt16(LeadingNumber(text));
   if (!value) return std::nullopt;
-  return std::clamp<int>(*value, kMinIntervalMs, kMaxIntervalMs);
+  return std::clamp<int>(*value, kMinPollingIntervalMs, kMaxPollingIntervalMs);
 }
 
 void RunAutoStartSequence(Session& session, const PollingView& paint) {

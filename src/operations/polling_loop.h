@@ -31,6 +31,10 @@ struct PollingView {
 // Nothing when the number is beyond the 16-bit range.
 std::optional<int> PollingIntervalMs(std::string_view text);
 
+// The polling intervals the console takes, in milliseconds.
+inline constexpr int kMinPollingIntervalMs = 50;
+inline constexpr int kMaxPollingIntervalMs = 5000;
+
 // "Scan Inhibit", "Clear All Faults", both UPR buffers and "Scan Cont.": the chain scans on its
 // own from a clean fault state and the bridge collects the answers.
 void RunAutoStartSequence(Session& session, const PollingView& paint);

@@ -9,8 +9,10 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
+#include "console/timer_polling.h"
 #include "console_fixture.h"
 #include "ui/led_indicator.h"
 #include "ui/log_box.h"
@@ -325,6 +327,34 @@ TEST(ConsoleLifecycle, DisconnectWhilePollingStopsPolling) {
   console.cmdDisconnect->click();
   EXPECT_FALSE(console.chkEnablePolling->isChecked());
   EXPECT_FALSE(console.session().state.UprPollingActive);
+}
+
+// The polling interval is a period: the tick's own accesses, which pause and resume the timer,
+// do not push the next tick back, and a tick that outlasted the interval is followed at once.
+TEST(TimerPolling, TheNextTickIsDueOneIntervalAfterTheLastStarted) {
+  const struct {
+    int intervalMs;
+    int tickMs;
+    bool resumed;
+    int latestDueMs;  // -1: the timer stays stopped
+  } cases[] = {{300, 60, true, 240}, {50, 80, true, 0}, {300, 60, false, -1}};
+  for (const auto& c : cases) {
+    QTimer timer;
+    QCheckBox box;
+    TimerPolling polling(timer, box);
+    polling.SetInterval(c.intervalMs);
+    polling.SetEnabled(true);
+    polling.TickStarted();
+    polling.SetEnabled(false);
+    QThread::msleep(static_cast<unsigned long>(c.tickMs));
+    if (c.resumed) polling.SetEnabled(true);
+    polling.TickEnded();
+    EXPECT_EQ(timer.isActive(), c.latestDueMs >= 0) << c.intervalMs;
+    if (c.latestDueMs >= 0) EXPECT_LE(timer.remainingTime(), c.latestDueMs) << c.intervalMs;
+    EXPECT_EQ(polling.Interval(), c.intervalMs);
+    polling.TickStarted();
+    if (timer.isActive()) EXPECT_EQ(timer.interval(), c.intervalMs);
+  }
 }
 
 TEST(LedIndicator, ExactColours) {
