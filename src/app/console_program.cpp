@@ -25,6 +25,9 @@ namespace {
 constexpr const char* kFallbackChain = "daisy:52400x3";
 // A day.
 constexpr std::uint32_t kMaxPollSeconds = 86400;
+// PNG quality 80 is deflate level 1: pictures of windows come out as small as at the default
+// level, in about half the time.
+constexpr int kPngQuality = 80;
 
 // No X or Wayland display and no platform chosen by hand: the windows can only draw offscreen.
 bool NoDisplay() {
@@ -111,7 +114,7 @@ int SaveOtherWindows(const QWidget& console, const QString& file) {
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (window == &console || !window->isVisible() || window->objectName().isEmpty()) continue;
     const QString name = stem + "-" + window->objectName() + ".png";
-    if (!window->grab().save(name)) {
+    if (!window->grab().save(name, nullptr, kPngQuality)) {
       std::cerr << "qvm-console: cannot write " << name.toStdString() << '\n';
       status = 1;
     }
@@ -140,7 +143,7 @@ int ConnectOnChain(FrmStartup& startup, GenericVbDiag& console, const std::strin
 int TakeScreenshot(GenericVbDiag& console, const ScreenshotSteps& steps, const QString& file) {
   if (!RunScreenshotSteps(console, steps)) return 2;
   QCoreApplication::processEvents();
-  if (!console.grab().save(file)) {
+  if (!console.grab().save(file, nullptr, kPngQuality)) {
     std::cerr << "qvm-console: cannot write " << file.toStdString() << '\n';
     return 1;
   }
@@ -308,7 +311,7 @@ int RunConsoleProgram(int argc, char** argv) {
   if (parser.isSet(startupShotOption)) {
     startup.show();
     QCoreApplication::processEvents();
-    return startup.grab().save(parser.value(startupShotOption)) ? 0 : 1;
+    return startup.grab().save(parser.value(startupShotOption), nullptr, kPngQuality) ? 0 : 1;
   }
   const std::string chain = chainText.empty() ? kFallbackChain : chainText;
   if (parser.isSet(shotOption)) {
