@@ -341,6 +341,7 @@ void GenericVbDiag::FillTabStrip() {
   for (int tab = 0; tab <= last; ++tab) {
     TabStrip1->addTab(QString::fromStdString(tables.TabName[tab]));
   }
+  EnableDeviceCommandEntries();
 }
 
 void GenericVbDiag::TabStrip1_Click() {

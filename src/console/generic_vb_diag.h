@@ -204,6 +204,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QAction* mnuRecordCsv;
   QAction* mnuDemoMode;
   QMenu* mnuEEPROMUtilities;
+  QAction* mnuReloadEeprom;
+  QAction* mnuSoftReset;
   QAction* mnuTrace;
 
  protected:
@@ -218,7 +220,11 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void BuildPageArea();
   // Runs "Read Group" on each of the tabs `first`..`last` (1-based) that exist.
   void ReadGroupOnTabs(int first, int last);
-  void ReloadFromDeviceCommands();
+  // Presses the reload row of the device commands page and comes back; false, pressing
+  // nothing, when the selected type has no such page.
+  bool ReloadFromDeviceCommands();
+  // The entries that press a row of the device commands page, offered when it exists.
+  void EnableDeviceCommandEntries();
   PollingView MakePollingView();
   // Adds the voltages just read to the chart store while "Polling Update Charts" is ticked or a
   // CSV recording runs, and hands the sample to the recording.

@@ -91,12 +91,12 @@ void GenericVbDiag::BuildMenus() {
   mnuEEPROMUtilities->setObjectName("mnuEEPROMUtilities");
   connect(mnuEEPROMUtilities->addAction("Read All EE Tabs"), &QAction::triggered, this,
           &GenericVbDiag::mnuEETabRead_Click);
-  connect(mnuEEPROMUtilities->addAction("Reset / Reload EEPROM"), &QAction::triggered, this,
-          &GenericVbDiag::mnuReload_Click);
+  mnuReloadEeprom = mnuEEPROMUtilities->addAction("Reset / Reload EEPROM");
+  connect(mnuReloadEeprom, &QAction::triggered, this, &GenericVbDiag::mnuReload_Click);
   connect(mnuEEPROMUtilities->addAction("Read EEPROM Currents"), &QAction::triggered, this,
           &GenericVbDiag::mnuEEALL_Currents_Click);
-  connect(mnuEEPROMUtilities->addAction("Soft Reset"), &QAction::triggered, this,
-          &GenericVbDiag::mnuReloadBlock_Click);
+  mnuSoftReset = mnuEEPROMUtilities->addAction("Soft Reset");
+  connect(mnuSoftReset, &QAction::triggered, this, &GenericVbDiag::mnuReloadBlock_Click);
   mnuTrace = menuBar()->addAction("Trace");
   connect(mnuTrace, &QAction::triggered, this, [this] {
     traceWindow_->show();
@@ -119,22 +119,30 @@ void GenericVbDiag::mnuEETabRead_Click() {
   SelectTab(kFirstEepromTab - 1);
 }
 
-// Sends the reload command on the device commands tab and comes back to the current tab.
-void GenericVbDiag::ReloadFromDeviceCommands() {
+bool GenericVbDiag::ReloadFromDeviceCommands() {
+  // The companion's tabs end before the device commands page: its row 4 is not the reload.
+  if (TabStrip1->count() < kDeviceCommandsTab) return false;
   const int remembered = TabStrip1->currentIndex();
   SelectTab(kDeviceCommandsTab - 1);
   ReadRegisterRow(*session_, kReloadRow);
   deps_.host.PumpEvents();
   SelectTab(remembered);
+  return true;
+}
+
+void GenericVbDiag::EnableDeviceCommandEntries() {
+  const bool present = TabStrip1->count() >= kDeviceCommandsTab;
+  mnuReloadEeprom->setEnabled(present);
+  mnuSoftReset->setEnabled(present);
 }
 
 void GenericVbDiag::mnuReload_Click() {
-  ReloadFromDeviceCommands();
+  if (!ReloadFromDeviceCommands()) return;
   mnuEETabRead_Click();
 }
 
 void GenericVbDiag::mnuReloadBlock_Click() {
-  ReloadFromDeviceCommands();
+  if (!ReloadFromDeviceCommands()) return;
   ReadRegisterGroup(*session_);
 }
 

@@ -301,6 +301,28 @@ TEST(ConsoleLifecycle, CompanionChainShowsBothTypes) {
   EXPECT_GT(console.TabStrip1->count(), 0);
 }
 
+// The reset entries press a row of the device commands page, which only the main type has; with
+// the companion selected they are off, and pressing them sends nothing and leaves the page.
+TEST(ConsoleLifecycle, ResetEntriesNeverPressAnotherPagesRow) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x2+52401x2");
+  GenericVbDiag& console = *rig.console;
+  console.show();
+  rig.ConfirmConfiguration(true, 2, 2);
+  EXPECT_TRUE(console.mnuReloadEeprom->isEnabled());
+  EXPECT_TRUE(console.mnuSoftReset->isEnabled());
+  console.opt52401->click();
+  EXPECT_FALSE(console.mnuReloadEeprom->isEnabled());
+  EXPECT_FALSE(console.mnuSoftReset->isEnabled());
+  console.SelectTab(3);
+  rig.evb->board->ClearReceivedReports();
+  console.mnuReload_Click();
+  console.mnuReloadBlock_Click();
+  EXPECT_TRUE(rig.evb->board->ReceivedReports().empty());
+  EXPECT_EQ(console.TabStrip1->currentIndex(), 3);
+  console.opt52400->click();
+  EXPECT_TRUE(console.mnuSoftReset->isEnabled());
+}
+
 TEST(ConsoleLifecycle, DemoModeOnlyWhileIdleAndItDisablesConnect) {
   ConsoleOnSimulatedBoard rig("daisy:52400x1");
   GenericVbDiag& console = *rig.console;
