@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Configures and builds everything into build/.
+# Configures and builds into build/: the targets named, or everything (tests and benchmarks too).
+# Usage: scripts/build.sh [TARGET ...]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build "$root/build" -j"$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build "$root/build" -j"$(nproc)" "${targets[@]}"
