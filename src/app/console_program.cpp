@@ -198,7 +198,14 @@ std::optional<TimedPoll> TimedPollOption(const QCommandLineParser& parser,
 }  // namespace
 
 ConsoleProgram::ConsoleProgram(const ConsoleDeps& deps)
-    : console(deps), bench(console.session()), startup(console, bench) {}
+    : console(deps), bench(console.session()), startup(console, bench) {
+  // The configuration dialog proposes the simulated chain.
+  std::string error;
+  if (deps.simulatedChain.empty()) return;
+  if (const auto choice = ChoiceForChain(deps.simulatedChain, error)) {
+    console.manualConfig().SetChoice(*choice);
+  }
+}
 
 int RunConsoleProgram(int argc, char** argv) {
   const bool noDisplay = NoDisplay();
@@ -304,8 +311,10 @@ int RunConsoleProgram(int argc, char** argv) {
       return 1;
     }
   }
-  ConsoleProgram program(ConsoleDeps{
-      source->bus(), host, clock, QCoreApplication::applicationDirPath().toStdString(), vendorId});
+  const std::string chain = chainText.empty() ? kFallbackChain : chainText;
+  ConsoleProgram program(ConsoleDeps{source->bus(), host, clock,
+                                     QCoreApplication::applicationDirPath().toStdString(), vendorId,
+                                     source->simulated ? chain : std::string()});
   FrmStartup& startup = program.startup;
   GenericVbDiag& console = program.console;
   if (parser.isSet(startupShotOption)) {
@@ -313,7 +322,6 @@ int RunConsoleProgram(int argc, char** argv) {
     QCoreApplication::processEvents();
     return startup.grab().save(parser.value(startupShotOption), nullptr, kPngQuality) ? 0 : 1;
   }
-  const std::string chain = chainText.empty() ? kFallbackChain : chainText;
   if (parser.isSet(shotOption)) {
     host.SetAnswerHook(PrintedDefaultAnswer);
     if (const int status = ConnectOnChain(startup, console, chain); status != 0) return status;

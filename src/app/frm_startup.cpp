@@ -26,10 +26,18 @@ FrmStartup::FrmStartup(GenericVbDiag& console, FrmMainF340& bench, QWidget* pare
     clockDialog.SetClockList(items, selected);
   };
   console_.onBoardListRefilled = [this](int boardCount) { bench_.cboEVB_init(boardCount); };
-  setWindowTitle("BMS Evaluation Board");
+  const std::string boardNote = console_.BoardNote();
+  setWindowTitle(boardNote.empty() ? QString("BMS Evaluation Board")
+                                   : QString::fromStdString("BMS Evaluation Board - " + boardNote));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(
       new QLabel("Connect Velquist USB Evaluation Board, then select Option :Connected", this));
+  lblBoard = new QLabel(this);
+  lblBoard->setObjectName("lblBoard");
+  lblBoard->setText(QString::fromStdString("Running on the " + boardNote +
+                                           ": no USB board is used. Select Option :Connected."));
+  lblBoard->setVisible(!boardNote.empty());
+  layout->addWidget(lblBoard);
   auto* row = new QHBoxLayout;
   cboDeviceSelect = new QComboBox(this);
   cboDeviceSelect->setObjectName("cboDeviceSelect");

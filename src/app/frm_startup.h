@@ -25,6 +25,8 @@ class FrmStartup : public QWidget {
 
   QComboBox* cboDeviceSelect;
   QLabel* lblAction;
+  // Says so while the simulated board is in use.
+  QLabel* lblBoard;
   QWidget* Shpstatus;
   QCheckBox* chkTRDetail;
   // Attachment indicator: light red once a transfer found the link lost.

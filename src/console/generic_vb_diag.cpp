@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -32,6 +33,11 @@ namespace qvm {
 
 namespace {
 constexpr int kConfigDialogDelayMs = 350;
+// The window's size on a large screen; a smaller one gets its available area.
+constexpr int kDefaultWidth = 1360;
+constexpr int kDefaultHeight = 900;
+constexpr int kWindowFrameWidth = 16;
+constexpr int kWindowFrameHeight = 40;
 // The tab the bridge's bad UPR status brings forward.
 constexpr int kStatusTab = 1;
 constexpr int kBoardWatchIntervalMs = 1000;
@@ -193,7 +199,23 @@ void GenericVbDiag::BuildWidgets() {
   connect(opt52401, &QRadioButton::clicked, this, [this] { SelectDeviceType(1); });
   connect(cboDeviceNumber, &QComboBox::activated, this, &GenericVbDiag::cboDeviceNumber_Click);
   connect(TabStrip1, &QTabBar::currentChanged, this, [this] { TabStrip1_Click(); });
-  resize(1360, 900);
+  FitToScreen();
+}
+
+void GenericVbDiag::FitToScreen() {
+  const QRect available = screen()->availableGeometry();
+  // Room for the window manager's title bar and borders.
+  const QSize frame(kWindowFrameWidth, kWindowFrameHeight);
+  resize(QSize(kDefaultWidth, kDefaultHeight).boundedTo(available.size() - frame));
+}
+
+std::string GenericVbDiag::BoardNote() const {
+  return deps_.simulatedChain.empty() ? std::string() : "simulated board " + deps_.simulatedChain;
+}
+
+void GenericVbDiag::SetCaption(const std::string& caption) {
+  const std::string note = BoardNote();
+  setWindowTitle(QString::fromStdString(note.empty() ? caption : caption + " - " + note));
 }
 
 QWidget* GenericVbDiag::BuildStatusLeds(QWidget* parent) {
@@ -223,6 +245,10 @@ QWidget* GenericVbDiag::BuildStatusLeds(QWidget* parent) {
   ledPolling = MakeLed(frame, "ledPolling");
   grid->addWidget(new QLabel("Poll", frame), 0, 5);
   grid->addWidget(ledPolling, 1, 5, Qt::AlignCenter);
+  lblBoard = new QLabel(QString::fromStdString(BoardNote()), frame);
+  lblBoard->setObjectName("lblBoard");
+  lblBoard->setVisible(!deps_.simulatedChain.empty());
+  grid->addWidget(lblBoard, 3, 0, 1, 6);
   return frame;
 }
 
@@ -324,8 +350,7 @@ bool GenericVbDiag::RebuildRegisterModel() {
     return false;
   }
   if (parsed.titleBarSeen) {
-    setWindowTitle(QString::fromStdString(
-        TitleBarCaption(QVM_VERSION_MAJOR, QVM_VERSION_MINOR, QVM_VERSION_PATCH)));
+    SetCaption(TitleBarCaption(QVM_VERSION_MAJOR, QVM_VERSION_MINOR, QVM_VERSION_PATCH));
   }
   FillTabStrip();
   ApplyCompanionVisibility();

@@ -56,6 +56,8 @@ struct ConsoleDeps {
   std::string programFolder;
   // The vendor id the link looks for (the build's default or --vid).
   std::uint16_t vendorId = kBridgeVendorId;
+  // The chain of the simulated board in use, such as "daisy:52400x3"; empty on a real board.
+  std::string simulatedChain;
 };
 
 // The evaluation console: connects to the board, identifies the devices and chooses the
@@ -85,6 +87,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   void mnuAbout_Click();
   // The tab definitions could not be read at load; the program ends.
   bool LoadFailed() const { return loadFailed_; }
+  // "simulated board daisy:52400x3" while the simulated board is in use; empty on a real board.
+  std::string BoardNote() const;
   // Why the console is not connected to a chain, or nothing when it is.
   std::optional<std::string> NotConnectedReason() const;
   const QTimer& pollingTimer() const { return Timer2; }
@@ -186,6 +190,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   std::array<LedIndicator*, 2> ledNack{};
   std::array<LedIndicator*, 2> ledFault{};
   LedIndicator* ledPolling;
+  // Says so in the Link frame while the simulated board is in use.
+  QLabel* lblBoard;
   LogBox* txtLog;
   std::array<QWidget*, 3> logCaptions{};
   std::array<QPushButton*, 3> clearLogButtons{};
@@ -216,6 +222,10 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   // ": " and what the link knows of a failure, or nothing.
   std::string LinkProblemSuffix() const;
   void BuildWidgets();
+  // The default size, within the screen's available area.
+  void FitToScreen();
+  // The window title: `caption` and, on the simulated board, the board note.
+  void SetCaption(const std::string& caption);
   QWidget* BuildStatusLeds(QWidget* parent);
   void BuildPageArea();
   // Runs "Read Group" on each of the tabs `first`..`last` (1-based) that exist.

@@ -42,10 +42,10 @@ void GenericVbDiag::OnManualConfigOk(const ManualConfigChoice& choice) {
   } else {
     rawMessageSender->ShowDeviceTypeOptions(false);
   }
-  setWindowTitle(QString::fromStdString(
+  SetCaption(
       std::string(choice.daisyChain ? "BMS Device: Daisy Chain " : "BMS Device: Non-Daisy Chain ") +
       " Version " + std::to_string(QVM_VERSION_MAJOR) + "." + std::to_string(QVM_VERSION_MINOR) +
-      "." + std::to_string(QVM_VERSION_PATCH)));
+      "." + std::to_string(QVM_VERSION_PATCH));
   cmdConnect_Click();
   if (modalConfigPending_) {
     modalConfigPending_ = false;

@@ -86,6 +86,32 @@ TEST(BoardLink, ProgramIdentifiesOnlyAfterTheStartupWindowPowersTheBoard) {
   EXPECT_TRUE(prompts.empty());
 }
 
+// On the simulated board the startup window, the console's title and its Link frame say so, and
+// the configuration dialog proposes the simulated chain; on a real board none of them does.
+TEST(BoardLink, TheSimulatedBoardIsNamedAndItsChainProposed) {
+  for (const std::string chain : {"daisy:52400x2+52401x2", ""}) {
+    VirtualClock clock;
+    std::string error;
+    auto evb = sim::MakeSimulatedEvb("daisy:52400x2+52401x2", clock, error);
+    ASSERT_TRUE(evb) << error;
+    QtHost host;
+    host.SetAnswerHook([](const QtHost::Prompt&) { return QtHost::Answer{}; });
+    ConsoleProgram program(
+        ConsoleDeps{*evb->bus, host, clock, QVM_BIN_DIR, kBridgeVendorId, chain});
+    const bool simulated = !chain.empty();
+    const QString note = QString::fromStdString("simulated board " + chain);
+    EXPECT_EQ(program.startup.lblBoard->isVisibleTo(&program.startup), simulated);
+    EXPECT_EQ(program.startup.windowTitle().contains(note), simulated);
+    const ManualConfigChoice proposed = program.console.manualConfig().Choice();
+    EXPECT_EQ(proposed.family == DeviceFamily::QVM52400And52401 && proposed.stackSize == 2,
+              simulated);
+    program.console.show();
+    program.console.manualConfig().findChild<QPushButton*>("OKButton")->click();
+    EXPECT_EQ(program.console.windowTitle().contains(note), simulated) << chain;
+    EXPECT_EQ(program.console.lblBoard->isVisible(), simulated);
+  }
+}
+
 // Two boards: the bench window lists both and every report goes to, and comes from, the board
 // chosen there.
 TEST(BoardLink, ChoosingBoardOneSwitchesBothHandles) {

@@ -188,6 +188,29 @@ TEST(ConsoleLifecycle, AFailedConnectEndsOnTheLinksReason) {
   }
 }
 
+// In the available area of a 1366x768 screen every control of the window proper is inside it:
+// the pages scroll, the logs and their buttons stay in view.
+TEST(ConsoleLifecycle, EveryControlIsReachableOnALaptopScreen) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x3");
+  GenericVbDiag& console = *rig.console;
+  console.show();
+  rig.ConfirmConfiguration(true, 1, 3);
+  console.resize(1350, 728);
+  QCoreApplication::processEvents();
+  const QRect window = console.rect();
+  std::vector<QWidget*> controls = {console.txtLog, console.hexLogs[0], console.cmdShowChart};
+  for (QPushButton* button : console.clearLogButtons) controls.push_back(button);
+  for (QPushButton* button : console.commandPanel->findChildren<QPushButton*>()) {
+    controls.push_back(button);
+  }
+  for (QWidget* control : controls) {
+    if (!control->isVisible()) continue;
+    const QRect at(control->mapTo(&console, QPoint(0, 0)), control->size());
+    EXPECT_TRUE(window.contains(at))
+        << control->objectName().toStdString() << " at " << at.y() << "+" << at.height();
+  }
+}
+
 TEST(ConsoleLifecycle, ClearLogButtonsEmptyTheirLogs) {
   ConsoleOnSimulatedBoard rig("daisy:52400x1");
   GenericVbDiag& console = *rig.console;
