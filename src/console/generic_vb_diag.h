@@ -213,6 +213,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QAction* mnuReloadEeprom;
   QAction* mnuSoftReset;
   QAction* mnuTrace;
+  // Shows the bench window once it is attached.
+  QAction* mnuBridgeBoard;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

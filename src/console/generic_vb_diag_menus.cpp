@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include "bench/frm_main_f340.h"
 #include "config/configuration_file.h"
 #include "console/about_text.h"
 #include "console/generic_vb_diag.h"
@@ -101,6 +102,15 @@ void GenericVbDiag::BuildMenus() {
   connect(mnuTrace, &QAction::triggered, this, [this] {
     traceWindow_->show();
     traceWindow_->raise();
+  });
+  // The bridge board's own window (ports, SPI, I2C) on the console's link.
+  mnuBridgeBoard = menuBar()->addAction("Bridge Board");
+  mnuBridgeBoard->setObjectName("mnuBridgeBoard");
+  mnuBridgeBoard->setEnabled(false);
+  connect(mnuBridgeBoard, &QAction::triggered, this, [this] {
+    bench_->show();
+    bench_->raise();
+    bench_->activateWindow();
   });
   connect(menuBar()->addAction("About"), &QAction::triggered, this, &GenericVbDiag::mnuAbout_Click);
 }

@@ -105,6 +105,7 @@ void GenericVbDiag::AppendTrace(const std::string& text) {
 
 void GenericVbDiag::AttachBenchWindow(FrmMainF340& bench) {
   bench_ = &bench;
+  mnuBridgeBoard->setEnabled(true);
   connect(bench.ChkPauseOnNack, &QCheckBox::toggled, this,
           [this](bool checked) { records_->pauseOnNack = checked; });
 }

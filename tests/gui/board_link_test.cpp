@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -110,6 +111,24 @@ TEST(BoardLink, TheSimulatedBoardIsNamedAndItsChainProposed) {
     EXPECT_EQ(program.console.windowTitle().contains(note), simulated) << chain;
     EXPECT_EQ(program.console.lblBoard->isVisible(), simulated);
   }
+}
+
+// The bridge board's window is reached from the running console, with all its pages, and showing
+// it leaves the console's link as it was: nothing is sent, the chain stays connected.
+TEST(BoardLink, TheConsoleShowsTheBridgeBoardWindow) {
+  ConsoleOnSimulatedBoard rig("daisy:52400x3");
+  rig.console->show();
+  rig.ConfirmConfiguration(true, 1, 3);
+  ASSERT_TRUE(rig.console->mnuBridgeBoard->isEnabled());
+  rig.evb->board->ClearReceivedReports();
+  rig.console->mnuBridgeBoard->trigger();
+  EXPECT_TRUE(rig.bench->isVisible());
+  EXPECT_TRUE(rig.evb->board->ReceivedReports().empty());
+  EXPECT_TRUE(rig.console->session().bridge.EvbConnected);
+  EXPECT_FALSE(rig.console->NotConnectedReason());
+  const auto* pages = rig.bench->findChild<QTabWidget*>();
+  ASSERT_NE(pages, nullptr);
+  for (int page = 0; page < pages->count(); ++page) EXPECT_TRUE(pages->isTabEnabled(page)) << page;
 }
 
 // Two boards: the bench window lists both and every report goes to, and comes from, the board
