@@ -112,9 +112,8 @@ void FrmMainF340::chkFileWriteData_Click(bool checked) {
     lblWriteDataFile->clear();
     return;
   }
-  const auto path = session_.host.AskOpenFileName("Load Write Data from File",
-                                                  "Write data (*.txt *.hex);;All files (*)");
-  if (!path || path->empty()) {
+  const auto path = AskWriteDataFile(session_.host);
+  if (!path) {
     chkFileWriteData->setChecked(false);
     return;
   }

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 
 #include "bench/byte_fields.h"
 #include "bench/port_bits.h"
+#include "bench/write_data_file.h"
 
 namespace qvm {
 
@@ -136,6 +138,17 @@ QWidget* I2cPage::BuildDataFields() {
     written->addWidget(txtWriteVal[i], at / kFieldsPerRow, at % kFieldsPerRow);
   }
   layout->addLayout(written);
+  auto* fromFile = new QHBoxLayout;
+  chkFileWriteData = new QCheckBox("Load Write Data from File", box);
+  chkFileWriteData->setObjectName("chkI2cFileWriteData");
+  chkFileWriteData->setToolTip(
+      "Write the bytes of a file (hexadecimal bytes, # comments) instead of the typed ones");
+  connect(chkFileWriteData, &QCheckBox::clicked, this, &I2cPage::chkFileWriteData_Click);
+  lblWriteDataFile = new QLabel(box);
+  lblWriteDataFile->setObjectName("lblI2cWriteDataFile");
+  fromFile->addWidget(chkFileWriteData);
+  fromFile->addWidget(lblWriteDataFile, 1);
+  layout->addLayout(fromFile);
   layout->addWidget(new QLabel("Read data", box));
   auto* read = new QGridLayout;
   for (std::size_t i = 0; i < txtPBufRd.size(); ++i) {
@@ -303,23 +316,57 @@ void I2cPage::Write(bool prompting) {
     Complain("The number of bytes to write must be 0 to " + std::to_string(room) + ".");
     return;
   }
-  std::vector<std::uint8_t> data;
-  for (int i = 0; i < *count; ++i) {
-    const auto value = ParseHexByte(txtWriteVal[static_cast<std::size_t>(i)]->text());
-    if (!value) {
-      Complain("Write byte " + std::to_string(i) + " must be a hexadecimal byte (00 to FF).");
-      return;
-    }
-    data.push_back(*value);
-  }
+  const auto data = WriteData(*count, room);
+  if (!data) return;
   if (!ApplyPendingAddress()) return;
   Bridge& bridge = session_.bridge;
   bridge.FlushInput();
   if (prompting) {
-    bridge.I2cWrite(state_.I2cSlaveAddress, reg, data, false);
+    bridge.I2cWrite(state_.I2cSlaveAddress, reg, *data, false);
     return;
   }
-  bridge.ShowTransferError(bridge.I2cWriteTransfer(state_.I2cSlaveAddress, reg, data), true);
+  bridge.ShowTransferError(bridge.I2cWriteTransfer(state_.I2cSlaveAddress, reg, *data), true);
+}
+
+std::optional<std::vector<std::uint8_t>> I2cPage::WriteData(int count, int room) {
+  if (chkFileWriteData->isChecked()) {
+    const WriteDataFile file = ReadWriteDataFile(writeDataPath_);
+    if (!file.error.empty()) {
+      Complain(file.error + " Nothing was sent.");
+      return std::nullopt;
+    }
+    if (file.bytes.size() > static_cast<std::size_t>(room)) {
+      Complain("The write data file holds " + std::to_string(file.bytes.size()) +
+               " bytes; at most " + std::to_string(room) + " fit in one write.");
+      return std::nullopt;
+    }
+    txtNumToWrite->setText(QString::number(file.bytes.size()));
+    return file.bytes;
+  }
+  std::vector<std::uint8_t> data;
+  for (int i = 0; i < count; ++i) {
+    const auto value = ParseHexByte(txtWriteVal[static_cast<std::size_t>(i)]->text());
+    if (!value) {
+      Complain("Write byte " + std::to_string(i) + " must be a hexadecimal byte (00 to FF).");
+      return std::nullopt;
+    }
+    data.push_back(*value);
+  }
+  return data;
+}
+
+void I2cPage::chkFileWriteData_Click(bool checked) {
+  if (!checked) {
+    lblWriteDataFile->clear();
+    return;
+  }
+  const auto path = AskWriteDataFile(session_.host);
+  if (!path) {
+    chkFileWriteData->setChecked(false);
+    return;
+  }
+  writeDataPath_ = *path;
+  lblWriteDataFile->setText(QFileInfo(QString::fromStdString(*path)).fileName());
 }
 
 void I2cPage::cmdScanI2Caddress_Click() {

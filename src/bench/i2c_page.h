@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "link/i2c_settings.h"
@@ -11,6 +12,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -48,6 +50,8 @@ class I2cPage : public QWidget {
   void cmdRead_Click();
   void cmdWrite_Click();
   void cmdScanI2Caddress_Click();
+  // Ticking "Load Write Data from File" asks for the file; unticked when none is chosen.
+  void chkFileWriteData_Click(bool checked);
 
   QLineEdit* txtI2Caddress;
   std::array<QCheckBox*, 7> chkADDRbit{};
@@ -62,6 +66,8 @@ class I2cPage : public QWidget {
   QLineEdit* txtNumToWrite;
   std::array<QLineEdit*, kI2cMaxWriteBytes> txtWriteVal{};
   std::array<QLineEdit*, kI2cReadBoxes> txtPBufRd{};
+  QCheckBox* chkFileWriteData;
+  QLabel* lblWriteDataFile;
 
  private:
   // A transfer first takes an address still being typed; false when it is not an address.
@@ -79,6 +85,9 @@ class I2cPage : public QWidget {
   bool RegisterBytes(std::vector<std::uint8_t>& bytes);
   void Read(bool prompting);
   void Write(bool prompting);
+  // The bytes to write: those of the file while one is chosen (at most `room`), else the first
+  // `count` typed ones; nothing, after a message and with nothing sent, when they are not bytes.
+  std::optional<std::vector<std::uint8_t>> WriteData(int count, int room);
   void ShowReadData(int registerAddress, const std::vector<std::uint8_t>& bytes);
   void Complain(const std::string& text);
 
@@ -86,6 +95,7 @@ class I2cPage : public QWidget {
   I2cPageState state_;
   QTimer addressSettling_;
   bool initialised_ = false;
+  std::string writeDataPath_;
 };
 
 }  // namespace qvm

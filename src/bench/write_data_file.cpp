@@ -81,4 +81,11 @@ WriteDataFile ReadWriteDataFile(const std::string& path) {
   return ParseWriteDataText(file.text);
 }
 
+std::optional<std::string> AskWriteDataFile(Host& host) {
+  auto path =
+      host.AskOpenFileName("Load Write Data from File", "Write data (*.txt *.hex);;All files (*)");
+  if (!path || path->empty()) return std::nullopt;
+  return path;
+}
+
 }  // namespace qvm

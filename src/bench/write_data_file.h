@@ -1,8 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/host.h"
 
 namespace qvm {
 
@@ -20,5 +23,8 @@ WriteDataFile ParseWriteDataText(std::string_view text);
 // empty file, a device, a pipe or a larger file is an error naming the file, as is a file that
 // cannot be read.
 WriteDataFile ReadWriteDataFile(const std::string& path);
+
+// Asks for the write data file of "Load Write Data from File"; nothing when none was chosen.
+std::optional<std::string> AskWriteDataFile(Host& host);
 
 }  // namespace qvm

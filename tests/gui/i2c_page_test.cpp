@@ -1,10 +1,14 @@
 #include "bench/i2c_page.h"
 
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <filesystem>
+#include <fstream>
 
 #include "console_fixture.h"
 #include "link/packet_exchange.h"
@@ -189,6 +193,59 @@ TEST_F(I2cPageTest, BadInputSendsNothing) {
   ASSERT_EQ(Requests(kCmdI2cTransfer).size(), 1u);
   EXPECT_EQ(Requests(kCmdI2cTransfer)[0][3], 59);
   EXPECT_EQ(rig.prompts.size(), 7u);
+}
+
+// Write data from a file, as on the SPI page: its bytes go behind the register byte; a file with
+// a bad token, or more bytes than fit, is a message and nothing is sent.
+TEST_F(I2cPageTest, WriteDataFromAFile) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("qvm-i2c-file-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const struct {
+    std::string text;
+    std::string complaint;  // empty: written
+  } cases[] = {
+      {"# three bytes\nDE 0xad,5\n", ""},
+      {"DE\n# next\nXY\n", "Line 3: \"XY\" is not a hexadecimal byte. Nothing was sent."},
+      {[] {
+         std::string many;
+         for (int i = 0; i < 59; ++i) many += "11 ";
+         return many;
+       }(),
+       "holds 59 bytes; at most 58 fit"},
+  };
+  TypeAddress("A0");
+  page().chkRandom->setChecked(true);
+  page().txtStartRegRD->setText("20");
+  int index = 0;
+  for (const auto& c : cases) {
+    const std::string path = (folder / ("data" + std::to_string(index++) + ".txt")).string();
+    std::ofstream(path) << c.text;
+    rig.host.SetAnswerHook([&](const QtHost::Prompt& prompt) {
+      rig.prompts.push_back(prompt.text);
+      return QtHost::Answer{false, prompt.kind == QtHost::PromptKind::OpenFile
+                                       ? std::optional<std::string>(path)
+                                       : std::nullopt};
+    });
+    page().chkFileWriteData->setChecked(false);
+    page().chkFileWriteData->click();
+    ASSERT_TRUE(page().chkFileWriteData->isChecked());
+    rig.prompts.clear();
+    board().ClearReceivedReports();
+    Click("cmdWrite");
+    if (c.complaint.empty()) {
+      EXPECT_TRUE(rig.prompts.empty());
+      EXPECT_EQ(eeprom()[0x20], 0xDE);
+      EXPECT_EQ(eeprom()[0x21], 0xAD);
+      EXPECT_EQ(eeprom()[0x22], 0x05);
+      EXPECT_EQ(page().txtNumToWrite->text().toStdString(), "3");
+    } else {
+      ASSERT_EQ(rig.prompts.size(), 1u) << c.complaint;
+      EXPECT_NE(rig.prompts[0].find(c.complaint), std::string::npos) << rig.prompts[0];
+      EXPECT_TRUE(Requests(kCmdI2cTransfer).empty()) << c.complaint;
+    }
+  }
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(I2cPageTest, AClickRightAfterTypingReadsFromTheTypedAddress) {
