@@ -15,6 +15,8 @@ constexpr const char* kBoardBackText =
 }  // namespace
 
 void GenericVbDiag::OnManualConfigOk(const ManualConfigChoice& choice) {
+  // A choice made before the dialog came up (a scripted start) needs it no more.
+  Timer4.stop();
   SharedState& state = session_->state;
   // A configuration whose tab definitions cannot be read leaves everything as it was.
   const SharedState keptState = state;
