@@ -1,24 +1,10 @@
 #include "records/chart_store.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "model/decoders.h"
 
 namespace qvm {
-
-namespace {
-
-constexpr std::size_t kSamples = kChartCapacity;
-
-// Moves every sample's block `count` samples towards the start, in one copy.
-template <typename T>
-void ShiftDown(std::vector<T>& values, std::size_t stride, int count) {
-  const auto offset = static_cast<std::ptrdiff_t>(static_cast<std::size_t>(count) * stride);
-  std::copy(values.begin() + offset, values.end(), values.begin());
-}
-
-}  // namespace
 
 double DecodedChartValue(ChartKind kind, const RegisterModel& model, const SharedState& state,
                          std::int16_t raw) {
@@ -44,27 +30,23 @@ ChartStore::ChartStore(const RegisterModel& model, const RegisterImage& image,
       state_(state),
       clock_(clock),
       time_(time),
-      cells_(kSamples * kCellStride),
-      vbat_(kSamples * kChartDevices),
-      icTemp_(kSamples * kChartDevices),
-      et_(kSamples * kEtStride),
-      faultA_(kSamples * kChartDevices),
-      faultB_(kSamples * kChartDevices),
-      minutes_(kSamples),
-      flags_(kSamples) {
+      raw_(std::make_unique_for_overwrite<std::int16_t[]>(kRawColumns * kSamples)),
+      minutes_(std::make_unique_for_overwrite<double[]>(kSamples)),
+      flags_(std::make_unique_for_overwrite<std::uint16_t[]>(kSamples)) {
   series_.Rebuild(selectedPack_[0], selectedPack_[1], selectedPack_[2], false, false);
 }
 
 void ChartStore::AddNewVoltageDataToChartArray(std::uint16_t comErrors) {
   if (!started_) sampleIndex_ = 0;
   CopySample(sampleIndex_);
-  flags_[Index(sampleIndex_)] = comErrors;
+  const std::size_t slot = SlotOf(sampleIndex_);
+  flags_[slot] = comErrors;
   if (started_) {
-    minutes_[Index(sampleIndex_)] = static_cast<double>(clock_.NowMs() - startTick_) / 60000.0;
+    minutes_[slot] = static_cast<double>(clock_.NowMs() - startTick_) / 60000.0;
   } else {
     startTick_ = clock_.NowMs();
     startTime_ = time_.Now();
-    minutes_[Index(sampleIndex_)] = 0.0;
+    minutes_[slot] = 0.0;
     started_ = true;
     hooks_->ShowStartingTime(FormatLongTime(startTime_));
   }
@@ -78,18 +60,15 @@ void ChartStore::CopySample(int sample) {
     return image_.Known(type, d, address) ? image_.at(type, d, address) : kChartNeverRead;
   };
   for (int d = 0; d < kChartDevices; ++d) {
-    for (int c = 0; c < kChartCells; ++c) {
-      cells_[Index(sample) * kCellStride + Index(c) * kChartDevices + Index(d)] =
-          raw(0, d, kRegCell1 + c);
-    }
+    for (int c = 0; c < kChartCells; ++c)
+      RawSlot(CellColumn(c, d), sample) = raw(0, d, kRegCell1 + c);
     for (int k = 0; k < kChartEtInputs; ++k) {
-      et_[Index(sample) * kEtStride + Index(k) * kChartDevices + Index(d)] =
-          raw(0, d, kRegExternalTemp1 + k);
+      RawSlot(EtColumn(k, d), sample) = raw(0, d, kRegExternalTemp1 + k);
     }
-    vbat_[Slot(sample, d)] = raw(0, d, kRegVbat);
-    icTemp_[Slot(sample, d)] = raw(0, d, kRegInternalTemp);
-    faultA_[Slot(sample, d)] = raw(0, d, kRegFaultStatusWord);
-    faultB_[Slot(sample, d)] = raw(1, d, kRegFaultStatusWord);
+    RawSlot(kVbatColumn + Index(d), sample) = raw(0, d, kRegVbat);
+    RawSlot(kIcTempColumn + Index(d), sample) = raw(0, d, kRegInternalTemp);
+    RawSlot(kFaultAColumn + Index(d), sample) = raw(0, d, kRegFaultStatusWord);
+    RawSlot(kFaultBColumn + Index(d), sample) = raw(1, d, kRegFaultStatusWord);
   }
 }
 
@@ -141,33 +120,30 @@ void ChartStore::AddPoints(ChartKind kind, int series, int points) {
   series_.Series(kind, series).AddSample(sampleIndex_, points);
 }
 
-ChartStore::Column ChartStore::RawColumn(const ChartSeries& series) const {
-  const auto device = Index(series.device);
-  const auto column = Index(series.column);
+RingColumn<std::int16_t> ChartStore::RawColumn(const ChartSeries& series) const {
+  std::size_t column = 0;
   switch (series.kind) {
     case ChartKind::Cells:
-      return {cells_.data() + column * kChartDevices + device, kCellStride};
+      column = CellColumn(series.column, series.device);
+      break;
     case ChartKind::Packs:
-      return {vbat_.data() + device, kChartDevices};
+      column = kVbatColumn + Index(series.device);
+      break;
     case ChartKind::IcTemp:
-      return {icTemp_.data() + device, kChartDevices};
+      column = kIcTempColumn + Index(series.device);
+      break;
     case ChartKind::EtVolts:
-      return {et_.data() + column * kChartDevices + device, kEtStride};
+      column = EtColumn(series.column, series.device);
+      break;
     case ChartKind::Faults:
+      column = (series.column == 0 ? kFaultAColumn : kFaultBColumn) + Index(series.device);
       break;
   }
-  return {(column == 0 ? faultA_ : faultB_).data() + device, kChartDevices};
+  return {raw_.get() + column * kSamples, head_, kSamples};
 }
 
 void ChartStore::BufferFullHandler() {
-  ShiftDown(cells_, kCellStride, kChartDropCount);
-  ShiftDown(vbat_, kChartDevices, kChartDropCount);
-  ShiftDown(icTemp_, kChartDevices, kChartDropCount);
-  ShiftDown(et_, kEtStride, kChartDropCount);
-  ShiftDown(faultA_, kChartDevices, kChartDropCount);
-  ShiftDown(faultB_, kChartDevices, kChartDropCount);
-  ShiftDown(minutes_, 1, kChartDropCount);
-  ShiftDown(flags_, 1, kChartDropCount);
+  head_ = SlotOf(kChartDropCount);
   sampleIndex_ -= kChartDropCount;
   series_.DropOldest(kChartDropCount);
   hooks_->OldestDropped(kChartDropCount);

@@ -2,14 +2,15 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "core/clock.h"
 #include "model/register_image.h"
 #include "model/register_model.h"
 #include "model/shared_state.h"
 #include "protocol/fault_recorder.h"
+#include "records/chart_ring.h"
 #include "records/chart_series.h"
 #include "records/local_time.h"
 
@@ -65,9 +66,11 @@ class ChartWindowHooks {
 
 // The history of acquired samples: raw register values of every device copied from the
 // register image (kChartNeverRead for a value never read), elapsed minutes and the
-// communication error flags of the sample's acquisition, in preallocated arrays of
-// fixed capacity; when full the oldest 600 samples go in one block. The chart series of the
-// shown devices name the samples they draw; their points are read from these arrays.
+// communication error flags of the sample's acquisition, in arrays of fixed capacity reserved
+// up front and written only as samples arrive; when full the oldest 600 samples go in one
+// block. Each quantity of each device is one column of consecutive samples, kept as a ring so
+// that the drop moves no data. The chart series of the shown devices name the samples they
+// draw; their points are read from these columns.
 class ChartStore {
  public:
   ChartStore(const RegisterModel& model, const RegisterImage& image, const SharedState& state,
@@ -98,35 +101,59 @@ class ChartStore {
   ChartSeriesSet& Series() { return series_; }
 
   std::int16_t CellRaw(int sample, int cell, int device) const {
-    return cells_[Index(sample) * kCellStride + Index(cell) * kChartDevices + Index(device)];
+    return Raw(CellColumn(cell, device), sample);
   }
-  std::int16_t VbatRaw(int sample, int device) const { return vbat_[Slot(sample, device)]; }
-  std::int16_t IcTempRaw(int sample, int device) const { return icTemp_[Slot(sample, device)]; }
+  std::int16_t VbatRaw(int sample, int device) const {
+    return Raw(kVbatColumn + Index(device), sample);
+  }
+  std::int16_t IcTempRaw(int sample, int device) const {
+    return Raw(kIcTempColumn + Index(device), sample);
+  }
   std::int16_t EtRaw(int sample, int input, int device) const {
-    return et_[Index(sample) * kEtStride + Index(input) * kChartDevices + Index(device)];
+    return Raw(EtColumn(input, device), sample);
   }
-  std::int16_t FaultRawA(int sample, int device) const { return faultA_[Slot(sample, device)]; }
-  std::int16_t FaultRawB(int sample, int device) const { return faultB_[Slot(sample, device)]; }
-  double ElapsedMinutes(int sample) const { return minutes_[Index(sample)]; }
-  std::uint16_t ComErrorFlags(int sample) const { return flags_[Index(sample)]; }
+  std::int16_t FaultRawA(int sample, int device) const {
+    return Raw(kFaultAColumn + Index(device), sample);
+  }
+  std::int16_t FaultRawB(int sample, int device) const {
+    return Raw(kFaultBColumn + Index(device), sample);
+  }
+  double ElapsedMinutes(int sample) const { return minutes_[SlotOf(sample)]; }
+  std::uint16_t ComErrorFlags(int sample) const { return flags_[SlotOf(sample)]; }
 
-  // The raw values a series draws: that of sample i at values[i * stride].
-  struct Column {
-    const std::int16_t* values;
-    std::size_t stride;
-  };
-  Column RawColumn(const ChartSeries& series) const;
+  // The raw values a series draws, sample by sample.
+  RingColumn<std::int16_t> RawColumn(const ChartSeries& series) const;
+  // The elapsed minutes of every sample.
+  RingColumn<double> MinutesColumn() const { return {minutes_.get(), head_, kSamples}; }
 
   const RegisterModel& Model() const { return model_; }
   const SharedState& State() const { return state_; }
 
  private:
-  static constexpr std::size_t kCellStride = kChartCells * kChartDevices;
-  static constexpr std::size_t kEtStride = kChartEtInputs * kChartDevices;
+  static constexpr std::size_t kSamples = kChartCapacity;
+  static constexpr std::size_t kDevices = kChartDevices;
+  // Columns of the raw values: cells and inputs by (cell or input, device), then by device
+  // the pack voltage, internal temperature and both fault status words.
+  static constexpr std::size_t kEtColumn = kChartCells * kDevices;
+  static constexpr std::size_t kVbatColumn = kEtColumn + kChartEtInputs * kDevices;
+  static constexpr std::size_t kIcTempColumn = kVbatColumn + kDevices;
+  static constexpr std::size_t kFaultAColumn = kIcTempColumn + kDevices;
+  static constexpr std::size_t kFaultBColumn = kFaultAColumn + kDevices;
+  static constexpr std::size_t kRawColumns = kFaultBColumn + kDevices;
 
   static std::size_t Index(int value) { return static_cast<std::size_t>(value); }
-  static std::size_t Slot(int sample, int device) {
-    return Index(sample) * kChartDevices + Index(device);
+  static std::size_t CellColumn(int cell, int device) {
+    return Index(cell) * kDevices + Index(device);
+  }
+  static std::size_t EtColumn(int input, int device) {
+    return kEtColumn + Index(input) * kDevices + Index(device);
+  }
+  std::size_t SlotOf(int sample) const { return MinutesColumn().SlotOf(Index(sample)); }
+  std::int16_t& RawSlot(std::size_t column, int sample) {
+    return raw_[column * kSamples + SlotOf(sample)];
+  }
+  std::int16_t Raw(std::size_t column, int sample) const {
+    return raw_[column * kSamples + SlotOf(sample)];
   }
 
   void CopySample(int sample);
@@ -142,14 +169,12 @@ class ChartStore {
   ChartWindowHooks noHooks_;
   ChartWindowHooks* hooks_ = &noHooks_;
 
-  std::vector<std::int16_t> cells_;
-  std::vector<std::int16_t> vbat_;
-  std::vector<std::int16_t> icTemp_;
-  std::vector<std::int16_t> et_;
-  std::vector<std::int16_t> faultA_;
-  std::vector<std::int16_t> faultB_;
-  std::vector<double> minutes_;
-  std::vector<std::uint16_t> flags_;
+  // Reserved without being written: pages are touched as samples arrive.
+  std::unique_ptr<std::int16_t[]> raw_;
+  std::unique_ptr<double[]> minutes_;
+  std::unique_ptr<std::uint16_t[]> flags_;
+  // The slot of sample 0 in every column.
+  std::size_t head_ = 0;
 
   int sampleIndex_ = 0;
   bool started_ = false;

@@ -11,14 +11,6 @@ namespace {
 // between them, so the other points of the column add nothing visible.
 constexpr std::size_t kPerColumn = 2;
 
-// The lowest and highest point of a column, with their values.
-struct Column {
-  std::size_t lowest = 0;
-  std::size_t highest = 0;
-  double low = 0;
-  double high = 0;
-};
-
 // Points held in memory, read as the store's series are.
 class PointsInMemory {
  public:
@@ -26,6 +18,9 @@ class PointsInMemory {
   std::size_t size() const { return points_.size(); }
   double X(std::size_t point) const { return points_[point].x; }
   double Y(std::size_t point) const { return points_[point].y; }
+  PointExtremes Extremes(std::size_t begin, std::size_t end) const {
+    return DrawnExtremes(begin, end, [this](std::size_t point) { return points_[point].y; });
+  }
 
  private:
   std::span<const ChartPoint> points_;
@@ -43,7 +38,7 @@ class Emitter {
     last_ = index;
     any_ = true;
   }
-  void Emit(const Column& column) {
+  void Emit(const PointExtremes& column) {
     Emit(std::min(column.lowest, column.highest));
     Emit(std::max(column.lowest, column.highest));
   }
@@ -82,6 +77,38 @@ std::size_t FirstAt(const Source& points, double x, bool after) {
   return low;
 }
 
+// The end of the run of points from `first` (before `stop`) that lie in column `column`, the
+// columns rising with the points; the search starts from the run being `guess` points long.
+template <typename ColumnOf>
+std::size_t ColumnEnd(std::size_t first, std::size_t stop, long column, std::size_t guess,
+                      ColumnOf columnOf) {
+  std::size_t inside = first;
+  std::size_t beyond = stop;
+  if (guess > 1 && first + guess - 1 < stop) {
+    if (columnOf(first + guess - 1) == column) {
+      inside = first + guess - 1;
+    } else {
+      beyond = first + guess - 1;
+    }
+  }
+  for (std::size_t step = 1; beyond == stop && inside + step < stop; step *= 2) {
+    if (columnOf(inside + step) != column) {
+      beyond = inside + step;
+    } else {
+      inside += step;
+    }
+  }
+  while (beyond - inside > 1) {
+    const std::size_t middle = inside + (beyond - inside) / 2;
+    if (columnOf(middle) == column) {
+      inside = middle;
+    } else {
+      beyond = middle;
+    }
+  }
+  return beyond;
+}
+
 // The decimation; with `from` it takes up a scan of the same leading points at the start of
 // their last column instead of starting over.
 template <typename Source>
@@ -117,35 +144,32 @@ ScanEnd Decimate(const Source& points, double lower, double upper, int columns,
   std::size_t stop = last;
   end.pastEnd = stop > i && points.X(stop - 1) > upper;
   if (end.pastEnd) --stop;
-  long current = -1;
-  Column column;
-  const auto startColumn = [&points, &column](std::size_t at) {
-    const double y = points.Y(at);
-    column = {at, at, y, y};
+  const auto columnOf = [&points, lower, perColumn, columns](std::size_t at) {
+    return std::min(static_cast<long>((points.X(at) - lower) * perColumn),
+                    static_cast<long>(columns - 1));
   };
+  long current = -1;
+  PointExtremes column;
+  std::size_t run = 0;
   if (from == nullptr) {
     if (i < stop) emit.Emit(i);
   } else {
     end.lastColumn = *from;
     current = from->column;
     i = from->index;
-    startColumn(i);
-    ++i;
   }
-  for (; i < stop; ++i) {
-    const auto at = std::min(static_cast<long>((points.X(i) - lower) * perColumn),
-                             static_cast<long>(columns - 1));
+  // Column by column: each run of points in one column gives its lowest and highest.
+  while (i < stop) {
+    const long at = columnOf(i);
     if (at != current) {
       if (current >= 0) emit.Emit(column);
       end.lastColumn = {out.size(), i, at, emit.Last(), emit.Any()};
       current = at;
-      startColumn(i);
-      continue;
     }
-    // A column that began on a value never read (NaN) takes the first reading in its place.
-    const double y = points.Y(i);
-    if (y < column.low || std::isnan(column.low)) column = {i, column.highest, y, column.high};
-    if (y > column.high || std::isnan(column.high)) column = {column.lowest, i, column.low, y};
+    const std::size_t next = ColumnEnd(i, stop, at, run, columnOf);
+    column = points.Extremes(i, next);
+    run = next - i;
+    i = next;
   }
   if (current >= 0) emit.Emit(column);
   if (stop > 0) emit.Emit(stop - 1);
@@ -189,11 +213,6 @@ bool SeriesDecimation::UpdateFrom(const Source& points, double lower, double upp
   firstX_ = size == 0 ? 0 : points.X(0);
   lastX_ = size == 0 ? 0 : points.X(size - 1);
   return step != Step::PastEnd;
-}
-
-bool SeriesDecimation::StartsOver(const ChartSeriesPoints& points, double lower, double upper,
-                                  int columns) const {
-  return Plan(points, lower, upper, columns) == Step::StartOver;
 }
 
 void DecimateToColumns(std::span<const ChartPoint> points, double lower, double upper, int columns,

@@ -40,8 +40,6 @@ class SeriesDecimation {
   bool Update(std::span<const ChartPoint> points, double lower, double upper, int columns);
   bool Update(const ChartSeriesPoints& points, double lower, double upper, int columns);
   const std::vector<PlotPoint>& Points() const { return out_; }
-  // True when bringing Points() up to date for `points` scans them from the start.
-  bool StartsOver(const ChartSeriesPoints& points, double lower, double upper, int columns) const;
 
  private:
   // What an update does: nothing; take up the previous scan; only count new points that lie

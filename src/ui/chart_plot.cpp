@@ -15,9 +15,6 @@ constexpr std::array<QRgb, 8> kPalette = {0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e
 // line up.
 constexpr int kValueAxisMargin = 72;
 constexpr int kLegendRows = 6;
-// Samples of a block scanned for all series before the next: the store's blocks of them stay in
-// the processor's cache.
-constexpr std::size_t kScanBlock = 2048;
 
 }  // namespace
 
@@ -100,26 +97,10 @@ bool ChartPlot::UpdateData() {
   const int columns = std::max(1, axisRect()->width());
   const AxisRange time = TimeRange();
   std::vector<bool> changed(series_.size(), false);
-  // Series scanned again from the start are scanned side by side, a block of samples at a
-  // time, so that each block of the store is read from memory once for all of them.
-  std::vector<std::size_t> rescanned;
-  std::size_t longest = 0;
   for (std::size_t i = 0; i < series_.size() && i < decimations_.size(); ++i) {
     if (!series_[i].visible) continue;
-    const ChartSeriesPoints points(store_, series_[i]);
-    if (decimations_[i].StartsOver(points, time.lower, time.upper, columns)) {
-      rescanned.push_back(i);
-      longest = std::max(longest, points.size());
-    } else {
-      changed[i] = decimations_[i].Update(points, time.lower, time.upper, columns);
-    }
-  }
-  for (std::size_t limit = kScanBlock; !rescanned.empty(); limit += kScanBlock) {
-    for (const std::size_t i : rescanned) {
-      const ChartSeriesPoints points(store_, series_[i], limit);
-      changed[i] = decimations_[i].Update(points, time.lower, time.upper, columns) || changed[i];
-    }
-    if (limit >= longest) break;
+    changed[i] = decimations_[i].Update(ChartSeriesPoints(store_, series_[i]), time.lower,
+                                        time.upper, columns);
   }
   QVector<QCPGraphData> data;
   for (std::size_t i = 0; i < changed.size(); ++i) {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <span>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/clock.h"
@@ -164,6 +166,52 @@ TEST(ChartDecimationTest, StoreSeriesDecimateAsTheirPointsInMemory) {
     if (i % 4000 == 0 || nearDrop || (i > kChartFullIndex && i % 97 == 0)) check(10, 300, 400);
   }
   check(0, 60, 800);
+}
+
+// Store series decimate by their raw values as the same points held in memory do, whatever the
+// sign of the scale, with no scale, and across stretches of values never read.
+TEST(ChartDecimationTest, StoreSeriesOfEveryScaleDecimateAsTheirPointsInMemory) {
+  for (const double scale : {0.000375, -0.000375, 0.0}) {
+    RegisterModel model;
+    model.type[0].RegScale[0x41] = scale;
+    model.type[0].RegScale[0x50] = scale;
+    RegisterImage image;
+    SharedState state;
+    VirtualClock clock;
+    test::FixedLocalTime time;
+    ChartStore store(model, image, state, clock, time);
+    for (int i = 0; i < 3000; ++i) {
+      if (i % 500 < 40) {
+        image.Clear();
+      } else {
+        const double wave = std::sin(i * 0.05);
+        image.StoreRead(0, 1, 0x41, static_cast<std::int16_t>(0x1000 + 0x1800 * wave), 1);
+        image.StoreRead(0, 1, 0x50, static_cast<std::int16_t>(9000 + 300 * wave), 1);
+        image.StoreRead(1, 1, 0x84, static_cast<std::int16_t>(i / 70 % 2), 1);
+      }
+      store.AddNewVoltageDataToChartArray();
+      clock.SleepMs(500);
+    }
+    for (const auto& [kind, index] :
+         {std::pair{ChartKind::Cells, 0}, std::pair{ChartKind::IcTemp, 0},
+          std::pair{ChartKind::Faults, 1}}) {
+      const ChartSeriesPoints points(store, store.Series().Series(kind, index));
+      std::vector<ChartPoint> held;
+      for (std::size_t n = 0; n < points.size(); ++n) held.push_back(points[n]);
+      for (const auto& [lower, upper, columns] : {std::tuple{0.0, 25.0, 100}, {3.0, 20.0, 37}}) {
+        std::vector<PlotPoint> fromStore;
+        std::vector<PlotPoint> fromMemory;
+        DecimateToColumns(points, lower, upper, columns, fromStore);
+        DecimateToColumns(held, lower, upper, columns, fromMemory);
+        ASSERT_EQ(fromStore.size(), fromMemory.size()) << scale << " " << index;
+        for (std::size_t n = 0; n < fromStore.size(); ++n) {
+          ASSERT_EQ(fromStore[n].x, fromMemory[n].x) << scale << " " << index << " " << n;
+          ASSERT_TRUE(fromStore[n].y == fromMemory[n].y ||
+                      (std::isnan(fromStore[n].y) && std::isnan(fromMemory[n].y)));
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
