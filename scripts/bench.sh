@@ -15,7 +15,8 @@ if [ -z "$build" ]; then
     "${launcher[@]}" > /dev/null
 fi
 cmake --build "$build" -j"$(nproc)" --target exchange_benchmark poll_tick_benchmark \
-  records_benchmark console_benchmark > /dev/null
+  records_benchmark console_benchmark chart_window_benchmark console_run_benchmark qvm-console \
+  qvmctl > /dev/null
 
 bin="$build/bin"
 out="$(mktemp -d)"
@@ -32,6 +33,9 @@ run exchange_benchmark
 run poll_tick_benchmark
 run records_benchmark --benchmark_filter='Export|Floor'
 run console_benchmark
+run chart_window_benchmark --benchmark_filter='AxisMoved|PlainReplot'
+# The programs as a user runs them: each run polls for 8 s at two intervals, so once is enough.
+reps=1 run console_run_benchmark
 for kind in full floor; do
   for _ in $(seq "$reps"); do "$bin/console_benchmark" --rss-$kind >> "$out/rss_$kind.txt"; done
 done
@@ -105,7 +109,29 @@ row("chart window, 600-sample drop (worst span)",
     "<= 16 ms at every span", 16.0, ratio_goal=False,
     note="(slider position %s)" % worst if worst else "")
 row("console RSS, 14+14, full store, chart open", mb("full"), "MB", mb("floor"), "<= 80 MB",
-    80.0, ratio_goal=False)
+    80.0, ratio_goal=False)row("chart axis move against a plain replot of the same drawn points",
+    ms("chart_window_benchmark:BM_ChartRedrawAxisMoved"), "ms",
+    ms("chart_window_benchmark:BM_PlainReplotDrawnPoints"), "<= 1.3x", 1.3)
+waits = statistics.median(ms("console_run_benchmark:BM_ProtocolWaits") or [0.0])
+row("console start-up to a connected picture, less the protocol's waits (%.0f ms)" % waits,
+    [v - waits for v in ms("console_run_benchmark:BM_Startup")], "ms",
+    ms("console_run_benchmark:BM_Floor_MinimalWindow"), "<= 4x a minimal window", 4.0)
+def rate_row(interval, what, goal, met):
+    name = "console_run_benchmark:BM_SampleRate/%d" % interval
+    console = counter(name, "console_per_s")
+    qvmctl = counter(name, "qvmctl_per_s")
+    period = counter(name, "console_period_ms")
+    if not console or not qvmctl:
+        rows.append((what, "-", "-", "-", goal, "NO (no figure)"))
+        return
+    ratio = console[0] / qvmctl[0]
+    rows.append((what, "%.2f /s, one every %.1f ms" % (console[0], period[0]),
+                 "%.2f /s (qvmctl)" % qvmctl[0], "%.2fx" % ratio, goal,
+                 "yes" if met(ratio, period[0]) else "NO"))
+rate_row(50, "console samples per second at 50 ms, against qvmctl's", ">= 0.87x",
+         lambda ratio, period: ratio >= 0.87)
+rate_row(500, "console period at 500 ms", "500 +- 25 ms",
+         lambda ratio, period: abs(period - 500) <= 25)
 
 head = ("what", "measured (min / median)", "floor", "ratio", "goal", "met")
 widths = [max(len(str(r[i])) for r in rows + [head]) for i in range(len(head))]

@@ -57,7 +57,7 @@ struct ConsoleDeps {
   // The vendor id the link looks for (the build's default or --vid).
   std::uint16_t vendorId = kBridgeVendorId;
   // The chain of the simulated board in use, such as "daisy:52400x3"; empty on a real board.
-  std::string simulatedChain;
+  std::string simulatedChain = {};
 };
 
 // The evaluation console: connects to the board, identifies the devices and chooses the

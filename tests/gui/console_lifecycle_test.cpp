@@ -395,10 +395,14 @@ TEST(TimerPolling, TheNextTickIsDueOneIntervalAfterTheLastStarted) {
     if (c.resumed) polling.SetEnabled(true);
     polling.TickEnded();
     EXPECT_EQ(timer.isActive(), c.latestDueMs >= 0) << c.intervalMs;
-    if (c.latestDueMs >= 0) EXPECT_LE(timer.remainingTime(), c.latestDueMs) << c.intervalMs;
+    if (c.latestDueMs >= 0) {
+      EXPECT_LE(timer.remainingTime(), c.latestDueMs) << c.intervalMs;
+    }
     EXPECT_EQ(polling.Interval(), c.intervalMs);
     polling.TickStarted();
-    if (timer.isActive()) EXPECT_EQ(timer.interval(), c.intervalMs);
+    if (timer.isActive()) {
+      EXPECT_EQ(timer.interval(), c.intervalMs);
+    }
   }
 }
 
