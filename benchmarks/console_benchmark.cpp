@@ -1,17 +1,21 @@
 // The desktop console's costs on the simulated board, offscreen:
-// - one polling tick at fourteen devices (Scan All and the four read-alls: 70 exchanges) on the
-//   real clock, beside its floor measured in the same run (the 70 waits of 2 ms after the
-//   writes); counters: the first tick after connecting and the longest gap between two passes
-//   of the event loop during a tick;
+// - polling at fourteen devices (Scan All and the four read-alls: 70 exchanges a tick) on the
+//   real clock, driven by the console's own polling timer in a running event loop as a user
+//   meets it, beside qvmctl's same tick run in-process and the floor of both (the 70 waits of
+//   2 ms after the writes), all in the same run; counters: CPU per tick of each program and
+//   their ratio, the first tick after connecting and the longest gap between two passes of the
+//   event loop while polling;
 // - the chart window taking the sample that drops the oldest 600 of a full store (fourteen
 //   devices), at every span of the time slider;
 // - with `--rss-full` or `--rss-floor` instead of benchmarks: the resident memory of the console
 //   on a 14+14 chain with a full store and the chart window open, or of a minimal window.
 #include <benchmark/benchmark.h>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,12 +26,17 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "cli/qvmctl.h"
 #include "console/frm_charting.h"
 #include "console/generic_vb_diag.h"
 #include "console/qt_host.h"
@@ -42,6 +51,8 @@
 namespace {
 
 constexpr int kExchangesPerTick = 70;
+constexpr int kTicksPerIteration = 5;
+constexpr int kQvmctlTimedTicks = 10;
 constexpr int kManualConfigDaisy = 0;
 constexpr int kFamily52400 = 1;
 constexpr int kFamily52400And52401 = 2;
@@ -75,70 +86,206 @@ struct ConsoleRig {
   std::unique_ptr<qvm::GenericVbDiag> console;
 };
 
-// Longest time between two passes of the event loop while it runs.
+// Longest time between two passes of the event loop while it runs, as its dispatcher reports
+// them (a pass starts when it wakes; time blocked waiting for events is no gap). No timer of its
+// own, so an idle loop stays idle.
 class EventLoopGaps {
  public:
   EventLoopGaps() {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      const qint64 now = clock_.nsecsElapsed();
-      maxGapNs_ = std::max(maxGapNs_, now - lastNs_);
-      lastNs_ = now;
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &context_, [this] {
+      Pass();
+      blocked_ = true;
     });
-    timer_.start(0);
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &context_, [this] {
+      if (blocked_) {
+        lastNs_ = clock_.nsecsElapsed();
+      } else {
+        Pass();
+      }
+      blocked_ = false;
+    });
   }
   void Restart() {
     clock_.start();
     lastNs_ = 0;
     maxGapNs_ = 0;
+    blocked_ = false;
   }
   // The gap up to now counts too.
   double MaxGapMs() {
-    maxGapNs_ = std::max(maxGapNs_, clock_.nsecsElapsed() - lastNs_);
+    Pass();
     return static_cast<double>(maxGapNs_) / 1e6;
   }
 
  private:
-  QTimer timer_;
+  void Pass() {
+    const qint64 now = clock_.nsecsElapsed();
+    maxGapNs_ = std::max(maxGapNs_, now - lastNs_);
+    lastNs_ = now;
+  }
+
+  QObject context_;
   QElapsedTimer clock_;
   qint64 lastNs_ = 0;
   qint64 maxGapNs_ = 0;
+  bool blocked_ = false;
 };
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-void ConsoleTick(benchmark::State& state, const std::string& folder) {
+// Processor time of the whole program so far, every thread counted.
+double CpuSeconds() {
+  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+struct Elapsed {
+  double wall;
+  double cpu;
+};
+
+// Wall and processor time since construction.
+struct Stopwatch {
+  std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
+  double cpu = CpuSeconds();
+
+  double WallSeconds() const { return Seconds(wall); }
+  double CpuSecondsSince() const { return CpuSeconds() - cpu; }
+};
+
+// qvmctl's CPU per tick as measured earlier in this run, for the console's ratio.
+struct QvmctlFigure {
+  std::optional<double> cpuMsPerTick;
+};
+
+// The console's polling ticks as the event loop runs them: a tick starts when the polling
+// timer's event is delivered (seen by an application event filter) and ends when its timeout
+// signal has been handled (a slot connected after the console's own).
+class TickWatch : public QObject {
+ public:
+  explicit TickWatch(const QTimer& timer) : timer_(timer) {
+    QCoreApplication::instance()->installEventFilter(this);
+    connect(&timer, &QTimer::timeout, this, [this] { TickEnded(); });
+    connect(&giveUp_, &QTimer::timeout, &loop_, &QEventLoop::quit);
+    giveUp_.setSingleShot(true);
+  }
+
+  // Runs the event loop until `ticks` more ticks have ended; false when they did not within
+  // a few seconds a tick (polling stopped).
+  bool RunTicks(int ticks) {
+    remaining_ = ticks;
+    giveUp_.start(ticks * kGiveUpMsPerTick);
+    loop_.exec();
+    giveUp_.stop();
+    return remaining_ == 0;
+  }
+  double LastTickMs() const { return static_cast<double>(lastTickNs_) / 1e6; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == &timer_ && event->type() == QEvent::Timer) tickStart_.start();
+    return false;
+  }
+
+ private:
+  static constexpr int kGiveUpMsPerTick = 5000;
+
+  void TickEnded() {
+    lastTickNs_ = tickStart_.nsecsElapsed();
+    if (remaining_ > 0 && --remaining_ == 0) loop_.quit();
+  }
+
+  const QTimer& timer_;
+  QEventLoop loop_;
+  QTimer giveUp_;
+  QElapsedTimer tickStart_;
+  qint64 lastTickNs_ = 0;
+  int remaining_ = 0;
+};
+
+// Polling as the user starts it: the scan and the four read-alls ticked in the polling options
+// dialog, whose OK ticks "ENABLE POLLING", at the shortest interval, so the ticks run back to
+// back. Each iteration runs the event loop through `kTicksPerIteration` ticks.
+void ConsoleTick(benchmark::State& state, const std::string& folder, const QvmctlFigure& qvmctl) {
   ConsoleRig rig("daisy:52400x14", kFamily52400, 14, folder);
   qvm::GenericVbDiag& console = *rig.console;
-  qvm::SharedState& selection = console.session().state;
-  if (selection.DeviceCount52400 != 14) {
+  if (console.session().state.DeviceCount52400 != 14) {
     state.SkipWithError("chain not identified");
     return;
   }
-  selection.PollScanAll = true;
-  selection.PollReadVolts = true;
-  selection.PollReadTemps = true;
-  selection.PollReadFaults = true;
-  selection.PollReadSetups = true;
-  console.tbPollingInterval->setText("5000");
+  console.tbPollingInterval->setText("50");
   console.tbPollingInterval_Change();
-  console.chkEnablePolling->setChecked(true);
+  qvm::FrmPollOptions& options = console.pollOptions();
+  console.cmdPollingSetup->click();
+  for (QCheckBox* box : {options.chkPollUPR, options.chkPollScanAll, options.chkReadVolts,
+                         options.chkReadTemps, options.chkReadFaults, options.chkReadSetups}) {
+    box->setChecked(box != options.chkPollUPR);
+  }
+  options.findChild<QPushButton*>("OKButton")->click();
+  TickWatch ticks(console.pollingTimer());
+  if (!ticks.RunTicks(1)) {
+    state.SkipWithError("polling did not tick");
+    return;
+  }
+  state.counters["first_ms"] = ticks.LastTickMs();
   EventLoopGaps gaps;
-  auto start = std::chrono::steady_clock::now();
-  console.Timer2_Timer();
-  state.counters["first_ms"] = Seconds(start) * 1e3;
   double maxGapMs = 0;
+  double cpuSeconds = 0;
+  int ticked = 0;
   for (auto _ : state) {
     gaps.Restart();
-    start = std::chrono::steady_clock::now();
-    console.Timer2_Timer();
-    state.SetIterationTime(Seconds(start));
+    const Stopwatch watch;
+    if (!ticks.RunTicks(kTicksPerIteration)) {
+      state.SkipWithError("polling stopped");
+      return;
+    }
+    state.SetIterationTime(watch.WallSeconds() / kTicksPerIteration);
+    cpuSeconds += watch.CpuSecondsSince();
+    ticked += kTicksPerIteration;
     maxGapMs = std::max(maxGapMs, gaps.MaxGapMs());
-    QCoreApplication::processEvents();
   }
+  console.chkEnablePolling->setChecked(false);
+  const double cpuMsPerTick = cpuSeconds * 1e3 / ticked;
+  state.counters["cpu_ms_per_tick"] = cpuMsPerTick;
   state.counters["max_gap_ms"] = maxGapMs;
-  if (!console.chkEnablePolling->isChecked()) state.SkipWithError("polling stopped");
+  if (qvmctl.cpuMsPerTick)
+    state.counters["cpu_ratio_to_qvmctl"] = cpuMsPerTick / *qvmctl.cpuMsPerTick;
+}
+
+// Runs qvmctl's polling for `ticks` ticks of the same actions, in-process; the interval of
+// 50 ms is shorter than a tick, so the ticks run back to back.
+Elapsed QvmctlPoll(int ticks, benchmark::State& state) {
+  const std::vector<std::string> args = {"--sim",      "daisy:52400x14",
+                                         "poll",       std::to_string(ticks),
+                                         "--interval", "50",
+                                         "--scan",     "all",
+                                         "--read",     "volts",
+                                         "--read",     "temps",
+                                         "--read",     "faults",
+                                         "--read",     "setups"};
+  std::ostringstream out;
+  std::ostringstream err;
+  const Stopwatch watch;
+  if (qvm::cli::RunQvmctl(args, out, err) != 0) state.SkipWithError(err.str().c_str());
+  return {watch.WallSeconds(), watch.CpuSecondsSince()};
+}
+
+// qvmctl's tick timed through the command itself: "poll 11" less "poll 1" (connecting costs the
+// same in both), per tick.
+void QvmctlTick(benchmark::State& state, QvmctlFigure& figure) {
+  double cpuSeconds = 0;
+  int ticked = 0;
+  for (auto _ : state) {
+    const Elapsed one = QvmctlPoll(1, state);
+    const Elapsed many = QvmctlPoll(1 + kQvmctlTimedTicks, state);
+    state.SetIterationTime((many.wall - one.wall) / kQvmctlTimedTicks);
+    cpuSeconds += many.cpu - one.cpu;
+    ticked += kQvmctlTimedTicks;
+  }
+  figure.cpuMsPerTick = cpuSeconds * 1e3 / ticked;
+  state.counters["cpu_ms_per_tick"] = *figure.cpuMsPerTick;
 }
 
 void FloorTickWaits(benchmark::State& state) {
@@ -267,8 +414,15 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--rss-floor") == 0) return PrintMinimalRss();
 
   benchmark::Initialize(&argc, argv);
-  benchmark::RegisterBenchmark("BM_ConsoleTick14",
-                               [folder](benchmark::State& state) { ConsoleTick(state, folder); })
+  QvmctlFigure qvmctl;
+  benchmark::RegisterBenchmark("BM_QvmctlTick14",
+                               [&qvmctl](benchmark::State& state) { QvmctlTick(state, qvmctl); })
+      ->Unit(benchmark::kMillisecond)
+      ->UseManualTime()
+      ->Iterations(2);
+  benchmark::RegisterBenchmark(
+      "BM_ConsoleTick14",
+      [folder, &qvmctl](benchmark::State& state) { ConsoleTick(state, folder, qvmctl); })
       ->Unit(benchmark::kMillisecond)
       ->UseManualTime()
       ->Iterations(4);

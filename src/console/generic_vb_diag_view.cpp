@@ -9,7 +9,7 @@
 namespace qvm {
 
 void GenericVbDiag::AppendLog(const std::string& text) {
-  txtLog->Append(QString::fromStdString(text));
+  txtLog->AppendUtf8(text);
 }
 
 void GenericVbDiag::ClearLog() {
@@ -21,7 +21,7 @@ bool GenericVbDiag::ShowActivityLogs() {
 }
 
 void GenericVbDiag::AppendHexLog(int devType, const std::string& text) {
-  hexLogs[devType != 0 ? 1 : 0]->Append(QString::fromStdString(text));
+  hexLogs[devType != 0 ? 1 : 0]->AppendUtf8(text);
 }
 
 void GenericVbDiag::SetLed(Led led, Colour colour) {

@@ -256,8 +256,9 @@ void MainTabPage::ApplyBalanceButtons(const BalanceButtons& buttons) {
     button->setVisible(model.visible);
     button->setEnabled(model.enabled);
     button->setText(QString::fromStdString(model.caption));
-    button->setStyleSheet(
-        model.background == ButtonBackground::Yellow ? "background-color: #FFFF00;" : QString());
+    // A style sheet set again restyles the button even when it is the same.
+    const QString style = model.background == ButtonBackground::Yellow ? kSwitchOnStyle : QString();
+    if (button->styleSheet() != style) button->setStyleSheet(style);
   }
 }
 

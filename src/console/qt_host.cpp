@@ -4,8 +4,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "ui/display_refresh.h"
-
 namespace qvm {
 
 namespace {
@@ -18,11 +16,15 @@ void QtHost::SetPumpInterval(Clock& clock, std::int64_t intervalMs) {
   pumpClock_ = &clock;
   pumpIntervalMs_ = intervalMs;
   lastPumpMs_.reset();
+  lastPaintMs_.reset();
+  if (!hold_) hold_ = std::make_unique<DisplayHold>();
 }
 
 void QtHost::PumpEvents() {
   QCoreApplication::processEvents();
-  if (pumpClock_ != nullptr) lastPumpMs_ = pumpClock_->NowMs();
+  if (pumpClock_ == nullptr) return;
+  lastPumpMs_ = pumpClock_->NowMs();
+  lastPaintMs_ = lastPumpMs_;
 }
 
 bool QtHost::PumpDueWithin(std::int64_t ms) {
@@ -30,19 +32,32 @@ bool QtHost::PumpDueWithin(std::int64_t ms) {
          pumpClock_->NowMs() + ms - *lastPumpMs_ >= pumpIntervalMs_;
 }
 
+bool QtHost::PaintDueWithin(std::int64_t ms) {
+  return pumpClock_ == nullptr || !lastPaintMs_ ||
+         pumpClock_->NowMs() + ms - *lastPaintMs_ >= kConsolePaintIntervalMs;
+}
+
 void QtHost::PumpEventsIfDue() {
-  if (PumpDueWithin(0)) PumpEvents();
+  if (!PumpDueWithin(0)) return;
+  // A click or key in the previous pump is shown now; otherwise the display waits.
+  if (!hold_ || hold_->TakeInputSeen() || PaintDueWithin(0)) {
+    PumpEvents();
+    return;
+  }
+  hold_->PumpHeld();
+  lastPumpMs_ = pumpClock_->NowMs();
 }
 
 void QtHost::WaitMs(Clock& clock, std::int64_t ms) {
-  // Without a pump interval every point pumps anyway. Otherwise the display work of the pump
-  // that falls due during this wait is done in it, leaving that pump little to paint.
-  if (pumpClock_ == nullptr || !PumpDueWithin(ms)) {
+  // Without a pump interval every point pumps and paints anyway. Otherwise the display work of
+  // the paint that falls due during this wait is done in it, leaving that pump little to paint.
+  if (pumpClock_ == nullptr || !PaintDueWithin(ms)) {
     clock.SleepMs(ms);
     return;
   }
   const std::int64_t start = clock.NowUs();
   RefreshDisplay();
+  lastPaintMs_ = pumpClock_->NowMs();
   const std::int64_t left = ms * 1000 - (clock.NowUs() - start);
   if (left > 0) clock.SleepUs(left);
 }

@@ -2,13 +2,19 @@
 
 namespace qvm {
 
-std::string HexDigits(std::uint32_t value, int width) {
+void AppendHexDigits(std::string& out, std::uint32_t value, int width) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text(static_cast<std::size_t>(width), '0');
+  const std::size_t start = out.size();
+  out.append(static_cast<std::size_t>(width), '0');
   for (int i = width - 1; i >= 0; --i) {
-    text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+    out[start + static_cast<std::size_t>(i)] = kDigits[value & 0xF];
     value >>= 4;
   }
+}
+
+std::string HexDigits(std::uint32_t value, int width) {
+  std::string text;
+  AppendHexDigits(text, value, width);
   return text;
 }
 

@@ -8,6 +8,8 @@ namespace qvm {
 // Upper-case hexadecimal text of `value`, zero-padded on the left to `width` digits; when the
 // value has more digits, only the rightmost `width` are kept.
 std::string HexDigits(std::uint32_t value, int width);
+// The same appended to `out`.
+void AppendHexDigits(std::string& out, std::uint32_t value, int width);
 
 // Two upper-case hexadecimal digits of a byte.
 inline std::string HexByte(std::uint8_t b) {

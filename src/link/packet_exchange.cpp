@@ -129,10 +129,10 @@ void PacketExchange::LogReceivedFrame(std::span<const std::uint8_t> bytes, int d
 
 void PacketExchange::LogFrame(std::string_view label, std::span<const std::uint8_t> bytes,
                               int devType, std::string& lastTrace) {
-  const std::string text = FrameTraceText(label, bytes);
-  lastTrace = ReplaceLineBreaks(text, " ");
-  if (view_.ShowActivityLogs()) view_.AppendHexLog(devType != 0 ? 1 : 0, text);
-  if (view_.CommLoggingActive()) view_.LogEvent(ReplaceLineBreaks(text, ""));
+  WriteFrameTrace(traceText_, label, bytes);
+  WriteReplacingLineBreaks(lastTrace, traceText_, " ");
+  if (view_.ShowActivityLogs()) view_.AppendHexLog(devType != 0 ? 1 : 0, traceText_);
+  if (view_.CommLoggingActive()) view_.LogEvent(ReplaceLineBreaks(traceText_, ""));
 }
 
 }  // namespace qvm

@@ -82,6 +82,8 @@ class PacketExchange {
   Host& host_;
   Clock& clock_;
   ConsoleView& view_;
+  // The trace text of the last frame logged; its storage serves every frame.
+  std::string traceText_;
 };
 
 }  // namespace qvm

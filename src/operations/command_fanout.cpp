@@ -66,9 +66,10 @@ bool Transfer(Session& session, DeviceCommand& record, const char* routine) {
   return true;
 }
 
-bool DaisyFanOut(Session& session, DeviceCommand record, const char* routine, bool broadcast) {
-  if (!Checked(session, routine, true)) return false;
-  PauseUprPolling(session);
+// Sends `record` to each identified device (once, to the broadcast address, for a broadcast);
+// false at the first transfer that fails.
+bool SendToEachDevice(Session& session, DeviceCommand record, const char* routine, bool broadcast) {
+  const StatusRefreshBatch batch(session);
   for (int type = 0; type < kDeviceTypes; ++type) {
     const int count = DeviceCount(session, type);
     if (count <= 0) continue;
@@ -77,14 +78,18 @@ bool DaisyFanOut(Session& session, DeviceCommand record, const char* routine, bo
     for (int d = 1; d <= last; ++d) {
       record.dev = broadcast ? kBroadcastDevice : static_cast<std::uint8_t>(d);
       if (!Defined(session, type, record)) continue;
-      if (!Transfer(session, record, routine)) {
-        ResumeUprPolling(session);
-        return false;
-      }
+      if (!Transfer(session, record, routine)) return false;
     }
   }
-  ResumeUprPolling(session);
   return true;
+}
+
+bool DaisyFanOut(Session& session, DeviceCommand record, const char* routine, bool broadcast) {
+  if (!Checked(session, routine, true)) return false;
+  PauseUprPolling(session);
+  const bool sent = SendToEachDevice(session, record, routine, broadcast);
+  ResumeUprPolling(session);
+  return sent;
 }
 
 bool SingleFanOut(Session& session, DeviceCommand record, const char* routine) {

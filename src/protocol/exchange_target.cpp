@@ -76,7 +76,7 @@ void SettleExchange(Session& session) {
     }
   }
   // The displays show what was just marked stale as such.
-  if (repaint && marked) RefreshStatusDisplays(session.view);
+  if (repaint && marked) RequestStatusRefresh(session);
 }
 
 }  // namespace qvm

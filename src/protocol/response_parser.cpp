@@ -182,7 +182,7 @@ void ParseDaisyFrames(Session& session, const DeviceCommand& command, const std:
   }
 
   CheckExpectedAnswers(session, name);
-  if (session.view.UpdateGuiControls()) RefreshStatusDisplays(session.view);
+  if (session.view.UpdateGuiControls()) RequestStatusRefresh(session);
   RecordNewFaults(session);
 }
 
@@ -212,6 +212,24 @@ void ParseSingleReply(Session& session, DeviceCommand& command, const std::strin
 }
 
 }  // namespace
+
+void RequestStatusRefresh(Session& session) {
+  if (session.statusRefreshBatches > 0) {
+    session.statusRefreshPending = true;
+  } else {
+    RefreshStatusDisplays(session.view);
+  }
+}
+
+StatusRefreshBatch::StatusRefreshBatch(Session& session) : session_(session) {
+  ++session_.statusRefreshBatches;
+}
+
+StatusRefreshBatch::~StatusRefreshBatch() {
+  if (--session_.statusRefreshBatches > 0 || !session_.statusRefreshPending) return;
+  session_.statusRefreshPending = false;
+  RefreshStatusDisplays(session_.view);
+}
 
 void RefreshStatusDisplays(ProtocolView& view) {
   if (view.MainTabDeviceStatusVisible()) view.UpdateMainTabDeviceStatusControls();

@@ -37,6 +37,23 @@ void ParseNonDaisyChainResponse(Session& session, DeviceCommand& command,
 // The shown main-tab status frame and first monitor frame repaint from the register image.
 void RefreshStatusDisplays(ProtocolView& view);
 
+// Refreshes the status displays now, or at the end of the StatusRefreshBatch that runs.
+void RequestStatusRefresh(Session& session);
+
+// Gathers the status refreshes asked for during one operation over the chain into one at its
+// end: the displays show the values of all the devices it read, not each reply's step on the way
+// (which no paint would show).
+class StatusRefreshBatch {
+ public:
+  explicit StatusRefreshBatch(Session& session);
+  ~StatusRefreshBatch();
+  StatusRefreshBatch(const StatusRefreshBatch&) = delete;
+  StatusRefreshBatch& operator=(const StatusRefreshBatch&) = delete;
+
+ private:
+  Session& session_;
+};
+
 // Rows of the selected register tab that show register `address` get `value`.
 void RefreshRegisterSlots(Session& session, int address, std::int16_t value);
 

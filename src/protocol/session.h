@@ -57,6 +57,9 @@ class Session {
   // Device exchanges sent so far; the register image stamps each value read with the number of
   // the exchange that brought it.
   std::uint32_t exchangeNumber = 0;
+  // Status refreshes asked for while a StatusRefreshBatch runs wait for its end.
+  int statusRefreshBatches = 0;
+  bool statusRefreshPending = false;
   // Counts communication errors for the acquisitions open and passes every record on.
   ComErrorTap faultTap;
 

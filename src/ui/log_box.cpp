@@ -1,23 +1,18 @@
 #include "ui/log_box.h"
 
 #include <QCoreApplication>
+#include <QLatin1StringView>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "ui/display_refresh.h"
 
 namespace qvm {
 
-namespace {
-
-// Least time between two lay-outs brought by the event loop: each costs far more than the lines
-// it adds, and a log read by eye needs no more.
-constexpr int kFlushIntervalMs = 40;
-
-}  // namespace
-
 LogBox::LogBox(QWidget* parent) : QPlainTextEdit(parent) {
-  lateFlush_.setSingleShot(true);
-  connect(&lateFlush_, &QTimer::timeout, this, [this] { TimedFlush(); });
+  // A scroll bar that came and went with the text would resize the page and lay out the lines
+  // again each time the log is emptied and filled.
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   // Cleared through QPlainTextEdit itself: what was gathered goes too.
   connect(this, &QPlainTextEdit::textChanged, this, [this] {
     if (!flushing_ && document()->isEmpty()) pending_.clear();
@@ -26,6 +21,22 @@ LogBox::LogBox(QWidget* parent) : QPlainTextEdit(parent) {
 
 void LogBox::Append(const QString& text) {
   pending_ += text;
+  QueueFlush();
+}
+
+void LogBox::AppendUtf8(std::string_view text) {
+  const bool ascii = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const auto size = static_cast<qsizetype>(text.size());
+  if (ascii) {
+    pending_ += QLatin1StringView(text.data(), size);
+  } else {
+    pending_ += QString::fromUtf8(text.data(), size);
+  }
+  QueueFlush();
+}
+
+void LogBox::QueueFlush() {
   if (flushQueued_) return;
   flushQueued_ = true;
   QCoreApplication::postEvent(this, new QEvent(DisplayRefreshEventType()));
@@ -34,18 +45,8 @@ void LogBox::Append(const QString& text) {
 bool LogBox::event(QEvent* event) {
   if (event->type() != DisplayRefreshEventType()) return QPlainTextEdit::event(event);
   flushQueued_ = false;
-  const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : kFlushIntervalMs;
-  if (since >= kFlushIntervalMs) {
-    TimedFlush();
-  } else if (!lateFlush_.isActive()) {
-    lateFlush_.start(static_cast<int>(kFlushIntervalMs - since));
-  }
-  return true;
-}
-
-void LogBox::TimedFlush() {
-  sinceFlush_.start();
   Flush();
+  return true;
 }
 
 QString LogBox::toPlainText() {
@@ -64,7 +65,8 @@ void LogBox::Flush() {
   QTextCursor end(document());
   end.movePosition(QTextCursor::End);
   end.insertText(pending_);
-  pending_.clear();
+  // Emptied with its capacity kept for the next batch.
+  pending_.resize(0);
   flushing_ = false;
   moveCursor(QTextCursor::End);
 }

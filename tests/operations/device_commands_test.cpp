@@ -71,6 +71,28 @@ TEST_F(DaisyCommandTest, QuickCommandLogsEveryDeviceInOrder) {
   EXPECT_EQ(LinesStartingWith(bench.view, "cmd,"), expected);
 }
 
+// The status displays are refreshed once per command over the chain, after the replies have been
+// stored, whether or not the command completes.
+TEST_F(DaisyCommandTest, StatusDisplaysRefreshOncePerChainCommand) {
+  bench.view.updateGuiControls = true;
+  bench.view.mainTabVisible = true;
+  bench.view.monitorTabVisible = true;
+  ASSERT_TRUE(ReadAllVolts(session));
+  EXPECT_EQ(bench.view.mainTabRefreshes, 1);
+  EXPECT_EQ(bench.view.monitorRefreshes, 1);
+  // A command that fails after device 1 answered still shows what was read.
+  bench.view.log.clear();
+  bench.view.mainTabRefreshes = 0;
+  bench.host.onPump = [&] {
+    if (bench.view.log.find("rcv,QVM52400,dev0x01") != std::string::npos) {
+      bench.evb.board->Faults().failWrites = sim::kAlways;
+    }
+  };
+  EXPECT_FALSE(ReadAllVolts(session));
+  bench.host.onPump = nullptr;
+  EXPECT_EQ(bench.view.mainTabRefreshes, 1);
+}
+
 TEST_F(DaisyCommandTest, FailureOnDeviceTwoLeavesDeviceThreeUnaddressed) {
   // Once device 1 has answered, the bridge refuses every later write.
   bench.host.onPump = [&] {
