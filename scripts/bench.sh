@@ -96,6 +96,9 @@ row("the same tick in the console", ms("console_benchmark:BM_ConsoleTick14"), "m
         statistics.median(first) if first else float("nan"), max(gaps) if gaps else float("nan")))
 if gaps and max(gaps) > 50:
     rows[-1] = rows[-1][:5] + ("NO " + rows[-1][5].split(" ", 1)[1],)
+row("console CPU per 14-device tick, against qvmctl's",
+    counter("console_benchmark:BM_ConsoleTick14", "cpu_ms_per_tick"), "ms",
+    counter("console_benchmark:BM_QvmctlTick14", "cpu_ms_per_tick"), "<= 3x", 3.0)
 row("CSV export of a full store (14 devices)",
     ms("records_benchmark:BM_ExportFullStore"), "ms",
     ms("records_benchmark:BM_Floor_WriteExportBytes"), "<= 3x", 3.0)
