@@ -1,12 +1,9 @@
 #pragma once
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <span>
 
 #include "records/chart_ring.h"
 #include "records/chart_series.h"
@@ -93,32 +90,19 @@ class ChartSeriesPoints {
     return {sample, minutes_[static_cast<std::size_t>(sample)], Value(sample)};
   }
 
+  // The sample of point 0 when point n is sample first + n.
+  std::optional<std::size_t> FirstSample() const {
+    if (!contiguous_) return std::nullopt;
+    return static_cast<std::size_t>(first_);
+  }
+  // The elapsed minutes of every sample of the store.
+  const RingColumn<double>& Minutes() const { return minutes_; }
+
   // The extremes of points [begin, end) (begin < end) by their drawn values; one point per
   // sample is compared by raw value, without decoding.
-  PointExtremes Extremes(std::size_t begin, std::size_t end) const {
-    if (!contiguous_ || !keyed_) {
-      return DrawnExtremes(begin, end, [this](std::size_t point) { return Y(point); });
-    }
-    switch (series_.kind) {
-      case ChartKind::Cells:
-        return KeyExtremes(begin, end, [](std::int16_t raw) {
-          return raw < 0x2000 ? raw : static_cast<std::int16_t>(raw - 0x4000);
-        });
-      case ChartKind::Faults:
-        return KeyExtremes(begin, end, [](std::int16_t raw) {
-          return raw == kChartNeverRead ? raw : static_cast<std::int16_t>(raw != 0);
-        });
-      case ChartKind::Packs:
-      case ChartKind::IcTemp:
-      case ChartKind::EtVolts:
-        break;
-    }
-    return KeyExtremes(begin, end, [](std::int16_t raw) { return raw; });
-  }
+  PointExtremes Extremes(std::size_t begin, std::size_t end) const;
 
  private:
-  using Runs = std::array<std::span<const std::int16_t>, 2>;
-
   // Each kind draws a key of the raw value (cells: the 14-bit value read as two's complement;
   // faults: whether the word is set; else the value itself) through a line: true when it rises
   // or falls, so that the extremes of the keys are those of the drawn values.
@@ -126,38 +110,6 @@ class ChartSeriesPoints {
     const double zero = DecodedOf(0);
     const double one = DecodedOf(1);
     return one < zero || one > zero;
-  }
-
-  // Extremes by keys; a value never read keeps its raw value as key, below every other.
-  template <typename KeyOf>
-  PointExtremes KeyExtremes(std::size_t begin, std::size_t end, KeyOf keyOf) const {
-    const auto first = static_cast<std::size_t>(first_);
-    const Runs runs = column_.Runs(first + begin, first + end);
-    std::int16_t low = INT16_MAX;
-    std::int16_t high = kChartNeverRead;
-    for (const auto& run : runs) {
-      for (const std::int16_t raw : run) {
-        const std::int16_t key = keyOf(raw);
-        high = std::max(high, key);
-        low = std::min(low, key == kChartNeverRead ? std::int16_t{INT16_MAX} : key);
-      }
-    }
-    if (high == kChartNeverRead) return {end - 1, end - 1};
-    return {FirstWithKey(runs, begin, low, keyOf), FirstWithKey(runs, begin, high, keyOf)};
-  }
-
-  // The first point from `begin`, the start of `runs`, whose key is `key` (one is).
-  template <typename KeyOf>
-  static std::size_t FirstWithKey(const Runs& runs, std::size_t begin, std::int16_t key,
-                                  KeyOf keyOf) {
-    std::size_t point = begin;
-    for (const auto& run : runs) {
-      const auto found = std::find_if(run.begin(), run.end(),
-                                      [key, keyOf](std::int16_t raw) { return keyOf(raw) == key; });
-      if (found != run.end()) return point + static_cast<std::size_t>(found - run.begin());
-      point += run.size();
-    }
-    return point;
   }
 
   std::int32_t SampleOf(std::size_t point) const {

@@ -1,7 +1,7 @@
 #include "ui/chart_decimation.h"
 
 #include <algorithm>
-#include <cmath>
+#include <optional>
 
 namespace qvm {
 
@@ -77,43 +77,26 @@ std::size_t FirstAt(const Source& points, double x, bool after) {
   return low;
 }
 
-// The end of the run of points from `first` (before `stop`) that lie in column `column`, the
-// columns rising with the points; the search starts from the run being `guess` points long.
-template <typename ColumnOf>
-std::size_t ColumnEnd(std::size_t first, std::size_t stop, long column, std::size_t guess,
-                      ColumnOf columnOf) {
-  std::size_t inside = first;
-  std::size_t beyond = stop;
-  if (guess > 1 && first + guess - 1 < stop) {
-    if (columnOf(first + guess - 1) == column) {
-      inside = first + guess - 1;
-    } else {
-      beyond = first + guess - 1;
-    }
-  }
-  for (std::size_t step = 1; beyond == stop && inside + step < stop; step *= 2) {
-    if (columnOf(inside + step) != column) {
-      beyond = inside + step;
-    } else {
-      inside += step;
-    }
-  }
-  while (beyond - inside > 1) {
-    const std::size_t middle = inside + (beyond - inside) / 2;
-    if (columnOf(middle) == column) {
-      inside = middle;
-    } else {
-      beyond = middle;
-    }
-  }
-  return beyond;
+// Where the columns end among the samples, for points that are the samples from `first` on.
+struct SharedEnds {
+  SampleColumnEnds* ends = nullptr;
+  std::size_t first = 0;
+};
+
+SharedEnds SharedOf(const PointsInMemory&, SampleColumnEnds*) {
+  return {};
+}
+SharedEnds SharedOf(const ChartSeriesPoints& points, SampleColumnEnds* ends) {
+  const std::optional<std::size_t> first = points.FirstSample();
+  return ends != nullptr && first ? SharedEnds{ends, *first} : SharedEnds{};
 }
 
 // The decimation; with `from` it takes up a scan of the same leading points at the start of
 // their last column instead of starting over.
+// Points that are samples of the store in order find their column ends through `ends`.
 template <typename Source>
 ScanEnd Decimate(const Source& points, double lower, double upper, int columns,
-                 std::vector<PlotPoint>& out, const ColumnStart* from) {
+                 std::vector<PlotPoint>& out, const ColumnStart* from, SampleColumnEnds* ends) {
   ScanEnd end;
   std::size_t first = FirstAt(points, lower, false);
   std::size_t last = FirstAt(points, upper, true);
@@ -127,7 +110,8 @@ ScanEnd Decimate(const Source& points, double lower, double upper, int columns,
     for (std::size_t i = first; i < last; ++i) out.push_back({points.X(i), points.Y(i)});
     return end;
   }
-  const double perColumn = columns / (upper - lower);
+  const PixelColumns pixels(lower, upper, columns);
+  const SharedEnds shared = SharedOf(points, ends);
   std::size_t i = first;
   if (from == nullptr) {
     out.clear();
@@ -144,10 +128,7 @@ ScanEnd Decimate(const Source& points, double lower, double upper, int columns,
   std::size_t stop = last;
   end.pastEnd = stop > i && points.X(stop - 1) > upper;
   if (end.pastEnd) --stop;
-  const auto columnOf = [&points, lower, perColumn, columns](std::size_t at) {
-    return std::min(static_cast<long>((points.X(at) - lower) * perColumn),
-                    static_cast<long>(columns - 1));
-  };
+  const auto columnOf = [&points, &pixels](std::size_t at) { return pixels.Of(points.X(at)); };
   long current = -1;
   PointExtremes column;
   std::size_t run = 0;
@@ -166,7 +147,10 @@ ScanEnd Decimate(const Source& points, double lower, double upper, int columns,
       end.lastColumn = {out.size(), i, at, emit.Last(), emit.Any()};
       current = at;
     }
-    const std::size_t next = ColumnEnd(i, stop, at, run, columnOf);
+    const std::size_t next =
+        shared.ends != nullptr
+            ? shared.ends->End(shared.first + i, at, shared.first + stop, run) - shared.first
+            : ColumnEnd(i, stop, at, run, columnOf);
     column = points.Extremes(i, next);
     run = next - i;
     i = next;
@@ -194,12 +178,13 @@ SeriesDecimation::Step SeriesDecimation::Plan(const Source& points, double lower
 }
 
 template <typename Source>
-bool SeriesDecimation::UpdateFrom(const Source& points, double lower, double upper, int columns) {
+bool SeriesDecimation::UpdateFrom(const Source& points, double lower, double upper, int columns,
+                                  SampleColumnEnds* ends) {
   const Step step = Plan(points, lower, upper, columns);
   if (step == Step::Nothing) return false;
   if (step != Step::PastEnd) {
     const ScanEnd end = Decimate(points, lower, upper, columns, out_,
-                                 step == Step::TakeUp ? &lastColumn_ : nullptr);
+                                 step == Step::TakeUp ? &lastColumn_ : nullptr, ends);
     scanned_ = end.columns;
     pastEnd_ = end.pastEnd;
     lastColumn_ = end.lastColumn;
@@ -217,22 +202,28 @@ bool SeriesDecimation::UpdateFrom(const Source& points, double lower, double upp
 
 void DecimateToColumns(std::span<const ChartPoint> points, double lower, double upper, int columns,
                        std::vector<PlotPoint>& out) {
-  Decimate(PointsInMemory(points), lower, upper, columns, out, nullptr);
+  Decimate(PointsInMemory(points), lower, upper, columns, out, nullptr, nullptr);
 }
 
 void DecimateToColumns(const ChartSeriesPoints& points, double lower, double upper, int columns,
                        std::vector<PlotPoint>& out) {
-  Decimate(points, lower, upper, columns, out, nullptr);
+  SampleColumnEnds ends(points.Minutes(), lower, upper, columns);
+  Decimate(points, lower, upper, columns, out, nullptr, &ends);
 }
 
 bool SeriesDecimation::Update(std::span<const ChartPoint> points, double lower, double upper,
                               int columns) {
-  return UpdateFrom(PointsInMemory(points), lower, upper, columns);
+  return UpdateFrom(PointsInMemory(points), lower, upper, columns, nullptr);
 }
 
 bool SeriesDecimation::Update(const ChartSeriesPoints& points, double lower, double upper,
                               int columns) {
-  return UpdateFrom(points, lower, upper, columns);
+  SampleColumnEnds ends(points.Minutes(), lower, upper, columns);
+  return UpdateFrom(points, lower, upper, columns, &ends);
+}
+
+bool SeriesDecimation::Update(const ChartSeriesPoints& points, SampleColumnEnds& ends) {
+  return UpdateFrom(points, ends.Lower(), ends.Upper(), ends.Columns(), &ends);
 }
 
 }  // namespace qvm

@@ -6,6 +6,7 @@
 
 #include "records/chart_points.h"
 #include "records/chart_series.h"
+#include "ui/chart_columns.h"
 
 namespace qvm {
 
@@ -39,6 +40,8 @@ class SeriesDecimation {
   // Brings Points() up to date for `points` over the window; false when what shows stayed.
   bool Update(std::span<const ChartPoint> points, double lower, double upper, int columns);
   bool Update(const ChartSeriesPoints& points, double lower, double upper, int columns);
+  // The same over the window of `ends`, shared by the series of one chart.
+  bool Update(const ChartSeriesPoints& points, SampleColumnEnds& ends);
   const std::vector<PlotPoint>& Points() const { return out_; }
 
  private:
@@ -48,7 +51,8 @@ class SeriesDecimation {
   template <typename Source>
   Step Plan(const Source& points, double lower, double upper, int columns) const;
   template <typename Source>
-  bool UpdateFrom(const Source& points, double lower, double upper, int columns);
+  bool UpdateFrom(const Source& points, double lower, double upper, int columns,
+                  SampleColumnEnds* ends);
 
   std::vector<PlotPoint> out_;
   bool valid_ = false;

@@ -97,10 +97,10 @@ bool ChartPlot::UpdateData() {
   const int columns = std::max(1, axisRect()->width());
   const AxisRange time = TimeRange();
   std::vector<bool> changed(series_.size(), false);
+  SampleColumnEnds ends(store_.MinutesColumn(), time.lower, time.upper, columns);
   for (std::size_t i = 0; i < series_.size() && i < decimations_.size(); ++i) {
     if (!series_[i].visible) continue;
-    changed[i] = decimations_[i].Update(ChartSeriesPoints(store_, series_[i]), time.lower,
-                                        time.upper, columns);
+    changed[i] = decimations_[i].Update(ChartSeriesPoints(store_, series_[i]), ends);
   }
   QVector<QCPGraphData> data;
   for (std::size_t i = 0; i < changed.size(); ++i) {
