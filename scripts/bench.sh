@@ -112,7 +112,8 @@ row("chart window, 600-sample drop (worst span)",
     "<= 16 ms at every span", 16.0, ratio_goal=False,
     note="(slider position %s)" % worst if worst else "")
 row("console RSS, 14+14, full store, chart open", mb("full"), "MB", mb("floor"), "<= 80 MB",
-    80.0, ratio_goal=False)row("chart axis move against a plain replot of the same drawn points",
+    80.0, ratio_goal=False)
+row("chart axis move against a plain replot of the same drawn points",
     ms("chart_window_benchmark:BM_ChartRedrawAxisMoved"), "ms",
     ms("chart_window_benchmark:BM_PlainReplotDrawnPoints"), "<= 1.3x", 1.3)
 waits = statistics.median(ms("console_run_benchmark:BM_ProtocolWaits") or [0.0])
