@@ -45,6 +45,7 @@
 #include "model/tab_definition_file.h"
 #include "model/tab_definitions.h"
 #include "protocol/session.h"
+#include "qvmctl_tick_args.h"
 #include "records/local_file_system.h"
 #include "sim/chain/simulated_evb.h"
 
@@ -257,14 +258,7 @@ void ConsoleTick(benchmark::State& state, const std::string& folder, const Qvmct
 // Runs qvmctl's polling for `ticks` ticks of the same actions, in-process; the interval of
 // 50 ms is shorter than a tick, so the ticks run back to back.
 Elapsed QvmctlPoll(int ticks, benchmark::State& state) {
-  const std::vector<std::string> args = {"--sim",      "daisy:52400x14",
-                                         "poll",       std::to_string(ticks),
-                                         "--interval", "50",
-                                         "--scan",     "all",
-                                         "--read",     "volts",
-                                         "--read",     "temps",
-                                         "--read",     "faults",
-                                         "--read",     "setups"};
+  const std::vector<std::string> args = QvmctlTickArgs(ticks);
   std::ostringstream out;
   std::ostringstream err;
   const Stopwatch watch;

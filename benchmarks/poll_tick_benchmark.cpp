@@ -12,6 +12,7 @@
 
 #include "cli/qvmctl.h"
 #include "core/clock.h"
+#include "qvmctl_tick_args.h"
 
 namespace {
 
@@ -19,14 +20,7 @@ constexpr int kExchangesPerTick = 70;
 constexpr int kTimedTicks = 10;
 
 double PollSeconds(int ticks, benchmark::State& state) {
-  const std::vector<std::string> args = {"--sim",      "daisy:52400x14",
-                                         "poll",       std::to_string(ticks),
-                                         "--interval", "50",
-                                         "--scan",     "all",
-                                         "--read",     "volts",
-                                         "--read",     "temps",
-                                         "--read",     "faults",
-                                         "--read",     "setups"};
+  const std::vector<std::string> args = QvmctlTickArgs(ticks);
   std::ostringstream out;
   std::ostringstream err;
   const auto start = std::chrono::steady_clock::now();

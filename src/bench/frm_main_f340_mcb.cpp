@@ -1,6 +1,5 @@
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,6 +10,7 @@
 
 #include "bench/byte_fields.h"
 #include "bench/frm_main_f340.h"
+#include "bench/write_data_choice.h"
 #include "bench/write_data_file.h"
 
 namespace qvm {
@@ -108,17 +108,7 @@ std::optional<std::vector<std::uint8_t>> FrmMainF340::WriteData(int count, const
 }
 
 void FrmMainF340::chkFileWriteData_Click(bool checked) {
-  if (!checked) {
-    lblWriteDataFile->clear();
-    return;
-  }
-  const auto path = AskWriteDataFile(session_.host);
-  if (!path) {
-    chkFileWriteData->setChecked(false);
-    return;
-  }
-  writeDataPath_ = *path;
-  lblWriteDataFile->setText(QFileInfo(QString::fromStdString(*path)).fileName());
+  ChooseWriteDataFile(session_.host, checked, *chkFileWriteData, *lblWriteDataFile, writeDataPath_);
 }
 
 void FrmMainF340::cmdMCBSPI_Click() {

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,6 +13,7 @@
 
 #include "bench/byte_fields.h"
 #include "bench/port_bits.h"
+#include "bench/write_data_choice.h"
 #include "bench/write_data_file.h"
 
 namespace qvm {
@@ -356,17 +356,7 @@ std::optional<std::vector<std::uint8_t>> I2cPage::WriteData(int count, int room)
 }
 
 void I2cPage::chkFileWriteData_Click(bool checked) {
-  if (!checked) {
-    lblWriteDataFile->clear();
-    return;
-  }
-  const auto path = AskWriteDataFile(session_.host);
-  if (!path) {
-    chkFileWriteData->setChecked(false);
-    return;
-  }
-  writeDataPath_ = *path;
-  lblWriteDataFile->setText(QFileInfo(QString::fromStdString(*path)).fileName());
+  ChooseWriteDataFile(session_.host, checked, *chkFileWriteData, *lblWriteDataFile, writeDataPath_);
 }
 
 void I2cPage::cmdScanI2Caddress_Click() {
