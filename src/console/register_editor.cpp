@@ -18,17 +18,18 @@
 #include "operations/register_page.h"
 #include "ui/display_locale.h"
 #include "ui/led_indicator.h"
+#include "ui/name_lines.h"
 
 namespace qvm {
 
 namespace {
 
-constexpr int kNameWidth = 160;
-constexpr int kBitWidth = 36;
-constexpr double kBitNameScale = 0.7;
-// Smaller than this a bit name is no longer legible; it is elided instead.
-constexpr double kLeastBitNameShrink = 0.7;
-constexpr double kBitNameStep = 0.25;
+constexpr int kNameWidth = 150;
+constexpr int kNameLines = 2;
+constexpr int kBitWidth = 44;
+// Bit names stay at this legible size; a long one wraps over up to three lines.
+constexpr double kBitNameScale = 0.72;
+constexpr int kBitNameLines = 3;
 constexpr int kToggleWidth = 30;
 constexpr int kRowButtonWidth = 58;
 const QColor kReadColour(0x80, 0xFF, 0x80);
@@ -141,7 +142,6 @@ QFrame* RegisterEditor::BuildRow(int row) {
     name->setObjectName(Name("lblBitName", index));
     name->setFont(SmallFont(frame, kBitNameScale));
     name->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-    name->setWordWrap(true);
     name->setFixedWidth(kBitWidth);
     RetainSpace(name);
     lblBitName[i] = name;
@@ -254,37 +254,18 @@ void RegisterEditor::LayOutRow(int row, int reg) {
   const auto x = static_cast<std::size_t>(reg);
   const RowLayout layout = RowLayoutFor(tables.RegKind[x]);
 
-  // Long names are shortened with an ellipsis; the tooltip keeps the whole name.
+  // Long names wrap, and end in an ellipsis past two lines; the tooltip keeps the whole name.
   const QString name = QString::fromStdString(tables.RegName[x]);
-  lblRegName[r]->setText(
-      lblRegName[r]->fontMetrics().elidedText(name, Qt::ElideRight, kNameWidth - 4));
+  lblRegName[r]->setText(NameLines(name, lblRegName[r]->fontMetrics(), kNameWidth - 4, kNameLines));
   lblRegName[r]->setToolTip(name);
   lblRegAddr[r]->setText(QString::fromStdString(RegAddrText(reg)));
   for (int bit = 0; bit < kBitsPerRegister; ++bit) {
     const auto i = static_cast<std::size_t>(row * kBitsPerRegister + bit);
     const bool shown = bit < layout.bitsShown;
-    // Bit names wrap at blanks; a word too wide for the column is set in smaller type, and
-    // elided when even that is too wide. The tooltip keeps the whole name.
     const QString bitName =
         QString::fromStdString(tables.BitName[x][static_cast<std::size_t>(bit)]);
-    QFont font = SmallFont(lblBitName[i]->parentWidget(), kBitNameScale);
-    const double smallest = font.pointSizeF() * kLeastBitNameShrink;
-    const QStringList words = bitName.split(' ', Qt::SkipEmptyParts);
-    const auto widest = [&words](const QFont& f) {
-      int width = 0;
-      for (const QString& word : words)
-        width = std::max(width, QFontMetrics(f).horizontalAdvance(word));
-      return width;
-    };
-    while (widest(font) > kBitWidth - 2 && font.pointSizeF() - kBitNameStep >= smallest) {
-      font.setPointSizeF(font.pointSizeF() - kBitNameStep);
-    }
-    QString shownName = bitName;
-    if (widest(font) > kBitWidth - 2) {
-      shownName = QFontMetrics(font).elidedText(bitName, Qt::ElideRight, kBitWidth - 2);
-    }
-    lblBitName[i]->setFont(font);
-    lblBitName[i]->setText(shownName);
+    lblBitName[i]->setText(
+        NameLines(bitName, lblBitName[i]->fontMetrics(), kBitWidth - 2, kBitNameLines));
     lblBitName[i]->setToolTip(bitName);
     lblBitName[i]->setHidden(!shown);
     cbRegToggleBit[i]->setHidden(!shown);

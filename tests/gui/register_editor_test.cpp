@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <array>
 #include <string>
 
 #include "console/register_row.h"
@@ -161,19 +162,36 @@ TEST_F(RegisterEditorPage, UndefinedKindLaysOutAsARead) {
   EXPECT_TRUE(editor.cbWriteRegs->isHidden());
 }
 
-TEST_F(RegisterEditorPage, LongBitNamesAreElidedWithTheWholeNameInTheTooltip) {
+// Every line of a shown name fits its column at a legible size, and reads back as the name.
+TEST_F(RegisterEditorPage, LongNamesWrapLegiblyWithTheWholeNameInTheTooltip) {
   auto& tables = board.session.model.type[0];
   tables.TabRegister[20][0] = 0x1F0;
   tables.RegKind[0x1F0] = 1;
-  tables.BitName[0x1F0][0] = "OVERTEMPERATURESHUTDOWN";
-  tables.BitName[0x1F0][1] = "Cell OV";
+  const std::array<std::string, 5> names = {"Undervoltage", "Vss Open Wire", "EE Checksum",
+                                            "Cell OV", "OVERTEMPERATURESHUTDOWNLATCHED"};
+  for (std::size_t bit = 0; bit < names.size(); ++bit) tables.BitName[0x1F0][bit] = names[bit];
+  tables.RegName[0x1F0] = "Cell 12 Balance Value High";
   editor.ShowTab(20);
-  const QLabel* elided = editor.lblBitName[0];
-  EXPECT_NE(elided->text(), "OVERTEMPERATURESHUTDOWN");
-  EXPECT_TRUE(elided->text().endsWith(QChar(0x2026))) << elided->text().toStdString();
-  EXPECT_LE(elided->fontMetrics().horizontalAdvance(elided->text()), elided->width());
-  EXPECT_EQ(elided->toolTip(), "OVERTEMPERATURESHUTDOWN");
-  EXPECT_EQ(editor.lblBitName[1]->text(), "Cell OV");
+  const QFont base = editor.font();
+  for (std::size_t bit = 0; bit < names.size(); ++bit) {
+    const QLabel* label = editor.lblBitName[bit];
+    const QString whole = QString::fromStdString(names[bit]);
+    EXPECT_EQ(label->toolTip(), whole);
+    EXPECT_GE(label->font().pointSizeF(), 0.7 * base.pointSizeF());
+    const QStringList lines = label->text().split('\n');
+    EXPECT_LE(lines.size(), 3) << label->text().toStdString();
+    for (const QString& line : lines)
+      EXPECT_LE(label->fontMetrics().horizontalAdvance(line), label->width()) << line.toStdString();
+    QString joined = lines.join(' ');
+    joined.replace("- ", "");
+    if (!joined.endsWith(QChar(0x2026))) {
+      EXPECT_EQ(joined, whole);
+    }
+  }
+  EXPECT_EQ(editor.lblBitName[0]->text().count('\n'), 1);
+  EXPECT_TRUE(editor.lblBitName[4]->text().endsWith(QChar(0x2026)));
+  EXPECT_EQ(editor.lblRegName[0]->text().replace('\n', ' '), "Cell 12 Balance Value High");
+  EXPECT_EQ(editor.lblRegName[0]->toolTip(), "Cell 12 Balance Value High");
 }
 
 TEST_F(RegisterEditorPage, DecodedValueOnlyWithALabel) {
@@ -191,7 +209,6 @@ TEST_F(RegisterEditorPage, DecodedValueOnlyWithALabel) {
   }
   EXPECT_EQ(editor.lblBitName[0 * 14 + 0]->text(), "OV1");
   EXPECT_EQ(editor.lblBitName[0 * 14 + 13]->text(), "Reserved");
-  // Set in smaller type so that it fits its column rather than being cut.
   const QLabel* reserved = editor.lblBitName[0 * 14 + 13];
   EXPECT_LE(reserved->fontMetrics().horizontalAdvance("Reserved"), reserved->width());
 }
