@@ -241,6 +241,19 @@ std::string ComErrorCodes(std::uint16_t flags) {
   return codes;
 }
 
+std::optional<std::uint16_t> ComErrorFlags(std::string_view codes) {
+  std::uint16_t flags = 0;
+  while (!codes.empty()) {
+    const auto entry =
+        std::find_if(kComErrorCodes.begin(), kComErrorCodes.end(),
+                     [codes](const ComErrorCode& e) { return codes.starts_with(e.code); });
+    if (entry == kComErrorCodes.end()) return std::nullopt;
+    flags |= entry->bit;
+    codes.remove_prefix(std::strlen(entry->code));
+  }
+  return flags;
+}
+
 std::string ChartExportRow(const ChartStore& store, int sample, int devices,
                            char decimalSeparator) {
   std::string line;

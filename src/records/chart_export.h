@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/host.h"
 #include "model/value_format.h"
@@ -20,6 +22,8 @@ std::string ChartExportHeader(int devices);
 // The ComErrors field of a flag word: "NoACK_", "CRCErr_", "BadResponse_", "NackResponse_",
 // "PipeComErr_" for the set bits, in that order.
 std::string ComErrorCodes(std::uint16_t flags);
+// The flag word of a ComErrors field; nullopt when the field holds anything but those codes.
+std::optional<std::uint16_t> ComErrorFlags(std::string_view codes);
 
 // The data line of stored sample `sample`.
 std::string ChartExportRow(const ChartStore& store, int sample, int devices, char decimalSeparator);
