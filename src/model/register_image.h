@@ -54,6 +54,8 @@ class RegisterImage {
   void MarkStale(int devType, int device, int address) {
     Entry(devType, device, address).stale = true;
   }
+  // Back to never known.
+  void Forget(int devType, int device, int address) { Entry(devType, device, address) = {}; }
   void Clear() { values_ = {}; }
 
  private:

@@ -9,6 +9,7 @@
 
 #include "chart_fixture.h"
 #include "records/chart_export.h"
+#include "records/recording_chart.h"
 
 namespace qvm::test {
 namespace {
@@ -23,6 +24,9 @@ std::string ExportedChain(int samples) {
     for (int d = 1; d <= 3; ++d) {
       bench.image.StoreRead(0, d, 0x41 + s % 12, static_cast<std::int16_t>(6000 + 37 * s + d), 1);
       bench.image.StoreRead(0, d, 0x84, static_cast<std::int16_t>(s * 3 + d), 1);
+      bench.image.StoreRead(0, d, 0x40, static_cast<std::int16_t>(11000 + 13 * s), 1);
+      bench.image.StoreRead(0, d, 0x50, static_cast<std::int16_t>(9217 + 41 * s - 300 * d), 1);
+      if (s % 3 != 0) bench.image.StoreRead(0, d, 0x52, static_cast<std::int16_t>(4000 + s), 1);
     }
     bench.store.AddNewVoltageDataToChartArray(s % 4 == 0 ? kComErrCrc4 | kComErrNack : 0);
     bench.clock.SleepMs(500);
@@ -126,6 +130,36 @@ TEST(RecordingFile, BadInputIsRefusedOrStopsAtItsLine) {
     const std::string& said = read ? recording.stoppedAt : error;
     EXPECT_EQ(said.rfind(c.message, 0), 0u) << said << " / " << c.message;
   }
+}
+
+// A recording opened in a chart store exports again as the same rows; the time of day of a row
+// is the start time plus its elapsed minutes, which the file gives to 0.6 s.
+TEST(RecordingChart, AStoreFilledFromARecordingExportsItAgain) {
+  const std::string text = ExportedChain(40);
+  std::istringstream in(text);
+  Recording recording;
+  std::string error;
+  ASSERT_TRUE(ReadRecording(in, kChartFullIndex, recording, error)) << error;
+  ChartBench bench;
+  RecordingChart chart(bench.model, bench.state.Tint25, recording);
+  EXPECT_TRUE(chart.State().DaisyChainMode);
+  ASSERT_EQ(chart.Store().ChartSampleIndex(), 40);
+  std::istringstream lines(text);
+  std::string line;
+  std::getline(lines, line);
+  for (int s = 0; std::getline(lines, line); ++s) {
+    line.pop_back();
+    const std::string again = ChartExportRow(chart.Store(), s, 3, '.');
+    EXPECT_EQ(again.substr(again.find(',')), line.substr(line.find(','))) << "sample " << s;
+  }
+  EXPECT_EQ(FormatLongTime(chart.Store().ChartStartTime()), recording.times.front());
+}
+
+TEST(RecordingChart, LongTimesParse) {
+  EXPECT_EQ(FormatLongTime(*ParseLongTime("5:01:09 PM")), "5:01:09 PM");
+  EXPECT_EQ(FormatLongTime(*ParseLongTime("12:00:00 AM")), "12:00:00 AM");
+  for (const char* bad : {"", "17:01:09", "5:61:09 PM", "5:01:09 PMx", "0:01:09 AM"})
+    EXPECT_FALSE(ParseLongTime(bad)) << bad;
 }
 
 }  // namespace
