@@ -1,0 +1,248 @@
+#include "mqtt/sample_publisher.h"
+
+#include <mosquitto.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace qvm {
+
+namespace {
+
+constexpr std::chrono::milliseconds kLeastBackoff{100};
+constexpr std::chrono::milliseconds kMostBackoff{5000};
+constexpr int kLoopMs = 10;
+constexpr int kKeepAliveSeconds = 10;
+constexpr std::size_t kMostInflight = 64;
+
+int InitLibrary() {
+  static const int code = mosquitto_lib_init();
+  return code;
+}
+
+std::string JsonText(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    if (static_cast<unsigned char>(c) >= 0x20) quoted += c;
+  }
+  return quoted + '"';
+}
+
+}  // namespace
+
+SamplePublisher::SamplePublisher(PublisherSettings settings) : settings_(std::move(settings)) {
+  InitLibrary();
+  const std::string id = "qvm-" + (settings_.rig.empty() ? std::string("rig") : settings_.rig);
+  client_ = mosquitto_new(id.c_str(), true, this);
+  mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+  mosquitto_connect_callback_set(client_, [](mosquitto*, void* self, int code) {
+    static_cast<SamplePublisher*>(self)->OnConnect(code);
+  });
+  mosquitto_disconnect_callback_set(client_, [](mosquitto*, void* self, int) {
+    static_cast<SamplePublisher*>(self)->OnDisconnect();
+  });
+  mosquitto_publish_callback_set(client_, [](mosquitto*, void* self, int mid) {
+    static_cast<SamplePublisher*>(self)->OnPublish(mid);
+  });
+  const std::string offline = StatusMessage("offline");
+  mosquitto_will_set(client_, StatusTopic().c_str(), static_cast<int>(offline.size()),
+                     offline.data(), 1, true);
+  if (!settings_.username.empty()) {
+    mosquitto_username_pw_set(client_, settings_.username.c_str(),
+                              settings_.password.empty() ? nullptr : settings_.password.c_str());
+  }
+  if (settings_.address.tls) {
+    mosquitto_tls_set(client_, settings_.caFile.empty() ? nullptr : settings_.caFile.c_str(),
+                      settings_.caFile.empty() ? "/etc/ssl/certs" : nullptr, nullptr, nullptr,
+                      nullptr);
+  }
+}
+
+SamplePublisher::~SamplePublisher() {
+  Stop(std::chrono::milliseconds{0});
+  mosquitto_destroy(client_);
+}
+
+std::string SamplePublisher::StatusMessage(const char* state) const {
+  return "{\"rig\":" + JsonText(settings_.rig) + ",\"state\":\"" + state + "\"}";
+}
+
+bool SamplePublisher::Start(std::chrono::milliseconds firstConnect, std::string& reason) {
+  worker_ = std::thread([this] { Run(); });
+  const auto until = Clock::now() + firstConnect;
+  while (Clock::now() < until) {
+    if (State() == BrokerState::Connected) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds{5});
+  }
+  if (State() == BrokerState::Connected) return true;
+  std::lock_guard lock(mutex_);
+  reason = lastError_.empty() ? "the broker did not answer" : lastError_;
+  return false;
+}
+
+void SamplePublisher::Publish(std::string payload) {
+  std::lock_guard lock(mutex_);
+  if (state_ == BrokerState::Stopped) return;
+  while (queue_.size() + inflight_.size() >= settings_.queueLimit && !queue_.empty()) {
+    queue_.pop_front();
+    ++counts_.dropped;
+  }
+  queue_.push_back(std::move(payload));
+}
+
+PublisherCounts SamplePublisher::Stop(std::chrono::milliseconds flush) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!worker_.joinable()) {
+      state_ = BrokerState::Stopped;
+      return counts_;
+    }
+    stopping_ = true;
+    flushUntil_ = Clock::now() + flush;
+  }
+  worker_.join();
+  std::lock_guard lock(mutex_);
+  counts_.dropped += queue_.size() + inflight_.size();
+  queue_.clear();
+  inflight_.clear();
+  state_ = BrokerState::Stopped;
+  return counts_;
+}
+
+BrokerState SamplePublisher::State() const {
+  std::lock_guard lock(mutex_);
+  return state_;
+}
+
+std::string SamplePublisher::StateText() const {
+  std::lock_guard lock(mutex_);
+  switch (state_) {
+    case BrokerState::Connected:
+      return "broker connected";
+    case BrokerState::Connecting:
+      return "broker connecting";
+    case BrokerState::Reconnecting:
+      return "broker unreachable" + (lastError_.empty() ? std::string() : ": " + lastError_);
+    case BrokerState::Stopped:
+      break;
+  }
+  return "broker stopped";
+}
+
+PublisherCounts SamplePublisher::Counts() const {
+  std::lock_guard lock(mutex_);
+  return counts_;
+}
+
+void SamplePublisher::Run() {
+  for (;;) {
+    const Clock::time_point now = Clock::now();
+    {
+      std::lock_guard lock(mutex_);
+      const bool empty = queue_.empty() && inflight_.empty();
+      if (stopping_ && (empty || now >= flushUntil_)) break;
+    }
+    if (State() != BrokerState::Connected && !socketOpen_) TryConnect(now);
+    if (State() == BrokerState::Connected) SendQueued();
+    if (socketOpen_) {
+      const int code = mosquitto_loop(client_, kLoopMs, 1);
+      if (code != MOSQ_ERR_SUCCESS && socketOpen_) OnDisconnect();
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds{kLoopMs});
+    }
+  }
+  if (socketOpen_) {
+    const std::string offline = StatusMessage("offline");
+    int mid = 0;
+    mosquitto_publish(client_, &mid, StatusTopic().c_str(), static_cast<int>(offline.size()),
+                      offline.data(), 1, true);
+    for (int i = 0; i < 20 && socketOpen_; ++i) mosquitto_loop(client_, kLoopMs, 1);
+    mosquitto_disconnect(client_);
+    mosquitto_loop(client_, kLoopMs, 1);
+  }
+}
+
+void SamplePublisher::TryConnect(Clock::time_point now) {
+  if (now < nextAttempt_) return;
+  const int code = mosquitto_connect(client_, settings_.address.host.c_str(),
+                                     settings_.address.port, kKeepAliveSeconds);
+  if (code == MOSQ_ERR_SUCCESS) {
+    socketOpen_ = true;
+    return;
+  }
+  std::lock_guard lock(mutex_);
+  lastError_ = code == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno))
+                                      : std::string(mosquitto_strerror(code));
+  state_ = BrokerState::Reconnecting;
+  nextAttempt_ = now + backoff_;
+  backoff_ = std::min(backoff_ * 2, kMostBackoff);
+}
+
+void SamplePublisher::SendQueued() {
+  while (inflight_.size() < kMostInflight) {
+    std::string payload;
+    {
+      std::lock_guard lock(mutex_);
+      if (queue_.empty()) return;
+      payload = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    int mid = 0;
+    const std::string& topic = settings_.address.topic;
+    const int code =
+        mosquitto_publish(client_, &mid, topic.c_str(), static_cast<int>(payload.size()),
+                          payload.data(), settings_.qos, false);
+    std::lock_guard lock(mutex_);
+    if (code != MOSQ_ERR_SUCCESS) {
+      queue_.push_front(std::move(payload));
+      return;
+    }
+    inflight_.push_back({mid, std::move(payload)});
+  }
+}
+
+void SamplePublisher::OnConnect(int code) {
+  std::lock_guard lock(mutex_);
+  if (code != 0) {
+    lastError_ = mosquitto_connack_string(code);
+    return;
+  }
+  state_ = BrokerState::Connected;
+  backoff_ = kLeastBackoff;
+  lastError_.clear();
+  const std::string online = StatusMessage("online");
+  mosquitto_publish(client_, nullptr, StatusTopic().c_str(), static_cast<int>(online.size()),
+                    online.data(), 1, true);
+}
+
+void SamplePublisher::OnDisconnect() {
+  socketOpen_ = false;
+  std::lock_guard lock(mutex_);
+  if (state_ == BrokerState::Connected) {
+    ++counts_.connectionsLost;
+    backoff_ = kLeastBackoff;
+  } else {
+    backoff_ = std::min(backoff_ * 2, kMostBackoff);
+  }
+  state_ = BrokerState::Reconnecting;
+  if (lastError_.empty()) lastError_ = "connection lost";
+  // Unacknowledged messages go out again, in their order, once connected.
+  for (auto it = inflight_.rbegin(); it != inflight_.rend(); ++it) {
+    queue_.push_front(std::move(it->payload));
+  }
+  inflight_.clear();
+  nextAttempt_ = Clock::now() + backoff_;
+}
+
+void SamplePublisher::OnPublish(int mid) {
+  std::lock_guard lock(mutex_);
+  const auto sent = std::find_if(inflight_.begin(), inflight_.end(),
+                                 [mid](const Inflight& m) { return m.mid == mid; });
+  if (sent == inflight_.end()) return;
+  inflight_.erase(sent);
+  ++counts_.published;
+}
+
+}  // namespace qvm

@@ -1,0 +1,142 @@
+#include "mqtt/sample_publisher.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "broker_process.h"
+#include "mqtt/broker_address.h"
+#include "subscriber.h"
+
+namespace qvm::test {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+PublisherSettings Settings(int port, std::size_t queueLimit = 10000) {
+  PublisherSettings settings;
+  settings.address = {"127.0.0.1", port, "lab/rig1", false};
+  settings.rig = "rig1";
+  settings.queueLimit = queueLimit;
+  return settings;
+}
+
+std::vector<std::string> Samples(const std::vector<Received>& received) {
+  std::vector<std::string> samples;
+  for (const Received& r : received) {
+    if (r.topic == "lab/rig1") samples.push_back(r.payload);
+  }
+  return samples;
+}
+
+TEST(BrokerAddress, ParsesUrlsAndNamesWhatIsWrong) {
+  struct Case {
+    const char* url;
+    const char* host;
+    int port;
+    const char* topic;
+    bool tls;
+  };
+  for (const Case& c :
+       {Case{"mqtt://127.0.0.1:1884/lab/rig1", "127.0.0.1", 1884, "lab/rig1", false},
+        Case{"mqtt://broker/lab", "broker", 1883, "lab", false},
+        Case{"mqtts://broker.lab/a/b", "broker.lab", 8883, "a/b", true}}) {
+    std::string error;
+    const auto address = ParseBrokerAddress(c.url, error);
+    ASSERT_TRUE(address) << c.url << ": " << error;
+    EXPECT_EQ(address->host, c.host);
+    EXPECT_EQ(address->port, c.port);
+    EXPECT_EQ(address->topic, c.topic);
+    EXPECT_EQ(address->tls, c.tls);
+  }
+  for (const char* bad :
+       {"tcp://h/t", "mqtt://h", "mqtt://h/", "mqtt://:1883/t", "mqtt://h:0/t", "mqtt://h:99999/t",
+        "mqtt://h:x/t", "mqtt://h/lab/#", "mqtt://h/a//b", "mqtt://h/a/"}) {
+    std::string error;
+    EXPECT_FALSE(ParseBrokerAddress(bad, error)) << bad;
+    EXPECT_FALSE(error.empty()) << bad;
+  }
+}
+
+TEST(SamplePublisher, EverySampleArrivesInOrderBetweenOnlineAndOffline) {
+  BrokerProcess broker;
+  ASSERT_TRUE(broker.Start()) << broker.Error();
+  Subscriber subscriber(broker.Port(), "lab/#");
+  ASSERT_TRUE(subscriber.WaitSubscribed());
+  SamplePublisher publisher(Settings(broker.Port()));
+  std::string reason;
+  ASSERT_TRUE(publisher.Start(seconds{5}, reason)) << reason;
+  EXPECT_EQ(publisher.StateText(), "broker connected");
+  std::vector<std::string> sent;
+  for (int i = 0; i < 5; ++i) {
+    sent.push_back("{\"tick\":" + std::to_string(i) + "}");
+    publisher.Publish(sent.back());
+  }
+  const PublisherCounts counts = publisher.Stop(seconds{5});
+  EXPECT_EQ(counts.published, 5u);
+  EXPECT_EQ(counts.dropped, 0u);
+  const auto received = subscriber.WaitFor(
+      [](const std::vector<Received>& r) {
+        return std::any_of(r.begin(), r.end(), [](const Received& m) {
+          return m.payload.find("offline") != std::string::npos;
+        });
+      },
+      seconds{5});
+  EXPECT_EQ(Samples(received), sent);
+  ASSERT_FALSE(received.empty());
+  EXPECT_EQ(received.front().topic, "lab/rig1/status");
+  EXPECT_EQ(received.front().payload, "{\"rig\":\"rig1\",\"state\":\"online\"}");
+  EXPECT_EQ(received.back().payload, "{\"rig\":\"rig1\",\"state\":\"offline\"}");
+}
+
+TEST(SamplePublisher, AnAbsentBrokerIsNamedAndAFullQueueDropsTheOldest) {
+  SamplePublisher publisher(Settings(FreeLoopbackPort(), 10));
+  std::string reason;
+  EXPECT_FALSE(publisher.Start(milliseconds{300}, reason));
+  EXPECT_EQ(reason, "Connection refused");
+  EXPECT_EQ(publisher.StateText(), "broker unreachable: Connection refused");
+  for (int i = 0; i < 25; ++i) publisher.Publish("sample");
+  EXPECT_EQ(publisher.Counts().dropped, 15u);
+  const PublisherCounts counts = publisher.Stop(milliseconds{0});
+  EXPECT_EQ(counts.published, 0u);
+  EXPECT_EQ(counts.dropped, 25u);
+}
+
+TEST(SamplePublisher, ABrokerRestartedMidRunLosesNoSampleAtQos1) {
+  BrokerProcess broker;
+  ASSERT_TRUE(broker.Start()) << broker.Error();
+  Subscriber subscriber(broker.Port(), "lab/#");
+  ASSERT_TRUE(subscriber.WaitSubscribed());
+  SamplePublisher publisher(Settings(broker.Port()));
+  std::string reason;
+  ASSERT_TRUE(publisher.Start(seconds{5}, reason)) << reason;
+  std::set<std::string> sent;
+  const auto publish = [&](int from, int to) {
+    for (int i = from; i < to; ++i) {
+      sent.insert(std::to_string(i));
+      publisher.Publish(std::to_string(i));
+      std::this_thread::sleep_for(milliseconds{5});
+    }
+  };
+  publish(0, 40);
+  broker.Stop();
+  publish(40, 80);
+  ASSERT_TRUE(broker.Start()) << broker.Error();
+  publish(80, 120);
+  const PublisherCounts counts = publisher.Stop(seconds{10});
+  EXPECT_EQ(counts.dropped, 0u);
+  EXPECT_GE(counts.connectionsLost, 1u);
+  const auto received = subscriber.WaitFor(
+      [&sent](const std::vector<Received>& r) {
+        const std::vector<std::string> samples = Samples(r);
+        return std::set<std::string>(samples.begin(), samples.end()) == sent;
+      },
+      seconds{10});
+  const std::vector<std::string> samples = Samples(received);
+  EXPECT_EQ(std::set<std::string>(samples.begin(), samples.end()), sent);
+}
+
+}  // namespace
+}  // namespace qvm::test
