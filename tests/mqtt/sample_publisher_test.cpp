@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <set>
 
 #include "broker_process.h"
@@ -60,24 +61,34 @@ TEST(BrokerAddress, ParsesUrlsAndNamesWhatIsWrong) {
   }
 }
 
-TEST(SamplePublisher, EverySampleArrivesInOrderBetweenOnlineAndOffline) {
+// A broker, a subscriber to "lab/#" and a publisher connected to the broker.
+class PublisherOnBroker : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(broker.Start()) << broker.Error();
+    subscriber = std::make_unique<Subscriber>(broker.Port(), "lab/#");
+    ASSERT_TRUE(subscriber->WaitSubscribed());
+    publisher = std::make_unique<SamplePublisher>(Settings(broker.Port()));
+    std::string reason;
+    ASSERT_TRUE(publisher->Start(seconds{5}, reason)) << reason;
+  }
+
   BrokerProcess broker;
-  ASSERT_TRUE(broker.Start()) << broker.Error();
-  Subscriber subscriber(broker.Port(), "lab/#");
-  ASSERT_TRUE(subscriber.WaitSubscribed());
-  SamplePublisher publisher(Settings(broker.Port()));
-  std::string reason;
-  ASSERT_TRUE(publisher.Start(seconds{5}, reason)) << reason;
-  EXPECT_EQ(publisher.StateText(), "broker connected");
+  std::unique_ptr<Subscriber> subscriber;
+  std::unique_ptr<SamplePublisher> publisher;
+};
+
+TEST_F(PublisherOnBroker, EverySampleArrivesInOrderBetweenOnlineAndOffline) {
+  EXPECT_EQ(publisher->StateText(), "broker connected");
   std::vector<std::string> sent;
   for (int i = 0; i < 5; ++i) {
     sent.push_back("{\"tick\":" + std::to_string(i) + "}");
-    publisher.Publish(sent.back());
+    publisher->Publish(sent.back());
   }
-  const PublisherCounts counts = publisher.Stop(seconds{5});
+  const PublisherCounts counts = publisher->Stop(seconds{5});
   EXPECT_EQ(counts.published, 5u);
   EXPECT_EQ(counts.dropped, 0u);
-  const auto received = subscriber.WaitFor(
+  const auto received = subscriber->WaitFor(
       [](const std::vector<Received>& r) {
         return std::any_of(r.begin(), r.end(), [](const Received& m) {
           return m.payload.find("offline") != std::string::npos;
@@ -104,19 +115,12 @@ TEST(SamplePublisher, AnAbsentBrokerIsNamedAndAFullQueueDropsTheOldest) {
   EXPECT_EQ(counts.dropped, 25u);
 }
 
-TEST(SamplePublisher, ABrokerRestartedMidRunLosesNoSampleAtQos1) {
-  BrokerProcess broker;
-  ASSERT_TRUE(broker.Start()) << broker.Error();
-  Subscriber subscriber(broker.Port(), "lab/#");
-  ASSERT_TRUE(subscriber.WaitSubscribed());
-  SamplePublisher publisher(Settings(broker.Port()));
-  std::string reason;
-  ASSERT_TRUE(publisher.Start(seconds{5}, reason)) << reason;
+TEST_F(PublisherOnBroker, ABrokerRestartedMidRunLosesNoSampleAtQos1) {
   std::set<std::string> sent;
   const auto publish = [&](int from, int to) {
     for (int i = from; i < to; ++i) {
       sent.insert(std::to_string(i));
-      publisher.Publish(std::to_string(i));
+      publisher->Publish(std::to_string(i));
       std::this_thread::sleep_for(milliseconds{5});
     }
   };
@@ -125,10 +129,10 @@ TEST(SamplePublisher, ABrokerRestartedMidRunLosesNoSampleAtQos1) {
   publish(40, 80);
   ASSERT_TRUE(broker.Start()) << broker.Error();
   publish(80, 120);
-  const PublisherCounts counts = publisher.Stop(seconds{10});
+  const PublisherCounts counts = publisher->Stop(seconds{10});
   EXPECT_EQ(counts.dropped, 0u);
   EXPECT_GE(counts.connectionsLost, 1u);
-  const auto received = subscriber.WaitFor(
+  const auto received = subscriber->WaitFor(
       [&sent](const std::vector<Received>& r) {
         const std::vector<std::string> samples = Samples(r);
         return std::set<std::string>(samples.begin(), samples.end()) == sent;
