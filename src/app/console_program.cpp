@@ -157,6 +157,21 @@ int TakeScreenshot(GenericVbDiag& console, const ScreenshotSteps& steps, const Q
   return saved;
 }
 
+// Opens the recording at `path` in the console's recording window and saves that window as
+// `file`. 0, or 1 when the file holds no recording (the reason is on stderr) or the picture
+// was not written.
+int PictureRecording(GenericVbDiag& console, const QString& path, const QString& file) {
+  console.FormLoad();
+  if (console.LoadFailed() || !console.OpenRecording(path.toStdString())) return 1;
+  std::cerr << "qvm-console: opened recording " << console.OpenedRecording()->Summary() << '\n';
+  QCoreApplication::processEvents();
+  if (!console.OpenedRecording()->Window().grab().save(file, nullptr, kPngQuality)) {
+    std::cerr << "qvm-console: cannot write " << file.toStdString() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
 // --poll, --poll-interval and --record-csv as one request; nothing when --poll is not given.
 // Exit status 2 in `status` when they are malformed.
 std::optional<TimedPoll> TimedPollOption(const QCommandLineParser& parser,
@@ -256,7 +271,14 @@ int RunConsoleProgram(int argc, char** argv) {
   parser.addOption(pollOption);
   parser.addOption(pollIntervalOption);
   parser.addOption(recordCsvOption);
+  QCommandLineOption openOption(
+      "open",
+      "Open the chart recording FILE (a chart export or a CSV recorded while polling) in a chart "
+      "window; with --screenshot, save that window (no board needed).",
+      "FILE");
+  parser.addOption(openOption);
   parser.process(app);
+  const bool recordingShot = parser.isSet(openOption) && parser.isSet(shotOption);
   const std::string chainText = parser.value(simOption).toStdString();
   int pollStatus = 0;
   const std::optional<TimedPoll> poll =
@@ -296,7 +318,8 @@ int RunConsoleProgram(int argc, char** argv) {
   if (headless) host.SetAnswerHook(AnswerOnStandardError);
   std::string error;
   std::optional<BoardSource> source;
-  if (parser.isSet(simOption)) {
+  if (parser.isSet(simOption) || recordingShot) {
+    if (simulation.chain.empty()) simulation.chain = kFallbackChain;
     source = SimulatedSource(simulation, clock, error);
     if (!source) {
       std::cerr << "qvm-console: " << error << '\n';
@@ -322,6 +345,10 @@ int RunConsoleProgram(int argc, char** argv) {
     QCoreApplication::processEvents();
     return startup.grab().save(parser.value(startupShotOption), nullptr, kPngQuality) ? 0 : 1;
   }
+  if (recordingShot) {
+    host.SetAnswerHook(PrintedDefaultAnswer);
+    return PictureRecording(console, parser.value(openOption), parser.value(shotOption));
+  }
   if (parser.isSet(shotOption)) {
     host.SetAnswerHook(PrintedDefaultAnswer);
     if (const int status = ConnectOnChain(startup, console, chain); status != 0) return status;
@@ -346,6 +373,12 @@ int RunConsoleProgram(int argc, char** argv) {
     if (!StartTimedPoll(console, host, {}, *poll)) return 1;
     QTimer::singleShot(poll->seconds * 1000, &console,
                        [&console, &poll] { StopTimedPoll(console, *poll); });
+    return app.exec();
+  }
+  if (parser.isSet(openOption)) {
+    console.FormLoad();
+    console.show();
+    console.OpenRecording(parser.value(openOption).toStdString());
     return app.exec();
   }
   startup.show();

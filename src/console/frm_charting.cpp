@@ -362,7 +362,8 @@ void FrmCharting::UpdateCaptions() {
 }
 
 void FrmCharting::FillDeviceLists() {
-  const SharedState& state = session_.state;
+  // The chain of the samples charted: the console's, or a recording's.
+  const SharedState& state = store_.State();
   const int count =
       state.DaisyChainMode ? std::clamp<int>(state.DeviceCount52400, 1, kSelectableDevices) : 1;
   syncing_ = true;
@@ -395,7 +396,7 @@ void FrmCharting::SyncShowBoxes() {
         series.Series(kind, index).visible);
   }
   syncing_ = false;
-  const bool daisy = session_.state.DaisyChainMode;
+  const bool daisy = store_.State().DaisyChainMode;
   for (int box = kChartCells; box < 2 * kChartCells; ++box) {
     chkChartShowSeries[static_cast<std::size_t>(box)]->setEnabled(daisy);
   }

@@ -24,6 +24,7 @@
 #include "console/main_tab_page.h"
 #include "console/monitor_tab_page.h"
 #include "console/raw_message_sender.h"
+#include "console/recording_window.h"
 #include "console/register_editor.h"
 #include "console/timer_polling.h"
 #include "operations/polling_loop.h"
@@ -78,6 +79,11 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmSpiTimeout& spiTimeout() { return *spiTimeout_; }
   FrmCharting& chartWindow() { return *chartWindow_; }
   FrmTrace& traceWindow() { return *traceWindow_; }
+  // Opens a chart recording in a chart window of its own ("File" > "Open Recording..."); a file
+  // that holds none is a message. The window is shown; false when nothing was opened.
+  bool OpenRecording(const std::string& path);
+  // The recording opened last, or nullptr.
+  RecordingWindow* OpenedRecording() { return recording_.get(); }
   // The bench window shows the packet exchange, takes "Pause on Nack" and closes on a link
   // prompt's Cancel.
   void AttachBenchWindow(FrmMainF340& bench);
@@ -282,6 +288,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmSpiTimeout* spiTimeout_;
   FrmCharting* chartWindow_;
   FrmTrace* traceWindow_;
+  std::unique_ptr<RecordingWindow> recording_;
   // The type names of the Link frame's rows.
   std::array<QLabel*, 2> linkLabels_{};
   FrmMainF340* bench_ = nullptr;

@@ -30,6 +30,14 @@ void GenericVbDiag::BuildMenus() {
   mnuSaveConfig = file->addAction("Save Configuration...");
   mnuLoadEE = file->addAction("Load EEPROM");
   mnuSaveEE = file->addAction("Save EEPROM");
+  file->addSeparator();
+  connect(file->addAction("Open Recording..."), &QAction::triggered, this, [this] {
+    if (const auto path = deps_.host.AskOpenFileName("Open Recording",
+                                                     "Chart recordings (*.csv);;All files (*)")) {
+      OpenRecording(*path);
+    }
+  });
+  file->addSeparator();
   connect(mnuSaveConfig, &QAction::triggered, this,
           [this] { SaveDeviceConfig(*session_, records_->configExport); });
   connect(mnuLoadConfig, &QAction::triggered, this,
@@ -252,6 +260,22 @@ void GenericVbDiag::mnuDemoMode_Click() {
   }
   state.DemoMode = mnuDemoMode->isChecked();
   cmdConnect->setEnabled(!state.DemoMode);
+}
+
+bool GenericVbDiag::OpenRecording(const std::string& path) {
+  std::string error;
+  std::unique_ptr<RecordingWindow> opened =
+      RecordingWindow::Open(*session_, records_->chartExport, path, error);
+  if (!opened) {
+    deps_.host.ShowMessage("Open Recording", error);
+    return false;
+  }
+  recording_ = std::move(opened);
+  AppendLog("Opened recording " + recording_->Summary() + "\r\n");
+  FrmCharting& window = recording_->Window();
+  window.show();
+  window.raise();
+  return true;
 }
 
 }  // namespace qvm

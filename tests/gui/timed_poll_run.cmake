@@ -48,3 +48,14 @@ run_console(0 --poll 1 --screenshot ${SHOT} --window frmCharting)
 if(NOT EXISTS ${SHOT} OR NOT EXISTS ${SHOT_STEM}-frmCharting.png)
   message(FATAL_ERROR "the pictures were not written")
 endif()
+
+# The recording opens again without a board, every row of it, and its window is pictured; a
+# file of another kind is refused with the line.
+file(REMOVE ${SHOT_STEM}-recording.png)
+run_console(0 --open ${CSV} --screenshot ${SHOT_STEM}-recording.png)
+expect_on_stderr(", ${samples} samples")
+if(NOT EXISTS ${SHOT_STEM}-recording.png)
+  message(FATAL_ERROR "the recording's picture was not written")
+endif()
+run_console(1 --open ${CMAKE_CURRENT_LIST_FILE} --screenshot ${SHOT_STEM}-recording.png)
+expect_on_stderr("line 1: not a chart recording")
