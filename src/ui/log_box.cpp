@@ -13,6 +13,8 @@ LogBox::LogBox(QWidget* parent) : QPlainTextEdit(parent) {
   // A scroll bar that came and went with the text would resize the page and lay out the lines
   // again each time the log is emptied and filled.
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // Read-only: nothing to undo, and each appended line would otherwise be recorded for it.
+  document()->setUndoRedoEnabled(false);
   // Cleared through QPlainTextEdit itself: what was gathered goes too.
   connect(this, &QPlainTextEdit::textChanged, this, [this] {
     if (!flushing_ && document()->isEmpty()) pending_.clear();
@@ -55,6 +57,8 @@ QString LogBox::toPlainText() {
 }
 
 void LogBox::clear() {
+  // Polling empties every log each tick; an empty one has nothing to lay out again.
+  if (pending_.isEmpty() && document()->isEmpty()) return;
   pending_.clear();
   QPlainTextEdit::clear();
 }
