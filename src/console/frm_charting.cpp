@@ -278,9 +278,15 @@ QWidget* FrmCharting::BuildZoom() {
     sliderLabels_[at] = label;
     connect(slider, &QSlider::valueChanged, this, [this, axis, label](int position) {
       label->setText(QString::fromStdString(ZoomLabel(axis, position)));
-      if (store_.ChartStarted()) ApplyZoom();
+      if (!store_.ChartStarted()) return;
+      ApplyZoom();
+      if (axis != ZoomAxis::Time) KeepTracesInView(axis);
     });
   }
+  lblZoomNote = new QLabel(group);
+  lblZoomNote->setObjectName("lblZoomNote");
+  lblZoomNote->setWordWrap(true);
+  grid->addWidget(lblZoomNote, kZoomAxes, 0, 1, 3);
   sliderZoomCellVoltage = sliders_[0];
   sliderZoomPackVoltage = sliders_[1];
   sliderZoomITemp = sliders_[2];
@@ -410,20 +416,27 @@ void FrmCharting::SyncShowBoxes() {
 
 void FrmCharting::ShowSeriesBox(int box, bool shown) {
   if (syncing_) return;
+  SetSeriesShown(box, shown);
+  RefreshCharts();
+}
+
+void FrmCharting::SetSeriesShown(int box, bool shown) {
   const bool cell = box < kChartFirstPackBox;
   const ChartKind kind = cell ? ChartKind::Cells : ChartKind::Packs;
   store_.Series().Series(kind, cell ? box : box - kChartFirstPackBox).visible = shown;
-  Chart(kind)->Refresh();
 }
 
 void FrmCharting::ShowGroup(int group, bool shown) {
   const auto [first, last] = kGroupBoxes[group];
+  syncing_ = true;
   for (int box = first; box < last; ++box) {
     QCheckBox* check = chkChartShowSeries[static_cast<std::size_t>(box)];
     if (!check->isEnabled()) continue;
     check->setChecked(shown);
-    ShowSeriesBox(box, shown);
+    SetSeriesShown(box, shown);
   }
+  syncing_ = false;
+  RefreshCharts();
 }
 
 void FrmCharting::ApplyDisplayOptions() {
@@ -435,6 +448,7 @@ void FrmCharting::ApplyDisplayOptions() {
     chart->SetTimeLabelsShown(chkShowChartXAxisLabelsAll->isChecked() ||
                               chart == FaultStatusChartControl);
   }
+  RefreshCharts();
 }
 
 void FrmCharting::ApplyZoom() {
@@ -451,7 +465,48 @@ void FrmCharting::ApplyZoom() {
 }
 
 void FrmCharting::RefreshCharts() {
-  for (ChartPlot* chart : charts_) chart->Refresh();
+  // Every chart gets the legend column of the widest, so the time axes stay one above another.
+  int legendWidth = 0;
+  for (ChartPlot* chart : charts_) {
+    if (!chart->isHidden()) legendWidth = std::max(legendWidth, chart->LegendWidthNeeded());
+  }
+  for (ChartPlot* chart : charts_) {
+    chart->SetLegendWidth(legendWidth);
+    chart->Refresh();
+  }
+}
+
+void FrmCharting::KeepTracesInView(ZoomAxis zoom) {
+  const auto axis = std::find_if(kValueAxes.begin(), kValueAxes.end(),
+                                 [zoom](const ValueAxis& value) { return value.zoom == zoom; });
+  ChartPlot* chart = Chart(axis->chart);
+  if (!chart->isVisible()) return;
+  const QString title =
+      QString::fromUtf8(kChartAxisTexts[static_cast<std::size_t>(axis->chart)].valueTitle);
+  const DrawnTraces traces = chart->ShownTraces();
+  const AxisRange view = chart->ValueRange();
+  if (TracesReach(traces, chart->TimeRange(), view)) {
+    lblZoomNote->clear();
+    return;
+  }
+  const std::optional<double> nearest =
+      NearestDrawnValue(traces, chart->TimeRange(), view.Centre());
+  if (!nearest) {
+    lblZoomNote->setText(title + ": nothing is drawn in this time window.");
+    return;
+  }
+  const AxisRange centred = ValueAxisRange(CentredOn(view, *nearest), view.Span(), axis->floor);
+  chart->SetValueRange(centred);
+  chart->Refresh();
+  const QString value = QString::number(*nearest, 'g', 6);
+  if (!TracesReach(traces, chart->TimeRange(), centred)) {
+    lblZoomNote->setText(QString("%1: the nearest value, %2, lies below the axis floor, %3.")
+                             .arg(title, value, QString::number(centred.lower, 'g', 6)));
+    return;
+  }
+  lblZoomNote->setText(QString("%1: no trace between %2 and %3; centred on the nearest value, %4.")
+                           .arg(title, QString::number(view.lower, 'g', 6),
+                                QString::number(view.upper, 'g', 6), value));
 }
 
 void FrmCharting::AutoFit() {
@@ -506,6 +561,7 @@ void FrmCharting::SeriesRebuilt() {
   }
   for (ChartPlot* chart : charts_) chart->RebuildGraphs();
   SyncShowBoxes();
+  RefreshCharts();
 }
 
 void FrmCharting::OldestDropped(int count) {

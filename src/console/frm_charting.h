@@ -81,6 +81,8 @@ class FrmCharting : public QWidget, public ChartWindowHooks {
   QPushButton* cmdHideChart;
   QLabel* lblStartingTime;
   QLabel* lblQVMDevice;
+  // Why a value zoom moved its axis, or why it shows no trace.
+  QLabel* lblZoomNote;
 
  protected:
   bool event(QEvent* event) override;
@@ -99,9 +101,13 @@ class FrmCharting : public QWidget, public ChartWindowHooks {
   void RefreshCharts();
   void SyncShowBoxes();
   void ShowSeriesBox(int box, bool shown);
+  void SetSeriesShown(int box, bool shown);
   void ShowGroup(int group, bool shown);
   void SelectDevice(int slot, int entry);
   void ApplyDisplayOptions();
+  // After a value zoom that leaves every trace outside the view: centres on the nearest drawn
+  // value, or says why nothing shows.
+  void KeepTracesInView(ZoomAxis zoom);
   void AutoFit();
   void ClearCharts();
   void ExportChart();

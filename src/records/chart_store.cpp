@@ -74,8 +74,7 @@ void ChartStore::CopySample(int sample) {
 
 void ChartStore::AddChartDataPoints() {
   if (sampleIndex_ == kChartFullIndex) BufferFullHandler();
-  const bool daisy = state_.DaisyChainMode;
-  if (!daisy) {
+  if (!state_.DaisyChainMode) {
     for (int n = kChartCells; n < 2 * kChartCells; ++n)
       series_.Series(ChartKind::Cells, n).visible = false;
     series_.Series(ChartKind::Packs, 1).visible = false;
@@ -86,23 +85,45 @@ void ChartStore::AddChartDataPoints() {
     series_.Series(ChartKind::Faults, 2).visible = false;
     series_.Series(ChartKind::Faults, 3).visible = false;
   }
-  const int i = sampleIndex_;
-  const int slots = daisy ? 2 : 1;
-  for (int slot = 0; slot < slots; ++slot) {
+  IncludeInRanges(sampleIndex_);
+  ForEachFedSeries(
+      [this](ChartSeries& series, int points) { series.AddSample(sampleIndex_, points); });
+  hooks_->SampleDrawn();
+}
+
+int ChartStore::ShownSlots() const {
+  return state_.DaisyChainMode ? 2 : 1;
+}
+
+void ChartStore::IncludeInRanges(int sample) {
+  for (int slot = 0; slot < ShownSlots(); ++slot) {
     const int d = selectedPack_[static_cast<std::size_t>(slot)];
     for (int c = 0; c < kChartCells; ++c) {
-      ranges_.cells.Include(DecodedChartValue(ChartKind::Cells, model_, state_, CellRaw(i, c, d)));
-      AddPoints(ChartKind::Cells, slot * kChartCells + c, 1);
+      ranges_.cells.Include(
+          DecodedChartValue(ChartKind::Cells, model_, state_, CellRaw(sample, c, d)));
     }
-    ranges_.packs.Include(DecodedChartValue(ChartKind::Packs, model_, state_, VbatRaw(i, d)));
-    ranges_.icTemp.Include(DecodedChartValue(ChartKind::IcTemp, model_, state_, IcTempRaw(i, d)));
-    AddPoints(ChartKind::IcTemp, slot, 1);
+    ranges_.packs.Include(DecodedChartValue(ChartKind::Packs, model_, state_, VbatRaw(sample, d)));
+    ranges_.icTemp.Include(
+        DecodedChartValue(ChartKind::IcTemp, model_, state_, IcTempRaw(sample, d)));
     for (int k = 0; k < kChartEtInputs; ++k) {
       ranges_.etVolts.Include(
-          DecodedChartValue(ChartKind::EtVolts, model_, state_, EtRaw(i, k, d)));
-      AddPoints(ChartKind::EtVolts, slot * kChartEtInputs + k, 1);
+          DecodedChartValue(ChartKind::EtVolts, model_, state_, EtRaw(sample, k, d)));
     }
-    for (int type = 0; type < 2; ++type) AddPoints(ChartKind::Faults, slot * 2 + type, 1);
+  }
+}
+
+template <typename Feed>
+void ChartStore::ForEachFedSeries(Feed feed) {
+  const int slots = ShownSlots();
+  for (int slot = 0; slot < slots; ++slot) {
+    for (int c = 0; c < kChartCells; ++c)
+      feed(series_.Series(ChartKind::Cells, slot * kChartCells + c), 1);
+    feed(series_.Series(ChartKind::IcTemp, slot), 1);
+    for (int k = 0; k < kChartEtInputs; ++k) {
+      feed(series_.Series(ChartKind::EtVolts, slot * kChartEtInputs + k), 1);
+    }
+    for (int type = 0; type < 2; ++type)
+      feed(series_.Series(ChartKind::Faults, slot * 2 + type), 1);
   }
   // Each pack voltage goes to the series of its own device number; one device shown in both
   // slots gives its series two points.
@@ -110,14 +131,9 @@ void ChartStore::AddChartDataPoints() {
   for (int slot = 0; slot < (samePack ? 1 : slots); ++slot) {
     const int packSeries = selectedPack_[static_cast<std::size_t>(slot)] - 1;
     if (packSeries >= 0 && packSeries < static_cast<int>(series_.Chart(ChartKind::Packs).size())) {
-      AddPoints(ChartKind::Packs, packSeries, samePack ? 2 : 1);
+      feed(series_.Series(ChartKind::Packs, packSeries), samePack ? 2 : 1);
     }
   }
-  hooks_->SampleDrawn();
-}
-
-void ChartStore::AddPoints(ChartKind kind, int series, int points) {
-  series_.Series(kind, series).AddSample(sampleIndex_, points);
 }
 
 RingColumn<std::int16_t> ChartStore::RawColumn(const ChartSeries& series) const {
@@ -156,6 +172,13 @@ void ChartStore::Initialize(bool restart, bool evbConnected) {
   }
   series_.Rebuild(selectedPack_[0], selectedPack_[1], selectedPack_[2], state_.DaisyChainMode,
                   evbConnected);
+  // The samples kept are drawn again for the devices shown now.
+  if (started_ && sampleIndex_ > 0) {
+    ForEachFedSeries([this](ChartSeries& series, int points) {
+      series.samples = {{0, sampleIndex_, points}};
+    });
+    for (int sample = 0; sample < sampleIndex_; ++sample) IncludeInRanges(sample);
+  }
   hooks_->SeriesRebuilt();
 }
 

@@ -83,7 +83,8 @@ class ChartStore {
   // Stores the values now in the register image as the next sample, with the communication
   // errors met while they were acquired, and draws it.
   void AddNewVoltageDataToChartArray(std::uint16_t comErrors = 0);
-  // Rebuilds the series; `restart` also starts a new time base with the next sample.
+  // Rebuilds the series; `restart` also starts a new time base with the next sample, else the
+  // samples kept are drawn for the devices now shown.
   void Initialize(bool restart, bool evbConnected);
   // Sets `SelectedPack`[slot] to `entry` + 1 and rebuilds the series when that changed it.
   // False for a slot or device out of range, which changes nothing.
@@ -159,7 +160,13 @@ class ChartStore {
   void CopySample(int sample);
   void AddChartDataPoints();
   void BufferFullHandler();
-  void AddPoints(ChartKind kind, int series, int points);
+  // Slots whose devices are drawn: both in daisy-chain mode, else slot 0.
+  int ShownSlots() const;
+  // Widens the running ranges by the values sample `sample` gives the drawn devices.
+  void IncludeInRanges(int sample);
+  // Calls `feed(series, points)` for every series a sample gives points, with their number.
+  template <typename Feed>
+  void ForEachFedSeries(Feed feed);
 
   const RegisterModel& model_;
   const RegisterImage& image_;

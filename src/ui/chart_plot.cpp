@@ -37,6 +37,7 @@ ChartPlot::ChartPlot(const ChartStore& store, ChartKind kind, QWidget* parent)
   QFont small = font();
   small.setPointSizeF(std::max(6.0, small.pointSizeF() - 2));
   legend->setFont(small);
+  legend->setSizeConstraintRect(QCPLayoutElement::scrOuterRect);
   xAxis->setTickLabelFont(small);
   yAxis->setTickLabelFont(small);
   xAxis->setLabelFont(small);
@@ -70,8 +71,20 @@ void ChartPlot::Refresh() {
     stale_ = true;
     return;
   }
-  bool axesChanged =
-      stale_ || size() != drawnSize_ || TimeRange() != drawnTime_ || ValueRange() != drawnValue_;
+  const bool axesChanged = SyncVisibility() || stale_ || size() != drawnSize_ ||
+                           TimeRange() != drawnTime_ || ValueRange() != drawnValue_;
+  const bool dataChanged = UpdateData();
+  stale_ = false;
+  if (axesChanged) {
+    drawnSize_ = size();
+    drawnTime_ = TimeRange();
+    drawnValue_ = ValueRange();
+  }
+  if (axesChanged || dataChanged) replot(rpQueuedReplot);
+}
+
+bool ChartPlot::SyncVisibility() {
+  bool changed = false;
   for (std::size_t i = 0; i < series_.size() && i < decimations_.size(); ++i) {
     QCPGraph* shown = graph(static_cast<int>(i));
     if (shown->visible() == series_[i].visible) continue;
@@ -81,16 +94,9 @@ void ChartPlot::Refresh() {
     } else {
       shown->removeFromLegend();
     }
-    axesChanged = true;
+    changed = true;
   }
-  const bool dataChanged = UpdateData();
-  stale_ = false;
-  if (axesChanged) {
-    drawnSize_ = size();
-    drawnTime_ = TimeRange();
-    drawnValue_ = ValueRange();
-  }
-  if (axesChanged || dataChanged) replot(rpQueuedReplot);
+  return changed;
 }
 
 bool ChartPlot::UpdateData() {
@@ -163,6 +169,20 @@ void ChartPlot::SetLegendShown(bool shown) {
   Refresh();
 }
 
+int ChartPlot::LegendWidthNeeded() {
+  if (!legendShown_) return 0;
+  if (SyncVisibility()) stale_ = true;
+  return legend->minimumOuterSizeHint().width();
+}
+
+void ChartPlot::SetLegendWidth(int width) {
+  if (width == legendWidth_) return;
+  legendWidth_ = width;
+  legend->setMinimumSize(width, 0);
+  legend->setMaximumSize(width, QWIDGETSIZE_MAX);
+  stale_ = true;
+}
+
 void ChartPlot::UpdateLabels() {
   xAxis->setLabel(titlesShown_ && timeLabelsShown_ ? timeTitle_ : QString());
   yAxis->setLabel(titlesShown_ ? valueTitle_ : QString());
@@ -196,6 +216,14 @@ bool ChartPlot::DrawnVisible(int index) const {
 
 QCPGraph* ChartPlot::Graph(int index) const {
   return graph(index);
+}
+
+DrawnTraces ChartPlot::ShownTraces() const {
+  DrawnTraces traces;
+  for (std::size_t i = 0; i < series_.size() && i < decimations_.size(); ++i) {
+    if (series_[i].visible) traces.emplace_back(decimations_[i].Points());
+  }
+  return traces;
 }
 
 }  // namespace qvm

@@ -8,6 +8,7 @@
 #include "records/chart_series.h"
 #include "records/chart_store.h"
 #include "ui/chart_decimation.h"
+#include "ui/chart_traces.h"
 #include "ui/chart_zoom.h"
 
 namespace qvm {
@@ -33,6 +34,10 @@ class ChartPlot : public QCustomPlot {
   void SetAxisTitlesShown(bool shown);
   void SetTimeLabelsShown(bool shown);
   void SetLegendShown(bool shown);
+  // The width the legend needs for the series shown now; 0 while it is hidden.
+  int LegendWidthNeeded();
+  // Gives the legend a column of exactly `width`, so that charts sharing it keep one time axis.
+  void SetLegendWidth(int width);
 
   AxisRange TimeRange() const;
   void SetTimeRange(AxisRange range);
@@ -43,11 +48,15 @@ class ChartPlot : public QCustomPlot {
   int DrawnPointCount(int index) const;
   bool DrawnVisible(int index) const;
   QCPGraph* Graph(int index) const;
+  // The drawn points of the series shown, as of the last Refresh.
+  DrawnTraces ShownTraces() const;
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
+  // Shows and hides graphs and legend items as their series are; true when any changed.
+  bool SyncVisibility();
   // Re-decimates what changed; true when any drawn data changed.
   bool UpdateData();
   void UpdateLabels();
@@ -62,6 +71,7 @@ class ChartPlot : public QCustomPlot {
   bool titlesShown_ = true;
   bool timeLabelsShown_ = true;
   bool legendShown_ = false;
+  int legendWidth_ = 0;
   QString timeTitle_;
   QString valueTitle_;
 };

@@ -2,6 +2,7 @@
 #include <QTabWidget>
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "chart_window_fixture.h"
 #include "model/decoders.h"
@@ -141,7 +142,7 @@ TEST_F(ChartWindowTest, SingleDeviceShowsOnlyTheFirstSlot) {
   EXPECT_TRUE(window().chkChartShowSeries[24]->isChecked());
 }
 
-TEST_F(ChartWindowTest, ChoosingAnotherPackRenamesItsSeriesAndKeepsTheTimeBase) {
+TEST_F(ChartWindowTest, ChoosingAnotherPackDrawsItsStoredHistoryInTheSameTimeBase) {
   Open();
   rig->ReadSamples(4);
   window().cboChartCellSelector[0]->setCurrentIndex(2);
@@ -149,14 +150,32 @@ TEST_F(ChartWindowTest, ChoosingAnotherPackRenamesItsSeriesAndKeepsTheTimeBase) 
   EXPECT_EQ(window().CellVoltageChartControl->Graph(0)->name(), "Vcell 3-1");
   EXPECT_EQ(window().CellVoltageChartControl->Graph(12)->name(), "Vcell 2-1");
   EXPECT_EQ(window().TempChartControl->Graph(0)->name(), "ICTemp 3");
-  EXPECT_EQ(window().CellVoltageChartControl->DrawnPointCount(0), 0);
   EXPECT_TRUE(window().chkChartShowSeries[24 + 2]->isChecked());
   EXPECT_FALSE(window().chkChartShowSeries[24]->isChecked());
+  // Every graph of device 3 holds the samples polled before the change, as stored.
+  const auto raw = [this](ChartKind kind, int column, int sample) {
+    return kind == ChartKind::Cells ? store().CellRaw(sample, column, 3)
+                                    : store().VbatRaw(sample, 3);
+  };
+  for (const auto& [chart, series, kind] :
+       {std::tuple{window().CellVoltageChartControl, 0, ChartKind::Cells},
+        {window().CellVoltageChartControl, 11, ChartKind::Cells},
+        {window().PackVoltageChartControl, 2, ChartKind::Packs}}) {
+    const ChartSeries& source = store().Series().Series(kind, series);
+    EXPECT_EQ(source.device, 3);
+    ASSERT_EQ(chart->DrawnPointCount(series), 4) << series;
+    for (int sample = 0; sample < 4; ++sample) {
+      const QCPGraphData& drawn = *chart->Graph(series)->data()->at(sample);
+      EXPECT_DOUBLE_EQ(drawn.key, store().ElapsedMinutes(sample));
+      EXPECT_DOUBLE_EQ(drawn.value,
+                       DecodedChartValue(kind, rig->session().model, rig->session().state,
+                                         raw(kind, source.column, sample)))
+          << series << " " << sample;
+    }
+  }
+  EXPECT_GT(store().ElapsedMinutes(3), 0);
   rig->ReadSamples(1);
-  EXPECT_EQ(window().CellVoltageChartControl->DrawnPointCount(0), 1);
-  EXPECT_DOUBLE_EQ(window().CellVoltageChartControl->Graph(0)->data()->begin()->key,
-                   store().ElapsedMinutes(4));
-  EXPECT_GT(store().ElapsedMinutes(4), 0);
+  EXPECT_EQ(window().CellVoltageChartControl->DrawnPointCount(0), 5);
   EXPECT_EQ(store().ChartSampleIndex(), 5);
 }
 

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
+#include "ui/chart_traces.h"
+
 namespace qvm {
 namespace {
 
@@ -55,6 +60,40 @@ TEST(ChartZoomTest, ValueAxisKeepsItsCentreAboveTheFloor) {
   EXPECT_EQ(ValueAxisRange({0, 10}, 80, -5.0), (AxisRange{-5, 75}));
   EXPECT_EQ(ValueAxisRange({0, 10}, 80, std::nullopt), (AxisRange{-35, 45}));
   EXPECT_EQ(CentredOn({0, 10}, 3.5), (AxisRange{-1.5, 8.5}));
+}
+
+// Which drawn lines reach a value window within a time window, and the nearest drawn value.
+TEST(ChartTracesTest, LinesWithinTheTimeWindowReachTheValueWindow) {
+  struct Case {
+    std::vector<PlotPoint> trace;
+    bool reached;
+    std::optional<double> nearest;  // to the window's centre, 5
+  };
+  const AxisRange time{10, 20};
+  const AxisRange values{4, 6};
+  const std::vector<Case> cases = {
+      {{{12, 5}}, true, 5},
+      {{{12, 9}, {15, 8}}, false, 8},
+      // A line from below to above the window crosses it.
+      {{{12, 1}, {14, 9}}, true, 1},
+      // A value never read breaks the line.
+      {{{12, 1}, {13, NAN}, {14, 9}}, false, 1},
+      // Lines entering the time window count from its edge on.
+      {{{2, 5}, {8, 5}, {12, 9}}, false, 7},
+      {{{6, 5}, {14, 9}}, false, 7},
+      {{{8, 5}, {12, 5}}, true, 5},
+      {{{22, 5}, {25, 5}}, false, std::nullopt},
+      {{}, false, std::nullopt},
+  };
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    const DrawnTraces traces = {cases[c].trace};
+    EXPECT_EQ(TracesReach(traces, time, values), cases[c].reached) << c;
+    EXPECT_EQ(NearestDrawnValue(traces, time, values.Centre()), cases[c].nearest) << c;
+  }
+  const std::vector<PlotPoint> above = {{12, 7}};
+  const std::vector<PlotPoint> below = {{12, 4.5}};
+  EXPECT_TRUE(TracesReach({above, below}, time, values));
+  EXPECT_EQ(NearestDrawnValue({above, below}, time, 5), 4.5);
 }
 
 }  // namespace

@@ -164,30 +164,44 @@ TEST_F(ChartStoreTest, SeriesNamesColoursAndPackVisibility) {
   EXPECT_EQ(store().SelectedPack(0), 1);
 }
 
-TEST_F(ChartStoreTest, ChangingAPackKeepsTheTimeBase) {
+TEST_F(ChartStoreTest, ChangingAPackKeepsTheTimeBaseAndDrawsItsStoredHistory) {
   bench->state.DaisyChainMode = true;
   store().Initialize(true, true);
   bench->image.StoreRead(0, 3, 0x41, 4000, 1);
   bench->image.StoreRead(0, 3, 0x40, 1000, 1);
   store().AddNewVoltageDataToChartArray();
   bench->clock.SleepMs(60000);
+  bench->image.StoreRead(0, 3, 0x41, 6000, 1);
+  store().AddNewVoltageDataToChartArray();
   const int rebuilds = hooks.rebuilt;
   ASSERT_TRUE(store().HandlePackSelectCombobox(1, 2, true));
   EXPECT_EQ(hooks.rebuilt, rebuilds + 1);
   ASSERT_TRUE(store().HandlePackSelectCombobox(1, 2, true));
   EXPECT_EQ(hooks.rebuilt, rebuilds + 1);
   EXPECT_EQ(Series(ChartKind::Cells, 12).name, "Vcell 3-1");
-  EXPECT_TRUE(Points(ChartKind::Cells, 12).empty());
+  // The stored samples of device 3 are drawn at once, in the time base kept.
+  ASSERT_EQ(Points(ChartKind::Cells, 12).size(), 2u);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 12, 0).y, 4000 * kCellScale);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 12, 1).x, 1.0);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 12, 1).y, 6000 * kCellScale);
+  EXPECT_DOUBLE_EQ(store().ChartRange().cells.maximum, 6000 * kCellScale);
+  bench->clock.SleepMs(60000);
   store().AddNewVoltageDataToChartArray();
   EXPECT_TRUE(store().ChartStarted());
-  EXPECT_EQ(store().ChartSampleIndex(), 2);
-  ASSERT_EQ(Points(ChartKind::Cells, 12).size(), 1u);
-  EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 12, 0).x, 1.0);
-  EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 12, 0).y, 4000 * kCellScale);
+  EXPECT_EQ(store().ChartSampleIndex(), 3);
+  ASSERT_EQ(Points(ChartKind::Cells, 12).size(), 3u);
+  EXPECT_DOUBLE_EQ(At(ChartKind::Cells, 12, 2).x, 2.0);
   // The pack voltage lands in the series of its own device number.
-  ASSERT_EQ(Points(ChartKind::Packs, 2).size(), 1u);
+  ASSERT_EQ(Points(ChartKind::Packs, 2).size(), 3u);
   EXPECT_DOUBLE_EQ(At(ChartKind::Packs, 2, 0).y, 1000 * kVbatScale);
   EXPECT_EQ(Points(ChartKind::Packs, 1).size(), 0u);
+  // One device in both slots draws its pack history twice per sample.
+  ASSERT_TRUE(store().HandlePackSelectCombobox(0, 2, true));
+  EXPECT_EQ(Points(ChartKind::Packs, 2).size(), 6u);
+  EXPECT_EQ(Points(ChartKind::Packs, 0).size(), 0u);
+  // A restart draws nothing until the next sample.
+  store().Initialize(true, true);
+  EXPECT_TRUE(Points(ChartKind::Cells, 12).empty());
 }
 
 TEST_F(ChartStoreTest, OnePackInBothSlotsGivesItsSeriesTwoPointsPerSample) {
