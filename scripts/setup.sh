@@ -10,6 +10,7 @@ packages=(
   fonts-dejavu-core clang-format
   clang libclang-rt-14-dev
   pybind11-dev python3-dev python3-numpy python3-pytest
+  help2man lintian appstream desktop-file-utils
 )
 
 missing=()
