@@ -46,7 +46,7 @@ check_installation() {
   for key in 'Type=Application' 'Exec=qvm-console' 'Icon=qvm-console'; do
     grep -qx "$key" "$desktop" || fail "$name: the desktop entry lacks $key"
   done
-  zcat "$prefix/share/man/man1/qvmctl.1.gz" | grep -q '^\.SH EXIT STATUS' ||
+  zcat "$prefix/share/man/man1/qvmctl.1.gz" | grep -q '^\.SH "EXIT STATUS"' ||
     fail "$name: the man page of qvmctl has no exit statuses"
 
   # From a folder that holds nothing of the installation.
