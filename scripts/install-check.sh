@@ -86,6 +86,11 @@ for package in libqt6widgets6 libhidapi-hidraw0 python3 python3-numpy; do
   grep -q "$package" <<<"$depends" || fail "the package does not depend on $package: $depends"
 done
 dpkg -x "$deb" "$work/root"
+package_version="$(dpkg-deb -f "$deb" Version)"
+changelog_version="$(zcat "$work/root/usr/share/doc/qvm-console/changelog.Debian.gz" |
+                     sed -n '1s/.*(\(.*\)).*/\1/p')"
+[ "$package_version" = "$changelog_version" ] ||
+  fail "the package is $package_version, its changelog's last entry $changelog_version"
 check_installation "$work/root/usr" deb
 PYTHONPATH="$work/root/usr/lib/python3/dist-packages" python3 -c \
   'import qvm; qvm.open(sim="daisy:52400x3").identify()' ||
