@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   pybind11-dev python3-dev python3-numpy python3-pytest
   libmosquitto-dev mosquitto python3-paho-mqtt
+  help2man lintian appstream desktop-file-utils
 )
 
 missing=()

@@ -227,8 +227,13 @@ int RunConsoleProgram(int argc, char** argv) {
   // The screenshots still work without a display.
   if (noDisplay) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // --version prints "qvm-console MAJOR.MINOR.PATCH".
+  QCoreApplication::setApplicationName("qvm-console");
+  QCoreApplication::setApplicationVersion(
+      QString("%1.%2.%3").arg(QVM_VERSION_MAJOR).arg(QVM_VERSION_MINOR).arg(QVM_VERSION_PATCH));
   QCommandLineParser parser;
   parser.addHelpOption();
+  parser.addVersionOption();
   QCommandLineOption simOption("sim", "Run on the simulated board with CHAIN.", "CHAIN");
   QCommandLineOption shotOption("screenshot", "Connect and save the console as FILE.", "FILE");
   QCommandLineOption startupShotOption("startup-screenshot", "Save the startup window as FILE.",
