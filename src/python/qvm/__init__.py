@@ -10,7 +10,10 @@ numpy arrays, and save or load configurations::
         volts = evb.read_all("volts")
 """
 
+from typing import Any, Literal
+
 from ._qvm import (
+    AccessDeniedError,
     BadResponseError,
     CrcError,
     Error,
@@ -20,10 +23,12 @@ from ._qvm import (
     NakError,
     NoAnswerError,
     Poll,
+    __version__,
     open,
 )
 
 __all__ = [
+    "AccessDeniedError",
     "BadResponseError",
     "CrcError",
     "Error",
@@ -35,3 +40,23 @@ __all__ = [
     "Poll",
     "open",
 ]
+
+# Names for annotations in scripts, as the type stubs use them.
+ReadClass = Literal["volts", "temps", "faults", "setups"]
+ScanClass = Literal["all", "mixed", "volts", "temps", "wires"]
+CommandName = Literal[
+    "scan-volts",
+    "scan-temps",
+    "scan-mixed",
+    "scan-wires",
+    "scan-all",
+    "scan-cont",
+    "scan-inhibit",
+    "bal-enable",
+    "bal-inhibit",
+    "sleep",
+    "wake",
+    "clear-faults",
+]
+Reading = dict[str, Any]
+Sample = dict[str, Any]
