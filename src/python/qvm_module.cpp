@@ -148,7 +148,7 @@ py::dict ChartStoreArrays(EvaluationBoard& board) {
   // Index d is device number d + 1 (devices are numbered from 1); as wide as the chain.
   const SharedState& state = chart.State();
   const py::ssize_t devices =
-      std::min(std::max(state.DeviceCount52400, state.DeviceCount52401), kChartDevices - 1);
+      std::min<int>(std::max(state.DeviceCount52400, state.DeviceCount52401), kChartDevices - 1);
   py::array_t<double> minutes(n);
   py::array_t<std::uint16_t> flags(n);
   py::array_t<std::int16_t> cells({n, devices, py::ssize_t{kChartCells}});
