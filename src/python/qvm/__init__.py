@@ -10,7 +10,7 @@ numpy arrays, and save or load configurations::
         volts = evb.read_all("volts")
 """
 
-from typing import Any, Literal
+from typing import Any
 
 from ._qvm import (
     AccessDeniedError,
@@ -41,22 +41,6 @@ __all__ = [
     "open",
 ]
 
-# Names for annotations in scripts, as the type stubs use them.
-ReadClass = Literal["volts", "temps", "faults", "setups"]
-ScanClass = Literal["all", "mixed", "volts", "temps", "wires"]
-CommandName = Literal[
-    "scan-volts",
-    "scan-temps",
-    "scan-mixed",
-    "scan-wires",
-    "scan-all",
-    "scan-cont",
-    "scan-inhibit",
-    "bal-enable",
-    "bal-inhibit",
-    "sleep",
-    "wake",
-    "clear-faults",
-]
+# One device's reading and one polling sample, as the type stubs describe them.
 Reading = dict[str, Any]
 Sample = dict[str, Any]

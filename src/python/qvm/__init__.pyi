@@ -1,20 +1,20 @@
 """Type stubs of the qvm scripting interface."""
 
 from types import TracebackType
-from typing import Any, Iterator, Literal, Optional, Sequence, Union
+from typing import Any, Literal, Optional, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
 
 __version__: str
 
-ReadClass = Literal["volts", "temps", "faults", "setups"]
+_ReadClass = Literal["volts", "temps", "faults", "setups"]
 """A class of registers read_all() and poll() read."""
 
-ScanClass = Literal["all", "mixed", "volts", "temps", "wires"]
+_ScanClass = Literal["all", "mixed", "volts", "temps", "wires"]
 """What poll() has the devices scan on every tick."""
 
-CommandName = Literal[
+_CommandName = Literal[
     "scan-volts",
     "scan-temps",
     "scan-mixed",
@@ -65,9 +65,13 @@ class LinkLostError(Error):
 class FileRefusedError(Error, OSError):
     """A file could not be read or written; errno tells why and filename names it."""
 
-class Poll(Iterator[Sample]):
-    """Iterator over the samples of a polling run; one tick per step."""
+class _Pybind11Type(type):
+    """The metaclass of the module's classes."""
 
+class Poll(metaclass=_Pybind11Type):
+    """Iterator over the samples of a polling run; one tick per step. Evb.poll() makes it."""
+
+    def __init__(self, *args: Any, **kwargs: Any) -> None: ...
     def __iter__(self) -> "Poll": ...
     def __next__(self) -> Sample: ...
     def close(self) -> None:
@@ -86,9 +90,10 @@ class Poll(Iterator[Sample]):
     def samples(self) -> int:
         """Chart samples taken so far (one per polled voltage read)."""
 
-class Evb:
-    """An open evaluation board (or the simulated one)."""
+class Evb(metaclass=_Pybind11Type):
+    """An open evaluation board (or the simulated one). qvm.open() makes it."""
 
+    def __init__(self, *args: Any, **kwargs: Any) -> None: ...
     def close(self) -> None:
         """Close the link; a running poll is finished."""
     def __enter__(self) -> "Evb": ...
@@ -113,11 +118,11 @@ class Evb:
         """Identify the chain again; the devices per part name. Raises NoAnswerError, or the
         subclass that fits the communication errors met, when no device answers or the chain
         found is not the one expected (`stack`, else the simulated chain)."""
-    def command(self, name: CommandName) -> None:
+    def command(self, name: _CommandName) -> None:
         """Send a command of the command panel to every device: scan-volts, scan-temps,
         scan-mixed, scan-wires, scan-all, scan-cont, scan-inhibit, bal-enable, bal-inhibit,
         sleep, wake or clear-faults."""
-    def read_all(self, what: ReadClass) -> list[Reading]:
+    def read_all(self, what: _ReadClass) -> list[Reading]:
         """Read 'volts', 'temps', 'faults' or 'setups' of every device."""
     def read(self, dev: int, page: int, adr: int, type: int = 0) -> int:
         """Read one register; its 14-bit value."""
@@ -127,8 +132,8 @@ class Evb:
         self,
         count: Optional[int] = None,
         interval_ms: int = 500,
-        scans: Sequence[ScanClass] = (),
-        reads: Sequence[ReadClass] = ("volts",),
+        scans: Sequence[_ScanClass] = (),
+        reads: Sequence[_ReadClass] = ("volts",),
         upr: bool = False,
         csv: Optional[str] = None,
         log: Optional[str] = None,
