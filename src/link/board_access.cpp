@@ -1,5 +1,7 @@
 #include "link/board_access.h"
 
+#include <algorithm>
+
 #include "core/number_text.h"
 
 namespace qvm {
@@ -33,6 +35,12 @@ std::optional<int> ChooseBridgeBoard(const std::vector<BridgeBoardEntry>& entrie
   }
   if (matches.empty()) {
     error = "no bridge board has the number, serial number or device node " + choice;
+    // Boards that cannot be opened have no number: say why, as the number may be theirs.
+    const auto refused = std::find_if(entries.begin(), entries.end(),
+                                      [](const BridgeBoardEntry& entry) { return !entry.canOpen; });
+    if (index && refused != entries.end()) {
+      error += "; " + BoardAccessText({refused->info.path, refused->openError});
+    }
     return std::nullopt;
   }
   if (matches.size() > 1) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/number_text.h"
 #include "link/board_access.h"
 #include "link/hidapi_bus.h"
 #include "model/tab_definition_check.h"
@@ -33,7 +34,9 @@ std::optional<int> ChosenBoardInstance(HidBus& bus, const ConnectOptions& option
   const auto instance = ChooseBridgeBoard(entries, options.board, error);
   if (!instance) {
     for (const BridgeBoardEntry& entry : entries) {
-      const bool named = entry.info.path == options.board || entry.info.serial == options.board;
+      // A number may name a board that cannot be opened, which has none.
+      const bool named = entry.info.path == options.board || entry.info.serial == options.board ||
+                         ParseNumberText(options.board, 0xFFFF).has_value();
       accessDenied = accessDenied || (named && IsAccessDenied(entry.openError));
     }
   }

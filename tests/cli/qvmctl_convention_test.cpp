@@ -86,6 +86,7 @@ TEST(QvmctlConventionTest, BoardIsChosenByNumberSerialOrDeviceNode) {
       {{"--board", "1"}, 1, "no bridge board has the number, serial number or device node 1"},
       {{"--board", "/dev/hidraw9"}, 1, "no bridge board"},
       {{"--board", "sim:evb", "--sim-faults", "denied"}, 1, "sim:evb is attached but cannot"},
+      {{"--board", "0", "--sim-faults", "denied"}, 1, "sim:evb is attached but cannot"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = kChain;

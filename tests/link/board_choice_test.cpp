@@ -35,7 +35,7 @@ TEST(BoardChoiceTest, ChoosesByNumberSerialOrNodeAndRefusesTheRest) {
       {"/dev/hidraw4", 1, ""},
       {"/dev/hidraw6", 3, ""},
       {"1", 1, ""},  // instance 1 and serial "1" are the same board
-      {"9", -1, "no bridge board has the number, serial number or device node 9"},
+      {"9", -1, "device node 9; The bridge board /dev/hidraw3 is attached but cannot be opened"},
       {"Z9", -1, "no bridge board"},
       {"C300", -1, "2 bridge boards match C300: /dev/hidraw5 /dev/hidraw6"},
       {"B200", -1, "/dev/hidraw3 is attached but cannot be opened: Permission denied"},

@@ -55,7 +55,7 @@ def test_file_and_access_errors_are_os_errors(evb, tmp_path):
         evb.load_config(str(tmp_path / "comments.txt"))
 
     # Access refused is a PermissionError, and still the NoAnswerError it used to be.
-    for board in (0, "sim:evb"):
+    for board in (0, 1, "sim:evb"):
         with pytest.raises(qvm.AccessDeniedError, match="Permission denied") as raised:
             qvm.open(sim="daisy:52400x2", faults="denied", board=board, virtual_time=True)
         assert isinstance(raised.value, qvm.NoAnswerError)
