@@ -64,9 +64,9 @@ def plot(masks, balancing, resting, balance_minutes, path):
             balanced = masks[dev] & (1 << cell)
             style = dict(color="tab:red" if balanced else "tab:blue",
                          linewidth=1.4 if balanced else 0.8)
-            axis.plot(balancing["elapsed_min"], balancing["cell_volts"][:, dev, cell], **style)
+            axis.plot(balancing["elapsed_min"], balancing["cell_volts"][:, dev - 1, cell], **style)
             axis.plot(resting["elapsed_min"] + balance_minutes,
-                      resting["cell_volts"][:, dev, cell], **style)
+                      resting["cell_volts"][:, dev - 1, cell], **style)
         axis.axvline(balance_minutes, color="grey", linestyle="--", linewidth=0.8)
         axis.set_ylabel(f"device {dev}\ncell (V)")
         axis.grid(True, linewidth=0.3)
@@ -96,7 +96,7 @@ def main():
         masks, balancing, resting = run_study(evb, args.balance_minutes, args.rest_minutes,
                                               args.interval_ms, args.csv)
         for dev, mask in sorted(masks.items()):
-            drop = balancing["cell_volts"][0, dev] - resting["cell_volts"][-1, dev]
+            drop = balancing["cell_volts"][0, dev - 1] - resting["cell_volts"][-1, dev - 1]
             print(f"device {dev}: balanced cells {mask:#05x}, "
                   f"largest drop {drop.max() * 1000:.1f} mV")
         for dev in masks:

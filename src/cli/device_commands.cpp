@@ -4,9 +4,11 @@
 #include <ostream>
 #include <string>
 
+#include "cli/encode_command.h"
 #include "cli/json_output.h"
 #include "core/hex.h"
 #include "operations/identify_check.h"
+#include "operations/raw_message.h"
 #include "protocol/register_access.h"
 
 namespace qvm::cli {
@@ -48,6 +50,12 @@ DeviceCommand CommandFor(const RegisterTarget& target) {
   command.adr = static_cast<std::uint8_t>(target.adr);
   command.devType = static_cast<std::int16_t>(target.devType);
   return command;
+}
+
+// The frame's fields as the raw message sender's hexadecimal fields hold them.
+RawMessageFields FieldsOf(const RawFrame& frame) {
+  return {HexDigits(frame.dev, 1), HexDigits(frame.cat, 1), HexDigits(frame.adr, 2),
+          HexDigits(frame.dat, 4)};
 }
 
 }  // namespace
@@ -115,6 +123,45 @@ int RunWrite(const DeviceOptions& options, const RegisterTarget& target, std::ui
   if (const auto problem = ReplyProblem(session, target, false)) {
     err << "qvmctl: write failed: " << *problem << '\n';
     return 1;
+  }
+  return 0;
+}
+
+int RunSend(const DeviceOptions& options, const RawFrame& frame, std::ostream& out,
+            std::ostream& err) {
+  RegisterTarget target{frame.dev, frame.cat & 7, frame.adr, frame.devType};
+  CliSession cli(out, err);
+  if (!ConnectForAccess(cli, options, target, err)) return 1;
+  Session& session = cli.session();
+  const SharedState& state = session.state;
+  const int type = static_cast<int>(frame.devType);
+  if ((type == 0 ? state.DeviceCount52400 : state.DeviceCount52401) == 0) {
+    err << "qvmctl: send: no " << (state.PartName(type).empty() ? "type 1" : state.PartName(type))
+        << " device is present; nothing was sent\n";
+    return 1;
+  }
+  const RawMessageFields fields = FieldsOf(frame);
+  const RawMessage message = EncodeRawMessage(fields, state.DaisyChainMode);
+  target.dev = message.command.dev;  // 0 outside a daisy chain
+  const bool write = message.command.cat >= 8;
+  if (write && session.model.RegKind(type, CommandFor(target).RegisterIndex()) != kKindReadWrite) {
+    err << "qvmctl: send: register page " << target.page << " address " << target.adr
+        << " is not writable; nothing was sent\n";
+    return 1;
+  }
+  SendRawMessage(session, fields, type);
+  if (const auto problem = ReplyProblem(session, target, !write)) {
+    err << "qvmctl: send failed: " << *problem << '\n';
+    return 1;
+  }
+  const auto value = static_cast<std::uint16_t>(session.LastReply.requestValue);
+  if (options.json) {
+    out << "{\"frame\":" << JsonString(FrameText(message.encoded))
+        << ",\"write\":" << (write ? "true" : "false")
+        << ",\"value\":" << (write ? "null" : std::to_string(value)) << "}\n";
+  } else {
+    out << "sent " << FrameText(message.encoded) << "\nreply " << (write ? "ACK" : Hex0x(value, 4))
+        << '\n';
   }
   return 0;
 }

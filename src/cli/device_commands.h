@@ -25,4 +25,21 @@ int RunRead(const DeviceOptions& options, const RegisterTarget& target, std::ost
 int RunWrite(const DeviceOptions& options, const RegisterTarget& target, std::uint32_t value,
              std::ostream& out, std::ostream& err);
 
+// A raw frame for the raw message sender: device, category (page, write flag in bit 3),
+// address and data.
+struct RawFrame {
+  std::uint32_t dev = 0;
+  std::uint32_t cat = 0;
+  std::uint32_t adr = 0;
+  std::uint32_t dat = 0;
+  std::uint32_t devType = 0;
+};
+
+// `send`: encodes the frame in the chain's mode and sends it as the raw message sender does (a
+// category below 8 as a read, 8 and above as a write); prints the frame sent and the reply (the
+// value read, or "ACK" for a write). 1 when the device type is absent, the register is not
+// writable, or the reply is missing, a NACK or fails its CRC4 check.
+int RunSend(const DeviceOptions& options, const RawFrame& frame, std::ostream& out,
+            std::ostream& err);
+
 }  // namespace qvm::cli

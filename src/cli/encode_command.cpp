@@ -7,6 +7,12 @@
 
 namespace qvm::cli {
 
+std::string FrameText(const std::vector<std::uint8_t>& frame) {
+  std::string text;
+  for (const std::uint8_t byte : frame) text += (text.empty() ? "" : " ") + HexByte(byte);
+  return text;
+}
+
 int RunEncode(const EncodeOptions& options, std::ostream& out) {
   std::vector<std::uint8_t> frame;
   auto dat = static_cast<std::int16_t>(options.dat & 0x3FFF);
@@ -17,8 +23,7 @@ int RunEncode(const EncodeOptions& options, std::ostream& out) {
   } else {
     EncodeNonDaisyFrame(cat, adr, dat, frame);
   }
-  for (std::size_t i = 0; i < frame.size(); ++i) out << (i > 0 ? " " : "") << HexByte(frame[i]);
-  out << '\n';
+  out << FrameText(frame) << '\n';
   return 0;
 }
 

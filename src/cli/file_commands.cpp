@@ -1,18 +1,13 @@
 #include "cli/file_commands.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <ostream>
 #include <sstream>
 #include <utility>
 
-#include "cli/json_output.h"
+#include "cli/poll_output.h"
 #include "cli/poll_reconnect.h"
 #include "cli/stop_signal.h"
 #include "config/config_file_text.h"
@@ -27,26 +22,16 @@
 #include "records/local_file_system.h"
 #include "records/local_time.h"
 #include "records/record_channel.h"
+#include "records/write_destination.h"
 
 namespace qvm::cli {
 
 namespace {
 
-// One JSON object for a tick: its number, the milliseconds since the run began, the
-// communication errors of its exchanges and the values of the classes it read, null where it
-// did not read them.
-std::string TickJson(Session& session, PollRun& run, const std::vector<std::string>& reads,
-                     std::int64_t startMs) {
-  const Acquisition& tick = *run.LastTick();
-  std::string text = "{\"tick\":" + std::to_string(run.Ticks()) +
-                     ",\"time_ms\":" + std::to_string(session.clock.NowMs() - startMs) +
-                     ",\"com_errors\":" + JsonString(ComErrorCodes(tick.Errors().flags));
-  for (const std::string& name : reads) {
-    if (const auto kind = ReadAllClassNamed(name)) {
-      text += "," + JsonString(name) + ":" + JsonReadings(session, *kind, tick);
-    }
-  }
-  return text + "}";
+// "3 of 10 ticks", or "3 ticks" for a poll without a count.
+std::string TicksText(int ticks, const PollOptions& poll) {
+  return std::to_string(ticks) + (poll.ticks > 0 ? " of " + std::to_string(poll.ticks) : "") +
+         " ticks";
 }
 
 // Why polling was switched off while the board stayed attached.
@@ -56,29 +41,12 @@ std::string PollingStopReason(const SharedState& state) {
          Hex0x(*state.BadUprStatus, 2) + ", not 0x88";
 }
 
-// Why no new file can be written at `path`, or nothing when one can.
-std::optional<std::string> DestinationProblem(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path file(path);
-  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-  if (!fs::is_directory(folder, ec)) return "the folder " + folder.string() + " does not exist";
-  if (fs::is_directory(file, ec)) return "it is a folder";
-  if (const auto target = DanglingLinkTarget(path)) {
-    return "it is a symbolic link to " + *target + ", which does not exist";
-  }
-  if (LocalFileSystem().FileInUse(path)) return "it is open in another program";
-  const std::string target = fs::exists(file, ec) ? path : folder.string();
-  if (::access(target.c_str(), W_OK) != 0) return std::strerror(errno);
-  return std::nullopt;
-}
-
 }  // namespace
 
 int RunSaveConfig(const DeviceOptions& options, const std::string& path, std::ostream& out,
                   std::ostream& err) {
-  if (const auto problem = DestinationProblem(path)) {
-    err << "qvmctl: cannot write the configuration file " << path << ": " << *problem << '\n';
+  if (const auto problem = WriteDestinationProblem(path)) {
+    err << "qvmctl: cannot write the configuration file " << path << ": " << problem->text << '\n';
     return 1;
   }
   CliSession cli(out, err);
@@ -108,18 +76,8 @@ int RunLoadConfig(const DeviceOptions& options, const std::string& path, std::os
     return 1;
   }
   out << ConfigReplaySummary(replay) << '\n';
-  if (replay.usableLines == 0) {
-    err << "qvmctl: " << path << " holds no usable lines (write lines such as "
-        << "wrt," << cli.session().state.PartName52400 << ",dev0x01,cat0x0A,adr0x10,dat0x1234)\n";
-    return 1;
-  }
-  if (replay.writes == 0) {
-    err << "qvmctl: nothing was applied: no line names a writable register of a device present\n";
-    return 1;
-  }
-  if (replay.failedWrites > 0) {
-    err << "qvmctl: " << replay.failedWrites << " of " << replay.writes
-        << " register writes were not acknowledged\n";
+  if (const auto problem = ConfigReplayProblem(replay, path, cli.session().state.PartName52400)) {
+    err << "qvmctl: " << *problem << '\n';
     return 1;
   }
   return 0;
@@ -138,8 +96,8 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   for (const auto& [what, path] :
        {std::pair{"CSV file", poll.csvPath}, std::pair{"communication log", poll.logPath}}) {
     if (path.empty()) continue;
-    if (const auto problem = DestinationProblem(path)) {
-      err << "qvmctl: cannot write the " << what << " " << path << ": " << *problem << '\n';
+    if (const auto problem = WriteDestinationProblem(path)) {
+      err << "qvmctl: cannot write the " << what << " " << path << ": " << problem->text << '\n';
       return 1;
     }
   }
@@ -157,14 +115,17 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   CliFaultRecorder& recorder = cli.recorder();
 
   const std::int64_t startMs = session.clock.NowMs();
+  const std::int64_t endMs = startMs + std::int64_t{poll.durationSeconds} * 1000;
+  const auto timeIsUp = [&] { return poll.durationSeconds > 0 && session.clock.NowMs() >= endMs; };
   int ticks = 0;
   bool lost = false;
-  while (ticks < poll.ticks) {
-    if (!run.WaitForTick([] { return StopSignal() != 0; })) break;
+  bool stoppedEarly = false;
+  while ((poll.ticks == 0 || ticks < poll.ticks) && !timeIsUp()) {
+    if (!run.WaitForTick([&] { return StopSignal() != 0 || timeIsUp(); })) break;
     run.Tick();
     if (session.bridge.LinkLost()) {
-      err << "qvmctl: the board was lost after " << ticks << " of " << poll.ticks
-          << " ticks: " << session.bridge.LinkLostReason() << '\n';
+      err << "qvmctl: the board was lost after " << TicksText(ticks, poll) << ": "
+          << session.bridge.LinkLostReason() << '\n';
       lost = poll.reconnectSeconds <= 0 || !Reconnect(cli, poll.reconnectSeconds, err);
       if (lost) break;
       cli.polling().ticked = true;
@@ -172,24 +133,25 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
       continue;
     }
     if (!run.PollingOn()) {
-      err << "qvmctl: polling terminated after " << ticks << " of " << poll.ticks
-          << " ticks: " << PollingStopReason(session.state) << '\n';
+      err << "qvmctl: polling terminated after " << TicksText(ticks, poll) << ": "
+          << PollingStopReason(session.state) << '\n';
+      stoppedEarly = true;
       break;
     }
     ++ticks;
-    if (options.json) {
-      out << TickJson(session, run, poll.reads, startMs) << '\n' << std::flush;
-    }
+    const TickReport report{session, run, poll.reads, startMs, std::chrono::system_clock::now()};
+    out << (options.json ? TickJson(report) : TickLine(report)) << '\n' << std::flush;
   }
   const bool logComplete = run.Log().Channel().FailureCount() == 0;
   const bool written = run.Finish();
   cli.view().commLog = nullptr;
   if (!options.json) out << ticks << " ticks, " << run.Samples() << " chart samples\n";
   const int stopSignal = StopSignal();
+  const bool openEnded = poll.ticks == 0 && poll.durationSeconds == 0;
   if (stopSignal != 0) {
-    err << "qvmctl: poll stopped by signal " << stopSignal << " after " << ticks << " of "
-        << poll.ticks << " ticks\n";
-    return 128 + stopSignal;
+    err << "qvmctl: poll stopped by signal " << stopSignal << " after " << TicksText(ticks, poll)
+        << '\n';
+    if (!openEnded) return 128 + stopSignal;
   }
   if (!logComplete) {
     err << "qvmctl: the communication log " << poll.logPath
@@ -197,7 +159,7 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   } else if (!written) {
     err << "qvmctl: the CSV file " << poll.csvPath << " was not written in full\n";
   }
-  if (lost || ticks != poll.ticks || !written) return 1;
+  if (lost || stoppedEarly || !logComplete || !written) return 1;
   if (recorder.ComErrorCount() > 0) {
     err << "qvmctl: " << recorder.ComErrorCount()
         << " communication errors were recorded; the affected samples carry their codes\n";

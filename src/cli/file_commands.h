@@ -22,7 +22,8 @@ int RunLoadConfig(const DeviceOptions& options, const std::string& path, std::os
 
 // What `poll` does on every tick and where it writes.
 struct PollOptions {
-  int ticks = 1;
+  int ticks = 0;            // 0: no count
+  int durationSeconds = 0;  // 0: no time limit
   int intervalMs = 500;
   bool upr = false;
   std::vector<std::string> scans;  // all, mixed, volts, temps, wires
@@ -36,13 +37,15 @@ struct PollOptions {
 // were recorded (the CSV marks the samples they touched).
 inline constexpr int kPollCommunicationErrors = 3;
 
-// `poll N`: runs the polling loop N times, feeding "Read Volts" into the chart store and the
-// CSV file as the samples are taken. A tick that lost the board runs again once Reconnect
-// brought it back (with `reconnectSeconds`). 2 for an unknown scan or read name, 1 when polling
-// stopped early or a file was not written in full (the CSV destination is checked before
-// polling), 128 + the signal number after Ctrl-C or SIGTERM, kPollCommunicationErrors when
-// communication errors were recorded, 0 otherwise; an open log gets its stop marker in every
-// case.
+// `poll [N]`: runs the polling loop N times, or for `durationSeconds`, whichever ends first, or
+// until Ctrl-C when neither is given, feeding "Read Volts" into the chart store and the CSV file
+// as the samples are taken; prints one line (or JSON object) per tick. A tick that lost the
+// board runs again once Reconnect brought it back (with `reconnectSeconds`). 2 for an unknown
+// scan or read name, 1 when polling stopped early or a file was not written in full (the CSV
+// destination is checked before polling), 128 + the signal number after Ctrl-C or SIGTERM
+// before the count or duration was reached (0 for a poll without either),
+// kPollCommunicationErrors when communication errors were recorded, 0 otherwise; an open log
+// gets its stop marker in every case.
 int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream& out,
             std::ostream& err);
 

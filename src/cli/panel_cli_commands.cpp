@@ -29,11 +29,7 @@ void PrintTable(const Session& session, ReadAllClass kind, const Acquisition& re
     out << std::left << std::setw(10) << session.state.PartName(reading.type) << std::setw(4)
         << reading.dev << std::right;
     for (int column = 0; column < columns; ++column) {
-      const std::optional<double>& value = reading.values[static_cast<std::size_t>(column)];
-      const std::string text = value                    ? ValueText(kind, column, *value, '.')
-                               : reading.Unread(column) ? "--"
-                                                        : "-";
-      out << std::setw(kColumnWidth) << text;
+      out << std::setw(kColumnWidth) << ReadingText(kind, reading, column);
     }
     out << '\n';
   }

@@ -13,10 +13,15 @@ namespace {
 
 constexpr std::int64_t kLookEveryMs = 1000;
 
-bool BoardCanBeOpened(CliSession& cli) {
+// The instance number of the chosen board once it can be opened again.
+std::optional<int> ChosenBoardBack(CliSession& cli) {
+  std::string error;
+  bool denied = false;
   const auto boards = ListBridgeBoards(cli.bus(), cli.session().bridge.VendorId);
-  return std::any_of(boards.begin(), boards.end(),
-                     [](const BridgeBoardEntry& entry) { return entry.canOpen; });
+  const bool anyOpens = std::any_of(boards.begin(), boards.end(),
+                                    [](const BridgeBoardEntry& entry) { return entry.canOpen; });
+  if (!anyOpens) return std::nullopt;
+  return ChosenBoardInstance(cli.bus(), cli.options(), error, denied);
 }
 
 }  // namespace
@@ -29,10 +34,10 @@ bool Reconnect(CliSession& cli, int seconds, std::ostream& err) {
   err << "qvmctl: waiting up to " << seconds << " s for the board to come back\n";
   for (;;) {
     if (StopSignal() != 0) return false;
-    if (BoardCanBeOpened(cli)) {
+    if (const auto instance = ChosenBoardBack(cli)) {
       InitializeDriver(session);
       if (session.bridge.EvbConnected) {
-        session.bridge.SelectBoard(cli.options().board);
+        session.bridge.SelectBoard(*instance);
         InitializeEvb(session);
         if (session.state.DeviceCount52400 == primaries &&
             session.state.DeviceCount52401 == companions) {

@@ -11,6 +11,8 @@
 #include "cli/file_commands.h"
 #include "cli/option_checks.h"
 #include "cli/panel_cli_commands.h"
+#include "cli/usage_first_formatter.h"
+#include "core/version.h"
 #include "sim/faults/fault_list.h"
 
 namespace qvm::cli {
@@ -19,6 +21,15 @@ namespace {
 
 // Exit status of a malformed command line.
 constexpr int kMalformed = 2;
+
+constexpr const char* kExitStatuses =
+    "Exit status:\n"
+    "  0       success (--help and --version included)\n"
+    "  1       a failure after the command line was read: no board, no access to it, no device\n"
+    "          answered, a failed exchange, a refused or incomplete file, polling terminated\n"
+    "  2       a malformed command line\n"
+    "  3       poll ran to its end while communication errors were recorded\n"
+    "  128+N   poll stopped by signal N (130: Ctrl-C) before its count or duration\n";
 
 std::string VendorIdText(std::uint16_t vendorId) {
   char text[8];
@@ -37,8 +48,12 @@ std::string OneLine(std::string text) {
 }  // namespace
 
 int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  CLI::App app{"qvmctl: command-line front end of the battery-monitor evaluation console"};
+  CLI::App app{"Command-line front end of the battery-monitor evaluation console.", "qvmctl"};
+  app.formatter(std::make_shared<UsageFirstFormatter>());
   app.require_subcommand(1);
+  // Global options may also follow the subcommand: `readall volts --json`.
+  app.fallthrough();
+  app.set_version_flag("--version", "qvmctl " + ProgramVersion(), "print the version and exit");
 
   DeviceOptions device;
   app.add_option("--sim", device.simChain,
@@ -53,8 +68,9 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
                  "USB vendor id of the bridge boards, e.g. 0x1A86 (default: the build's, " +
                      VendorIdText(kBridgeVendorId) + ")")
       ->transform(NumberIn(0, 0xFFFF));
-  app.add_option("--board", device.board, "instance number of the bridge board (default 0)")
-      ->transform(NumberIn(0, 63));
+  app.add_option("--board", device.board,
+                 "the bridge board by its number, serial number or device node, as boards "
+                 "lists them (default: the first)");
   app.add_option("--mode", device.mode, "daisy or single (from --sim when simulating)")
       ->check(CLI::IsMember({"daisy", "single"}));
   app.add_option("--family", device.family,
@@ -143,12 +159,16 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
   auto* poll = app.add_subcommand(
       "poll",
-      "run the polling loop N times; exit status 1 when polling was terminated or a file was "
-      "not written in full, 3 when communication errors were recorded");
+      "run the polling loop N times, for --duration SECONDS, or until Ctrl-C; one line (or JSON "
+      "object) per tick. Exit status 1 when polling was terminated or a file was not written in "
+      "full, 3 when communication errors were recorded, 128+N after signal N before the count "
+      "or duration was reached");
   PollOptions pollOptions;
-  poll->add_option("N", pollOptions.ticks, "number of polling ticks")
-      ->required()
+  poll->add_option("N", pollOptions.ticks, "number of polling ticks (default: no limit)")
       ->transform(NumberIn(1, 1000000));
+  poll->add_option("--duration", pollOptions.durationSeconds,
+                   "stop after SECONDS (with N: whichever comes first)")
+      ->transform(NumberIn(1, 31536000));
   poll->add_option("--interval", pollOptions.intervalMs, "milliseconds between ticks")
       ->transform(NumberIn(0, 60000));
   poll->add_flag("--upr", pollOptions.upr, "read the bridge's UPR buffers (daisy chain)");
@@ -163,6 +183,26 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
                    "again and go on (default: stop with an error)")
       ->transform(NumberIn(0, 86400));
   poll->add_flag("-v,--verbose", verboseAccess, verboseHelp);
+
+  auto* send = app.add_subcommand(
+      "send", "send a raw frame as the raw message sender does and print the frame and the reply");
+  RawFrame rawFrame;
+  send->add_option("--dev", rawFrame.dev, "device number 0..15 (daisy chain only)")
+      ->transform(NumberIn(0, 15));
+  send->add_option("--cat", rawFrame.cat,
+                   "category: page in bits 2..0, write in bit 3 (8 and above write)")
+      ->required()
+      ->transform(NumberIn(0, 15));
+  send->add_option("--adr", rawFrame.adr, "address within the page, 0..63")
+      ->required()
+      ->transform(NumberIn(0, 63));
+  send->add_option("--dat", rawFrame.dat, "14-bit data (default 0)")
+      ->transform(NumberIn(0, 0x3FFF));
+  send->add_option("--type", rawFrame.devType, "device type: 0 primary, 1 companion")
+      ->transform(NumberIn(0, 1));
+  send->add_flag("-v,--verbose", verboseAccess, verboseHelp);
+
+  app.footer(kExitStatuses);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
@@ -198,6 +238,7 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
   if (poll->parsed()) return RunPoll(device, pollOptions, out, err);
   if (read->parsed()) return RunRead(device, target, out, err);
   if (write->parsed()) return RunWrite(device, target, writeValue, out, err);
+  if (send->parsed()) return RunSend(device, rawFrame, out, err);
   return kMalformed;
 }
 

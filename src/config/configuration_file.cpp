@@ -274,6 +274,22 @@ std::string ConfigReplaySummary(const ConfigReplay& summary) {
   return line;
 }
 
+std::optional<std::string> ConfigReplayProblem(const ConfigReplay& replay, const std::string& path,
+                                               const std::string& partName) {
+  if (replay.usableLines == 0) {
+    return path + " holds no usable lines (write lines such as wrt," + partName +
+           ",dev0x01,cat0x0A,adr0x10,dat0x1234)";
+  }
+  if (replay.writes == 0) {
+    return "nothing was applied: no line names a writable register of a device present";
+  }
+  if (replay.failedWrites > 0) {
+    return std::to_string(replay.failedWrites) + " of " + std::to_string(replay.writes) +
+           " register writes were not acknowledged";
+  }
+  return std::nullopt;
+}
+
 std::string ConfigLoadLine(const std::string& procedure, const ConfigReplay& summary) {
   return procedure + ": " + ConfigReplaySummary(summary);
 }

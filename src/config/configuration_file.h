@@ -59,6 +59,11 @@ std::string ConfigRefusalText(const std::string& path, const ConfigRefusal& refu
 
 // "N register writes, M lines skipped" and the reasons in brackets.
 std::string ConfigReplaySummary(const ConfigReplay& summary);
+// Why a replay that was not refused still did not apply the file, or nothing when it did: no
+// usable line (naming an example line for `partName`), nothing writable for the devices
+// present, or writes that were not acknowledged.
+std::optional<std::string> ConfigReplayProblem(const ConfigReplay& replay, const std::string& path,
+                                               const std::string& partName);
 // The activity-log line after a load: "<procedure>: " and the summary.
 std::string ConfigLoadLine(const std::string& procedure, const ConfigReplay& summary);
 

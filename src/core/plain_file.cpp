@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace qvm {
 
@@ -14,17 +15,25 @@ PlainFileText ReadPlainFile(const std::string& path, std::uintmax_t maxBytes,
   PlainFileText result;
   // Not blocking: opening a pipe must not wait for a writer.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const auto fail = [&](int errorNumber, std::string problem) {
+    result.errorNumber = errorNumber;
+    result.problem = std::move(problem);
+  };
+  const auto failReading = [&] {
+    const int errorNumber = errno;
+    fail(errorNumber, "cannot read " + path + ": " + std::strerror(errorNumber));
+  };
   if (fd < 0) {
-    result.problem = "cannot read " + path + ": " + std::strerror(errno);
+    failReading();
     return result;
   }
   struct stat info {};
   if (::fstat(fd, &info) != 0) {
-    result.problem = "cannot read " + path + ": " + std::strerror(errno);
+    failReading();
   } else if (!S_ISREG(info.st_mode)) {
-    result.problem = path + " is not a plain file";
+    fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, path + " is not a plain file");
   } else if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
-    result.problem = path + " is too large to be a " + std::string(what);
+    fail(EFBIG, path + " is too large to be a " + std::string(what));
   } else {
     result.text.resize(static_cast<std::size_t>(info.st_size));
     std::size_t done = 0;
@@ -32,7 +41,7 @@ PlainFileText ReadPlainFile(const std::string& path, std::uintmax_t maxBytes,
       const ssize_t n = ::read(fd, result.text.data() + done, result.text.size() - done);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) {
-        result.problem = "cannot read " + path + ": " + std::strerror(errno);
+        failReading();
         break;
       }
       if (n == 0) break;

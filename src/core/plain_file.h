@@ -10,6 +10,7 @@ struct PlainFileText {
   bool ok = false;
   std::string text;     // the whole file when ok
   std::string problem;  // why it was not read, for the user, naming the file
+  int errorNumber = 0;  // the errno that tells why (EISDIR, EINVAL, EFBIG for the refusals)
 };
 
 // Reads a plain file of at most `maxBytes` whole. A folder, a device such as /dev/zero or a pipe

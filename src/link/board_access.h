@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,15 @@ inline bool HasBridgeIds(const HidDeviceInfo& info, std::uint16_t vendorId) {
 
 // Every bridge board on the bus with `vendorId`; each is opened once to see whether it can be.
 std::vector<BridgeBoardEntry> ListBridgeBoards(HidBus& bus, std::uint16_t vendorId);
+
+// The instance number of the one listed board that `choice` names by its instance number,
+// serial number or device node, as `qvmctl boards` prints them. Nothing, with the reason in
+// `error`, when no board or several match, or the board that matches cannot be opened.
+std::optional<int> ChooseBridgeBoard(const std::vector<BridgeBoardEntry>& entries,
+                                     const std::string& choice, std::string& error);
+
+// True when an open error says that the user may not open the device node.
+bool IsAccessDenied(const std::string& openError);
 
 // The message for a board that is attached but cannot be opened: its device node, the reason
 // and the fix (the udev rule when access was denied).

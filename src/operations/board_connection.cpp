@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/number_text.h"
+#include "link/board_access.h"
 #include "link/hidapi_bus.h"
 #include "model/tab_definition_check.h"
 #include "model/tab_definition_file.h"
@@ -23,6 +25,23 @@ std::optional<DeviceFamily> FamilyFromText(const std::string& text) {
 }
 
 }  // namespace
+
+std::optional<int> ChosenBoardInstance(HidBus& bus, const ConnectOptions& options,
+                                       std::string& error, bool& accessDenied) {
+  accessDenied = false;
+  if (options.board.empty()) return 0;
+  const auto entries = ListBridgeBoards(bus, options.vendorId);
+  const auto instance = ChooseBridgeBoard(entries, options.board, error);
+  if (!instance) {
+    for (const BridgeBoardEntry& entry : entries) {
+      // A number may name a board that cannot be opened, which has none.
+      const bool named = entry.info.path == options.board || entry.info.serial == options.board ||
+                         ParseNumberText(options.board, 0xFFFF).has_value();
+      accessDenied = accessDenied || (named && IsAccessDenied(entry.openError));
+    }
+  }
+  return instance;
+}
 
 std::string ProgramFolder() {
   std::error_code ec;
@@ -109,6 +128,7 @@ bool BoardConnection::Connect(const ConnectOptions& options, std::string& error)
   session_.reset();
   simulated_.reset();
   hidapi_.reset();
+  accessDenied_ = false;
   dataFolder_ = options.dataFolder.empty() ? ProgramFolder() : options.dataFolder;
   ManualConfigChoice choice;
   if (!ResolveConfiguration(options, choice, error)) return false;
@@ -127,15 +147,20 @@ bool BoardConnection::Connect(const ConnectOptions& options, std::string& error)
   ApplyManualConfiguration(*session_, choice);
   if (!LoadTabDefinitions(error)) return false;
 
+  const auto instance = ChosenBoardInstance(*bus, options, error, accessDenied_);
+  if (!instance) return false;
   InitializeDriver(*session_);
+  const std::vector<BoardOpenFailure>& refused = session_->bridge.OpenFailures();
+  accessDenied_ = session_->bridge.BoardCount() == 0 &&
+                  std::any_of(refused.begin(), refused.end(), [](const BoardOpenFailure& failure) {
+                    return IsAccessDenied(failure.reason);
+                  });
   if (!session_->bridge.EvbConnected) return false;
-  if (options.board > 0) {
-    if (options.board >= session_->bridge.BoardCount()) {
-      error = "there is no board " + std::to_string(options.board);
-      return false;
-    }
-    session_->bridge.SelectBoard(options.board);
+  if (*instance >= session_->bridge.BoardCount()) {
+    error = "board " + std::to_string(*instance) + " went away";
+    return false;
   }
+  session_->bridge.SelectBoard(*instance);
   outside_.view.AppendLog("\r\n");
   InitializeEvb(*session_);
   return true;

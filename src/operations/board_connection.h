@@ -15,8 +15,9 @@ namespace qvm {
 
 // Which board a front end without windows talks to, and what is on it.
 struct ConnectOptions {
-  std::string simChain;      // empty: real boards through hidapi
-  int board = 0;             // instance number of the real board
+  std::string simChain;  // empty: real boards through hidapi
+  // The board: its instance number, serial number or device node; empty: the first one.
+  std::string board;
   std::string mode;          // "daisy" or "single"; from the chain text when simulating
   std::string family;        // "52400", "52400+52401" or "38817"
   int stackSize = 0;         // devices per type in a daisy chain
@@ -62,6 +63,8 @@ class BoardConnection {
   sim::SimulatedEvb* simulated() { return simulated_ ? &*simulated_ : nullptr; }
   // Devices of both types that identification found.
   int DeviceCount() const;
+  // True after a Connect that failed because the user may not open the board.
+  bool AccessDenied() const { return accessDenied_; }
 
  private:
   bool ResolveConfiguration(const ConnectOptions& options, ManualConfigChoice& choice,
@@ -74,7 +77,14 @@ class BoardConnection {
   std::optional<sim::SimulatedEvb> simulated_;
   std::unique_ptr<HidBus> hidapi_;
   std::unique_ptr<Session> session_;
+  bool accessDenied_ = false;
 };
+
+// The instance number of the board `options.board` names among the boards on `bus` (0 when it
+// names none); nothing, with the reason in `error`, when it matches no board, several, or one
+// that cannot be opened (`accessDenied` then tells whether access was refused).
+std::optional<int> ChosenBoardInstance(HidBus& bus, const ConnectOptions& options,
+                                       std::string& error, bool& accessDenied);
 
 // The folder of the running program, where the tab definition files lie.
 std::string ProgramFolder();

@@ -58,6 +58,8 @@ class PollRun {
   ChartStore& Chart() { return chart_; }
   CommLog& Log() { return log_; }
   const ChartCsvRecorder& Csv() const { return csv_; }
+  // The files the run was started with.
+  const PollRunFiles& Files() const { return files_; }
 
  private:
   Session& session_;

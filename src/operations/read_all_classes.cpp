@@ -118,6 +118,12 @@ std::string ValueText(ReadAllClass kind, int column, double value, char decimalS
   return Hex0x(static_cast<std::uint16_t>(value), 4);
 }
 
+std::string ReadingText(ReadAllClass kind, const DeviceReading& reading, int column) {
+  const std::optional<double>& value = reading.values[static_cast<std::size_t>(column)];
+  if (value) return ValueText(kind, column, *value, '.');
+  return reading.Unread(column) ? "--" : "-";
+}
+
 std::string ColumnTitle(ReadAllClass kind, int column) {
   const ReadAllClassInfo& info = ClassInfo(kind);
   switch (info.shown) {

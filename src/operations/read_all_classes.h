@@ -59,6 +59,10 @@ std::string ComErrorSummary(const Session& session, const ComErrorTally& errors)
 // values "0xNNNN".
 std::string ValueText(ReadAllClass kind, int column, double value, char decimalSeparator);
 
+// A device's value in `column` as qvmctl prints it: ValueText, "--" where the read did not bring
+// it and "-" where the register is not defined.
+std::string ReadingText(ReadAllClass kind, const DeviceReading& reading, int column);
+
 // Column titles: "VBAT", "C1".."C12"; "TINT", "EXT1".."EXT4"; "0x80".. for raw classes.
 std::string ColumnTitle(ReadAllClass kind, int column);
 

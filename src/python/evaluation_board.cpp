@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "config/config_file_text.h"
@@ -15,6 +16,7 @@
 #include "protocol/board_init.h"
 #include "protocol/register_access.h"
 #include "records/record_channel.h"
+#include "records/write_destination.h"
 #include "sim/faults/fault_plan.h"
 
 namespace qvm::python {
@@ -57,7 +59,7 @@ EvaluationBoard::EvaluationBoard(const ConnectOptions& options)
   std::string error;
   if (!connection_.Connect(options, error)) {
     const std::string reason = error.empty() ? Joined(trouble_.lines) : error;
-    throw BoardError(ErrorKind::kNoAnswer,
+    throw BoardError(connection_.AccessDenied() ? ErrorKind::kAccessDenied : ErrorKind::kNoAnswer,
                      "cannot connect: " + (reason.empty() ? "no board answered" : reason));
   }
   open_ = true;
@@ -260,11 +262,15 @@ void EvaluationBoard::SaveConfig(const std::string& path) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
   Session& s = session();
   ResetTrouble();
+  if (const auto refused = WriteDestinationProblem(path)) {
+    throw BoardError("save_config: cannot write " + path + ": " + refused->text,
+                     refused->errorNumber, path);
+  }
   std::string problem;
   if (!SaveConfigurationTo(s, files_, path, problem)) {
     ThrowTrouble("save_config: " + path + " not saved", false);
-    throw BoardError(ErrorKind::kFileRefused,
-                     WithDetails("save_config: " + path + " not saved: " + problem, trouble_));
+    throw BoardError(WithDetails("save_config: " + path + " not saved: " + problem, trouble_), EIO,
+                     path);
   }
 }
 
@@ -272,14 +278,20 @@ int EvaluationBoard::LoadConfig(const std::string& path) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
   Session& s = session();
   const ConfigFileText file = ReadConfigFileText(path);
-  if (!file.ok) throw BoardError(ErrorKind::kFileRefused, "load_config: " + file.problem);
+  if (!file.ok) throw BoardError("load_config: " + file.problem, file.errorNumber, path);
   ResetTrouble();
   const ConfigReplay replay = ReplayConfigFile(s, file.text);
   if (replay.refused) {
-    throw BoardError(ErrorKind::kFileRefused,
-                     "load_config: " + ConfigRefusalText(path, *replay.refused));
+    throw BoardError("load_config: " + ConfigRefusalText(path, *replay.refused), EINVAL, path);
   }
   ThrowTrouble("load_config", false);
+  if (replay.usableLines == 0) {
+    throw BoardError("load_config: " + *ConfigReplayProblem(replay, path, s.state.PartName52400),
+                     EINVAL, path);
+  }
+  if (const auto problem = ConfigReplayProblem(replay, path, s.state.PartName52400)) {
+    throw BoardError(ErrorKind::kGeneral, "load_config: " + *problem);
+  }
   return replay.writes;
 }
 
@@ -294,13 +306,21 @@ std::shared_ptr<PollRun> EvaluationBoard::StartPoll(const PollSettings& settings
   }
   s.state.UprPollingActive = settings.upr;
   ResetTrouble();
+  for (const std::string& path : {settings.files.csvPath, settings.files.logPath}) {
+    if (path.empty()) continue;
+    if (const auto refused = WriteDestinationProblem(path)) {
+      throw BoardError("poll: cannot write " + path + ": " + refused->text, refused->errorNumber,
+                       path);
+    }
+  }
   auto run = std::make_shared<PollRun>(s, files_, time_, settings.intervalMs);
   view_.commLog = &run->Log();
   polling_.ticked = true;
   if (!run->Start(settings.files)) {
     view_.commLog = nullptr;
-    throw BoardError(ErrorKind::kFileRefused,
-                     WithDetails("poll: a record file was refused", trouble_));
+    const std::string& path =
+        settings.files.csvPath.empty() ? settings.files.logPath : settings.files.csvPath;
+    throw BoardError(WithDetails("poll: a record file was refused", trouble_), EIO, path);
   }
   lastRun_ = run;
   return run;
@@ -313,8 +333,8 @@ void EvaluationBoard::FinishPoll(PollRun& run) {
   view_.commLog = nullptr;
   polling_.ticked = false;
   if (!written) {
-    throw BoardError(ErrorKind::kFileRefused,
-                     WithDetails("poll: a record line was not written", trouble_));
+    throw BoardError(WithDetails("poll: a record line was not written", trouble_), EIO,
+                     run.Files().csvPath);
   }
 }
 

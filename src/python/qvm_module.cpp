@@ -2,6 +2,11 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <variant>
+
+#include "core/version.h"
 #include "model/decoders.h"
 #include "python/evaluation_board.h"
 #include "python/poll_iterator.h"
@@ -17,6 +22,7 @@ namespace {
 struct ExceptionTypes {
   py::handle error;
   py::handle noAnswer;
+  py::handle accessDenied;
   py::handle nak;
   py::handle crc;
   py::handle badResponse;
@@ -27,6 +33,8 @@ struct ExceptionTypes {
     switch (kind) {
       case ErrorKind::kNoAnswer:
         return noAnswer.ptr();
+      case ErrorKind::kAccessDenied:
+        return accessDenied.ptr();
       case ErrorKind::kNak:
         return nak.ptr();
       case ErrorKind::kCrc:
@@ -62,7 +70,16 @@ ReadAllClass ClassNamed(const std::string& name, const char* what) {
   return *kind;
 }
 
-std::unique_ptr<EvaluationBoard> Open(std::optional<std::string> sim, int board,
+// The board by instance number, serial number or device node; empty for the first.
+std::string BoardChoice(const std::variant<int, std::string>& board) {
+  if (const auto* name = std::get_if<std::string>(&board)) return *name;
+  const int instance = std::get<int>(board);
+  if (instance < 0) throw std::out_of_range("board must not be negative");
+  return instance == 0 ? std::string() : std::to_string(instance);
+}
+
+std::unique_ptr<EvaluationBoard> Open(std::optional<std::string> sim,
+                                      const std::variant<int, std::string>& board,
                                       std::optional<int> vid, std::optional<std::string> mode,
                                       std::optional<std::string> family, int stack,
                                       std::optional<std::string> faults, std::uint32_t seed,
@@ -74,7 +91,7 @@ std::unique_ptr<EvaluationBoard> Open(std::optional<std::string> sim, int board,
   options.simFaults = faults.value_or("");
   options.simSeed = seed;
   options.simChain = sim.value_or("");
-  options.board = board;
+  options.board = BoardChoice(board);
   options.mode = mode.value_or("");
   options.family = family.value_or("");
   options.stackSize = stack;
@@ -121,14 +138,17 @@ std::unique_ptr<PollIterator> Poll(EvaluationBoard& board, std::optional<int> co
   return std::make_unique<PollIterator>(board, std::move(run), count, std::move(kinds));
 }
 
-// The chart store of the last poll as numpy arrays, indexed [sample, device, ...].
+// The chart store of the last poll as numpy arrays, indexed [sample, device - 1, ...].
 py::dict ChartStoreArrays(EvaluationBoard& board) {
   const std::shared_ptr<PollRun> run = board.LastRun();
   if (!run) throw BoardError(ErrorKind::kGeneral, "chart_store: no poll has run");
   const ChartStore& chart = run->Chart();
   const RegisterModel& model = chart.Model();
   const py::ssize_t n = chart.ChartStarted() ? chart.ChartSampleIndex() : 0;
-  const py::ssize_t devices = kChartDevices;
+  // Index d is device number d + 1 (devices are numbered from 1); as wide as the chain.
+  const SharedState& state = chart.State();
+  const py::ssize_t devices =
+      std::min<int>(std::max(state.DeviceCount52400, state.DeviceCount52401), kChartDevices - 1);
   py::array_t<double> minutes(n);
   py::array_t<std::uint16_t> flags(n);
   py::array_t<std::int16_t> cells({n, devices, py::ssize_t{kChartCells}});
@@ -154,7 +174,7 @@ py::dict ChartStoreArrays(EvaluationBoard& board) {
     m(i) = chart.ElapsedMinutes(sample);
     f(i) = chart.ComErrorFlags(sample);
     for (py::ssize_t d = 0; d < devices; ++d) {
-      const int dev = static_cast<int>(d);
+      const int dev = static_cast<int>(d) + 1;
       for (int cell = 0; cell < kChartCells; ++cell) {
         const std::int16_t raw = chart.CellRaw(sample, cell, dev);
         c(i, d, cell) = raw;
@@ -195,10 +215,16 @@ PYBIND11_MODULE(_qvm, m) {
       "simulated one, identify the chain, read and write registers, read all cell voltages, "
       "temperatures, faults and setups, send commands, poll, and save or load configurations.";
 
+  m.attr("__version__") = ProgramVersion();
+
   static ExceptionTypes types;
   types.error = NewException(m, "Error", PyExc_Exception, "Any failure of the board or its files.");
   types.noAnswer = NewException(m, "NoAnswerError", types.error,
                                 "The bridge board or the devices did not answer.");
+  types.accessDenied = NewException(
+      m, "AccessDeniedError", py::make_tuple(types.noAnswer, py::handle(PyExc_PermissionError)),
+      "The board is attached, but the user may not open it (see the udev rule); also a "
+      "PermissionError.");
   types.nak = NewException(m, "NakError", types.error, "A device answered NAK.");
   types.crc = NewException(m, "CrcError", types.error, "A reply frame failed its CRC4 check.");
   types.badResponse = NewException(m, "BadResponseError", types.error,
@@ -212,7 +238,15 @@ PYBIND11_MODULE(_qvm, m) {
     try {
       if (thrown) std::rethrow_exception(thrown);
     } catch (const BoardError& error) {
-      PyErr_SetString(types.For(error.kind()), error.what());
+      // OSError subclasses take (errno, text[, filename]), which set their attributes.
+      if (error.kind() == ErrorKind::kFileRefused) {
+        PyErr_SetObject(types.fileRefused.ptr(),
+                        py::make_tuple(error.errorNumber(), error.what(), error.filename()).ptr());
+      } else if (error.kind() == ErrorKind::kAccessDenied) {
+        PyErr_SetObject(types.accessDenied.ptr(), py::make_tuple(EACCES, error.what()).ptr());
+      } else {
+        PyErr_SetString(types.For(error.kind()), error.what());
+      }
     }
   });
 
@@ -273,7 +307,8 @@ PYBIND11_MODULE(_qvm, m) {
            "sample's row as it is taken, "
            "`log` every SPI frame. Ctrl-C stops cleanly with the files complete.")
       .def("chart_store", &ChartStoreArrays,
-           "The chart store of the last poll as numpy arrays indexed [sample, device, ...]: "
+           "The chart store of the last poll as numpy arrays indexed [sample, device - 1, ...], as "
+           "wide as the chain (cell_volts[:, :3] holds devices 1..3): "
            "elapsed_min, com_errors, cells_raw, vbat_raw, ic_temp_raw, et_raw, fault_status_a, "
            "fault_status_b, and the decoded cell_volts and pack_volts; a value never read is "
            "-32768 raw and NaN decoded.")
@@ -308,7 +343,9 @@ PYBIND11_MODULE(_qvm, m) {
         "'daisy:52400x3', 'daisy:52400x3+52401x2', 'single:38817', with `faults` injected (a "
         "fault list such as 'crc=0.01,nak@17,unplug@40,replug=500') from the random `seed`; "
         "`virtual_time` lets its waits cost nothing. On a real board give `board` (instance "
-        "number), `vid` (the bridge boards' USB vendor id when it is not the build's), `mode` "
+        "number, serial number or device node, as `qvmctl boards` lists them), `vid` (the bridge "
+        "boards' USB vendor id when it is not the build's), `mode` "
         "('daisy' or 'single'), `family` ('52400', '52400+52401', '38817') and `stack` "
-        "(devices per type). Raises NoAnswerError when no device answers.");
+        "(devices per type). Raises NoAnswerError when no device answers, AccessDeniedError when "
+        "the user may not open the board.");
 }

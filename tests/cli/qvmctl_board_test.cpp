@@ -31,7 +31,7 @@ TEST(QvmctlBoardAccessTest, DeniedBoardIsListedAndNamedWithItsFix) {
   EXPECT_EQ(listed.status, 1);
   EXPECT_EQ(listed.out,
             "-  sim:evb  1a86:2035  manufacturer \"Velquist\"  product \"Simulated bridge board\""
-            "  serial -  cannot be opened: Permission denied\n");
+            "  serial \"SIM-0001\"  cannot be opened: Permission denied\n");
 
   for (const char* command : {"identify", "boards"}) {
     const CliRun r = Qvmctl({"--sim", "daisy:52400x3", "--sim-faults", "denied", command});

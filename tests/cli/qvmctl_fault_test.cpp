@@ -69,6 +69,15 @@ TEST_F(QvmctlFaultTest, AccessUnderAnInjectedFaultFailsWithItsReason) {
       {"nak",
        {"write", "2", "2", "22", "0x1234"},
        "qvmctl: write failed: the device answered NACK\n"},
+      {"nak",
+       {"send", "--dev", "2", "--cat", "2", "--adr", "4"},
+       "send failed: the device answered NACK"},
+      {"crc",
+       {"send", "--dev", "2", "--cat", "2", "--adr", "4"},
+       "send failed: the reply failed its CRC4"},
+      {"silent",
+       {"send", "--dev", "2", "--cat", "2", "--adr", "4"},
+       "send failed: device 2 did not answer"},
   };
   for (const auto& c : cases) {
     const CliRun r = Qvmctl(With(c.args, At(c.kind, first)));

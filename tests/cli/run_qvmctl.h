@@ -15,6 +15,12 @@ struct CliRun {
   std::string err;
 };
 
+// The last line of a text that ends in a line break, with its line break: the summary of a poll.
+inline std::string LastLine(const std::string& text) {
+  const std::size_t start = text.size() < 2 ? std::string::npos : text.rfind('\n', text.size() - 2);
+  return start == std::string::npos ? text : text.substr(start + 1);
+}
+
 inline CliRun Qvmctl(const std::vector<std::string>& args) {
   std::ostringstream out;
   std::ostringstream err;

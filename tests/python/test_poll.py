@@ -37,12 +37,15 @@ def test_chart_store_holds_the_polled_voltages(evb):
         pass
     store = evb.chart_store()
     assert store["elapsed_min"].shape == (40,)
-    assert store["cells_raw"].shape == (40, 16, 12)
+    # One column per device of the chain, device 1 first.
+    assert store["cells_raw"].shape == (40, 3, 12)
+    assert store["pack_volts"].shape == store["fault_status_b"].shape == (40, 3)
     assert store["cells_raw"].dtype == np.int16
     assert np.all(np.diff(store["elapsed_min"]) > 0)
     assert not store["com_errors"].any()
-    assert store["cell_volts"][-1, 2, :] == pytest.approx(last["volts"][1]["cells"])
-    assert store["pack_volts"][-1, 1] == pytest.approx(last["volts"][0]["pack"])
+    for device in last["volts"]:
+        assert store["cell_volts"][-1, device["dev"] - 1, :] == pytest.approx(device["cells"])
+        assert store["pack_volts"][-1, device["dev"] - 1] == pytest.approx(device["pack"])
 
 
 def test_poll_streams_every_row_and_the_log(evb, tmp_path):

@@ -1,7 +1,9 @@
 """qvmctl's JSON output and its streamed poll records, read the way shell pipelines read them."""
 
+import datetime
 import json
 import os
+import re
 import signal
 import subprocess
 import time
@@ -37,18 +39,27 @@ def test_json_documents():
 
 
 def test_json_poll_prints_one_object_per_tick():
+    start = datetime.datetime.now(datetime.timezone.utc)
     out = qvmctl("--sim", "daisy:52400x2", "--json", "poll", "3", "--interval", "0", "--scan",
                  "all", "--read", "volts", "--read", "temps")
+    end = datetime.datetime.now(datetime.timezone.utc)
     ticks = [json.loads(line) for line in out.splitlines()]
     assert [t["tick"] for t in ticks] == [1, 2, 3]
     assert all(t["com_errors"] == "" and len(t["volts"]) == 2 and len(t["temps"]) == 2
                for t in ticks)
+    # ISO 8601 in UTC to the millisecond, taken as the tick ran.
+    times = [datetime.datetime.fromisoformat(t["time"].replace("Z", "+00:00")) for t in ticks]
+    assert all(re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z", t["time"]) for t in ticks)
+    assert start - datetime.timedelta(milliseconds=1) <= times[0] <= times[-1] <= end
 
 
-def test_ctrl_c_leaves_complete_rows_and_the_stop_marker(tmp_path):
+# A poll with a count stopped by Ctrl-C fails with 128 + 2; one without a count or duration runs
+# until Ctrl-C, which ends it as asked.
+@pytest.mark.parametrize("count, status", [(["100000"], 130), ([], 0)])
+def test_ctrl_c_leaves_complete_rows_and_the_stop_marker(tmp_path, count, status):
     csv = tmp_path / "run.csv"
     log = tmp_path / "run.txt"
-    run = subprocess.Popen([QVMCTL, "--sim", "daisy:52400x2", "poll", "100000", "--interval",
+    run = subprocess.Popen([QVMCTL, "--sim", "daisy:52400x2", "poll", *count, "--interval",
                             "20", "--scan", "all", "--read", "volts", "--csv", str(csv), "--log",
                             str(log)], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     deadline = time.monotonic() + 30
@@ -58,12 +69,14 @@ def test_ctrl_c_leaves_complete_rows_and_the_stop_marker(tmp_path):
         time.sleep(0.02)
     run.send_signal(signal.SIGINT)
     out, err = run.communicate(timeout=30)
-    assert run.returncode == 130, err
+    assert run.returncode == status, err
     assert "stopped by signal 2" in err
     rows = csv.read_bytes().decode().split("\r\n")
     assert rows[-1] == ""
     rows = rows[:-1]
     assert len(rows) >= 4
     assert {row.count(",") for row in rows} == {rows[0].count(",")}
-    assert out.startswith(f"{len(rows) - 1} ticks, {len(rows) - 1} chart samples")
+    lines = out.splitlines()
+    assert lines[-1] == f"{len(rows) - 1} ticks, {len(rows) - 1} chart samples"
+    assert len(lines) == len(rows) and all(line.startswith("tick ") for line in lines[:-1])
     assert log.read_bytes().decode().split("\r\n")[-2].startswith("[Logging Stopped: ")

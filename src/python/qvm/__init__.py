@@ -10,7 +10,10 @@ numpy arrays, and save or load configurations::
         volts = evb.read_all("volts")
 """
 
+from typing import Any
+
 from ._qvm import (
+    AccessDeniedError,
     BadResponseError,
     CrcError,
     Error,
@@ -20,10 +23,12 @@ from ._qvm import (
     NakError,
     NoAnswerError,
     Poll,
+    __version__,
     open,
 )
 
 __all__ = [
+    "AccessDeniedError",
     "BadResponseError",
     "CrcError",
     "Error",
@@ -35,3 +40,7 @@ __all__ = [
     "Poll",
     "open",
 ]
+
+# One device's reading and one polling sample, as the type stubs describe them.
+Reading = dict[str, Any]
+Sample = dict[str, Any]

@@ -1,10 +1,34 @@
 """Type stubs of the qvm scripting interface."""
 
 from types import TracebackType
-from typing import Any, Iterator, Optional, Sequence, Union
+from typing import Any, Literal, Optional, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
+
+__version__: str
+
+_ReadClass = Literal["volts", "temps", "faults", "setups"]
+"""A class of registers read_all() and poll() read."""
+
+_ScanClass = Literal["all", "mixed", "volts", "temps", "wires"]
+"""What poll() has the devices scan on every tick."""
+
+_CommandName = Literal[
+    "scan-volts",
+    "scan-temps",
+    "scan-mixed",
+    "scan-wires",
+    "scan-all",
+    "scan-cont",
+    "scan-inhibit",
+    "bal-enable",
+    "bal-inhibit",
+    "sleep",
+    "wake",
+    "clear-faults",
+]
+"""A command of the command panel."""
 
 Reading = dict[str, Any]
 """One device: "type" (part name), "dev" and "errors" (flag word of the errors that concerned
@@ -22,6 +46,10 @@ class Error(Exception):
 class NoAnswerError(Error):
     """The bridge board or the devices did not answer."""
 
+class AccessDeniedError(NoAnswerError, PermissionError):
+    """The board is attached, but the user may not open it (see the udev rule); errno is
+    EACCES."""
+
 class NakError(Error):
     """A device answered NAK."""
 
@@ -35,11 +63,15 @@ class LinkLostError(Error):
     """The board went away; polling was terminated."""
 
 class FileRefusedError(Error, OSError):
-    """A file could not be read or written."""
+    """A file could not be read or written; errno tells why and filename names it."""
 
-class Poll(Iterator[Sample]):
-    """Iterator over the samples of a polling run; one tick per step."""
+class _Pybind11Type(type):
+    """The metaclass of the module's classes."""
 
+class Poll(metaclass=_Pybind11Type):
+    """Iterator over the samples of a polling run; one tick per step. Evb.poll() makes it."""
+
+    def __init__(self, *args: Any, **kwargs: Any) -> None: ...
     def __iter__(self) -> "Poll": ...
     def __next__(self) -> Sample: ...
     def close(self) -> None:
@@ -58,9 +90,10 @@ class Poll(Iterator[Sample]):
     def samples(self) -> int:
         """Chart samples taken so far (one per polled voltage read)."""
 
-class Evb:
-    """An open evaluation board (or the simulated one)."""
+class Evb(metaclass=_Pybind11Type):
+    """An open evaluation board (or the simulated one). qvm.open() makes it."""
 
+    def __init__(self, *args: Any, **kwargs: Any) -> None: ...
     def close(self) -> None:
         """Close the link; a running poll is finished."""
     def __enter__(self) -> "Evb": ...
@@ -85,11 +118,11 @@ class Evb:
         """Identify the chain again; the devices per part name. Raises NoAnswerError, or the
         subclass that fits the communication errors met, when no device answers or the chain
         found is not the one expected (`stack`, else the simulated chain)."""
-    def command(self, name: str) -> None:
+    def command(self, name: _CommandName) -> None:
         """Send a command of the command panel to every device: scan-volts, scan-temps,
         scan-mixed, scan-wires, scan-all, scan-cont, scan-inhibit, bal-enable, bal-inhibit,
         sleep, wake or clear-faults."""
-    def read_all(self, what: str) -> list[Reading]:
+    def read_all(self, what: _ReadClass) -> list[Reading]:
         """Read 'volts', 'temps', 'faults' or 'setups' of every device."""
     def read(self, dev: int, page: int, adr: int, type: int = 0) -> int:
         """Read one register; its 14-bit value."""
@@ -99,8 +132,8 @@ class Evb:
         self,
         count: Optional[int] = None,
         interval_ms: int = 500,
-        scans: Sequence[str] = (),
-        reads: Sequence[str] = ("volts",),
+        scans: Sequence[_ScanClass] = (),
+        reads: Sequence[_ReadClass] = ("volts",),
         upr: bool = False,
         csv: Optional[str] = None,
         log: Optional[str] = None,
@@ -112,10 +145,10 @@ class Evb:
         every SPI frame. Ctrl-C stops cleanly with the files complete; a board that is lost
         raises LinkLostError."""
     def chart_store(self) -> dict[str, npt.NDArray[Any]]:
-        """The chart store of the last poll, indexed [sample, device, ...]: elapsed_min,
-        com_errors, cells_raw, vbat_raw, ic_temp_raw, et_raw, fault_status_a,
-        fault_status_b, cell_volts, pack_volts. A value never read is -32768 raw and NaN
-        decoded."""
+        """The chart store of the last poll, indexed [sample, device - 1, ...] and as wide as
+        the chain (cell_volts[:, :3] holds devices 1..3): elapsed_min, com_errors, cells_raw,
+        vbat_raw, ic_temp_raw, et_raw, fault_status_a, fault_status_b, cell_volts,
+        pack_volts. A value never read is -32768 raw and NaN decoded."""
     def save_config(self, path: str) -> None:
         """Read every device's setup registers and save them as a configuration file."""
     def load_config(self, path: str) -> int:
@@ -132,18 +165,19 @@ class Evb:
 
 def open(
     sim: Optional[str] = None,
-    board: int = 0,
+    board: Union[int, str] = 0,
     vid: Optional[int] = None,
-    mode: Optional[str] = None,
-    family: Optional[str] = None,
+    mode: Optional[Literal["daisy", "single"]] = None,
+    family: Optional[Literal["52400", "52400+52401", "38817"]] = None,
     stack: int = 0,
     faults: Optional[str] = None,
     seed: int = 1,
     virtual_time: bool = False,
 ) -> Evb:
-    """Open a board and identify its chain: `board` (instance number), `vid` (USB vendor id
+    """Open a board and identify its chain: `board` (instance number, serial number or
+    device node, as `qvmctl boards` lists them), `vid` (USB vendor id
     when it is not the build's), `mode`, `family` and `stack` as qvmctl takes them; `sim` runs on the simulated board instead
     ('daisy:52400x3', 'daisy:52400x3+52401x2', 'single:38817') with `faults` injected (a
     fault list such as 'crc=0.01,nak@17,unplug@40,replug=500') from the random `seed`;
     `virtual_time` lets its waits cost nothing. Raises NoAnswerError when no device
-    answers."""
+    answers, AccessDeniedError when the user may not open the board."""

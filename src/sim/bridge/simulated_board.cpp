@@ -136,6 +136,7 @@ HidDeviceInfo SimulatedBoard::Info() const {
   info.productId = productId_;
   info.product = "Simulated bridge board";
   info.manufacturer = "Velquist";
+  info.serial = kSerial;
   return info;
 }
 

@@ -22,6 +22,7 @@ class SimulatedBoard final : public HidDevice {
  public:
   static constexpr std::size_t kHistoryLimit = 1024;  // output reports kept for the tests
   static constexpr std::size_t kQueueLimit = 64;      // replies queued; the oldest goes first
+  static constexpr const char* kSerial = "SIM-0001";  // its USB serial number string
 
   // `target` (not owned) sits behind the SPI port; without one the port loops back.
   SimulatedBoard(Clock& clock, std::string path, std::uint16_t vendorId = kBridgeVendorId,
@@ -37,7 +38,8 @@ class SimulatedBoard final : public HidDevice {
   std::string LastError() const override { return lastError_; }
   bool IsSimulated() const override { return true; }
 
-  // Its entry in the bus listing (manufacturer "Velquist", product "Simulated bridge board").
+  // Its entry in the bus listing (manufacturer "Velquist", product "Simulated bridge board",
+  // serial kSerial).
   HidDeviceInfo Info() const;
   const std::string& Path() const { return path_; }
 

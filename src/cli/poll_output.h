@@ -1,0 +1,32 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "operations/poll_run.h"
+
+namespace qvm::cli {
+
+// What one polling tick printed is made of: the run after the tick, the --read classes, when
+// the run began (session clock) and the wall-clock time of the tick.
+struct TickReport {
+  Session& session;
+  PollRun& run;
+  const std::vector<std::string>& reads;
+  std::int64_t startMs;
+  std::chrono::system_clock::time_point time;
+};
+
+// One JSON object for a tick: its number, the milliseconds since the run began, its time (ISO
+// 8601, UTC), the communication errors of its exchanges and the values of the classes it
+// read, null where it did not read them.
+std::string TickJson(const TickReport& tick);
+
+// The same as one line of text: "tick 3 2026-12-09T17:20:03.042Z errors - | volts QVM52400 1:
+// VBAT 44.900 C1 3.7412 ...", "--" for a value the tick did not read, "-" for a register not
+// defined.
+std::string TickLine(const TickReport& tick);
+
+}  // namespace qvm::cli
