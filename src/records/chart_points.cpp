@@ -14,52 +14,28 @@ using Runs = std::array<std::span<const std::int16_t>, 2>;
 std::uint16_t LowOrder(std::int16_t key) {
   return static_cast<std::uint16_t>(key - (kChartNeverRead + 1));
 }
-std::int16_t KeyOfLowOrder(std::uint16_t order) {
-  return static_cast<std::int16_t>(order + (kChartNeverRead + 1));
-}
 
-// The first points from `begin`, the start of `runs`, whose keys are `low` and `high` (some
-// are).
-template <typename KeyOf>
-PointExtremes FirstWithKeys(const Runs& runs, std::size_t begin, std::int16_t low,
-                            std::int16_t high, KeyOf keyOf) {
-  PointExtremes found;
-  bool lowFound = false;
-  bool highFound = false;
-  std::size_t point = begin;
-  for (const auto& run : runs) {
-    for (const std::int16_t raw : run) {
-      const std::int16_t key = keyOf(raw);
-      if (!lowFound && key == low) {
-        found.lowest = point;
-        lowFound = true;
-      }
-      if (!highFound && key == high) {
-        found.highest = point;
-        highFound = true;
-      }
-      if (lowFound && highFound) return found;
-      ++point;
-    }
-  }
-  return found;
-}
-
-// Extremes by keys; a value never read keeps its raw value as key, below every other. The
-// lowest and highest keys are found in one pass without branches, then their first points.
+// Extremes by keys; a value never read keeps its raw value as key, below every other. One pass
+// without branches keeps the first point of the lowest and of the highest key.
 template <typename KeyOf>
 PointExtremes KeyExtremes(const Runs& runs, std::size_t begin, std::size_t end, KeyOf keyOf) {
   std::uint16_t lowOrder = UINT16_MAX;
   std::int16_t high = kChartNeverRead;
+  PointExtremes found{begin, begin};
+  std::size_t point = begin;
   for (const auto& run : runs) {
     for (const std::int16_t raw : run) {
       const std::int16_t key = keyOf(raw);
+      const std::uint16_t order = LowOrder(key);
+      found.lowest = order < lowOrder ? point : found.lowest;
+      lowOrder = std::min(lowOrder, order);
+      found.highest = key > high ? point : found.highest;
       high = std::max(high, key);
-      lowOrder = std::min(lowOrder, LowOrder(key));
+      ++point;
     }
   }
   if (high == kChartNeverRead) return {end - 1, end - 1};
-  return FirstWithKeys(runs, begin, KeyOfLowOrder(lowOrder), high, keyOf);
+  return found;
 }
 
 }  // namespace
