@@ -13,9 +13,9 @@ qvmctl = sys.argv[1]
 with tempfile.TemporaryDirectory() as folder:
     log = Path(folder) / "frames.txt"
     table = Path(folder) / "samples.csv"
-    subprocess.run([qvmctl, "--sim", "daisy:52400x3+52401x1", "poll", "3", "--scan", "all",
-                    "--read", "volts", "temps", "faults", "--log", str(log), "--csv", str(table)],
-                   check=True, capture_output=True)
+    subprocess.run([qvmctl, "--sim", "daisy:52400x3+52401x1", "poll", "3", "--interval", "0",
+                    "--scan", "all", "--read", "volts", "temps", "faults",
+                    "--log", str(log), "--csv", str(table)], check=True, capture_output=True)
     decoded = subprocess.run([qvmctl, "decode", "--json", str(log)], capture_output=True,
                              text=True)
     if decoded.returncode != 0:

@@ -27,8 +27,8 @@ class QvmctlDecodeTest : public ::testing::Test {
     const std::string log = Path("frames.txt");
     std::vector<std::string> args = {"--sim", "daisy:52400x2+52401x1"};
     if (!faults.empty()) args.insert(args.end(), {"--sim-faults", faults});
-    args.insert(args.end(),
-                {"poll", "2", "--scan", "all", "--read", "volts", "faults", "--log", log});
+    args.insert(args.end(), {"poll", "2", "--interval", "0", "--scan", "all", "--read", "volts",
+                             "faults", "--log", log});
     Qvmctl(args);
     return log;
   }
@@ -50,7 +50,7 @@ TEST_F(QvmctlDecodeTest, APolledRunDecodesToATableOfItsRegisters) {
 }
 
 TEST_F(QvmctlDecodeTest, FaultsInTheLogExitThreeWithASummaryLine) {
-  const CliRun crc = Qvmctl({"decode", PolledLog("crc@6")});
+  const CliRun crc = Qvmctl({"decode", PolledLog("crc@20")});
   EXPECT_EQ(crc.status, 3);
   EXPECT_NE(crc.err.find("0 malformed lines and 1 bad CRC4 in "), std::string::npos) << crc.err;
   EXPECT_EQ(crc.err.find('\n'), crc.err.size() - 1);
