@@ -1,5 +1,6 @@
 #include "cli/decoded_frame_output.h"
 
+#include <charconv>
 #include <ostream>
 
 #include "cli/json_output.h"
@@ -13,21 +14,52 @@ namespace {
 
 constexpr std::size_t kBlock = 1 << 16;
 
-// `text` padded with blanks to `width`, then one blank.
-void Column(std::string& out, std::string_view text, std::size_t width) {
-  out += text;
-  out.append(text.size() < width ? width - text.size() + 1 : 1, ' ');
+void AppendNumber(std::string& out, std::size_t value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
 }
 
-void Field(std::string& out, std::string_view name, std::string_view jsonValue) {
+void AppendHex(std::string& out, std::uint32_t value, int width) {
+  out += "0x";
+  AppendHexDigits(out, value, width);
+}
+
+// Pads what was appended to `out` since `start` with blanks to `width`, then one blank.
+void EndColumn(std::string& out, std::size_t start, std::size_t width) {
+  const std::size_t used = out.size() - start;
+  out.append(used < width ? width - used + 1 : 1, ' ');
+}
+
+void Column(std::string& out, std::string_view text, std::size_t width) {
+  const std::size_t start = out.size();
+  out += text;
+  EndColumn(out, start, width);
+}
+
+// ,"name": and a JSON string, or null when `text` is empty.
+void StringField(std::string& out, std::string_view name, std::string_view text) {
   out += ",\"";
   out += name;
   out += "\":";
-  out += jsonValue;
+  if (text.empty()) {
+    out += "null";
+  } else {
+    AppendJsonString(out, text);
+  }
 }
 
-std::string JsonOrNull(std::string_view text) {
-  return text.empty() ? "null" : JsonString(text);
+void NumberField(std::string& out, std::string_view name, std::size_t value) {
+  out += ",\"";
+  out += name;
+  out += "\":";
+  AppendNumber(out, value);
+}
+
+void Start(std::string& out, std::size_t line, std::string_view kind) {
+  out += "{\"line\":";
+  AppendNumber(out, line);
+  StringField(out, "kind", kind);
 }
 
 }  // namespace
@@ -61,14 +93,16 @@ void DecodedFrameOutput::Fault(std::size_t line) {
 }
 
 void DecodedFrameOutput::Marker(const LogMarker& marker) {
-  const std::string_view name = marker.started ? "start" : "stop";
   if (json_) {
-    text_ += "{\"line\":" + std::to_string(marker.line) + ",\"kind\":\"marker\"";
-    Field(text_, "marker", JsonString(name));
-    Field(text_, "time", JsonString(marker.time));
+    Start(text_, marker.line, "marker");
+    StringField(text_, "marker", marker.started ? "start" : "stop");
+    text_ += ",\"time\":";
+    AppendJsonString(text_, marker.time);
     text_ += '}';
   } else {
-    Column(text_, std::to_string(marker.line), 7);
+    const std::size_t start = text_.size();
+    AppendNumber(text_, marker.line);
+    EndColumn(text_, start, 7);
     text_ += marker.started ? "[Logging Started: " : "[Logging Stopped: ";
     text_ += marker.time;
     text_ += ']';
@@ -82,53 +116,93 @@ void DecodedFrameOutput::Frame(const DecodedFrame& frame) {
     ++badCrc;
     Fault(frame.line);
   }
-  const std::string raw = Hex0x(static_cast<std::uint16_t>(frame.raw), 4);
-  const std::string request = frame.requestLine != 0 ? std::to_string(frame.requestLine) : "";
   if (json_) {
-    text_ += "{\"line\":" + std::to_string(frame.line) + ",\"kind\":\"frame\"";
-    Field(text_, "dir", JsonString(DirectionText(frame.direction)));
-    Field(text_, "type", JsonString(frame.typeName));
-    Field(text_, "dev", frame.dev ? std::to_string(*frame.dev) : "null");
-    Field(text_, "command", JsonString(frame.command));
-    Field(text_, "page", std::to_string(frame.page));
-    Field(text_, "adr", std::to_string(frame.adr));
-    Field(text_, "register", JsonOrNull(frame.name));
-    Field(text_, "raw", std::to_string(frame.raw));
-    Field(text_, "value",
-          frame.value ? FormatFixed(frame.value->value, frame.value->decimals, '.') : "null");
-    Field(text_, "unit", frame.value ? JsonOrNull(frame.value->unit) : "null");
-    Field(text_, "crc", JsonOrNull(Crc4Text(frame.crc)));
-    Field(text_, "ack", JsonOrNull(AcknowledgeText(frame.ack)));
-    Field(text_, "request_line", request.empty() ? "null" : request);
-    text_ += '}';
+    FrameJson(frame);
   } else {
-    Column(text_, std::to_string(frame.line), 7);
-    Column(text_, DirectionText(frame.direction), 4);
-    Column(text_, frame.typeName, 9);
-    Column(text_, frame.dev ? std::to_string(*frame.dev) : "-", 3);
-    Column(text_, frame.command, 14);
-    Column(text_, std::to_string(frame.page), 4);
-    Column(text_, Hex0x(static_cast<std::uint32_t>(frame.adr), 2), 4);
-    Column(text_, frame.name.empty() ? "-" : frame.name, 24);
-    Column(text_, raw, 6);
-    Column(text_, ValueText(frame, '.'), 14);
-    Column(text_, Crc4Text(frame.crc), 4);
-    Column(text_, AcknowledgeText(frame.ack), 4);
-    text_ += request;
+    FrameRow(frame);
   }
   EndLine();
+}
+
+void DecodedFrameOutput::FrameJson(const DecodedFrame& frame) {
+  Start(text_, frame.line, "frame");
+  StringField(text_, "dir", DirectionText(frame.direction));
+  StringField(text_, "type", frame.typeName);
+  text_ += ",\"dev\":";
+  if (frame.dev) {
+    AppendNumber(text_, static_cast<std::size_t>(*frame.dev));
+  } else {
+    text_ += "null";
+  }
+  StringField(text_, "command", frame.command);
+  NumberField(text_, "page", static_cast<std::size_t>(frame.page));
+  NumberField(text_, "adr", static_cast<std::size_t>(frame.adr));
+  StringField(text_, "register", frame.name);
+  NumberField(text_, "raw", static_cast<std::uint16_t>(frame.raw));
+  text_ += ",\"value\":";
+  if (frame.value) {
+    AppendFixed(text_, frame.value->value, frame.value->decimals, '.');
+  } else {
+    text_ += "null";
+  }
+  StringField(text_, "unit", frame.value ? frame.value->unit : std::string_view());
+  StringField(text_, "crc", Crc4Text(frame.crc));
+  StringField(text_, "ack", AcknowledgeText(frame.ack));
+  text_ += ",\"request_line\":";
+  if (frame.requestLine != 0) {
+    AppendNumber(text_, frame.requestLine);
+  } else {
+    text_ += "null";
+  }
+  text_ += '}';
+}
+
+void DecodedFrameOutput::FrameRow(const DecodedFrame& frame) {
+  std::size_t start = text_.size();
+  AppendNumber(text_, frame.line);
+  EndColumn(text_, start, 7);
+  Column(text_, DirectionText(frame.direction), 4);
+  Column(text_, frame.typeName, 9);
+  start = text_.size();
+  if (frame.dev) {
+    AppendNumber(text_, static_cast<std::size_t>(*frame.dev));
+  } else {
+    text_ += '-';
+  }
+  EndColumn(text_, start, 3);
+  Column(text_, frame.command, 14);
+  start = text_.size();
+  AppendNumber(text_, static_cast<std::size_t>(frame.page));
+  EndColumn(text_, start, 4);
+  start = text_.size();
+  AppendHex(text_, static_cast<std::uint32_t>(frame.adr), 2);
+  EndColumn(text_, start, 4);
+  Column(text_, frame.name.empty() ? "-" : frame.name, 24);
+  start = text_.size();
+  AppendHex(text_, static_cast<std::uint16_t>(frame.raw), 4);
+  EndColumn(text_, start, 6);
+  start = text_.size();
+  AppendValueText(text_, frame, '.');
+  EndColumn(text_, start, 14);
+  Column(text_, Crc4Text(frame.crc), 4);
+  Column(text_, AcknowledgeText(frame.ack), 4);
+  if (frame.requestLine != 0) AppendNumber(text_, frame.requestLine);
 }
 
 void DecodedFrameOutput::Malformed(const MalformedLine& line) {
   ++malformed;
   Fault(line.line);
   if (json_) {
-    text_ += "{\"line\":" + std::to_string(line.line) + ",\"kind\":\"malformed\"";
-    Field(text_, "error", JsonString(line.reason));
+    Start(text_, line.line, "malformed");
+    text_ += ",\"error\":";
+    AppendJsonString(text_, line.reason);
     text_ += '}';
   } else {
-    Column(text_, std::to_string(line.line), 7);
-    text_ += "malformed: " + line.reason;
+    const std::size_t start = text_.size();
+    AppendNumber(text_, line.line);
+    EndColumn(text_, start, 7);
+    text_ += "malformed: ";
+    text_ += line.reason;
   }
   EndLine();
 }

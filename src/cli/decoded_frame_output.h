@@ -31,6 +31,8 @@ class DecodedFrameOutput final : public FrameLogSink {
 
  private:
   void Fault(std::size_t line);
+  void FrameJson(const DecodedFrame& frame);
+  void FrameRow(const DecodedFrame& frame);
   void EndLine();
 
   std::ostream& out_;

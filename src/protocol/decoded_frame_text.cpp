@@ -33,13 +33,18 @@ std::string_view AcknowledgeText(Acknowledge ack) {
   return "";
 }
 
-std::string ValueText(const DecodedFrame& frame, char decimalSeparator) {
-  if (!frame.value) return {};
-  std::string text = FormatFixed(frame.value->value, frame.value->decimals, decimalSeparator);
+void AppendValueText(std::string& out, const DecodedFrame& frame, char decimalSeparator) {
+  if (!frame.value) return;
+  AppendFixed(out, frame.value->value, frame.value->decimals, decimalSeparator);
   if (!frame.value->unit.empty()) {
-    text += ' ';
-    text += frame.value->unit;
+    out += ' ';
+    out += frame.value->unit;
   }
+}
+
+std::string ValueText(const DecodedFrame& frame, char decimalSeparator) {
+  std::string text;
+  AppendValueText(text, frame, decimalSeparator);
   return text;
 }
 

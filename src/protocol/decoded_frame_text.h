@@ -16,6 +16,8 @@ std::string_view AcknowledgeText(Acknowledge ack);
 // The register's value with its decimals and unit ("3.6493 V"), `decimalSeparator` between the
 // whole and the fraction; empty without a value.
 std::string ValueText(const DecodedFrame& frame, char decimalSeparator);
+// The same appended to `out`.
+void AppendValueText(std::string& out, const DecodedFrame& frame, char decimalSeparator);
 
 // One line about a frame for a reader beside its bytes: command, type, device, register (its
 // name, or page and address), raw data and value, and a bad CRC4, e.g.

@@ -62,12 +62,12 @@ std::optional<std::string> ParseBytes(std::string_view text, Bytes& bytes) {
   return std::nullopt;
 }
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
+// `text` in lower case, written over `out`.
+void AssignLower(std::string& out, std::string_view text) {
+  out.assign(text);
+  for (char& c : out) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  return lower;
 }
 
 }  // namespace
@@ -173,7 +173,7 @@ std::string_view FrameLogDecoder::RequestCommand(const DecodedFrame& request) {
   if (kind == kKindBlockRead) return "read all";
   if (kind == kKindCommand || kind == kKindCommandWithData3 || kind == kKindCommandWithData4) {
     if (request.name.empty()) return "command";
-    requestCommand_ = Lower(request.name);
+    AssignLower(requestCommand_, request.name);
     return requestCommand_;
   }
   return request.write ? "write" : "read";
