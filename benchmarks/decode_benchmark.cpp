@@ -12,7 +12,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,7 +19,7 @@
 #include "core/line_reader.h"
 #include "link/frame_trace.h"
 #include "model/register_image.h"
-#include "model/tab_definitions.h"
+#include "model/tab_definition_check.h"
 #include "protocol/device_command.h"
 #include "protocol/frame_log_file.h"
 #include "sim/chain/response_frames.h"
@@ -109,10 +108,8 @@ class GeneratedLog {
 
 struct Tables {
   Tables() {
-    std::ifstream file(std::string(QVM_DATA_DIR) + "/tabdefs_QVM52400_RevA.csv", std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (!qvm::ParseTabDefinitions(text.str(), model, image, state).ok) std::abort();
+    const qvm::TabDefFileText file = qvm::LoadTabDefinitionFile(QVM_DATA_DIR, qvm::kTabDefs52400);
+    if (!qvm::ParseTabDefinitionFile(file, model, image, state).ok) std::abort();
   }
   qvm::RegisterModel model;
   qvm::RegisterImage image;
@@ -131,6 +128,7 @@ const Tables& Model() {
 
 class CountingSink final : public qvm::FrameLogSink {
  public:
+  explicit CountingSink(std::ostream&) {}
   void Marker(const qvm::LogMarker&) override {}
   void Frame(const qvm::DecodedFrame& frame) override {
     ++frames;
@@ -161,15 +159,19 @@ void Report(benchmark::State& state, double rssBefore, std::size_t frames, doubl
   state.counters["rss_growth_MB"] = PeakRssMb() - rssBefore;
 }
 
-void BM_DecodeLog(benchmark::State& state) {
+// Decodes the log into the sink `Sink` makes; as qvmctl decode --json prints it, the sink
+// writes to a stream that drops the text.
+template <typename Sink>
+void DecodeLog(benchmark::State& state) {
   const std::string path = Log().Path();
   Model();
   const double before = PeakRssMb();
   const double cpuStart = CpuSeconds();
   std::size_t frames = 0;
   for (auto _ : state) {
+    std::ofstream null("/dev/null");
+    Sink sink(null);
     qvm::FrameLogDecoder decoder(Model().model, Model().state, true);
-    CountingSink sink;
     std::string problem;
     if (!qvm::DecodeFrameLogFile(path, decoder, sink, problem) || sink.malformed != 0) {
       state.SkipWithError("the generated log did not decode");
@@ -179,27 +181,18 @@ void BM_DecodeLog(benchmark::State& state) {
   }
   Report(state, before, frames, CpuSeconds() - cpuStart);
 }
+
+struct JsonSink : qvm::cli::DecodedFrameOutput {
+  explicit JsonSink(std::ostream& out) : DecodedFrameOutput(out, true) {}
+};
+
+void BM_DecodeLog(benchmark::State& state) {
+  DecodeLog<CountingSink>(state);
+}
 BENCHMARK(BM_DecodeLog)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// As qvmctl decode --json prints it, to a stream that drops the text.
 void BM_DecodeLogToJson(benchmark::State& state) {
-  const std::string path = Log().Path();
-  Model();
-  const double before = PeakRssMb();
-  const double cpuStart = CpuSeconds();
-  std::size_t frames = 0;
-  for (auto _ : state) {
-    std::ofstream null("/dev/null");
-    qvm::FrameLogDecoder decoder(Model().model, Model().state, true);
-    qvm::cli::DecodedFrameOutput output(null, true);
-    std::string problem;
-    if (!qvm::DecodeFrameLogFile(path, decoder, output, problem)) {
-      state.SkipWithError("the generated log could not be read");
-      return;
-    }
-    frames = output.frames;
-  }
-  Report(state, before, frames, CpuSeconds() - cpuStart);
+  DecodeLog<JsonSink>(state);
 }
 BENCHMARK(BM_DecodeLogToJson)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -10,7 +10,7 @@ namespace qvm::cli {
 
 // Prints what the decoder finds, as table rows or as one JSON object per line, and counts the
 // faults found. Output is gathered and written in blocks.
-class DecodedFrameOutput final : public FrameLogSink {
+class DecodedFrameOutput : public FrameLogSink {
  public:
   DecodedFrameOutput(std::ostream& out, bool json);
   ~DecodedFrameOutput() override;
