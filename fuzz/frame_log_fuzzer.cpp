@@ -15,10 +15,8 @@ namespace {
 
 struct Model {
   Model() {
-    std::ifstream file(std::string(QVM_DATA_DIR) + "/tabdefs_QVM52400_RevA.csv", std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (!qvm::ParseTabDefinitions(text.str(), model, image, state).ok) std::abort();
+    const qvm::TabDefFileText file = qvm::LoadTabDefinitionFile(QVM_DATA_DIR, qvm::kTabDefs52400);
+    if (!qvm::ParseTabDefinitionFile(file, model, image, state).ok) std::abort();
   }
   qvm::RegisterModel model;
   qvm::RegisterImage image;
