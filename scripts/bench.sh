@@ -16,7 +16,7 @@ if [ -z "$build" ]; then
 fi
 cmake --build "$build" -j"$(nproc)" --target exchange_benchmark poll_tick_benchmark \
   records_benchmark console_benchmark chart_window_benchmark console_run_benchmark qvm-console \
-  qvmctl > /dev/null
+  qvmctl decode_benchmark > /dev/null
 
 bin="$build/bin"
 out="$(mktemp -d)"
@@ -36,6 +36,8 @@ run console_benchmark
 run chart_window_benchmark --benchmark_filter='AxisMoved|PlainReplot'
 # The programs as a user runs them: each run polls for 8 s at two intervals, so once is enough.
 reps=1 run console_run_benchmark
+# A 1 GB generated log, decoded once per run; written to the temporary folder and deleted.
+reps=1 run decode_benchmark
 for kind in full floor; do
   for _ in $(seq "$reps"); do "$bin/console_benchmark" --rss-$kind >> "$out/rss_$kind.txt"; done
 done
@@ -120,6 +122,20 @@ waits = statistics.median(ms("console_run_benchmark:BM_ProtocolWaits") or [0.0])
 row("console start-up to a connected picture, less the protocol's waits (%.0f ms)" % waits,
     [v - waits for v in ms("console_run_benchmark:BM_Startup")], "ms",
     ms("console_run_benchmark:BM_Floor_MinimalWindow"), "<= 4x a minimal window", 4.0)
+for name, what in (("BM_DecodeLog", "frame log decode, 1 GB generated log"),
+                   ("BM_DecodeLogToJson", "the same printed as JSON (qvmctl decode --json)")):
+    rate = counter("decode_benchmark:" + name, "MB_per_s")
+    floor = counter("decode_benchmark:BM_Floor_ReadLines", "MB_per_s")
+    rss = counter("decode_benchmark:" + name, "peak_rss_MB")
+    growth = counter("decode_benchmark:" + name, "rss_growth_MB")
+    if not rate:
+        rows.append((what, "-", "-", "-", ">= 100 MB/s, constant memory", "NO (no figure)"))
+        continue
+    rows.append((what, "%.0f MB/s, peak RSS %.1f MB (+%.1f MB)" % (rate[0], rss[0], growth[0]),
+                 "%.0f MB/s (lines only)" % floor[0] if floor else "-",
+                 "%.2fx" % (floor[0] / rate[0]) if floor else "-",
+                 ">= 100 MB/s, constant memory",
+                 "yes" if rate[0] >= 100 and growth[0] < 16 else "NO"))
 def rate_row(interval, what, goal, met):
     name = "console_run_benchmark:BM_SampleRate/%d" % interval
     console = counter(name, "console_per_s")

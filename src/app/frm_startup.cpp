@@ -75,6 +75,7 @@ FrmStartup::FrmStartup(GenericVbDiag& console, FrmMainF340& bench, QWidget* pare
   connect(command1, &QPushButton::clicked, &bench_, &QWidget::show);
   connect(command3, &QPushButton::clicked, this, &FrmStartup::Command3_Click);
   FrmTrace& traceWindow = console_.traceWindow();
+  traceWindow.DecodeFramesWith(console_.session().model, console_.session().state);
   connect(trace, &QPushButton::clicked, &traceWindow, [&traceWindow] {
     traceWindow.show();
     traceWindow.raise();

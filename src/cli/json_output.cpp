@@ -27,21 +27,27 @@ std::string Array(ReadAllClass kind, const DeviceReading& reading, int first, in
 
 }  // namespace
 
-std::string JsonString(std::string_view text) {
-  std::string quoted = "\"";
+void AppendJsonString(std::string& out, std::string_view text) {
+  out += '"';
   for (const char c : text) {
     if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += c;
+      out += '\\';
+      out += c;
     } else if (static_cast<unsigned char>(c) < 0x20) {
       char escaped[8];
       std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-      quoted += escaped;
+      out += escaped;
     } else {
-      quoted += c;
+      out += c;
     }
   }
-  return quoted + "\"";
+  out += '"';
+}
+
+std::string JsonString(std::string_view text) {
+  std::string quoted;
+  AppendJsonString(quoted, text);
+  return quoted;
 }
 
 std::string JsonReading(const Session& session, ReadAllClass kind, const DeviceReading& reading) {

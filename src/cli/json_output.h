@@ -9,6 +9,8 @@ namespace qvm::cli {
 
 // `text` as a JSON string, quoted and escaped.
 std::string JsonString(std::string_view text);
+// The same appended to `out`.
+void AppendJsonString(std::string& out, std::string_view text);
 
 // One device's reading as a JSON object: "type" (part name), "dev", "com_errors" (the codes of
 // the errors that concerned it), then by class "pack" and "cells" (V); "internal" (°C) and

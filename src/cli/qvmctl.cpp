@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/boards_command.h"
+#include "cli/decode_command.h"
 #include "cli/device_commands.h"
 #include "cli/encode_command.h"
 #include "cli/file_commands.h"
@@ -103,6 +104,9 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
       ->transform(NumberIn(0, 0x3FFF));
 
   auto* boards = app.add_subcommand("boards", "list the attached bridge boards");
+
+  DecodeOptions decodeOptions;
+  auto* decode = AddDecodeCommand(app, decodeOptions);
 
   auto* identify = app.add_subcommand("identify", "configure the bridge and identify the devices");
 
@@ -229,6 +233,7 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return kMalformed;
   }
   device.verbose = verboseAccess;
+  if (decode->parsed()) return RunDecode(decodeOptions, device, out, err);
   if (boards->parsed()) return RunBoards(device, out, err);
   if (identify->parsed()) return RunIdentify(device, out, err);
   if (readall->parsed()) return RunReadAll(device, readallClass, scanFirst, out, err);

@@ -1,18 +1,45 @@
 #include "console/frm_trace.h"
 
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <filesystem>
 #include <fstream>
+#include <vector>
+
+#include "link/frame_trace.h"
+#include "model/value_format.h"
+#include "protocol/decoded_frame_text.h"
+#include "protocol/frame_log_decoder.h"
 
 namespace qvm {
 
 namespace {
 constexpr int kTraceLines = 20000;
 constexpr const char* kTraceTitle = "Trace";
+// Wide enough for a trace line of eight bytes.
+constexpr std::size_t kHexColumn = 30;
+constexpr std::string_view kColumnGap = "| ";
+
+bool IsFrameTrace(const std::string& text) {
+  return text.starts_with("Sent:") || text.starts_with("Rcvd:");
+}
+
+// The decoded words of one frame, as summary lines.
+class SummaryLines final : public FrameLogSink {
+ public:
+  std::vector<std::string> lines;
+
+  void Marker(const LogMarker&) override {}
+  void Frame(const DecodedFrame& frame) override {
+    lines.push_back(FrameSummary(frame, HostDecimalSeparator()));
+  }
+  void Malformed(const MalformedLine& line) override { lines.push_back("? " + line.reason); }
+};
+
 }  // namespace
 
 FrmTrace::FrmTrace(Host& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host) {
@@ -34,6 +61,8 @@ FrmTrace::FrmTrace(Host& host, QWidget* parent) : QWidget(parent, Qt::Window), h
   txtTrace->setReadOnly(true);
   txtTrace->setMaximumBlockCount(kTraceLines);
   txtTrace->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Decoded registers line up beside the bytes.
+  txtTrace->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   layout->addWidget(txtTrace, 1);
   auto* buttons = new QHBoxLayout;
   cmdSaveTrace = new QPushButton("Save...", this);
@@ -50,7 +79,15 @@ FrmTrace::FrmTrace(Host& host, QWidget* parent) : QWidget(parent, Qt::Window), h
   connect(cmdSaveTrace, &QPushButton::clicked, this, &FrmTrace::cmdSaveTrace_Click);
   connect(cmdClearTrace, &QPushButton::clicked, txtTrace, &QPlainTextEdit::clear);
   connect(cmdHideTrace, &QPushButton::clicked, this, &QWidget::hide);
-  resize(640, 420);
+  resize(900, 420);
+}
+
+FrmTrace::~FrmTrace() = default;
+
+void FrmTrace::DecodeFramesWith(const RegisterModel& model, const SharedState& state) {
+  state_ = &state;
+  decoder_ = std::make_unique<FrameLogDecoder>(model, state, state.DaisyChainMode);
+  decoder_->SetHoldRequests(false);
 }
 
 bool FrmTrace::TraceActive() const {
@@ -61,8 +98,35 @@ bool FrmTrace::TraceDetailed() const {
   return chkTraceDetailed->isChecked();
 }
 
+std::string FrmTrace::DecodedFrameLines(const std::string& text) {
+  SummaryLines decoded;
+  decoder_->SetDaisyChain(state_->DaisyChainMode);
+  decoder_->Line(ReplaceLineBreaks(text, ""), decoded);
+  std::vector<std::string_view> hex;
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find("\r\n");
+    hex.push_back(rest.substr(0, end));
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 2);
+  }
+  std::string lines;
+  for (std::size_t i = 0; i < std::max(hex.size(), decoded.lines.size()); ++i) {
+    const std::string_view bytes = i < hex.size() ? hex[i] : std::string_view();
+    lines += bytes;
+    if (i < decoded.lines.size()) {
+      lines.append(bytes.size() < kHexColumn ? kHexColumn - bytes.size() : 1, ' ');
+      lines += kColumnGap;
+      lines += decoded.lines[i];
+    }
+    lines += '\n';
+  }
+  return lines;
+}
+
 void FrmTrace::AppendTrace(const std::string& text) {
-  QString lines = QString::fromStdString(text);
+  const bool frame = IsFrameTrace(text);
+  if (frame && !isVisible()) return;
+  QString lines = QString::fromStdString(frame && decoder_ ? DecodedFrameLines(text) : text);
   lines.remove('\r');
   txtTrace->moveCursor(QTextCursor::End);
   txtTrace->insertPlainText(lines);

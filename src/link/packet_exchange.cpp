@@ -132,6 +132,7 @@ void PacketExchange::LogFrame(std::string_view label, std::span<const std::uint8
   WriteFrameTrace(traceText_, label, bytes);
   WriteReplacingLineBreaks(lastTrace, traceText_, " ");
   if (view_.ShowActivityLogs()) view_.AppendHexLog(devType != 0 ? 1 : 0, traceText_);
+  if (view_.TraceActive()) view_.AppendTrace(traceText_);
   if (view_.CommLoggingActive()) view_.LogEvent(ReplaceLineBreaks(traceText_, ""));
 }
 

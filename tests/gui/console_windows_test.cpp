@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSysInfo>
 #include <algorithm>
 #include <filesystem>
@@ -139,6 +140,24 @@ TEST_F(ConsoleWindowsTest, LostLinkPaintsTheCurrentFormAndCancelClosesTheBenchWi
   console().SetCurrentForm(nullptr);
   console().session().bridge.I2cRead(0xA0, 1, address, bytes);
   EXPECT_EQ(console().ShpAttach->colour(), LedColour(Colour::LightRed));
+}
+
+// Frames reach the trace window only while it is shown, each beside its decoded registers.
+TEST_F(ConsoleWindowsTest, TheShownTraceWindowDecodesEveryFrame) {
+  FrmStartup startup(console(), *rig.bench);
+  FrmTrace& trace = console().traceWindow();
+  console().commandPanel->cbReadAllVolts->click();
+  EXPECT_FALSE(trace.txtTrace->toPlainText().contains("Sent:"));
+  trace.show();
+  console().commandPanel->cbReadAllVolts->click();
+  const QString text = trace.txtTrace->toPlainText();
+  EXPECT_TRUE(text.contains(
+      QRegularExpression("Sent: 31 3C 0[0-9A-F] +\\| read all QVM52400 dev 3 Read All Voltages\n")))
+      << text.toStdString();
+  EXPECT_TRUE(text.contains(QRegularExpression(
+      "\\n +\\| QVM52400 dev 3 Vbat Voltage 0x[0-9A-F]{4} [0-9]+\\.[0-9]{4} V\n")))
+      << text.toStdString();
+  EXPECT_EQ(text.count("Cell 12 Voltage"), 3);
 }
 
 TEST(StartupPromptTest, PromptsBeforeTheBringUpCarryTheTitle) {
