@@ -101,9 +101,15 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
       return 1;
     }
   }
+  PollPublishing publishing;
+  if (!publishing.Prepare(poll.mqtt, error)) {
+    err << "qvmctl: " << error << '\n';
+    return 2;
+  }
   if (!ConnectQuietly(cli, options, err)) return 1;
   Session& session = cli.session();
   SelectPolledActions(poll.scans, poll.reads, session.state, error);
+  publishing.Start(session, cli.bus(), options, err);
   session.state.UprPollingActive = poll.upr;
 
   LocalFileSystem files;
@@ -140,10 +146,13 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
     }
     ++ticks;
     const TickReport report{session, run, poll.reads, startMs, std::chrono::system_clock::now()};
-    out << (options.json ? TickJson(report) : TickLine(report)) << '\n' << std::flush;
+    const std::string json = options.json || publishing.Active() ? TickJson(report) : "";
+    out << (options.json ? json : TickLine(report)) << '\n' << std::flush;
+    publishing.Publish(json);
   }
   const bool logComplete = run.Log().Channel().FailureCount() == 0;
   const bool written = run.Finish();
+  const std::uint64_t undelivered = publishing.Finish(err);
   cli.view().commLog = nullptr;
   if (!options.json) out << ticks << " ticks, " << run.Samples() << " chart samples\n";
   const int stopSignal = StopSignal();
@@ -163,9 +172,8 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   if (recorder.ComErrorCount() > 0) {
     err << "qvmctl: " << recorder.ComErrorCount()
         << " communication errors were recorded; the affected samples carry their codes\n";
-    return kPollCommunicationErrors;
   }
-  return 0;
+  return recorder.ComErrorCount() > 0 || undelivered > 0 ? kPollCommunicationErrors : 0;
 }
 
 }  // namespace qvm::cli

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_session.h"
+#include "cli/poll_publishing.h"
 
 namespace qvm::cli {
 
@@ -31,6 +32,7 @@ struct PollOptions {
   std::string csvPath;             // the chart rows, written as the samples are taken
   std::string logPath;             // every SPI frame, as the communication log writes it
   int reconnectSeconds = 0;        // how long to wait for a lost board; 0: give up at once
+  MqttOptions mqtt;                // every tick published to a broker as well
 };
 
 // Exit status of a poll that ran all its ticks and wrote its files while communication errors

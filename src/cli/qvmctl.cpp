@@ -29,7 +29,8 @@ constexpr const char* kExitStatuses =
     "  1       a failure after the command line was read: no board, no access to it, no device\n"
     "          answered, a failed exchange, a refused or incomplete file, polling terminated\n"
     "  2       a malformed command line\n"
-    "  3       poll ran to its end while communication errors were recorded\n"
+    "  3       poll ran to its end while communication errors were recorded, or samples were\n"
+    "          not delivered to the --mqtt broker\n"
     "  128+N   poll stopped by signal N (130: Ctrl-C) before its count or duration\n";
 
 std::string VendorIdText(std::uint16_t vendorId) {
@@ -186,6 +187,24 @@ int RunQvmctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
                    "when the board is lost, wait up to SECONDS for it to come back, identify "
                    "again and go on (default: stop with an error)")
       ->transform(NumberIn(0, 86400));
+  poll->add_option(
+      "--mqtt", pollOptions.mqtt.url,
+      "also publish every tick (its JSON object with rig, board and chain) to "
+      "mqtt://HOST[:PORT]/TOPIC (mqtts:// for TLS); a retained status on TOPIC/status");
+  poll->add_option("--mqtt-qos", pollOptions.mqtt.qos,
+                   "0 or 1 (default 1: resent until the "
+                   "broker has it)")
+      ->transform(NumberIn(0, 1));
+  poll->add_option("--rig", pollOptions.mqtt.rig,
+                   "the rig's name in the messages (default: the "
+                   "host's name)");
+  poll->add_option("--mqtt-user", pollOptions.mqtt.user,
+                   "user name at the broker; the password "
+                   "comes from --mqtt-password-file or QVM_MQTT_PASSWORD");
+  poll->add_option("--mqtt-password-file", pollOptions.mqtt.passwordFile,
+                   "file whose first line is the broker password");
+  poll->add_option("--mqtt-ca", pollOptions.mqtt.caFile,
+                   "certificate authority file of an mqtts:// broker");
   poll->add_flag("-v,--verbose", verboseAccess, verboseHelp);
 
   auto* send = app.add_subcommand(
