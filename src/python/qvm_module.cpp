@@ -9,7 +9,9 @@
 #include "core/version.h"
 #include "model/decoders.h"
 #include "python/evaluation_board.h"
+#include "python/log_decoding.h"
 #include "python/poll_iterator.h"
+#include "python/recording_binding.h"
 
 namespace py = pybind11;
 
@@ -216,6 +218,8 @@ PYBIND11_MODULE(_qvm, m) {
       "temperatures, faults and setups, send commands, poll, and save or load configurations.";
 
   m.attr("__version__") = ProgramVersion();
+  AddRecordingBindings(m);
+  AddLogDecodingBindings(m);
 
   static ExceptionTypes types;
   types.error = NewException(m, "Error", PyExc_Exception, "Any failure of the board or its files.");

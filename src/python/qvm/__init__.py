@@ -20,10 +20,14 @@ from ._qvm import (
     Evb,
     FileRefusedError,
     LinkLostError,
+    LogDecoding,
     NakError,
     NoAnswerError,
     Poll,
+    Recording,
     __version__,
+    decode_log,
+    load_recording,
     open,
 )
 
@@ -35,9 +39,13 @@ __all__ = [
     "Evb",
     "FileRefusedError",
     "LinkLostError",
+    "LogDecoding",
     "NakError",
     "NoAnswerError",
     "Poll",
+    "Recording",
+    "decode_log",
+    "load_recording",
     "open",
 ]
 

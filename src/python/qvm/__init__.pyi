@@ -163,6 +163,63 @@ class Evb(metaclass=_Pybind11Type):
     def activity_log(self) -> list[str]:
         """The last lines of the activity log."""
 
+class Recording(metaclass=_Pybind11Type):
+    """A chart recording read back from its CSV file (a chart export or a file recorded while
+    polling). Arrays are indexed [sample, device - 1, ...] like chart_store(); a value the row
+    left empty (never read) is NaN, a fault word -32768."""
+
+    def __init__(self, *args: Any, **kwargs: Any) -> None: ...
+    def __len__(self) -> int: ...
+    @property
+    def devices(self) -> int:
+        """Devices per row."""
+    @property
+    def rows_in_file(self) -> int:
+        """Rows read from the file."""
+    @property
+    def stopped_at(self) -> Optional[str]:
+        """None when every line was read; else the line where reading stopped, and why."""
+    @property
+    def times(self) -> list[str]:
+        """The time of day of each row, as written."""
+    @property
+    def elapsed_min(self) -> npt.NDArray[np.float64]: ...
+    @property
+    def com_errors(self) -> npt.NDArray[np.uint16]: ...
+    @property
+    def cell_volts(self) -> npt.NDArray[np.float64]: ...
+    @property
+    def pack_volts(self) -> npt.NDArray[np.float64]: ...
+    @property
+    def ic_temp(self) -> npt.NDArray[np.float64]: ...
+    @property
+    def et_volts(self) -> npt.NDArray[np.float64]: ...
+    @property
+    def fault_status_a(self) -> npt.NDArray[np.int16]: ...
+    @property
+    def fault_status_b(self) -> npt.NDArray[np.int16]: ...
+
+class LogDecoding(metaclass=_Pybind11Type):
+    """Iterator over the transactions of a frame log, decoded as it is read."""
+
+    def __init__(self, *args: Any, **kwargs: Any) -> None: ...
+    def __iter__(self) -> "LogDecoding": ...
+    def __next__(self) -> dict[str, Any]: ...
+
+def decode_log(
+    path: str,
+    mode: Literal["daisy", "single"] = "daisy",
+    family: Literal["52400", "52400+52401", "38817"] = "52400",
+) -> LogDecoding:
+    """Decode a frame log (poll(log=...), qvmctl poll --log, the console's log file) as
+    `qvmctl decode --json` does: an iterator of dicts, kind 'marker', 'frame' or 'malformed',
+    read line by line in constant memory. Raises FileRefusedError when the file cannot be
+    read."""
+
+def load_recording(path: str) -> Recording:
+    """Read a chart recording (CSV). Raises FileRefusedError when the file cannot be read or
+    holds no recording; a file cut short loads up to the bad line, which stopped_at names."""
+
 def open(
     sim: Optional[str] = None,
     board: Union[int, str] = 0,
