@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Builds the qvm module's extension with CMake when pip builds the package.
 
 The version is the CMake project's, so the module and the programs always agree. The CMake

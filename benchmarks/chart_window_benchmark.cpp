@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Redraw of one chart of 24 series x 32760 stored samples, offscreen.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop console's costs on the simulated board, offscreen:
 // - polling at fourteen devices (Scan All and the four read-alls: 70 exchanges a tick) on the
 //   real clock, driven by the console's own polling timer in a running event loop as a user

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console as a user runs it, beside qvmctl and a minimal Qt window in the same run; the
 // programs are started as processes, offscreen, on a simulated chain of fourteen devices:
 // - BM_Startup: `qvm-console --screenshot` from start to exit (a connected picture);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frame log decoding: a generated log of polling ticks of a 14-device chain (scan, volts,
 // temperatures and faults of every device) is written to the temporary folder, decoded as
 // qvmctl decode does (with and without printing JSON), and deleted. The floor is the same file

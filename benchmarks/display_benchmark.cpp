@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Costs of the console's display rules: the MAIN page status of a full chain of fourteen
 // primary and fourteen companion devices, and the MONITOR page, computed from the register
 // image as every reply refreshes them. The tab definitions come from this program's folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One SPI packet exchange against the simulated board with zero reply latency, on the real
 // clock, beside its floor measured in the same run: the 2 ms wait after the write that the
 // exchange prescribes. Both are sleep-bound, so they run a fixed number of iterations on wall

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The polling tick of qvmctl at fourteen devices (Scan All and the four read-alls: 70
 // exchanges) on the simulated board with zero reply latency, beside its floor measured in the
 // same run: the 70 waits of 2 ms after the writes. The tick is timed through the command itself:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device protocol costs: parsing a full 13-word block reply, and one register read round trip
 // against the simulated chain on the real clock with zero reply latency (wall time includes the
 // 2 ms wait after the write that the exchange prescribes; fixed iterations on wall time).

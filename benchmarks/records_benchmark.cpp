@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Chart store costs: adding a sample to a full store (every 600th addition also drops the oldest
 // block) and exporting a full store to a CSV file in the temporary folder, beside the floor of
 // the export measured in the same run: the same bytes written raw.

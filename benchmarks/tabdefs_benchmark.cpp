@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Parsing speed of the shipped tab definition files. The files are read once from the folder
 // of this program (where the build copies them); each iteration parses the text anew.
 #include <benchmark/benchmark.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the two tab definition files of this folder (CR LF line ends, plain ASCII).
 
 Rows: TABNAME,caption / REG,address,name,kind,label,units,scale / BITS,bit13,...,bit0.

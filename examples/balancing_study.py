@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Balancing study on the simulated chain.
 
 Scans the chain, picks the highest cells of every device, balances them for a while, then lets

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Latest cell voltages of every rig that publishes to a broker.
 
 Each rig runs `qvmctl poll --mqtt mqtt://BROKER/lab/RIG --rig RIG ...` (or the console's

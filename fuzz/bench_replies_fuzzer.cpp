@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any replies of the bridge board to the bench's own requests: firmware version, SPI mode and
 // clock, raw SPI write read-back, I2C clock, options, transfers and address scan, and the
 // port-register reads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary text to the --sim chain parser: a text it accepts must print back to a text
 // that parses to the same chain, and a refused one must say why.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary text to the configuration file replay on a simulated mixed chain: every line
 // it accepts is written to the devices, and a refused text writes nothing.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any input reports through the packet exchange and both response parsers: reads, block reads,
 // writes, broadcasts and UPR buffer reads, in daisy-chain and single-device mode, with the
 // shipped tab definitions.

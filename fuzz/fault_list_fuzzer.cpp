@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary text to the --sim-faults list parser: a refused list must say why, and an
 // accepted one holds only rates that are probabilities.
 #include <cstddef>

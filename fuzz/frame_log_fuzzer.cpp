@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary text to the frame log decoder, line by line, read as a daisy chain's log or a
 // single device's (first byte): it must never crash, and what it reports must stay in range.
 #include <cstddef>

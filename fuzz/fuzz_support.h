@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Pieces every fuzz target shares: a bridge board that answers with the fuzzer's bytes, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary text to the leading-number rule, the whole-number reading and the roundings
 // built on them.
 #include <cmath>

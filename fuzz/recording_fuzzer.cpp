@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the chart recording reader: it either refuses the text or keeps
 // whole samples, never more than asked for, each with every value of every device.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary frames to the daisy-chain response decoder.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the tab definition parser and its check: they must never crash or
 // leave the model outside its invariants.
 #include <cstddef>

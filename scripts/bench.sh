@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the benchmarks in Release (build-release/) and prints one table: each figure (minimum
 # and median of several runs) beside its floor measured in the same run, their ratio and the goal.
 # Usage: scripts/bench.sh [repetitions]   (default 5)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Configures and builds into build/: the targets named, or everything (tests and benchmarks too).
 # Usage: scripts/build.sh [TARGET ...]
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Regenerates the pictures of the README and docs/ from the current build: the console on the
 # simulated chain daisy:52400x3 with really polled and read values, drawn offscreen on a screen
 # large enough for the console's full size.

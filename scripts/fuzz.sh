@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds every libFuzzer target with clang (ASan + UBSan) into build-fuzz/ and runs each for
 # SECONDS (default 60) from its seed corpus in fuzz/corpus/<target>. New inputs go to a scratch
 # corpus under build-fuzz/, so the seeds in the repository stay as they are. Prints executions

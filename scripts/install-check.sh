@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the built programs as a user would: with `cmake --install` into a temporary prefix
 # and from the Debian package unpacked with `dpkg -x`. In each installation it runs the installed
 # programs from another folder on the simulated board and checks that the tab definition files,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds the two programs (not the tests and benchmarks), and runs the
 # evaluation console: on the attached bridge board, or on the simulated board when none is
 # attached. Extra arguments go to the console.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the whole test suite with AddressSanitizer and UndefinedBehaviorSanitizer into
 # build-asan/ and runs it; any finding (memory error, leak, undefined behaviour) fails a test
 # and so the script.

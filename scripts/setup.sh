@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the project needs, only those that are missing. Safe to run twice.
 set -euo pipefail
 

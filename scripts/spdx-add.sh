@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Adds the licence's SPDX line to every source file scripts/spdx-check.sh lists: a "//" comment
 # on the first line of C++ files, a "#" comment on the first line of the others, after the
 # "#!" line where there is one.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run by CPack before packing: Debian's python3 reads /usr/lib/python3/dist-packages whatever
 # its minor version, so the package holds there what the build installed to the folder of one
 # version (lib/python3.N/dist-packages).

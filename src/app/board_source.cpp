@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/board_source.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/frm_startup.h"
 
 #include <QCheckBox>

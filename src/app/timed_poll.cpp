@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/timed_poll.h"
 
 #include <QAction>

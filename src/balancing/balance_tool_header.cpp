@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "balancing/balance_tool_header.h"
 
 #include <QComboBox>

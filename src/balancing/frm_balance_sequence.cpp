@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "balancing/frm_balance_sequence.h"
 
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/frm_main_f340.h"
 
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/port_bits.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/port_bringup.h"
 
 namespace qvm {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/sfr_access.h"
 
 namespace qvm {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/write_data_file.h"
 
 #include "core/plain_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/boards_command.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/decode_command.h"
 
 #include <ostream>

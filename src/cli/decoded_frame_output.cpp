@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/decoded_frame_output.h"
 
 #include <charconv>

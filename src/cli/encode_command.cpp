@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/encode_command.h"
 
 #include <ostream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <iostream>
 
 #include "cli/qvmctl.h"

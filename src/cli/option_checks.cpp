@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/option_checks.h"
 
 #include "core/number_text.h"

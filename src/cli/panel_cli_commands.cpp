@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/panel_cli_commands.h"
 
 #include <iomanip>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/poll_output.h"
 
 #include "cli/json_output.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/poll_publishing.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/poll_reconnect.h"
 
 #include <algorithm>

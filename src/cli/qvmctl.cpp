@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/qvmctl.h"
 
 #include <CLI/CLI.hpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/stop_signal.h"
 
 #include <csignal>

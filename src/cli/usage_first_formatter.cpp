@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/usage_first_formatter.h"
 
 #include <sstream>

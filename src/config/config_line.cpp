@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "config/config_line.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "config/configuration_file.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "config/device_config_read.h"
 
 #include <algorithm>

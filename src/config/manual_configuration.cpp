@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "config/manual_configuration.h"
 
 #include "link/packet_exchange.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "config/poll_options.h"
 
 #include <array>

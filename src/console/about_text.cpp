@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/about_text.h"
 
 #include <hidapi/hidapi.h>

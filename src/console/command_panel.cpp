@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/command_panel.h"
 
 #include <QGridLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/console_records.h"
 
 #include "model/value_format.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/frm_fault_log.h"
 
 #include <QHBoxLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/frm_manual_config.h"
 
 #include <QDialogButtonBox>

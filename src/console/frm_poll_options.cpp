@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/frm_poll_options.h"
 
 #include <QCheckBox>

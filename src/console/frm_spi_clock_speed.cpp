@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/frm_spi_clock_speed.h"
 
 #include <QButtonGroup>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/frm_spi_timeout.h"
 
 #include <QDialogButtonBox>

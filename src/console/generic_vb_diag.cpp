@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/generic_vb_diag.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Connecting, disconnecting and watching for a lost board.
 #include <QStatusBar>
 

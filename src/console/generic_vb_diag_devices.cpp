@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing the device type and number the operations address.
 #include <QComboBox>
 

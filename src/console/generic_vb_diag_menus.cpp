@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menus and the dialogs they open.
 #include <QAction>
 #include <QComboBox>

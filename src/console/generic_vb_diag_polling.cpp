@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Polling, its options, the traffic log and the CSV recording.
 #include <QSignalBlocker>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the protocol shows through the console window.
 #include <QCheckBox>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/main_tab_page.h"
 
 #include <QCheckBox>

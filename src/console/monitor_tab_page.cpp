@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/monitor_tab_page.h"
 
 #include <QGridLayout>

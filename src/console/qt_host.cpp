@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/qt_host.h"
 
 #include <QApplication>

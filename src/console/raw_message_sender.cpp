@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/raw_message_sender.h"
 
 #include <QGridLayout>

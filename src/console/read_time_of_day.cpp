@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/read_time_of_day.h"
 
 #include <chrono>

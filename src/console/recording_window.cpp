@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/recording_window.h"
 
 #include <filesystem>

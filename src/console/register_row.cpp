@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/register_row.h"
 
 #include "core/hex.h"

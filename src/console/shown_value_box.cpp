@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/shown_value_box.h"
 
 #include <QPalette>

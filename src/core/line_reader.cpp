@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/line_reader.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/number_text.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/utc_time.h"
 
 #include <cstdio>

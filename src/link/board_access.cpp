@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/board_access.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/bridge.h"
 
 #include <algorithm>

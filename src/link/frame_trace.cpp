@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/frame_trace.h"
 
 #include "core/hex.h"

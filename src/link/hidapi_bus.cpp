@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/hidapi_bus.h"
 
 #include <hidapi/hidapi.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/i2c_settings.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/packet_exchange.h"
 
 #include <algorithm>

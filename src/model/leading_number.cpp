@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/leading_number.h"
 
 #include <charconv>

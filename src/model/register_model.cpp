@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/register_model.h"
 
 namespace qvm {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/register_value.h"
 
 #include "model/decoders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/shown_value.h"
 
 #include <algorithm>

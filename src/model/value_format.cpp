@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/value_format.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mqtt/broker_address.h"
 
 #include <charconv>

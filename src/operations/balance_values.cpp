@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/balance_values.h"
 
 #include <algorithm>

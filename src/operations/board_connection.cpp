@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/board_connection.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/bulk_reads.h"
 
 #include "operations/command_fanout.h"

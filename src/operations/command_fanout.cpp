@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/command_fanout.h"
 
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/identify_check.h"
 
 #include "sim/chain/chain_layout.h"

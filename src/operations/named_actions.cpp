@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/named_actions.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/panel_commands.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/poll_run.h"
 
 #include <algorithm>

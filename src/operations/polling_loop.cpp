@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/polling_loop.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/read_all_classes.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/register_page.h"
 
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/acquisition.h"
 
 #include "protocol/session.h"

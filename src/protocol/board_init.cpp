@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/board_init.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/bridge_setup.h"
 
 #include <algorithm>

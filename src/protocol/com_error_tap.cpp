@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/com_error_tap.h"
 
 #include <algorithm>

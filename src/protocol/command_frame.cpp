@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/command_frame.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/crc4.h"
 
 namespace qvm {

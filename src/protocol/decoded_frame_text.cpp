@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/decoded_frame_text.h"
 
 #include "core/hex.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/device_command.h"
 
 #include "protocol/crc4.h"

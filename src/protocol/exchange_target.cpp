@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/exchange_target.h"
 
 #include <algorithm>

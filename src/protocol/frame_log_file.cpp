@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/frame_log_file.h"
 
 #include "core/line_reader.h"

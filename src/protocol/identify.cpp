@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/identify.h"
 
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/identify_exchange.h"
 
 #include <span>

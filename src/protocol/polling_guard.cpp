@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/polling_guard.h"
 
 namespace qvm {

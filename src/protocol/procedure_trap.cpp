@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/procedure_trap.h"
 
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/response_parser.h"
 
 #include <algorithm>

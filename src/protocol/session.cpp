@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/session.h"
 
 namespace qvm {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/traffic_line.h"
 
 #include "core/hex.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "python/evaluation_board.h"
 
 #include <dlfcn.h>

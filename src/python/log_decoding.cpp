@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "python/log_decoding.h"
 
 #include <cerrno>

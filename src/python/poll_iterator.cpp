@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "python/poll_iterator.h"
 
 #include "records/chart_export.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "python/python_outside.h"
 
 #include "link/frame_trace.h"

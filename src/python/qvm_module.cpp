@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "python/recording_binding.h"
 
 #include <pybind11/numpy.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/chart_csv_recorder.h"
 
 #include "records/chart_export.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/chart_export.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/chart_points.h"
 
 #include <algorithm>

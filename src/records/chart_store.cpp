@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/chart_store.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/comm_log.h"
 
 namespace qvm {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/local_file_system.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/local_time.h"
 
 #include <ctime>

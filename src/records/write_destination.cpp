@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/write_destination.h"
 
 #include <unistd.h>

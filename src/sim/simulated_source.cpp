@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/simulated_source.h"
 
 #include <memory>

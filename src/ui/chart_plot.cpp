@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/chart_plot.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/chart_traces.h"
 
 #include <algorithm>

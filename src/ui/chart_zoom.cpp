@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/chart_zoom.h"
 
 #include <algorithm>

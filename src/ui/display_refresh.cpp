@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/display_refresh.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/led_indicator.h"
 
 #include <QPainter>

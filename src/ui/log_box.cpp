@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/log_box.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/name_lines.h"
 
 #include <QStringList>

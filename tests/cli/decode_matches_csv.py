@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """A polled run's frame log, decoded as JSON, holds the cell voltages of the run's CSV."""
 
 import csv

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>

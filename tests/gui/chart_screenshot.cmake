@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs the program with the chart window shown and checks that both pictures were written.
 file(REMOVE ${SHOT})
 string(REPLACE ".png" "-frmCharting.png" CHART_SHOT ${SHOT})

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/device_menu_state.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/i2c_page.h"
 
 #include <unistd.h>

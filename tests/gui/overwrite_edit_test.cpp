@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/overwrite_edit.h"
 
 #include <gtest/gtest.h>

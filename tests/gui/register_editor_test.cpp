@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "console/register_editor.h"
 
 #include <gtest/gtest.h>

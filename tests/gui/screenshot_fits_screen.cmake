@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # On a 1366x768 screen the console's picture is no larger than the screen.
 file(WRITE ${SCREEN_FILE} "{\"screens\": [{\"name\": \"laptop\", \"x\": 0, \"y\": 0, \"width\": 1366, \"height\": 768, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}")
 set(ENV{QT_QPA_PLATFORM} "offscreen:configfile=${SCREEN_FILE}")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # A screenshot run of a console that did not connect exits 1 with the link's reason on stderr,
 # whatever kept it from connecting; the picture is still written.
 set(cases

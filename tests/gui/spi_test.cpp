@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # qvm-console --poll: headless, it connects, polls with Quick Setup's actions, records every
 # sample to the CSV file and says so; a malformed option is exit status 2, a failure 1.
 function(run_console expected)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/spi_settings.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/balance_lists.h"
 
 #include <gtest/gtest.h>

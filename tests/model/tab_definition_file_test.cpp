@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/tab_definition_file.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/tab_definitions.h"
 
 #include <gtest/gtest.h>

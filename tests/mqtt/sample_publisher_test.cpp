@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mqtt/sample_publisher.h"
 
 #include <gtest/gtest.h>

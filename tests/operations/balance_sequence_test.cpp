@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/balance_sequence.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/raw_message.h"
 
 #include <gtest/gtest.h>

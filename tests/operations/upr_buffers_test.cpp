@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/upr_buffers.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "evb_bench.h"
 
 #include <fstream>

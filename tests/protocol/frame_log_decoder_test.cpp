@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/frame_log_decoder.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol_bench.h"
 
 #include "model/register_model.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/register_access.h"
 
 #include <gtest/gtest.h>

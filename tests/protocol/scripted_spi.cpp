@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scripted_spi.h"
 
 #include "protocol/crc4.h"

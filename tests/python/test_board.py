@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The qvm module on the simulated board: connection, reads, writes, commands, files."""
 
 import glob

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The module's version, exception classes, type stubs and package build."""
 
 import errno

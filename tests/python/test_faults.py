@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Injected faults of the simulated board raise the exception that names them."""
 
 import pytest

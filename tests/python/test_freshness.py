@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Every value a tick prints is a reading of that tick or None, and every tick carries exactly
 the faults its own exchanges met: in qvmctl's JSON, in the CSV and in the Python samples."""
 

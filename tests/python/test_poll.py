@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Polling from Python: samples, the chart store, streamed records, Ctrl-C."""
 
 import os

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """qvmctl's JSON output and its streamed poll records, read the way shell pipelines read them."""
 
 import datetime

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Chart recordings read back: one entry per row, equal to the file; bad files refused."""
 
 import csv

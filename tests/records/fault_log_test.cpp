@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/fault_log.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/recording_file.h"
 
 #include <gtest/gtest.h>

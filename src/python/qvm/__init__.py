@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Scripting interface of the battery-monitor evaluation console.
 
 Open a board (or the simulated one), identify the chain, read and write registers, read all

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Type stubs of the qvm scripting interface."""
 
 from types import TracebackType

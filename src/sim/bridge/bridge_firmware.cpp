@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/bridge/bridge_firmware.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/bridge/i2c_eeprom.h"
 
 namespace qvm::sim {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/bridge/simulated_bus.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/bridge/spi_port.h"
 
 #include <algorithm>

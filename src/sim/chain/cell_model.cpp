@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/chain/cell_model.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/chain/chain_layout.h"
 
 #include <charconv>

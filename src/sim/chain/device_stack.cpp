@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/chain/device_stack.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/chain/raw_scale.h"
 
 #include <algorithm>

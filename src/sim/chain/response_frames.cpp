@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/chain/response_frames.h"
 
 #include <array>

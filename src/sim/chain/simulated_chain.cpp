@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/chain/simulated_chain.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/chain/simulated_device.h"
 
 #include "sim/chain/register_map.h"

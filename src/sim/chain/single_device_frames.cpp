@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/chain/single_device_frames.h"
 
 #include "sim/chain/register_map.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/chain/simulated_evb.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/chain/upr_buffer.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/faults/fault_list.h"
 
 #include <gtest/gtest.h>
