@@ -4,8 +4,6 @@
 #include <ostream>
 
 #include "cli/decoded_frame_output.h"
-#include "model/tab_definition_check.h"
-#include "model/tab_definition_file.h"
 #include "operations/board_connection.h"
 #include "protocol/frame_log_file.h"
 
@@ -38,22 +36,14 @@ int RunDecode(const DecodeOptions& options, const DeviceOptions& device, std::os
   RegisterModel model;
   RegisterImage image;
   SharedState state;
-  state.TabDefsFileName = device.family == "38817" ? kTabDefs38817 : kTabDefs52400;
   const std::string folder = device.dataFolder.empty() ? ProgramFolder() : device.dataFolder;
-  const TabDefFileText file = LoadTabDefinitionFile(folder, state.TabDefsFileName);
-  const TabDefParseResult parsed = file.status == TabDefFileText::Status::Loaded
-                                       ? ParseTabDefinitionFile(file, model, image, state)
-                                       : TabDefParseResult{};
-  if (file.status != TabDefFileText::Status::Loaded || !parsed.ok) {
-    err << "qvmctl: "
-        << (file.status != TabDefFileText::Status::Loaded ? file.message : parsed.errorText)
-        << '\n';
+  std::string problem;
+  if (!LoadDecodingTables(folder, device.family, model, image, state, problem)) {
+    err << "qvmctl: " << problem << '\n';
     return kUnreadable;
   }
-
   FrameLogDecoder decoder(model, state, device.mode != "single");
   DecodedFrameOutput output(out, options.json || device.json);
-  std::string problem;
   const bool read = DecodeFrameLogFile(options.path, decoder, output, problem);
   output.Flush();
   if (!read) {

@@ -5,10 +5,7 @@
 #include <deque>
 #include <memory>
 
-#include "core/line_reader.h"
-#include "model/tab_definition_check.h"
-#include "model/tab_definition_file.h"
-#include "protocol/frame_log_decoder.h"
+#include "protocol/frame_log_file.h"
 #include "python/board_error.h"
 #include "python/evaluation_board.h"
 
@@ -71,32 +68,17 @@ class LogDecoding {
  public:
   LogDecoding(const std::string& path, const std::string& mode, const std::string& family)
       : path_(path) {
-    state_.TabDefsFileName = family == "38817" ? kTabDefs38817 : kTabDefs52400;
-    const TabDefFileText file = LoadTabDefinitionFile(ModuleDataFolder(), state_.TabDefsFileName);
-    if (file.status != TabDefFileText::Status::Loaded) {
-      throw BoardError(ErrorKind::kGeneral, file.message);
-    }
-    if (const TabDefParseResult parsed = ParseTabDefinitionFile(file, model_, image_, state_);
-        !parsed.ok) {
-      throw BoardError(ErrorKind::kGeneral, parsed.errorText);
-    }
     std::string problem;
+    if (!LoadDecodingTables(ModuleDataFolder(), family, model_, image_, state_, problem)) {
+      throw BoardError(ErrorKind::kGeneral, problem);
+    }
     if (!reader_.Open(path, problem)) throw BoardError(problem, errno == 0 ? EIO : errno, path);
     decoder_ = std::make_unique<FrameLogDecoder>(model_, state_, mode != "single");
   }
 
   py::dict Next() {
     while (sink_.items.empty() && !finished_) {
-      std::string_view line;
-      if (reader_.Next(line)) {
-        if (reader_.LineCut()) {
-          decoder_->BadLine("longer than " + std::to_string(LineReader::kMaxLine) + " characters",
-                            sink_);
-        } else {
-          decoder_->Line(line, sink_);
-        }
-        continue;
-      }
+      if (DecodeNextLine(reader_, *decoder_, sink_)) continue;
       decoder_->Finish(sink_);
       finished_ = true;
       if (reader_.Failed()) throw BoardError(reader_.Problem(), EIO, path_);
