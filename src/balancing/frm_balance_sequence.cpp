@@ -21,8 +21,8 @@ namespace qvm {
 namespace {
 
 constexpr int kBankMask = 0xFFF;
-const char* const kSetStyle = "background-color: #00FF00;";
-const char* const kClearStyle = "background-color: #7F7F7F;";
+const QColor kSetTone(0x00, 0xFF, 0x00);
+const QColor kClearTone(0x7F, 0x7F, 0x7F);
 
 QPushButton* MakeButton(QWidget* parent, const QString& caption, const QString& name) {
   auto* button = new QPushButton(caption, parent);
@@ -54,9 +54,9 @@ FrmBalanceSequence::FrmBalanceSequence(Session& session, QWidget* parent)
     grid->addWidget(new QLabel(QString("Step %1").arg(bank), this), row, 0);
     for (int b = 0; b < kBalanceBankCells; ++b) {
       const int index = bank * kBalanceBankCells + b;
-      auto* toggle = MakeButton(this, "0", QString("cbRegToggleBit%1").arg(index));
+      auto* toggle = new ToneButton("0", kClearTone, this);
+      toggle->setObjectName(QString("cbRegToggleBit%1").arg(index));
       toggle->setFixedSize(26, 20);
-      toggle->setStyleSheet(kClearStyle);
       cbRegToggleBit[index] = toggle;
       grid->addWidget(toggle, row, kBalanceBankCells - b);
       connect(toggle, &QPushButton::clicked, this, [this, index] { cbRegToggleBit_Click(index); });
@@ -119,9 +119,9 @@ int FrmBalanceSequence::BankValue(int bank) const {
 }
 
 void FrmBalanceSequence::SetToggle(int index, bool set) {
-  QPushButton* toggle = cbRegToggleBit[index];
+  ToneButton* toggle = cbRegToggleBit[index];
   toggle->setText(set ? "1" : "0");
-  toggle->setStyleSheet(set ? kSetStyle : kClearStyle);
+  toggle->SetTone(set ? kSetTone : kClearTone);
 }
 
 void FrmBalanceSequence::RegDataToBits(int bank) {

@@ -7,6 +7,7 @@
 #include "model/shared_state.h"
 #include "protocol/session.h"
 #include "ui/overwrite_edit.h"
+#include "ui/tone_button.h"
 
 class QPushButton;
 class QSpinBox;
@@ -34,7 +35,7 @@ class FrmBalanceSequence : public QDialog {
   // Title, write mode and device list.
   BalanceToolHeader* header;
   std::array<OverwriteEdit*, kBalanceBanks> tbRegdata{};
-  std::array<QPushButton*, kBalanceBanks * kBalanceBankCells> cbRegToggleBit{};
+  std::array<ToneButton*, kBalanceBanks * kBalanceBankCells> cbRegToggleBit{};
   std::array<QSpinBox*, kBalanceBanks> updnRegData{};
   std::array<QPushButton*, kBalanceBanks> cbRead{};
   std::array<QPushButton*, kBalanceBanks> cbWrite{};

@@ -40,15 +40,6 @@ QString Name(const char* base, int index) {
   return QString("%1%2").arg(base).arg(index);
 }
 
-QString ButtonStyle(const QColor& colour) {
-  return QString(
-             "QPushButton { background-color: %1; border: 1px solid #606060; border-radius: 3px;"
-             " padding: 1px 4px; }"
-             " QPushButton:pressed { border: 2px solid #303030; }"
-             " QPushButton:disabled { color: #808080; }")
-      .arg(colour.name());
-}
-
 // Keeps the columns of all rows aligned when a control of one row is hidden.
 void RetainSpace(QWidget* widget) {
   QSizePolicy policy = widget->sizePolicy();
@@ -146,7 +137,7 @@ QFrame* RegisterEditor::BuildRow(int row) {
     name->setFixedWidth(kBitWidth);
     RetainSpace(name);
     lblBitName[i] = name;
-    auto* toggle = new QPushButton("0", frame);
+    auto* toggle = new ToneButton("0", LedColour(Colour::Grey), frame);
     toggle->setObjectName(Name("cbRegToggleBit", index));
     toggle->setFixedSize(kToggleWidth, 20);
     toggle->setFocusPolicy(Qt::TabFocus);
@@ -205,11 +196,10 @@ QFrame* RegisterEditor::BuildRow(int row) {
   decoded->addStretch(1);
   grid->addLayout(decoded, 1, kBitsPerRegister + 1);
 
-  cbRead[r] = new QPushButton("Read", frame);
+  cbRead[r] = new ToneButton("Read", kReadColour, frame);
   cbRead[r]->setObjectName(Name("cbRead", row));
-  cbWrite[r] = new QPushButton("Write", frame);
+  cbWrite[r] = new ToneButton("Write", kSendColour, frame);
   cbWrite[r]->setObjectName(Name("cbWrite", row));
-  cbWrite[r]->setStyleSheet(ButtonStyle(kSendColour));
   for (QPushButton* button : {cbRead[r], cbWrite[r]}) {
     button->setFixedWidth(kRowButtonWidth);
     RetainSpace(button);
@@ -274,7 +264,7 @@ void RegisterEditor::LayOutRow(int row, int reg) {
   tbRegdata[r]->setHidden(!layout.valueShown);
   updnRegData[r]->setHidden(!layout.valueShown);
   cbRead[r]->setText(layout.send ? "Send" : "Read");
-  cbRead[r]->setStyleSheet(ButtonStyle(layout.send ? kSendColour : kReadColour));
+  cbRead[r]->SetTone(layout.send ? kSendColour : kReadColour);
   cbWrite[r]->setHidden(!layout.writable);
   lblRegDecodedLabel[r]->setText(QString::fromStdString(tables.RegDecodedLabel[x]));
   lblRegDecodedUnits[r]->setText(QString::fromStdString(tables.RegDecodedUnits[x]));
@@ -353,10 +343,9 @@ void RegisterEditor::RepaintRow(int row) {
   cbWrite[r]->setEnabled(slot.freshness.known);
   for (int bit = 0; bit < kBitsPerRegister; ++bit) {
     const BitToggle& toggle = slot.bits[static_cast<std::size_t>(bit)];
-    QPushButton* button = cbRegToggleBit[r * kBitsPerRegister + static_cast<std::size_t>(bit)];
+    ToneButton* button = cbRegToggleBit[r * kBitsPerRegister + static_cast<std::size_t>(bit)];
     button->setText(QString::fromStdString(toggle.caption));
-    const QString style = ButtonStyle(LedColour(toggle.colour));
-    if (button->styleSheet() != style) button->setStyleSheet(style);
+    button->SetTone(LedColour(toggle.colour));
   }
   {
     const QSignalBlocker blocker(updnRegData[r]);

@@ -9,6 +9,7 @@
 #include "model/shown_value.h"
 #include "protocol/session.h"
 #include "ui/overwrite_edit.h"
+#include "ui/tone_button.h"
 
 class QFrame;
 class QLabel;
@@ -54,14 +55,14 @@ class RegisterEditor : public QWidget {
   std::array<QLabel*, kSlotsPerTab> lblRegName{};
   std::array<QLabel*, kSlotsPerTab> lblRegAddr{};
   std::array<QLabel*, kRowBits> lblBitName{};
-  std::array<QPushButton*, kRowBits> cbRegToggleBit{};
+  std::array<ToneButton*, kRowBits> cbRegToggleBit{};
   std::array<OverwriteEdit*, kSlotsPerTab> tbRegdata{};
   std::array<QSpinBox*, kSlotsPerTab> updnRegData{};
   std::array<QLabel*, kSlotsPerTab> lblRegDecodedLabel{};
   std::array<QLabel*, kSlotsPerTab> lblRegDecodedUnits{};
   std::array<QLineEdit*, kSlotsPerTab> tbRegDecodedVal{};
-  std::array<QPushButton*, kSlotsPerTab> cbRead{};
-  std::array<QPushButton*, kSlotsPerTab> cbWrite{};
+  std::array<ToneButton*, kSlotsPerTab> cbRead{};
+  std::array<ToneButton*, kSlotsPerTab> cbWrite{};
   QPushButton* cbReadRegs = nullptr;
   QPushButton* cbWriteRegs = nullptr;
 

@@ -22,8 +22,9 @@ constexpr int kUser01 = 2 * 64 + 0x16;
 constexpr int kUser23 = 2 * 64 + 0x17;
 const QColor kGrey(0x7F, 0x7F, 0x7F);
 
-bool HasColour(const QWidget* widget, const QColor& colour) {
-  return widget->styleSheet().contains(colour.name(), Qt::CaseInsensitive);
+// The colour the button is painted in, inside its border and left of its caption.
+bool HasColour(QWidget* widget, const QColor& colour) {
+  return widget->grab().toImage().pixelColor(3, widget->height() / 2) == colour;
 }
 
 // The bits shown on a row, counted from bit 0.
