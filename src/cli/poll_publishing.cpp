@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "cli/json_output.h"
+#include "core/json_text.h"
 #include "core/number_text.h"
 #include "link/board_access.h"
 

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/json_text.h"
+
 namespace qvm {
 
 namespace {
@@ -20,15 +22,6 @@ constexpr std::size_t kMostInflight = 64;
 int InitLibrary() {
   static const int code = mosquitto_lib_init();
   return code;
-}
-
-std::string JsonText(const std::string& text) {
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') quoted += '\\';
-    if (static_cast<unsigned char>(c) >= 0x20) quoted += c;
-  }
-  return quoted + '"';
 }
 
 }  // namespace
@@ -67,7 +60,7 @@ SamplePublisher::~SamplePublisher() {
 }
 
 std::string SamplePublisher::StatusMessage(const char* state) const {
-  return "{\"rig\":" + JsonText(settings_.rig) + ",\"state\":\"" + state + "\"}";
+  return "{\"rig\":" + JsonString(settings_.rig) + ",\"state\":\"" + state + "\"}";
 }
 
 bool SamplePublisher::Start(std::chrono::milliseconds firstConnect, std::string& reason) {
