@@ -86,23 +86,21 @@ void SamplePublisher::Publish(std::string payload) {
   queue_.push_back(std::move(payload));
 }
 
-PublisherCounts SamplePublisher::Stop(std::chrono::milliseconds flush) {
-  {
-    std::lock_guard lock(mutex_);
-    if (!worker_.joinable()) {
-      state_ = BrokerState::Stopped;
-      return counts_;
-    }
-    stopping_ = true;
-    flushUntil_ = Clock::now() + flush;
-  }
-  worker_.join();
+void SamplePublisher::RequestStop(std::chrono::milliseconds flush) {
   std::lock_guard lock(mutex_);
-  counts_.dropped += queue_.size() + inflight_.size();
-  queue_.clear();
-  inflight_.clear();
-  state_ = BrokerState::Stopped;
-  return counts_;
+  if (!worker_.joinable()) {
+    state_ = BrokerState::Stopped;
+    return;
+  }
+  if (stopping_) return;
+  stopping_ = true;
+  flushUntil_ = Clock::now() + flush;
+}
+
+PublisherCounts SamplePublisher::Stop(std::chrono::milliseconds flush) {
+  RequestStop(flush);
+  if (worker_.joinable()) worker_.join();
+  return Counts();
 }
 
 BrokerState SamplePublisher::State() const {
@@ -127,7 +125,9 @@ std::string SamplePublisher::StateText() const {
 
 PublisherCounts SamplePublisher::Counts() const {
   std::lock_guard lock(mutex_);
-  return counts_;
+  PublisherCounts counts = counts_;
+  counts.queued = queue_.size() + inflight_.size();
+  return counts;
 }
 
 void SamplePublisher::Run() {
@@ -156,6 +156,11 @@ void SamplePublisher::Run() {
     mosquitto_disconnect(client_);
     mosquitto_loop(client_, kLoopMs, 1);
   }
+  std::lock_guard lock(mutex_);
+  counts_.dropped += queue_.size() + inflight_.size();
+  queue_.clear();
+  inflight_.clear();
+  state_ = BrokerState::Stopped;
 }
 
 void SamplePublisher::TryConnect(Clock::time_point now) {

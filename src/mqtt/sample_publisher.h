@@ -37,6 +37,8 @@ struct PublisherCounts {
   std::uint64_t dropped = 0;
   // Connections lost after one was made.
   std::uint64_t connectionsLost = 0;
+  // Waiting to be sent or acknowledged now.
+  std::uint64_t queued = 0;
 };
 
 // Publishes messages to a broker from a thread of its own, so that a slow or absent broker
@@ -57,6 +59,11 @@ class SamplePublisher {
   void Publish(std::string payload);
   // Sends what is queued for up to `flush`, sets the status "offline" and disconnects.
   PublisherCounts Stop(std::chrono::milliseconds flush);
+  // The same without waiting: the worker stops on its own (Finished() then); what it did not
+  // send by then counts as dropped.
+  void RequestStop(std::chrono::milliseconds flush);
+  // True once the worker stopped (or Stop ran without a worker).
+  bool Finished() const { return State() == BrokerState::Stopped; }
 
   BrokerState State() const;
   // The state for a status line: "broker connected", "broker unreachable: <reason>", ...
