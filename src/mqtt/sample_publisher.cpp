@@ -92,9 +92,11 @@ void SamplePublisher::RequestStop(std::chrono::milliseconds flush) {
     state_ = BrokerState::Stopped;
     return;
   }
-  if (stopping_) return;
+  const Clock::time_point until = Clock::now() + flush;
+  // A second request may only shorten the time left.
+  if (stopping_ && flushUntil_ <= until) return;
   stopping_ = true;
-  flushUntil_ = Clock::now() + flush;
+  flushUntil_ = until;
 }
 
 PublisherCounts SamplePublisher::Stop(std::chrono::milliseconds flush) {

@@ -60,7 +60,8 @@ class SamplePublisher {
   // Sends what is queued for up to `flush`, sets the status "offline" and disconnects.
   PublisherCounts Stop(std::chrono::milliseconds flush);
   // The same without waiting: the worker stops on its own (Finished() then); what it did not
-  // send by then counts as dropped.
+  // send by then counts as dropped. A later request (or Stop) may shorten the time, never
+  // lengthen it.
   void RequestStop(std::chrono::milliseconds flush);
   // True once the worker stopped (or Stop ran without a worker).
   bool Finished() const { return State() == BrokerState::Stopped; }
