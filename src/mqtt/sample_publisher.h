@@ -77,7 +77,13 @@ class SamplePublisher {
 
   void Run();
   void TryConnect(Clock::time_point now);
-  void SendQueued();
+  // Hands queued messages to the library; false when it would not take one now.
+  bool SendQueued();
+  // Sleeps until the socket, a new message or a stop request wants the worker, or something
+  // falls due, and lets the library read, write and keep the connection alive.
+  void WaitAndService(Clock::time_point now, bool retrySoon);
+  // Wakes the worker from its wait.
+  void Wake();
   void OnConnect(int code);
   void OnDisconnect();
   void OnPublish(int mid);
@@ -85,6 +91,8 @@ class SamplePublisher {
 
   PublisherSettings settings_;
   mosquitto* client_ = nullptr;
+  // An eventfd that Publish and RequestStop signal.
+  int wake_ = -1;
   std::thread worker_;
 
   mutable std::mutex mutex_;
