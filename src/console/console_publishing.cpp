@@ -96,6 +96,11 @@ void ConsolePublishing::Start() {
     RefreshLabel();
     return;
   }
+  // The publishers before it give way at once: the new one takes over the rig's client id and
+  // status topic.
+  for (const std::unique_ptr<TickPublishing>& publishing : retired_) {
+    publishing->RequestFinish(milliseconds{0});
+  }
   AwaitRetired(kReplaceWait);
   active_ = std::make_unique<TickPublishing>(std::move(*settings), board_, chain_);
   // Not a moment's wait: the label tells how the connection goes.
