@@ -178,6 +178,13 @@ py::dict PollIterator::Next() {
     End(false);
     board_.ThrowTrouble("poll", true);
   }
+  // Ctrl-C during the tick ends the run here, its files complete, as it does between two ticks;
+  // raised later, in the loop's body, it would leave them open until the iterator goes.
+  if (PyErr_CheckSignals() != 0) {
+    py::error_already_set pending;
+    End(false);
+    throw pending;
+  }
   const Acquisition& tick = *run_->LastTick();
   const std::int64_t timeMs = session.clock.NowMs() - startMs_;
   if (publishing_) {
