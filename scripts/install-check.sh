@@ -83,7 +83,7 @@ if ! (cd "$work" && cpack -G DEB -B "$work/deb" --config "$build/CPackConfig.cma
 fi
 deb="$(ls "$work"/deb/*.deb)"
 depends="$(dpkg-deb -f "$deb" Depends)"
-for package in libqt6widgets6 libhidapi-hidraw0 python3 python3-numpy; do
+for package in libqt6widgets6 libhidapi-hidraw0 libmosquitto1 python3 python3-numpy; do
   grep -q "$package" <<<"$depends" || fail "the package does not depend on $package: $depends"
 done
 dpkg -x "$deb" "$work/root"

@@ -11,7 +11,7 @@ packages=(
   fonts-dejavu-core clang-format
   clang libclang-rt-14-dev
   pybind11-dev python3-dev python3-numpy python3-pytest python3-mypy python3-setuptools
-  libmosquitto-dev mosquitto python3-paho-mqtt
+  libmosquitto-dev mosquitto python3-paho-mqtt openssl
   help2man lintian appstream desktop-file-utils
 )
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ostream>
 
-#include "cli/json_output.h"
+#include "core/json_text.h"
 #include "link/board_access.h"
 #include "link/frame_trace.h"
 #include "link/hidapi_bus.h"

@@ -4,8 +4,8 @@
 #include <charconv>
 #include <ostream>
 
-#include "cli/json_output.h"
 #include "core/hex.h"
+#include "core/json_text.h"
 #include "model/value_format.h"
 #include "protocol/decoded_frame_text.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cli/encode_command.h"
-#include "cli/json_output.h"
 #include "core/hex.h"
+#include "core/json_text.h"
 #include "operations/identify_check.h"
 #include "operations/raw_message.h"
 #include "protocol/register_access.h"

@@ -23,6 +23,7 @@
 #include "records/local_file_system.h"
 #include "records/local_time.h"
 #include "records/record_channel.h"
+#include "records/sample_json.h"
 #include "records/write_destination.h"
 
 namespace qvm::cli {
@@ -121,6 +122,10 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
   if (!run.Start({poll.csvPath, poll.logPath})) return 1;
   CliFaultRecorder& recorder = cli.recorder();
 
+  std::vector<ReadAllClass> kinds;
+  for (const std::string& name : poll.reads) {
+    if (const auto kind = ReadAllClassNamed(name)) kinds.push_back(*kind);
+  }
   const std::int64_t startMs = session.clock.NowMs();
   const std::int64_t endMs = startMs + std::int64_t{poll.durationSeconds} * 1000;
   const auto timeIsUp = [&] { return poll.durationSeconds > 0 && session.clock.NowMs() >= endMs; };
@@ -147,7 +152,10 @@ int RunPoll(const DeviceOptions& options, const PollOptions& poll, std::ostream&
     }
     ++ticks;
     const TickReport report{session, run, poll.reads, startMs, std::chrono::system_clock::now()};
-    const std::string json = options.json || publishing.Active() ? TickJson(report) : "";
+    const std::string json = options.json || publishing.Active()
+                                 ? TickJson({session, *run.LastTick(), run.Ticks(),
+                                             session.clock.NowMs() - startMs, report.time, kinds})
+                                 : "";
     out << (options.json ? json : TickLine(report)) << '\n' << std::flush;
     publishing.Publish(json);
   }

@@ -6,9 +6,9 @@
 #include <ostream>
 
 #include "cli/cli_host.h"
-#include "cli/json_output.h"
 #include "operations/named_actions.h"
 #include "operations/read_all_classes.h"
+#include "records/sample_json.h"
 
 namespace qvm::cli {
 

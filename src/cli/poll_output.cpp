@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/poll_output.h"
 
-#include "cli/json_output.h"
 #include "core/utc_time.h"
 #include "operations/read_all_classes.h"
 #include "records/chart_export.h"
@@ -19,20 +18,6 @@ std::string DeviceText(const Session& session, ReadAllClass kind, const DeviceRe
 }
 
 }  // namespace
-
-std::string TickJson(const TickReport& tick) {
-  const Acquisition& read = *tick.run.LastTick();
-  std::string text = "{\"tick\":" + std::to_string(tick.run.Ticks()) +
-                     ",\"time_ms\":" + std::to_string(tick.session.clock.NowMs() - tick.startMs) +
-                     ",\"time\":" + JsonString(UtcTimeText(tick.time)) +
-                     ",\"com_errors\":" + JsonString(ComErrorCodes(read.Errors().flags));
-  for (const std::string& name : tick.reads) {
-    if (const auto kind = ReadAllClassNamed(name)) {
-      text += "," + JsonString(name) + ":" + JsonReadings(tick.session, *kind, read);
-    }
-  }
-  return text + "}";
-}
 
 std::string TickLine(const TickReport& tick) {
   const Acquisition& read = *tick.run.LastTick();

@@ -20,14 +20,9 @@ struct TickReport {
   std::chrono::system_clock::time_point time;
 };
 
-// One JSON object for a tick: its number, the milliseconds since the run began, its time (ISO
-// 8601, UTC), the communication errors of its exchanges and the values of the classes it
-// read, null where it did not read them.
-std::string TickJson(const TickReport& tick);
-
-// The same as one line of text: "tick 3 2026-12-09T17:20:03.042Z errors - | volts QVM52400 1:
-// VBAT 44.900 C1 3.7412 ...", "--" for a value the tick did not read, "-" for a register not
-// defined.
+// One line of text for a tick (its JSON form is TickJson of records/sample_json.h): "tick 3
+// 2026-12-09T17:20:03.042Z errors - | volts QVM52400 1: VBAT 44.900 C1 3.7412 ...", "--" for a
+// value the tick did not read, "-" for a register not defined.
 std::string TickLine(const TickReport& tick);
 
 }  // namespace qvm::cli

@@ -6,24 +6,15 @@
 #include <ostream>
 #include <string>
 
-#include "mqtt/sample_publisher.h"
+#include "mqtt/tick_publishing.h"
 #include "operations/board_connection.h"
 #include "protocol/session.h"
 
 namespace qvm::cli {
 
-// `poll --mqtt` and its settings.
-struct MqttOptions {
-  std::string url;  // mqtt://HOST[:PORT]/TOPIC; empty: no publishing
-  int qos = 1;
-  std::string rig;           // empty: the host's name
-  std::string user;          // empty: no login
-  std::string passwordFile;  // else the password comes from QVM_MQTT_PASSWORD
-  std::string caFile;        // mqtts:// only
-};
-
-// Publishes every tick of a poll as its JSON line with the rig, the board and the chain added;
-// a broker that is away costs the poll nothing but a warning and exit status 3 at the end.
+// Publishes every tick of `poll --mqtt` as its JSON line with the rig, the board and the chain
+// added; a broker that is away costs the poll nothing but a warning and exit status 3 at the
+// end.
 class PollPublishing {
  public:
   // Checks the settings before anything is polled; false with a one-line reason.
@@ -38,9 +29,8 @@ class PollPublishing {
 
  private:
   std::unique_ptr<PublisherSettings> settings_;
-  std::unique_ptr<SamplePublisher> publisher_;
+  std::unique_ptr<TickPublishing> publishing_;
   std::string url_;
-  std::string added_;
 };
 
 }  // namespace qvm::cli

@@ -70,6 +70,10 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   connect(cmdShowChart, &QPushButton::clicked, this, &GenericVbDiag::cmdShowChart_Click);
   chartWindow_ = new FrmCharting(*session_, records_->chart, records_->chartExport, this);
   traceWindow_ = new FrmTrace(deps_.host, this);
+  publishing_ = std::make_unique<ConsolePublishing>(*lblMqtt, deps_.settingsFile);
+  publishDialog_ = new FrmPublishMqtt(deps_.host, this);
+  connect(publishDialog_, &FrmPublishMqtt::ChoiceAccepted, this,
+          [this](const PublishChoice& choice) { publishing_->SetChoice(choice); });
   BuildBalancingTools();
   spiClockSpeed_ = new FrmSpiClockSpeed(*session_, this);
   spiTimeout_ = new FrmSpiTimeout(*session_, this);
@@ -250,6 +254,10 @@ QWidget* GenericVbDiag::BuildStatusLeds(QWidget* parent) {
   lblBoard->setObjectName("lblBoard");
   lblBoard->setVisible(!deps_.simulatedChain.empty());
   grid->addWidget(lblBoard, 3, 0, 1, 6);
+  lblMqtt = new QLabel(frame);
+  lblMqtt->setObjectName("lblMqtt");
+  lblMqtt->hide();
+  grid->addWidget(lblMqtt, 4, 0, 1, 6);
   return frame;
 }
 
@@ -419,6 +427,7 @@ void GenericVbDiag::closeEvent(QCloseEvent* event) {
   if (session_->bridge.EvbConnected) CloseDriver(*session_);
   records_->commLog.LogStop();
   StopCsvRecording();
+  publishing_->Shutdown();
   event->accept();
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (window != this && window->isWindow() && window->isVisible()) window->close();

@@ -14,11 +14,13 @@
 #include "balancing/frm_balance_sequence.h"
 #include "config/manual_configuration.h"
 #include "console/command_panel.h"
+#include "console/console_publishing.h"
 #include "console/console_records.h"
 #include "console/fault_recorder_relay.h"
 #include "console/frm_charting.h"
 #include "console/frm_manual_config.h"
 #include "console/frm_poll_options.h"
+#include "console/frm_publish_mqtt.h"
 #include "console/frm_spi_clock_speed.h"
 #include "console/frm_spi_timeout.h"
 #include "console/frm_trace.h"
@@ -60,6 +62,8 @@ struct ConsoleDeps {
   std::uint16_t vendorId = kBridgeVendorId;
   // The chain of the simulated board in use, such as "daisy:52400x3"; empty on a real board.
   std::string simulatedChain = {};
+  // Where the console remembers its settings between runs (an INI file); empty: the user's.
+  std::string settingsFile = {};
 };
 
 // The evaluation console: connects to the board, identifies the devices and chooses the
@@ -80,6 +84,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmSpiTimeout& spiTimeout() { return *spiTimeout_; }
   FrmCharting& chartWindow() { return *chartWindow_; }
   FrmTrace& traceWindow() { return *traceWindow_; }
+  ConsolePublishing& publishing() { return *publishing_; }
+  FrmPublishMqtt& publishDialog() { return *publishDialog_; }
   // Opens a chart recording in a chart window of its own ("File" > "Open Recording..."); a file
   // that holds none is a message. The window is shown; false when nothing was opened.
   bool OpenRecording(const std::string& path);
@@ -199,6 +205,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   LedIndicator* ledPolling;
   // Says so in the Link frame while the simulated board is in use.
   QLabel* lblBoard;
+  // The MQTT broker's state while polled samples are published; hidden otherwise.
+  QLabel* lblMqtt;
   LogBox* txtLog;
   std::array<QWidget*, 3> logCaptions{};
   std::array<QPushButton*, 3> clearLogButtons{};
@@ -215,6 +223,7 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QAction* mnuUpdateGUIControls;
   QAction* mnuUpdateChart;
   QAction* mnuRecordCsv;
+  QAction* mnuPublishMqtt;
   QAction* mnuDemoMode;
   QMenu* mnuEEPROMUtilities;
   QAction* mnuReloadEeprom;
@@ -251,6 +260,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   // "Record to CSV while polling": asks for the file and writes its header, or closes it.
   void StartCsvRecording();
   void StopCsvRecording();
+  // The board's name in published samples: its serial number, else its device node.
+  std::string PublishedBoardName();
   void OnPollOptionsAccepted(bool any, bool autoStart);
   // The console's device-number list and those of the balancing dialogs, kept in step.
   std::vector<QComboBox*> DeviceLists() const;
@@ -289,6 +300,8 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   FrmSpiTimeout* spiTimeout_;
   FrmCharting* chartWindow_;
   FrmTrace* traceWindow_;
+  FrmPublishMqtt* publishDialog_;
+  std::unique_ptr<ConsolePublishing> publishing_;
   std::unique_ptr<RecordingWindow> recording_;
   // The type names of the Link frame's rows.
   std::array<QLabel*, 2> linkLabels_{};

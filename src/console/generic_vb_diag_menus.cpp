@@ -77,6 +77,12 @@ void GenericVbDiag::BuildMenus() {
     }
   });
 
+  mnuPublishMqtt = polling->addAction("Publish to MQTT...");
+  connect(mnuPublishMqtt, &QAction::triggered, this, [this] {
+    publishDialog_->SetChoice(publishing_->Choice());
+    publishDialog_->open();
+  });
+
   QMenu* device = menuBar()->addMenu("Device");
   connect(device->addAction("Manual Configuration..."), &QAction::triggered, this,
           &GenericVbDiag::mnuManualConfig_Click);

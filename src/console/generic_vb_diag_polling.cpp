@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Polling, its options, the traffic log and the CSV recording.
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "console/generic_vb_diag.h"
 #include "core/error_trap.h"
+#include "mqtt/tick_publishing.h"
 
 namespace qvm {
 
@@ -17,6 +19,7 @@ PollingView GenericVbDiag::MakePollingView() {
   paint.upr = commandPanel->UprView();
   paint.addToCharts = [this](std::uint16_t comErrors) { AddVoltagesToCharts(comErrors); };
   paint.clearFaults = commandPanel->ClearFaultsPaint();
+  paint.tickRead = [this](const Acquisition& read) { publishing_->Tick(*session_, read); };
   return paint;
 }
 
@@ -25,9 +28,11 @@ void GenericVbDiag::chkEnablePolling_Click(bool checked) {
     Timer2.stop();
     ledPolling->SetColour(Colour::Grey);
     StopCsvRecording();
+    publishing_->PollingStopped();
     return;
   }
   if (mnuRecordCsv->isChecked()) StartCsvRecording();
+  publishing_->PollingStarted(*session_, PublishedBoardName());
   const PollOptionBoxes boxes = pollOptions_->Boxes();
   StartPolling(*session_, boxes.upr, boxes.autoStart, MakePollingView());
 }
@@ -56,6 +61,11 @@ void GenericVbDiag::cmdLogToFile_Click() {
   } else if (!log.LogStart().empty()) {
     cmdLogToFile->setText("Stop Data Logging");
   }
+}
+
+std::string GenericVbDiag::PublishedBoardName() {
+  const int board = std::max(session_->bridge.SelectedBoard(), 0);
+  return BoardName(deps_.bus, session_->bridge.VendorId, std::to_string(board));
 }
 
 bool GenericVbDiag::CommLoggingActive() {

@@ -2,10 +2,15 @@
 #include "mqtt/sample_publisher.h"
 
 #include <mosquitto.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "core/json_text.h"
 
 namespace qvm {
 
@@ -14,6 +19,8 @@ namespace {
 constexpr std::chrono::milliseconds kLeastBackoff{100};
 constexpr std::chrono::milliseconds kMostBackoff{5000};
 constexpr int kLoopMs = 10;
+// The longest the worker sleeps with nothing to do: the keep-alive is looked after this often.
+constexpr std::chrono::milliseconds kMostIdle{1000};
 constexpr int kKeepAliveSeconds = 10;
 constexpr std::size_t kMostInflight = 64;
 
@@ -22,19 +29,11 @@ int InitLibrary() {
   return code;
 }
 
-std::string JsonText(const std::string& text) {
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') quoted += '\\';
-    if (static_cast<unsigned char>(c) >= 0x20) quoted += c;
-  }
-  return quoted + '"';
-}
-
 }  // namespace
 
 SamplePublisher::SamplePublisher(PublisherSettings settings) : settings_(std::move(settings)) {
   InitLibrary();
+  wake_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   const std::string id = "qvm-" + (settings_.rig.empty() ? std::string("rig") : settings_.rig);
   client_ = mosquitto_new(id.c_str(), true, this);
   mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
@@ -64,10 +63,17 @@ SamplePublisher::SamplePublisher(PublisherSettings settings) : settings_(std::mo
 SamplePublisher::~SamplePublisher() {
   Stop(std::chrono::milliseconds{0});
   mosquitto_destroy(client_);
+  if (wake_ >= 0) close(wake_);
+}
+
+void SamplePublisher::Wake() {
+  if (wake_ < 0) return;
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t written = write(wake_, &one, sizeof one);
 }
 
 std::string SamplePublisher::StatusMessage(const char* state) const {
-  return "{\"rig\":" + JsonText(settings_.rig) + ",\"state\":\"" + state + "\"}";
+  return "{\"rig\":" + JsonString(settings_.rig) + ",\"state\":\"" + state + "\"}";
 }
 
 bool SamplePublisher::Start(std::chrono::milliseconds firstConnect, std::string& reason) {
@@ -84,32 +90,38 @@ bool SamplePublisher::Start(std::chrono::milliseconds firstConnect, std::string&
 }
 
 void SamplePublisher::Publish(std::string payload) {
-  std::lock_guard lock(mutex_);
-  if (state_ == BrokerState::Stopped) return;
-  while (queue_.size() + inflight_.size() >= settings_.queueLimit && !queue_.empty()) {
-    queue_.pop_front();
-    ++counts_.dropped;
+  {
+    std::lock_guard lock(mutex_);
+    if (state_ == BrokerState::Stopped) return;
+    while (queue_.size() + inflight_.size() >= settings_.queueLimit && !queue_.empty()) {
+      queue_.pop_front();
+      ++counts_.dropped;
+    }
+    queue_.push_back(std::move(payload));
   }
-  queue_.push_back(std::move(payload));
+  Wake();
 }
 
-PublisherCounts SamplePublisher::Stop(std::chrono::milliseconds flush) {
+void SamplePublisher::RequestStop(std::chrono::milliseconds flush) {
   {
     std::lock_guard lock(mutex_);
     if (!worker_.joinable()) {
       state_ = BrokerState::Stopped;
-      return counts_;
+      return;
     }
+    const Clock::time_point until = Clock::now() + flush;
+    // A second request may only shorten the time left.
+    if (stopping_ && flushUntil_ <= until) return;
     stopping_ = true;
-    flushUntil_ = Clock::now() + flush;
+    flushUntil_ = until;
   }
-  worker_.join();
-  std::lock_guard lock(mutex_);
-  counts_.dropped += queue_.size() + inflight_.size();
-  queue_.clear();
-  inflight_.clear();
-  state_ = BrokerState::Stopped;
-  return counts_;
+  Wake();
+}
+
+PublisherCounts SamplePublisher::Stop(std::chrono::milliseconds flush) {
+  RequestStop(flush);
+  if (worker_.joinable()) worker_.join();
+  return Counts();
 }
 
 BrokerState SamplePublisher::State() const {
@@ -134,7 +146,9 @@ std::string SamplePublisher::StateText() const {
 
 PublisherCounts SamplePublisher::Counts() const {
   std::lock_guard lock(mutex_);
-  return counts_;
+  PublisherCounts counts = counts_;
+  counts.queued = queue_.size() + inflight_.size();
+  return counts;
 }
 
 void SamplePublisher::Run() {
@@ -146,13 +160,8 @@ void SamplePublisher::Run() {
       if (stopping_ && (empty || now >= flushUntil_)) break;
     }
     if (State() != BrokerState::Connected && !socketOpen_) TryConnect(now);
-    if (State() == BrokerState::Connected) SendQueued();
-    if (socketOpen_) {
-      const int code = mosquitto_loop(client_, kLoopMs, 1);
-      if (code != MOSQ_ERR_SUCCESS && socketOpen_) OnDisconnect();
-    } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds{kLoopMs});
-    }
+    const bool blocked = State() == BrokerState::Connected && !SendQueued();
+    WaitAndService(now, blocked);
   }
   if (socketOpen_) {
     const std::string offline = StatusMessage("offline");
@@ -163,6 +172,11 @@ void SamplePublisher::Run() {
     mosquitto_disconnect(client_);
     mosquitto_loop(client_, kLoopMs, 1);
   }
+  std::lock_guard lock(mutex_);
+  counts_.dropped += queue_.size() + inflight_.size();
+  queue_.clear();
+  inflight_.clear();
+  state_ = BrokerState::Stopped;
 }
 
 void SamplePublisher::TryConnect(Clock::time_point now) {
@@ -181,12 +195,12 @@ void SamplePublisher::TryConnect(Clock::time_point now) {
   backoff_ = std::min(backoff_ * 2, kMostBackoff);
 }
 
-void SamplePublisher::SendQueued() {
+bool SamplePublisher::SendQueued() {
   while (inflight_.size() < kMostInflight) {
     std::string payload;
     {
       std::lock_guard lock(mutex_);
-      if (queue_.empty()) return;
+      if (queue_.empty()) return true;
       payload = std::move(queue_.front());
       queue_.pop_front();
     }
@@ -198,10 +212,43 @@ void SamplePublisher::SendQueued() {
     std::lock_guard lock(mutex_);
     if (code != MOSQ_ERR_SUCCESS) {
       queue_.push_front(std::move(payload));
-      return;
+      return false;
     }
     inflight_.push_back({mid, std::move(payload)});
   }
+  // Waiting for acknowledgements, which the socket brings.
+  return true;
+}
+
+void SamplePublisher::WaitAndService(Clock::time_point now, bool retrySoon) {
+  // Until something is due: the next connection attempt, the end of the flush, the keep-alive;
+  // a message the library would not take yet is tried again shortly.
+  Clock::time_point until = now + kMostIdle;
+  if (!socketOpen_) until = std::min(until, std::max(nextAttempt_, now));
+  {
+    std::lock_guard lock(mutex_);
+    if (stopping_) until = std::min(until, flushUntil_);
+  }
+  if (retrySoon) until = std::min(until, now + std::chrono::milliseconds{kLoopMs});
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count();
+  const int socket = socketOpen_ ? mosquitto_socket(client_) : -1;
+  pollfd fds[2] = {{wake_, POLLIN, 0}, {socket, POLLIN, 0}};
+  if (socket >= 0 && mosquitto_want_write(client_)) fds[1].events |= POLLOUT;
+  if (poll(fds, 2, static_cast<int>(std::max<std::int64_t>(left, 0))) < 0 && errno != EINTR) {
+    std::this_thread::sleep_for(std::chrono::milliseconds{kLoopMs});
+  }
+  if ((fds[0].revents & POLLIN) != 0) {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t read = ::read(wake_, &count, sizeof count);
+  }
+  if (!socketOpen_) return;
+  int code = MOSQ_ERR_SUCCESS;
+  if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) code = mosquitto_loop_read(client_, 1);
+  if (code == MOSQ_ERR_SUCCESS && (fds[1].revents & POLLOUT) != 0) {
+    code = mosquitto_loop_write(client_, 1);
+  }
+  if (code == MOSQ_ERR_SUCCESS) code = mosquitto_loop_misc(client_);
+  if (code != MOSQ_ERR_SUCCESS && socketOpen_) OnDisconnect();
 }
 
 void SamplePublisher::OnConnect(int code) {

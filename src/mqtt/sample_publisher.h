@@ -37,6 +37,8 @@ struct PublisherCounts {
   std::uint64_t dropped = 0;
   // Connections lost after one was made.
   std::uint64_t connectionsLost = 0;
+  // Waiting to be sent or acknowledged now.
+  std::uint64_t queued = 0;
 };
 
 // Publishes messages to a broker from a thread of its own, so that a slow or absent broker
@@ -57,6 +59,12 @@ class SamplePublisher {
   void Publish(std::string payload);
   // Sends what is queued for up to `flush`, sets the status "offline" and disconnects.
   PublisherCounts Stop(std::chrono::milliseconds flush);
+  // The same without waiting: the worker stops on its own (Finished() then); what it did not
+  // send by then counts as dropped. A later request (or Stop) may shorten the time, never
+  // lengthen it.
+  void RequestStop(std::chrono::milliseconds flush);
+  // True once the worker stopped (or Stop ran without a worker).
+  bool Finished() const { return State() == BrokerState::Stopped; }
 
   BrokerState State() const;
   // The state for a status line: "broker connected", "broker unreachable: <reason>", ...
@@ -69,7 +77,13 @@ class SamplePublisher {
 
   void Run();
   void TryConnect(Clock::time_point now);
-  void SendQueued();
+  // Hands queued messages to the library; false when it would not take one now.
+  bool SendQueued();
+  // Sleeps until the socket, a new message or a stop request wants the worker, or something
+  // falls due, and lets the library read, write and keep the connection alive.
+  void WaitAndService(Clock::time_point now, bool retrySoon);
+  // Wakes the worker from its wait.
+  void Wake();
   void OnConnect(int code);
   void OnDisconnect();
   void OnPublish(int mid);
@@ -77,6 +91,8 @@ class SamplePublisher {
 
   PublisherSettings settings_;
   mosquitto* client_ = nullptr;
+  // An eventfd that Publish and RequestStop signal.
+  int wake_ = -1;
   std::thread worker_;
 
   mutable std::mutex mutex_;

@@ -101,7 +101,8 @@ void PollingTick(Session& session, const PollingView& paint) {
     if (state.DeviceCount52400 > 0) ReadUPRBuffers(session, 0, paint.upr);
     if (state.DeviceCount52401 > 0) ReadUPRBuffers(session, 1, paint.upr);
   }
-  if (session.polling.PollingTicked()) {
+  const bool ticked = session.polling.PollingTicked();
+  if (ticked) {
     if (AnyPolledActionSelected(state)) ClearLogs(paint);
     for (const PolledAction& action : PolledActions()) {
       if (!(state.*action.selected) || !session.polling.Enabled()) continue;
@@ -113,6 +114,7 @@ void PollingTick(Session& session, const PollingView& paint) {
   if (charted && paint.addToCharts && !session.bridge.LinkLost()) {
     paint.addToCharts(tick.Errors().flags);
   }
+  if (ticked && paint.tickRead && !session.bridge.LinkLost()) paint.tickRead(tick);
   SetLed(paint, Colour::Grey);
   session.host.PumpEvents();
 }

@@ -9,6 +9,7 @@
 #include "operations/bulk_reads.h"
 #include "operations/panel_commands.h"
 #include "operations/upr_buffers.h"
+#include "protocol/acquisition.h"
 #include "protocol/session.h"
 
 namespace qvm {
@@ -26,6 +27,9 @@ struct PollingView {
   // Takes the values of a tick that ran "Read Volts" into the charts, once the tick is over,
   // with the communication errors of the whole tick.
   ChartSampleSink addToCharts;
+  // Takes what a tick that ran read, and the errors its exchanges met, once it is over (after
+  // the charts); not for a tick that lost the board.
+  std::function<void(const Acquisition&)> tickRead;
 };
 
 // The polling interval typed as `text`: its leading number rounded and clamped to 50..5000 ms.

@@ -16,6 +16,7 @@ enum class ErrorKind {
   kBadResponse,   // qvm.BadResponseError: a reply too short or unreadable
   kLinkLost,      // qvm.LinkLostError: the board went away, polling terminated
   kFileRefused,   // qvm.FileRefusedError: a file could not be read or written
+  kPublish,       // qvm.PublishError: polled samples did not reach the MQTT broker
 };
 
 // A failure with its kind and reason, raised into Python as the matching exception; a file

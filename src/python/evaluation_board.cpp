@@ -10,6 +10,7 @@
 #include "config/configuration_file.h"
 #include "config/device_config_read.h"
 #include "core/fixed_answer_host.h"
+#include "mqtt/tick_publishing.h"
 #include "operations/bulk_reads.h"
 #include "operations/identify_check.h"
 #include "operations/named_actions.h"
@@ -108,6 +109,11 @@ EvaluationBoard::Injected() {
     counts[std::string(sim::FaultKindName(faultKind))] = simulated->faultPlan->Injected(faultKind);
   }
   return std::make_pair(simulated->faultPlan->Exchanges(), counts);
+}
+
+std::string EvaluationBoard::PublishedBoardName() {
+  RequireOpen();
+  return BoardName(connection_.bus(), options_.vendorId, options_.board);
 }
 
 void EvaluationBoard::ResetTrouble() {

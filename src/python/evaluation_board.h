@@ -80,6 +80,8 @@ class EvaluationBoard {
   // nothing on a real board.
   std::optional<std::pair<std::uint64_t, std::map<std::string, std::uint64_t>>> Injected();
   std::vector<std::string> ActivityLog() const { return view_.Lines(); }
+  // The board's name in published samples: its serial number, else its device node.
+  std::string PublishedBoardName();
 
  private:
   void RequireOpen() const;

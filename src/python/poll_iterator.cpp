@@ -1,13 +1,27 @@
 // SPDX-License-Identifier: MIT
 #include "python/poll_iterator.h"
 
+#include <chrono>
+
 #include "records/chart_export.h"
+#include "records/sample_json.h"
 
 namespace py = pybind11;
 
 namespace qvm::python {
 
 namespace {
+
+// What is queued for the broker when a run ends goes out for this long at most.
+constexpr std::chrono::seconds kPublishFlush{5};
+
+bool Finalizing() {
+#if PY_VERSION_HEX >= 0x030D0000
+  return Py_IsFinalizing() != 0;
+#else
+  return _Py_IsFinalizing() != 0;
+#endif
+}
 
 py::object Value(const std::optional<double>& value, bool raw) {
   if (!value) return py::none();
@@ -53,19 +67,29 @@ py::dict ReadingDict(const Session& session, ReadAllClass kind, const DeviceRead
   return device;
 }
 
+void WarnPublishing(const std::string& text) {
+  const py::object category = py::module_::import("qvm._qvm").attr("PublishWarning");
+  if (PyErr_WarnEx(category.ptr(), text.c_str(), 1) < 0) throw py::error_already_set();
+}
+
 PollIterator::PollIterator(EvaluationBoard& board, std::shared_ptr<PollRun> run,
-                           std::optional<int> count, std::vector<ReadAllClass> reads)
+                           std::optional<int> count, std::vector<ReadAllClass> reads,
+                           std::unique_ptr<TickPublishing> publishing, std::string url)
     : board_(board),
       run_(std::move(run)),
       count_(count),
       reads_(std::move(reads)),
-      startMs_(board.session().clock.NowMs()) {}
+      startMs_(board.session().clock.NowMs()),
+      publishing_(std::move(publishing)),
+      url_(std::move(url)) {}
 
 PollIterator::~PollIterator() {
   try {
-    Finish();
+    End(false);
   } catch (const BoardError&) {
     // A destructor cannot raise; an explicit close() or the end of the loop reports it.
+  } catch (py::error_already_set& raised) {
+    raised.discard_as_unraisable(__func__);
   }
 }
 
@@ -74,18 +98,57 @@ void PollIterator::Finish() {
   board_.FinishPoll(*run_);
 }
 
+std::uint64_t PollIterator::FinishPublishing() {
+  if (!publishing_ || publishingDone_) return 0;
+  publishingDone_ = true;
+  PublisherCounts counts;
+  if (PyGILState_Check() != 0 && !Finalizing()) {
+    py::gil_scoped_release release;
+    counts = publishing_->Finish(kPublishFlush);
+  } else {
+    counts = publishing_->Finish(std::chrono::milliseconds{0});
+  }
+  return counts.dropped;
+}
+
+void PollIterator::End(bool raiseUndelivered) {
+  std::exception_ptr fileFailure;
+  try {
+    Finish();
+  } catch (const BoardError&) {
+    fileFailure = std::current_exception();
+  }
+  const std::string state =
+      publishing_ && !publishingDone_ ? publishing_->Publisher().StateText() : std::string();
+  if (const std::uint64_t undelivered = FinishPublishing(); undelivered > 0) {
+    const std::string text = "poll: " + UndeliveredText(undelivered, url_, state);
+    if (raiseUndelivered && !fileFailure) throw BoardError(ErrorKind::kPublish, text);
+    if (!Finalizing()) WarnPublishing(text);
+  }
+  if (fileFailure) std::rethrow_exception(fileFailure);
+}
+
 void PollIterator::Close() {
-  Finish();
+  End(true);
+}
+
+std::optional<std::string> PollIterator::PublishingStatus() const {
+  if (!publishing_) return std::nullopt;
+  const SamplePublisher& publisher = publishing_->Publisher();
+  return PublishingStatusText(publisher.StateText(), publisher.Counts());
 }
 
 py::dict PollIterator::Next() {
-  if (run_->Finished() || board_.Closed()) throw py::stop_iteration();
+  if (run_->Finished() || board_.Closed()) {
+    End(true);
+    throw py::stop_iteration();
+  }
   if (!run_->PollingOn()) {
-    Finish();
+    End(false);
     board_.ThrowTrouble("poll", true);
   }
   if (count_ && run_->Ticks() >= *count_) {
-    Finish();
+    End(true);
     throw py::stop_iteration();
   }
   bool interrupted = false;
@@ -99,7 +162,7 @@ py::dict PollIterator::Next() {
   }
   if (interrupted) {
     py::error_already_set pending;
-    Finish();
+    End(false);
     throw pending;
   }
   const int samplesBefore = run_->Samples();
@@ -112,13 +175,25 @@ py::dict PollIterator::Next() {
   Session& session = board_.session();
   // A board that is gone ends the run; its samples would hold nothing.
   if (session.bridge.LinkLost()) {
-    Finish();
+    End(false);
     board_.ThrowTrouble("poll", true);
   }
+  // Ctrl-C during the tick ends the run here, its files complete, as it does between two ticks;
+  // raised later, in the loop's body, it would leave them open until the iterator goes.
+  if (PyErr_CheckSignals() != 0) {
+    py::error_already_set pending;
+    End(false);
+    throw pending;
+  }
   const Acquisition& tick = *run_->LastTick();
+  const std::int64_t timeMs = session.clock.NowMs() - startMs_;
+  if (publishing_) {
+    publishing_->Publish(
+        TickJson({session, tick, run_->Ticks(), timeMs, std::chrono::system_clock::now(), reads_}));
+  }
   py::dict sample;
   sample["tick"] = run_->Ticks();
-  sample["time_ms"] = session.clock.NowMs() - startMs_;
+  sample["time_ms"] = timeMs;
   const ChartStore& chart = run_->Chart();
   const bool stored = run_->Samples() > samplesBefore;
   sample["elapsed_min"] =

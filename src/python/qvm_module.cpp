@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <variant>
 
 #include "core/version.h"
 #include "model/decoders.h"
+#include "mqtt/tick_publishing.h"
 #include "python/evaluation_board.h"
 #include "python/log_decoding.h"
 #include "python/poll_iterator.h"
@@ -19,6 +21,9 @@ namespace py = pybind11;
 namespace qvm::python {
 
 namespace {
+
+// How long poll() waits for the broker before it warns and polls on.
+constexpr std::chrono::seconds kFirstConnect{2};
 
 // The Python exception classes, one per kind of failure.
 // The types stay alive as attributes of the module.
@@ -31,6 +36,7 @@ struct ExceptionTypes {
   py::handle badResponse;
   py::handle linkLost;
   py::handle fileRefused;
+  py::handle publish;
 
   PyObject* For(ErrorKind kind) const {
     switch (kind) {
@@ -48,6 +54,8 @@ struct ExceptionTypes {
         return linkLost.ptr();
       case ErrorKind::kFileRefused:
         return fileRefused.ptr();
+      case ErrorKind::kPublish:
+        return publish.ptr();
       case ErrorKind::kGeneral:
         break;
     }
@@ -119,14 +127,63 @@ py::list Readings(EvaluationBoard& board, const std::string& what) {
   return devices;
 }
 
-std::unique_ptr<PollIterator> Poll(EvaluationBoard& board, std::optional<int> count, int intervalMs,
-                                   const std::vector<std::string>& scans,
-                                   const std::vector<std::string>& reads, bool upr,
-                                   std::optional<std::string> csv, std::optional<std::string> log) {
+// The keyword arguments of poll() that publish to a broker.
+struct PollMqttArguments {
+  std::optional<std::string> url;
+  int qos = 1;
+  std::optional<std::string> rig;
+  std::optional<std::string> user;
+  std::optional<std::string> passwordFile;
+  std::optional<std::string> caFile;
+};
+
+// The publisher's settings, checked before anything is polled: ValueError for a malformed
+// address or QoS, FileRefusedError for a password or CA file that cannot be read.
+std::optional<PublisherSettings> PublishSettings(const PollMqttArguments& mqtt) {
+  if (!mqtt.url) {
+    if (mqtt.rig || mqtt.user || mqtt.passwordFile || mqtt.caFile || mqtt.qos != 1) {
+      throw std::invalid_argument(
+          "rig, mqtt_qos, mqtt_user, mqtt_password_file and mqtt_ca "
+          "need a broker: mqtt='mqtt://HOST[:PORT]/TOPIC'");
+    }
+    return std::nullopt;
+  }
+  MqttOptions options;
+  options.url = *mqtt.url;
+  options.qos = mqtt.qos;
+  options.rig = mqtt.rig.value_or("");
+  options.user = mqtt.user.value_or("");
+  options.passwordFile = mqtt.passwordFile.value_or("");
+  options.caFile = mqtt.caFile.value_or("");
+  MqttOptionsProblem problem;
+  std::optional<PublisherSettings> settings = MqttPublisherSettings(options, problem);
+  if (settings) return settings;
+  switch (problem.field) {
+    case MqttOptionsProblem::Field::kUrl:
+      throw std::invalid_argument("mqtt: " + problem.reason);
+    case MqttOptionsProblem::Field::kQos:
+      throw std::invalid_argument("mqtt_qos: " + problem.reason);
+    case MqttOptionsProblem::Field::kPasswordFile:
+      throw BoardError("mqtt_password_file: " + problem.reason, problem.errorNumber,
+                       options.passwordFile);
+    case MqttOptionsProblem::Field::kCaFile:
+      throw BoardError("mqtt_ca: " + problem.reason, problem.errorNumber, options.caFile);
+  }
+  return std::nullopt;
+}
+
+std::unique_ptr<PollIterator> Poll(
+    EvaluationBoard& board, std::optional<int> count, int intervalMs,
+    const std::vector<std::string>& scans, const std::vector<std::string>& reads, bool upr,
+    std::optional<std::string> csv, std::optional<std::string> log, std::optional<std::string> mqtt,
+    int mqttQos, std::optional<std::string> rig, std::optional<std::string> mqttUser,
+    std::optional<std::string> mqttPasswordFile, std::optional<std::string> mqttCa) {
   if (count && *count < 0) throw std::out_of_range("count must not be negative");
   if (intervalMs < 0) throw std::out_of_range("interval_ms must not be negative");
   std::vector<ReadAllClass> kinds;
   for (const std::string& name : reads) kinds.push_back(ClassNamed(name, "reads"));
+  const std::optional<PublisherSettings> publish =
+      PublishSettings({mqtt, mqttQos, rig, mqttUser, mqttPasswordFile, mqttCa});
   PollSettings settings;
   settings.intervalMs = intervalMs;
   settings.upr = upr;
@@ -138,7 +195,21 @@ std::unique_ptr<PollIterator> Poll(EvaluationBoard& board, std::optional<int> co
     py::gil_scoped_release release;
     run = board.StartPoll(settings);
   }
-  return std::make_unique<PollIterator>(board, std::move(run), count, std::move(kinds));
+  if (!publish)
+    return std::make_unique<PollIterator>(board, std::move(run), count, std::move(kinds));
+
+  auto publishing = std::make_unique<TickPublishing>(*publish, board.PublishedBoardName(),
+                                                     ChainText(board.session().state));
+  std::string reason;
+  bool connected = false;
+  {
+    py::gil_scoped_release release;
+    connected = publishing->Start(kFirstConnect, reason);
+  }
+  auto iterator = std::make_unique<PollIterator>(board, std::move(run), count, std::move(kinds),
+                                                 std::move(publishing), *mqtt);
+  if (!connected) WarnPublishing(BrokerAbsentText(*mqtt, reason));
+  return iterator;
 }
 
 // The chart store of the last poll as numpy arrays, indexed [sample, device - 1, ...].
@@ -239,6 +310,12 @@ PYBIND11_MODULE(_qvm, m) {
   types.fileRefused =
       NewException(m, "FileRefusedError", py::make_tuple(types.error, py::handle(PyExc_OSError)),
                    "A file could not be read or written.");
+  types.publish = NewException(m, "PublishError", types.error,
+                               "Polled samples did not reach the MQTT broker; the message counts "
+                               "them. The run's files are complete.");
+  NewException(m, "PublishWarning", PyExc_UserWarning,
+               "The MQTT broker did not answer when polling started; polling goes on and "
+               "publishes once it does.");
   py::register_exception_translator([](std::exception_ptr thrown) {
     try {
       if (thrown) std::rethrow_exception(thrown);
@@ -265,7 +342,11 @@ PYBIND11_MODULE(_qvm, m) {
       .def("__exit__", [](PollIterator& self, py::args) { self.Close(); })
       .def_property_readonly("ticks", &PollIterator::Ticks, "Ticks run so far.")
       .def_property_readonly("samples", &PollIterator::Samples,
-                             "Chart samples taken so far (one per polled voltage read).");
+                             "Chart samples taken so far (one per polled voltage read).")
+      .def_property_readonly("mqtt_status", &PollIterator::PublishingStatus,
+                             "The broker's state while publishing, e.g. 'MQTT: connected' or "
+                             "'MQTT: unreachable: Connection refused (12 queued)'; None without "
+                             "mqtt.");
 
   py::class_<EvaluationBoard>(m, "Evb", "An open evaluation board (or the simulated one).")
       .def("close", &EvaluationBoard::Close, "Close the link; a running poll is finished.")
@@ -302,7 +383,10 @@ PYBIND11_MODULE(_qvm, m) {
       .def("poll", &Poll, py::arg("count") = py::none(), py::arg("interval_ms") = 500,
            py::arg("scans") = std::vector<std::string>{},
            py::arg("reads") = std::vector<std::string>{"volts"}, py::arg("upr") = false,
-           py::arg("csv") = py::none(), py::arg("log") = py::none(), py::keep_alive<0, 1>(),
+           py::arg("csv") = py::none(), py::arg("log") = py::none(), py::kw_only(),
+           py::arg("mqtt") = py::none(), py::arg("mqtt_qos") = 1, py::arg("rig") = py::none(),
+           py::arg("mqtt_user") = py::none(), py::arg("mqtt_password_file") = py::none(),
+           py::arg("mqtt_ca") = py::none(), py::keep_alive<0, 1>(),
            "Poll `count` times (forever when None), one tick every `interval_ms`: the scans "
            "('all', 'mixed', 'volts', 'temps', 'wires') before the reads ('volts', 'temps', "
            "'faults', 'setups'). Yields one dict per tick: tick, time_ms, elapsed_min (of the "
@@ -310,7 +394,13 @@ PYBIND11_MODULE(_qvm, m) {
            "exchanges), error_codes, faults and the readings per read class: a value the tick "
            "did not read is None. A board that is lost raises LinkLostError. `csv` gets each "
            "sample's row as it is taken, "
-           "`log` every SPI frame. Ctrl-C stops cleanly with the files complete.")
+           "`log` every SPI frame. Ctrl-C stops cleanly with the files complete. `mqtt` "
+           "('mqtt://HOST[:PORT]/TOPIC', 'mqtts://...' for TLS with `mqtt_ca`) publishes each "
+           "tick as qvmctl poll --mqtt does (its --json object with `rig`, the board and the "
+           "chain), at `mqtt_qos` 0 or 1, logging in as `mqtt_user` with the password from "
+           "`mqtt_password_file` or QVM_MQTT_PASSWORD. A broker that does not answer is a "
+           "PublishWarning and polling goes on; samples it never got raise PublishError at the "
+           "end, after the files are complete.")
       .def("chart_store", &ChartStoreArrays,
            "The chart store of the last poll as numpy arrays indexed [sample, device - 1, ...], as "
            "wide as the chain (cell_volts[:, :3] holds devices 1..3): "

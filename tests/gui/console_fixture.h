@@ -23,8 +23,10 @@ namespace qvm::test {
 // Cancel/No.
 class ConsoleOnSimulatedBoard {
  public:
-  // `faults` is a --sim-faults list.
-  explicit ConsoleOnSimulatedBoard(const std::string& chainText, const std::string& faults = {}) {
+  // `faults` is a --sim-faults list; `settingsFile` holds the console's remembered settings
+  // (empty: the test mode's, never the user's).
+  explicit ConsoleOnSimulatedBoard(const std::string& chainText, const std::string& faults = {},
+                                   const std::string& settingsFile = {}) {
     std::string error;
     evb = faults.empty() ? sim::MakeSimulatedEvb(chainText, clock, error)
                          : sim::MakeSimulatedSource({chainText, faults}, clock, error);
@@ -34,7 +36,9 @@ class ConsoleOnSimulatedBoard {
       prompts.push_back(prompt.text);
       return QtHost::Answer{};
     });
-    console = std::make_unique<GenericVbDiag>(ConsoleDeps{*evb->bus, host, clock, QVM_BIN_DIR});
+    ConsoleDeps deps{*evb->bus, host, clock, QVM_BIN_DIR};
+    deps.settingsFile = settingsFile;
+    console = std::make_unique<GenericVbDiag>(deps);
     console->FormLoad();
     bench = std::make_unique<FrmMainF340>(console->session());
     console->AttachBenchWindow(*bench);

@@ -72,5 +72,39 @@ TEST(QvmctlMqtt, AnAbsentBrokerCostsThePollNothingButItsExitStatus) {
   }
 }
 
+// A TLS broker with a throwaway certificate authority: the lab's CA delivers, another CA is a
+// broker that does not answer (a warning, the poll goes on, exit status 3).
+TEST(QvmctlMqtt, TlsDeliversWithTheLabsAuthorityAndWarnsWithAnother) {
+  BrokerProcess broker;
+  std::string error;
+  ASSERT_TRUE(MakeCertificateAuthority(broker.Folder(), "lab", error)) << error;
+  ASSERT_TRUE(MakeCertificateAuthority(broker.Folder(), "other", error)) << error;
+  ASSERT_TRUE(MakeServerCertificate(broker.Folder(), "lab", error)) << error;
+  broker.UseTls(broker.Folder() + "/server.pem", broker.Folder() + "/server.key");
+  ASSERT_TRUE(broker.Start()) << broker.Error();
+  const std::string url = "mqtts://127.0.0.1:" + std::to_string(broker.Port()) + "/lab/rig1";
+  const auto poll = [&](const std::string& authority) {
+    return Qvmctl({"--sim", "daisy:52400x3", "--json", "poll", "3", "--interval", "20", "--read",
+                   "volts", "--mqtt", url, "--rig", "rig1", "--mqtt-ca",
+                   broker.Folder() + "/" + authority + ".pem"});
+  };
+  const cli::CliRun delivered = poll("lab");
+  EXPECT_EQ(delivered.status, 0) << delivered.err;
+  EXPECT_EQ(delivered.err, "");
+  const cli::CliRun refused = poll("other");
+  EXPECT_EQ(refused.status, 3) << refused.err;
+  EXPECT_NE(refused.err.find("qvmctl: warning: the broker " + url + " does not answer ("),
+            std::string::npos)
+      << refused.err;
+  EXPECT_NE(refused.err.find("qvmctl: 3 samples were not delivered to the broker " + url),
+            std::string::npos)
+      << refused.err;
+  EXPECT_EQ(Lines(refused.out).size(), 3u);
+  // A file that is no certificate authority at all is refused before anything is polled.
+  const cli::CliRun missing = poll("missing");
+  EXPECT_EQ(missing.status, 2) << missing.err;
+  EXPECT_NE(missing.err.find("--mqtt-ca "), std::string::npos) << missing.err;
+}
+
 }  // namespace
 }  // namespace qvm::test

@@ -9,6 +9,7 @@
 
 #include "broker_process.h"
 #include "mqtt/broker_address.h"
+#include "mqtt/tick_publishing.h"
 #include "subscriber.h"
 
 namespace qvm::test {
@@ -114,6 +115,48 @@ TEST(SamplePublisher, AnAbsentBrokerIsNamedAndAFullQueueDropsTheOldest) {
   const PublisherCounts counts = publisher.Stop(milliseconds{0});
   EXPECT_EQ(counts.published, 0u);
   EXPECT_EQ(counts.dropped, 25u);
+}
+
+// The console stops a publisher without waiting on it; closing the window may shorten the time
+// left for what is queued.
+TEST(SamplePublisher, AStopRequestRunsOnItsOwnAndMayOnlyBeShortened) {
+  SamplePublisher publisher(Settings(FreeLoopbackPort()));
+  std::string reason;
+  EXPECT_FALSE(publisher.Start(milliseconds{0}, reason));
+  for (int i = 0; i < 3; ++i) publisher.Publish("sample");
+  EXPECT_EQ(publisher.Counts().queued, 3u);
+  publisher.RequestStop(seconds{30});
+  std::this_thread::sleep_for(milliseconds{100});
+  EXPECT_FALSE(publisher.Finished());
+  publisher.RequestStop(seconds{60});
+  publisher.RequestStop(milliseconds{0});
+  for (int i = 0; i < 200 && !publisher.Finished(); ++i)
+    std::this_thread::sleep_for(milliseconds{10});
+  ASSERT_TRUE(publisher.Finished());
+  const PublisherCounts counts = publisher.Counts();
+  EXPECT_EQ(counts.dropped, 3u);
+  EXPECT_EQ(counts.queued, 0u);
+  EXPECT_EQ(PublishingStatusText(publisher.StateText(), counts), "MQTT: stopped, 3 dropped");
+}
+
+TEST(TickPublishing, StatusLinesAndTheChainAndBoardOfAMessage) {
+  PublisherCounts counts;
+  EXPECT_EQ(PublishingStatusText("broker connected", counts), "MQTT: connected");
+  counts.queued = 12;
+  counts.dropped = 4;
+  EXPECT_EQ(PublishingStatusText("broker unreachable: Connection refused", counts),
+            "MQTT: unreachable: Connection refused (12 queued), 4 dropped");
+  SharedState state;
+  state.DaisyChainMode = true;
+  state.DeviceCount52400 = 3;
+  state.DeviceCount52401 = 2;
+  EXPECT_EQ(ChainText(state), "daisy:52400x3+52401x2");
+  state.DaisyChainMode = false;
+  state.PartName52400 = "QVM38817";
+  EXPECT_EQ(ChainText(state), "single:38817");
+  TickPublishing publishing(Settings(FreeLoopbackPort()), "A7\"F3", "single:38817");
+  EXPECT_EQ(publishing.Message("{\"tick\":1}"),
+            "{\"tick\":1,\"rig\":\"rig1\",\"board\":\"A7\\\"F3\",\"chain\":\"single:38817\"}");
 }
 
 TEST_F(PublisherOnBroker, ABrokerRestartedMidRunLosesNoSampleAtQos1) {

@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: MIT
-"""Polling from Python: samples, the chart store, streamed records, Ctrl-C."""
+"""Polling from Python: samples, the chart store, streamed records, Ctrl-C, publishing."""
 
+import errno
+import json
 import os
 import signal
 import subprocess
@@ -11,6 +13,7 @@ import numpy as np
 import pytest
 
 import qvm
+from conftest import BROKER_PROGRAM, Broker, Subscriber, free_port
 
 
 def csv_rows(path):
@@ -118,3 +121,99 @@ def test_balancing_example_runs(tmp_path):
     assert done.stdout.count("balanced cells") == 3
     # One minute at 2 s, after the header.
     assert len(csv_rows(csv)) == 31
+
+
+def published(subscriber, topic, count):
+    """The JSON messages on `topic` once `count` have come (or the wait ran out)."""
+    received = subscriber.wait_for(
+        lambda messages: sum(t == topic for t, _ in messages) >= count)
+    return [json.loads(payload) for t, payload in received if t == topic]
+
+
+def test_poll_publishes_every_tick_as_qvmctl_json(evb, broker):
+    subscriber = Subscriber(broker.port, "lab/#")
+    try:
+        poll = evb.poll(count=4, interval_ms=100, scans=["all"], reads=["volts", "faults"],
+                        mqtt=broker.url("lab/rig1"), rig="rig1")
+        assert poll.mqtt_status == "MQTT: connected"
+        samples = list(poll)
+        messages = published(subscriber, "lab/rig1", 4)
+        status = subscriber.wait_for(
+            lambda m: (("lab/rig1/status", b'{"rig":"rig1","state":"offline"}') in m))
+    finally:
+        subscriber.close()
+    assert [m["tick"] for m in messages] == [1, 2, 3, 4]
+    for message, sample in zip(messages, samples):
+        # qvmctl poll --json's object, with the rig, the board and the chain.
+        assert list(message) == ["tick", "time_ms", "time", "com_errors", "volts", "faults",
+                                 "rig", "board", "chain"]
+        assert (message["rig"], message["board"], message["chain"]) == (
+            "rig1", "SIM-0001", "daisy:52400x3")
+        assert message["time_ms"] == sample["time_ms"]
+        assert message["com_errors"] == sample["error_codes"]
+        for device, reading in zip(message["volts"], sample["volts"]):
+            assert device["dev"] == reading["dev"]
+            # Printed as the console shows them, to 0.1 mV.
+            assert device["pack"] == pytest.approx(reading["pack"], abs=5e-5)
+            assert device["cells"] == pytest.approx(reading["cells"], abs=5e-5)
+        assert len(message["faults"]) == 3 and all(d["registers"] for d in message["faults"])
+    assert ("lab/rig1/status", b'{"rig":"rig1","state":"online"}') in status
+
+
+def test_absent_broker_warns_polls_on_and_raises_with_the_count(evb, tmp_path):
+    csv = tmp_path / "away.csv"
+    url = f"mqtt://127.0.0.1:{free_port()}/lab/rig1"
+    with pytest.warns(qvm.PublishWarning, match=f"the broker {url} does not answer"):
+        poll = evb.poll(count=3, interval_ms=100, scans=["all"], csv=str(csv), mqtt=url)
+    ticks = []
+    with pytest.raises(qvm.PublishError, match="3 samples were not delivered") as raised:
+        for sample in poll:
+            ticks.append(sample["tick"])
+    assert isinstance(raised.value, qvm.Error)
+    # Polling went on and the file is complete before the error.
+    assert ticks == [1, 2, 3]
+    assert len(csv_rows(csv)) == 4
+    assert list(poll) == []
+
+
+def test_mqtt_settings_are_checked_before_anything_is_polled(evb, tmp_path):
+    csv = tmp_path / "never.csv"
+    for bad in ("tcp://127.0.0.1/lab", "mqtt://127.0.0.1/lab/#", "mqtt://127.0.0.1:0/lab"):
+        with pytest.raises(ValueError, match="mqtt: "):
+            evb.poll(count=1, csv=str(csv), mqtt=bad)
+    with pytest.raises(ValueError, match="mqtt_qos"):
+        evb.poll(count=1, csv=str(csv), mqtt="mqtt://127.0.0.1/lab", mqtt_qos=2)
+    with pytest.raises(ValueError, match="need a broker"):
+        evb.poll(count=1, csv=str(csv), rig="rig1")
+    with pytest.raises(qvm.FileRefusedError) as raised:
+        evb.poll(count=1, csv=str(csv), mqtt="mqtt://127.0.0.1/lab",
+                 mqtt_password_file=str(tmp_path / "missing"))
+    assert raised.value.errno == errno.ENOENT
+    assert not csv.exists()
+
+
+def test_the_password_comes_from_a_file_or_the_environment(evb, tmp_path, monkeypatch):
+    if not os.access(BROKER_PROGRAM, os.X_OK):
+        pytest.skip(f"{BROKER_PROGRAM} is not installed")
+    broker = Broker(users={"rig": "s3cret", "watch": "w"})
+    try:
+        subscriber = Subscriber(broker.port, "lab/#", user="watch", password="w")
+        password = tmp_path / "password"
+        password.write_text("s3cret\n")
+        try:
+            list(evb.poll(count=2, interval_ms=100, mqtt=broker.url("lab/a"), mqtt_user="rig",
+                          mqtt_password_file=str(password)))
+            monkeypatch.setenv("QVM_MQTT_PASSWORD", "s3cret")
+            list(evb.poll(count=2, interval_ms=100, mqtt=broker.url("lab/b"), mqtt_user="rig"))
+            assert len(published(subscriber, "lab/a", 2)) == 2
+            assert len(published(subscriber, "lab/b", 2)) == 2
+        finally:
+            subscriber.close()
+        # A wrong password is refused like an absent broker: a warning, then the count.
+        monkeypatch.setenv("QVM_MQTT_PASSWORD", "wrong")
+        with pytest.warns(qvm.PublishWarning, match="not authori[sz]ed"):
+            poll = evb.poll(count=1, mqtt=broker.url("lab/c"), mqtt_user="rig")
+        with pytest.raises(qvm.PublishError, match="1 samples were not delivered"):
+            list(poll)
+    finally:
+        broker.stop()

@@ -13,6 +13,7 @@
 #include "chart_fixture.h"
 #include "core/hex.h"
 #include "model/decoders.h"
+#include "records/sample_json.h"
 #include "scripted_host.h"
 
 namespace qvm::test {
@@ -242,6 +243,17 @@ TEST_F(ChartExportTest, FastRowsAreByteIdenticalToTheGeneralFormatters) {
   const std::string path = docs.File("identical.csv");
   ASSERT_TRUE(Export(path));
   EXPECT_TRUE(ReadWholeFile(path) == expected);
+}
+
+// The sample's JSON form quotes every text it carries (part names, rig and board names) so that
+// a subscriber can parse it whatever the text holds.
+TEST(SampleJson, TextsAreQuotedAndControlCharactersEscaped) {
+  EXPECT_EQ(JsonString("rig 1"), "\"rig 1\"");
+  EXPECT_EQ(JsonString("a\"b\\c"), "\"a\\\"b\\\\c\"");
+  EXPECT_EQ(JsonString("line\nnext\t\x01"), "\"line\\u000anext\\u0009\\u0001\"");
+  std::string out = "{";
+  AppendJsonString(out, "");
+  EXPECT_EQ(out, "{\"\"");
 }
 
 }  // namespace

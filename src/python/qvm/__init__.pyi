@@ -66,6 +66,14 @@ class LinkLostError(Error):
 class FileRefusedError(Error, OSError):
     """A file could not be read or written; errno tells why and filename names it."""
 
+class PublishError(Error):
+    """Polled samples did not reach the MQTT broker; the message counts them. The run's files
+    are complete."""
+
+class PublishWarning(UserWarning):
+    """The MQTT broker did not answer when polling started; polling goes on and publishes once
+    it does."""
+
 class _Pybind11Type(type):
     """The metaclass of the module's classes."""
 
@@ -90,6 +98,10 @@ class Poll(metaclass=_Pybind11Type):
     @property
     def samples(self) -> int:
         """Chart samples taken so far (one per polled voltage read)."""
+    @property
+    def mqtt_status(self) -> Optional[str]:
+        """The broker's state while publishing, e.g. 'MQTT: connected' or
+        'MQTT: unreachable: Connection refused (12 queued)'; None without mqtt."""
 
 class Evb(metaclass=_Pybind11Type):
     """An open evaluation board (or the simulated one). qvm.open() makes it."""
@@ -138,13 +150,28 @@ class Evb(metaclass=_Pybind11Type):
         upr: bool = False,
         csv: Optional[str] = None,
         log: Optional[str] = None,
+        *,
+        mqtt: Optional[str] = None,
+        mqtt_qos: Literal[0, 1] = 1,
+        rig: Optional[str] = None,
+        mqtt_user: Optional[str] = None,
+        mqtt_password_file: Optional[str] = None,
+        mqtt_ca: Optional[str] = None,
     ) -> Poll:
         """Poll `count` times (forever when None), one tick every `interval_ms`: the scans
         ('all', 'mixed', 'volts', 'temps', 'wires') before the reads ('volts', 'temps',
         'faults', 'setups'). Each sample holds only what its tick read (None otherwise) and
         the errors of the tick's exchanges. `csv` gets each sample's row as it is taken, `log`
         every SPI frame. Ctrl-C stops cleanly with the files complete; a board that is lost
-        raises LinkLostError."""
+        raises LinkLostError.
+
+        `mqtt` ('mqtt://HOST[:PORT]/TOPIC', or 'mqtts://...' for TLS with the certificate
+        authority `mqtt_ca`) publishes every tick as `qvmctl poll --mqtt` does: its --json
+        object with `rig` (default: the host's name), the board and the chain, at `mqtt_qos`;
+        `mqtt_user` logs in with the password from `mqtt_password_file` or the environment
+        variable QVM_MQTT_PASSWORD. A malformed address raises ValueError before anything is
+        polled; a broker that does not answer is a PublishWarning and polling goes on; samples
+        the broker never got raise PublishError at the end, after the files are complete."""
     def chart_store(self) -> dict[str, npt.NDArray[Any]]:
         """The chart store of the last poll, indexed [sample, device - 1, ...] and as wide as
         the chain (cell_volts[:, :3] holds devices 1..3): elapsed_min, com_errors, cells_raw,

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "cli/json_output.h"
+#include "records/sample_json.h"
 
-#include <cstdio>
-
+#include "core/utc_time.h"
 #include "records/chart_export.h"
 
-namespace qvm::cli {
+namespace qvm {
 
 namespace {
 
@@ -27,29 +26,6 @@ std::string Array(ReadAllClass kind, const DeviceReading& reading, int first, in
 }
 
 }  // namespace
-
-void AppendJsonString(std::string& out, std::string_view text) {
-  out += '"';
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-}
-
-std::string JsonString(std::string_view text) {
-  std::string quoted;
-  AppendJsonString(quoted, text);
-  return quoted;
-}
 
 std::string JsonReading(const Session& session, ReadAllClass kind, const DeviceReading& reading) {
   std::string text = "{\"type\":" + JsonString(session.state.PartName(reading.type)) +
@@ -89,4 +65,16 @@ std::string JsonReadings(const Session& session, ReadAllClass kind, const Acquis
   return text + "]";
 }
 
-}  // namespace qvm::cli
+std::string TickJson(const TickSample& tick) {
+  std::string text = "{\"tick\":" + std::to_string(tick.tick) +
+                     ",\"time_ms\":" + std::to_string(tick.timeMs) +
+                     ",\"time\":" + JsonString(UtcTimeText(tick.time)) +
+                     ",\"com_errors\":" + JsonString(ComErrorCodes(tick.read.Errors().flags));
+  for (const ReadAllClass kind : tick.reads) {
+    text +=
+        "," + JsonString(ClassInfo(kind).name) + ":" + JsonReadings(tick.session, kind, tick.read);
+  }
+  return text + "}";
+}
+
+}  // namespace qvm
