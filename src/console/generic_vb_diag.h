@@ -32,7 +32,7 @@
 #include "protocol/protocol_view.h"
 #include "protocol/session.h"
 #include "ui/led_indicator.h"
-#include "ui/log_box.h"
+#include "ui/log_view.h"
 
 class QAction;
 class QCheckBox;
@@ -199,11 +199,11 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   LedIndicator* ledPolling;
   // Says so in the Link frame while the simulated board is in use.
   QLabel* lblBoard;
-  LogBox* txtLog;
+  LogView* txtLog;
   std::array<QWidget*, 3> logCaptions{};
   std::array<QPushButton*, 3> clearLogButtons{};
   QMenu* mnuQVM52401;
-  std::array<LogBox*, 2> hexLogs;
+  std::array<LogView*, 2> hexLogs;
   std::array<std::array<QAction*, 16>, 2> mnuDevNum;
   QAction* mnuLoadConfig;
   QAction* mnuSaveConfig;
