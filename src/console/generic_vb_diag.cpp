@@ -170,27 +170,26 @@ void GenericVbDiag::BuildWidgets() {
   layout->addWidget(pageHost_, 3);
 
   auto* logs = new QGridLayout;
-  txtLog = new LogBox(central);
+  txtLog = new LogView(central);
   txtLog->setObjectName("txtLog");
   const char* hexNames[] = {"txt52400HexLog", "txt52401HexLog"};
   const char* captions[] = {"Activity Log", "QVM52400 Hex Log", "QVM52401 Hex Log"};
   const char* clearNames[] = {"cmdClearLog", "cmdClear52400HexLog", "cmdClear52401HexLog"};
-  std::array<LogBox*, 3> boxes = {txtLog, nullptr, nullptr};
+  std::array<LogView*, 3> boxes = {txtLog, nullptr, nullptr};
   for (int i = 0; i < 2; ++i) {
-    hexLogs[i] = new LogBox(central);
+    hexLogs[i] = new LogView(central);
     hexLogs[i]->setObjectName(hexNames[i]);
     boxes[i + 1] = hexLogs[i];
   }
   for (int i = 0; i < 3; ++i) {
-    boxes[i]->setReadOnly(true);
-    boxes[i]->setMaximumBlockCount(5000);
+    boxes[i]->SetMaximumLineCount(5000);
     logCaptions[i] = new QLabel(captions[i], central);
     logs->addWidget(logCaptions[i], 0, i);
     logs->addWidget(boxes[i], 1, i);
     auto* clear = new QPushButton("Clear Log", central);
     clear->setObjectName(clearNames[i]);
     clearLogButtons[i] = clear;
-    LogBox* box = boxes[i];
+    LogView* box = boxes[i];
     connect(clear, &QPushButton::clicked, box, [box] { box->clear(); });
     logs->addWidget(clear, 2, i);
   }

@@ -34,7 +34,7 @@
 #include "protocol/protocol_view.h"
 #include "protocol/session.h"
 #include "ui/led_indicator.h"
-#include "ui/log_box.h"
+#include "ui/log_view.h"
 
 class QAction;
 class QCheckBox;
@@ -207,11 +207,11 @@ class GenericVbDiag : public QMainWindow, public ProtocolView {
   QLabel* lblBoard;
   // The MQTT broker's state while polled samples are published; hidden otherwise.
   QLabel* lblMqtt;
-  LogBox* txtLog;
+  LogView* txtLog;
   std::array<QWidget*, 3> logCaptions{};
   std::array<QPushButton*, 3> clearLogButtons{};
   QMenu* mnuQVM52401;
-  std::array<LogBox*, 2> hexLogs;
+  std::array<LogView*, 2> hexLogs;
   std::array<std::array<QAction*, 16>, 2> mnuDevNum;
   QAction* mnuLoadConfig;
   QAction* mnuSaveConfig;

@@ -14,7 +14,7 @@ PollingView GenericVbDiag::MakePollingView() {
   paint.setPollingLed = [this](Colour colour) { ledPolling->SetColour(colour); };
   paint.clearLogs = [this] {
     txtLog->clear();
-    for (LogBox* log : hexLogs) log->clear();
+    for (LogView* log : hexLogs) log->clear();
   };
   paint.upr = commandPanel->UprView();
   paint.addToCharts = [this](std::uint16_t comErrors) { AddVoltagesToCharts(comErrors); };
