@@ -21,6 +21,8 @@ constexpr std::chrono::milliseconds kMostBackoff{5000};
 constexpr int kLoopMs = 10;
 // The longest the worker sleeps with nothing to do: the keep-alive is looked after this often.
 constexpr std::chrono::milliseconds kMostIdle{1000};
+// How long the last "offline" status may take to be acknowledged.
+constexpr std::chrono::milliseconds kOfflineWait{500};
 constexpr int kKeepAliveSeconds = 10;
 constexpr std::size_t kMostInflight = 64;
 
@@ -164,13 +166,19 @@ void SamplePublisher::Run() {
     WaitAndService(now, blocked);
   }
   if (socketOpen_) {
+    // "offline" until the broker acknowledged it (a moment at most), then a clean disconnect.
     const std::string offline = StatusMessage("offline");
     int mid = 0;
-    mosquitto_publish(client_, &mid, StatusTopic().c_str(), static_cast<int>(offline.size()),
-                      offline.data(), 1, true);
-    for (int i = 0; i < 20 && socketOpen_; ++i) mosquitto_loop(client_, kLoopMs, 1);
+    if (mosquitto_publish(client_, &mid, StatusTopic().c_str(), static_cast<int>(offline.size()),
+                          offline.data(), 1, true) == MOSQ_ERR_SUCCESS) {
+      offlineMid_ = mid;
+      const Clock::time_point until = Clock::now() + kOfflineWait;
+      while (socketOpen_ && offlineMid_ != 0 && Clock::now() < until) {
+        ServiceSocket(std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()));
+      }
+    }
     mosquitto_disconnect(client_);
-    mosquitto_loop(client_, kLoopMs, 1);
+    if (socketOpen_ && mosquitto_want_write(client_)) mosquitto_loop_write(client_, 1);
   }
   std::lock_guard lock(mutex_);
   counts_.dropped += queue_.size() + inflight_.size();
@@ -230,7 +238,11 @@ void SamplePublisher::WaitAndService(Clock::time_point now, bool retrySoon) {
     if (stopping_) until = std::min(until, flushUntil_);
   }
   if (retrySoon) until = std::min(until, now + std::chrono::milliseconds{kLoopMs});
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count();
+  ServiceSocket(std::chrono::duration_cast<std::chrono::milliseconds>(until - now));
+}
+
+void SamplePublisher::ServiceSocket(std::chrono::milliseconds wait) {
+  const auto left = wait.count();
   const int socket = socketOpen_ ? mosquitto_socket(client_) : -1;
   pollfd fds[2] = {{wake_, POLLIN, 0}, {socket, POLLIN, 0}};
   if (socket >= 0 && mosquitto_want_write(client_)) fds[1].events |= POLLOUT;
@@ -285,6 +297,7 @@ void SamplePublisher::OnDisconnect() {
 }
 
 void SamplePublisher::OnPublish(int mid) {
+  if (mid == offlineMid_) offlineMid_ = 0;
   std::lock_guard lock(mutex_);
   const auto sent = std::find_if(inflight_.begin(), inflight_.end(),
                                  [mid](const Inflight& m) { return m.mid == mid; });

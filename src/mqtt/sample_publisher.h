@@ -82,6 +82,9 @@ class SamplePublisher {
   // Sleeps until the socket, a new message or a stop request wants the worker, or something
   // falls due, and lets the library read, write and keep the connection alive.
   void WaitAndService(Clock::time_point now, bool retrySoon);
+  // Waits up to `wait` for the socket or the wake-up, then lets the library read, write and keep
+  // the connection alive.
+  void ServiceSocket(std::chrono::milliseconds wait);
   // Wakes the worker from its wait.
   void Wake();
   void OnConnect(int code);
@@ -112,6 +115,8 @@ class SamplePublisher {
   std::deque<Inflight> inflight_;
   // Worker only.
   bool socketOpen_ = false;
+  // The message id of the last "offline" status until the broker acknowledged it.
+  int offlineMid_ = 0;
   Clock::time_point nextAttempt_{};
   std::chrono::milliseconds backoff_{100};
 };
