@@ -72,7 +72,9 @@ class FrmMainF340 : public QWidget {
   void cmdSPIWrite_Click();
   // "MCB SPI": one packet exchange of the typed header and bytes under the chosen bridge command.
   void cmdMCBSPI_Click();
-  // Shows what the last packet exchange sent and received.
+  // Shows what the last packet exchange sent and received when the display is next brought up
+  // to date: exchanges come many times a second, and laying the fields out for each would cost
+  // more than the exchange itself.
   void ShowExchange(const ExchangeDisplay& display);
   // Ticking "Load Write Data from File" asks for the file; unticked when none is chosen.
   void chkFileWriteData_Click(bool checked);
@@ -119,7 +121,12 @@ class FrmMainF340 : public QWidget {
   // "Pause on Nack": a NACK response stops the console at a message box.
   QCheckBox* ChkPauseOnNack;
 
+ protected:
+  bool event(QEvent* event) override;
+
  private:
+  // Puts the exchange waiting to be shown into the fields.
+  void ShowPendingExchange();
   QWidget* BuildBoardChoice();
   QWidget* BuildPortRow(int port, PortRow kind);
   QWidget* BuildFreeAccess();
@@ -137,6 +144,7 @@ class FrmMainF340 : public QWidget {
   Session& session_;
   std::array<std::array<Row, 3>, kPortCount> rows_;
   std::string writeDataPath_;
+  std::optional<ExchangeDisplay> pendingExchange_;
 };
 
 }  // namespace qvm

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,13 +14,14 @@
 #include "bench/frm_main_f340.h"
 #include "bench/write_data_choice.h"
 #include "bench/write_data_file.h"
+#include "ui/display_refresh.h"
 
 namespace qvm {
 
 namespace {
 
 constexpr const char* kMcbSpiTitle = "MCB SPI";
-constexpr int kRawBytesShown = 11;
+constexpr std::size_t kRawBytesShown = 11;
 // The report bytes that precede the data bytes.
 constexpr std::size_t kFirstDataByte = 5;
 
@@ -28,6 +30,19 @@ QLabel* Display(QWidget* parent, const QString& name) {
   label->setObjectName(name);
   label->setMinimumWidth(24);
   return label;
+}
+
+// Exchanges come many times a second, most fields as they were: a field is set, and laid out
+// again, only when its text changes.
+void ShowText(QLineEdit* field, const QString& text) {
+  if (field->text() != text) field->setText(text);
+}
+
+void ShowByte(QLineEdit* field, std::uint8_t value) {
+  const std::string digits = HexByteText(value);
+  const QString shown = field->text();
+  if (shown.size() == 2 && shown[0] == QChar(digits[0]) && shown[1] == QChar(digits[1])) return;
+  field->setText(QString::fromLatin1(digits.data(), 2));
 }
 
 }  // namespace
@@ -142,6 +157,8 @@ void FrmMainF340::cmdMCBSPI_Click() {
   exchange.ScanInProgress = false;
   cmdMCBSPI->setEnabled(false);
   session_.packets.cmdMCBSPI_Click();
+  // The packet the user sent shows at once.
+  ShowPendingExchange();
   cmdMCBSPI->setEnabled(true);
   exchange.BridgeCommand = kept.BridgeCommand;
   exchange.FrameBuffer = kept.FrameBuffer;
@@ -150,25 +167,42 @@ void FrmMainF340::cmdMCBSPI_Click() {
 }
 
 void FrmMainF340::ShowExchange(const ExchangeDisplay& display) {
+  const int catchUpReads = pendingExchange_ ? pendingExchange_->catchUpReads : -1;
+  if (!pendingExchange_) {
+    QCoreApplication::postEvent(this, new QEvent(DisplayRefreshEventType()));
+  }
+  pendingExchange_ = display;
+  // An exchange without catch-up reads leaves the count of one still waiting.
+  if (display.catchUpReads < 0) pendingExchange_->catchUpReads = catchUpReads;
+}
+
+bool FrmMainF340::event(QEvent* event) {
+  if (event->type() != DisplayRefreshEventType()) return QWidget::event(event);
+  ShowPendingExchange();
+  return true;
+}
+
+void FrmMainF340::ShowPendingExchange() {
+  if (!pendingExchange_) return;
+  const ExchangeDisplay display = *pendingExchange_;
+  pendingExchange_.reset();
   if (display.catchUpReads >= 0) lblDwait->setText(QString::number(display.catchUpReads));
   lblbytecount->setText(QString::number(display.replyCount));
   lblReportCount[0]->setText(QString::number(display.requestSequence));
   lblReportCount[1]->setText(QString::number(display.replySequence));
-  txtNumToWrite->setText(QString::number(display.bytesToWrite));
-  QStringList raw;
-  for (int i = 0; i < kRawBytesShown; ++i) {
-    raw << QString::fromStdString(HexByteText(display.written[static_cast<std::size_t>(i)]));
+  ShowText(txtNumToWrite, QString::number(display.bytesToWrite));
+  std::string raw;
+  for (std::size_t i = 0; i < kRawBytesShown; ++i) {
+    if (i > 0) raw += ' ';
+    raw += HexByteText(display.written[i]);
   }
-  txtWriteRaw->setText(raw.join(' '));
+  ShowText(txtWriteRaw, QString::fromStdString(raw));
   const std::size_t sent =
       kFirstDataByte + static_cast<std::size_t>(std::max(0, display.bytesToWrite));
   for (std::size_t i = kFirstDataByte; i < display.written.size() && i < sent; ++i) {
-    txtWriteVal[i - kFirstDataByte]->setText(
-        QString::fromStdString(HexByteText(display.written[i])));
+    ShowByte(txtWriteVal[i - kFirstDataByte], display.written[i]);
   }
-  for (std::size_t i = 0; i < display.read.size(); ++i) {
-    txtReadVal[i]->setText(QString::fromStdString(HexByteText(display.read[i])));
-  }
+  for (std::size_t i = 0; i < display.read.size(); ++i) ShowByte(txtReadVal[i], display.read[i]);
 }
 
 }  // namespace qvm

@@ -11,6 +11,8 @@ namespace qvm {
 std::string HexDigits(std::uint32_t value, int width);
 // The same appended to `out`.
 void AppendHexDigits(std::string& out, std::uint32_t value, int width);
+// The same written at `out`, which has room for `width` characters; returns their end.
+char* WriteHexDigits(char* out, std::uint32_t value, int width);
 
 // Two upper-case hexadecimal digits of a byte.
 inline std::string HexByte(std::uint8_t b) {

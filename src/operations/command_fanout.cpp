@@ -50,8 +50,8 @@ bool Checked(Session& session, const char* routine, bool daisyRoutine) {
 bool Transfer(Session& session, DeviceCommand& record, const char* routine) {
   const bool daisy = session.state.DaisyChainMode;
   const std::optional<int> dev = daisy ? std::optional<int>(record.dev) : std::nullopt;
-  session.LogLine(TrafficLine("cmd,", session.state.PartName(record.devType), dev, record.cat,
-                              record.adr, record.dat, 4));
+  session.LogLine(TrafficLine{"cmd,", session.state.PartName(record.devType), dev, record.cat,
+                              record.adr, record.dat, 4});
   if (!SendCommandFrame(session, record)) {
     if (!ReportPipeError(session, routine, record.devType)) {
       session.LogLine(std::string(routine) + ": " + session.state.PartName(record.devType) +

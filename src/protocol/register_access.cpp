@@ -47,8 +47,8 @@ void ReadRegisterAs(Session& session, DeviceCommand& command, const char* proced
   }
   PauseUprPolling(session);
   const std::string& name = session.state.PartName(command.devType);
-  session.LogLine(TrafficLine("cmd,", name, LoggedDevice(session, command), command.cat,
-                              command.adr, command.dat, 2));
+  session.LogLine(TrafficLine{"cmd,", name, LoggedDevice(session, command), command.cat,
+                              command.adr, command.dat, 2});
   if (!Exchange(session, command, procedure)) return;
   if (session.state.DaisyChainMode) {
     ParseDaisyChainResponse(session, command, "rcv,");
@@ -75,8 +75,8 @@ void WriteRegisterAs(Session& session, DeviceCommand& command, const char* proce
                     Hex0x(command.adr, 2) + " write not supported");
     return;
   }
-  session.LogLine(TrafficLine("wrt,", name, LoggedDevice(session, command), command.cat,
-                              command.adr, command.dat, 4));
+  session.LogLine(TrafficLine{"wrt,", name, LoggedDevice(session, command), command.cat,
+                              command.adr, command.dat, 4});
   if (!Exchange(session, command, procedure)) return;
   if (session.state.DaisyChainMode) ParseDaisyChainResponse(session, command, "rcv,");
   ResumeUprPolling(session);

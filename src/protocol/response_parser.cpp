@@ -140,7 +140,7 @@ void ParseDaisyFrames(Session& session, const DeviceCommand& command, const std:
     const bool crcGood = DecodeDaisyResponse(
         frame, std::span<const std::uint8_t>(reply).subspan(first, static_cast<std::size_t>(d)));
     if (session.view.ShowActivityLogs()) {
-      session.LogLine(TrafficLine(prefix, name, frame.dev, frame.cat, frame.adr, frame.dat, 4));
+      session.LogLine(TrafficLine{prefix, name, frame.dev, frame.cat, frame.adr, frame.dat, 4});
     }
     if (!crcGood) {
       session.LogLine(std::string(kDaisyParser) + ": " + name + " CRC4 checksum error");
@@ -207,7 +207,7 @@ void ParseSingleReply(Session& session, DeviceCommand& command, const std::strin
     session.image.StoreRead(type, 1, m, command.dat, session.exchangeNumber, session.clock.NowMs());
     if (type == session.state.SelectedDeviceType) RefreshRegisterSlots(session, m, command.dat);
     session.LogLine(
-        TrafficLine(prefix, name, std::nullopt, command.cat, command.adr, command.dat, 4));
+        TrafficLine{prefix, name, std::nullopt, command.cat, command.adr, command.dat, 4});
   }
   RefreshStatusDisplays(session.view);
 }

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "core/clock.h"
 #include "core/host.h"
@@ -17,6 +19,7 @@
 #include "protocol/polling_timer.h"
 #include "protocol/protocol_view.h"
 #include "protocol/reply_outcome.h"
+#include "protocol/traffic_line.h"
 
 namespace qvm {
 
@@ -86,7 +89,11 @@ class Session {
   std::array<bool, kDeviceTypes> ChainIdentified{};
 
   // Appends `text` and CR LF to the activity log.
-  void LogLine(const std::string& text) { view.AppendLog(text + "\r\n"); }
+  void LogLine(std::string_view text);
+  // The same for a traffic line, written where the last line was: no allocation per line.
+  void LogLine(const TrafficLine& line);
+  // The activity-log line being written; its storage serves every line.
+  std::string logLine;
 };
 
 }  // namespace qvm

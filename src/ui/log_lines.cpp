@@ -10,13 +10,12 @@ void LogLines::Append(std::string_view utf8) {
   if (endsInCr_ && utf8.front() == '\n') utf8.remove_prefix(1);
   endsInCr_ = false;
   while (!utf8.empty()) {
-    const auto found =
-        std::find_if(utf8.begin(), utf8.end(), [](char c) { return c == '\r' || c == '\n'; });
-    const auto end = static_cast<std::size_t>(found - utf8.begin());
+    const std::size_t lf = utf8.find('\n');
+    const std::size_t end = std::min(lf, utf8.substr(0, lf).find('\r'));
     text_.append(utf8.substr(0, end));
-    if (found == utf8.end()) break;
+    if (end == std::string_view::npos) break;
     starts_.push_back(text_.size());
-    const bool crLf = utf8[end] == '\r' && end + 1 < utf8.size() && utf8[end + 1] == '\n';
+    const bool crLf = end == lf - 1;
     endsInCr_ = utf8[end] == '\r' && end + 1 == utf8.size();
     utf8.remove_prefix(end + (crLf ? 2 : 1));
   }

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QTextLayout>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "ui/display_refresh.h"
@@ -134,7 +135,9 @@ void LogView::Refresh() {
   bar->setRange(0, LastTopLine());
   bar->setValue(followEnd_ ? bar->maximum() : before - dropped);
   refreshing_ = false;
-  viewport()->update();
+  // Polling empties and refills the logs each tick, often with the same lines at the end.
+  DescribePicture(picture_);
+  if (picture_ != painted_) viewport()->update();
 }
 
 void LogView::MeasureFont() {
@@ -177,16 +180,35 @@ int LogView::LastTopLine() const {
   return static_cast<int>(top);
 }
 
-void LogView::paintEvent(QPaintEvent*) {
-  QPainter painter(viewport());
-  const std::optional<Span> selection = Selection();
-  const QPalette& colours = palette();
-  const int width = viewport()->width();
+template <typename Visit>
+void LogView::ForEachShownLine(Visit visit) const {
   const ShownLine top = TopLine();
   int y = top.y;
   for (std::size_t i = top.index; i < lines_.Count() && y < viewport()->height(); ++i) {
     const std::optional<double> plainWidth = glyphs_->Width(lines_.Line(i));
     const int rows = RowsOf(i, plainWidth);
+    visit(i, y, rows, plainWidth);
+    y += rows * lineHeight_;
+  }
+}
+
+void LogView::DescribePicture(std::string& out) const {
+  const std::optional<Span> selection = Selection();
+  const std::array<int, 2> layout = {viewport()->width(), TopLine().y};
+  out.assign(reinterpret_cast<const char*>(layout.data()), sizeof layout);
+  ForEachShownLine([&](std::size_t i, int, int, std::optional<double>) {
+    out += selection && i >= selection->first && i <= selection->last ? '\1' : '\0';
+    out += lines_.Line(i);
+    out += '\n';
+  });
+}
+
+void LogView::paintEvent(QPaintEvent*) {
+  QPainter painter(viewport());
+  const std::optional<Span> selection = Selection();
+  const QPalette& colours = palette();
+  const int width = viewport()->width();
+  ForEachShownLine([&](std::size_t i, int y, int rows, std::optional<double> plainWidth) {
     const bool selected = selection && i >= selection->first && i <= selection->last;
     if (selected) painter.fillRect(0, y, width, rows * lineHeight_, colours.highlight());
     painter.setPen(selected ? colours.highlightedText().color() : colours.text().color());
@@ -202,8 +224,8 @@ void LogView::paintEvent(QPaintEvent*) {
       }
       layout.draw(&painter, QPointF(kMargin, y));
     }
-    y += rows * lineHeight_;
-  }
+  });
+  DescribePicture(painted_);
 }
 
 void LogView::resizeEvent(QResizeEvent*) {
@@ -218,7 +240,8 @@ void LogView::changeEvent(QEvent* event) {
 }
 
 void LogView::scrollContentsBy(int, int) {
-  viewport()->update();
+  // A refresh repaints only when the picture changes.
+  if (!refreshing_) viewport()->update();
 }
 
 void LogView::keyPressEvent(QKeyEvent* event) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "ui/ascii_glyphs.h"
@@ -73,6 +74,12 @@ class LogView : public QAbstractScrollArea {
   int TextWidth() const;
   // The smallest first line that still shows the last one.
   int LastTopLine() const;
+  // Calls `visit(index, y, rows, plainWidth)` for each line in view, top to bottom.
+  template <typename Visit>
+  void ForEachShownLine(Visit visit) const;
+  // What the view shows, to compare: its width, where the rows start, and each line in view with
+  // its selection.
+  void DescribePicture(std::string& out) const;
   // The first line in view.
   ShownLine TopLine() const;
   // The line under a point of the viewport; scrolls a line when the point is above or below it.
@@ -91,6 +98,9 @@ class LogView : public QAbstractScrollArea {
   bool refreshQueued_ = false;
   // Dropped() when the scroll bar was last set, to keep a scrolled-up view on its lines.
   std::uint64_t droppedAtRefresh_ = 0;
+  // The picture of the last paint, and of the refresh being made.
+  std::string painted_;
+  std::string picture_;
   int lineHeight_ = 1;
   double ascent_ = 0;
   // Plain lines are measured and drawn with these.

@@ -8,6 +8,10 @@
 #include <QScrollBar>
 #include <QTest>
 #include <functional>
+#include <string>
+
+#include "paint_count.h"
+#include "ui/display_refresh.h"
 
 namespace qvm::test {
 namespace {
@@ -19,8 +23,8 @@ struct ShownLog {
     log.show();
     QCoreApplication::processEvents();
   }
-  // Brings the view up to date as the event loop does.
-  void Refresh() { QCoreApplication::processEvents(); }
+  // Brings the view up to date and paints it, as the end of an operation does.
+  void Refresh() { RefreshDisplay(); }
   // A point of the viewport on the shown line `row` (0 = the top line of the scrolled-to-top view).
   QPoint OnRow(int row) const {
     return {20, 4 + row * log.fontMetrics().height() + log.fontMetrics().height() / 2};
@@ -146,6 +150,36 @@ TEST(LogView, FollowsTheEndUnlessScrolledUp) {
     shown.Refresh();
     EXPECT_EQ(bar.maximum(), end + 2);
     EXPECT_EQ(bar.value(), c.follows ? bar.maximum() : at);
+  }
+}
+
+// Polling empties and refills the logs each tick: the same lines in view again paint nothing.
+TEST(LogView, RepaintsOnlyWhenTheLinesInViewChange) {
+  // More lines than the view shows: it is scrolled to the end.
+  const std::string fill = "p\r\nq\r\nr\r\ns\r\nt\r\na\r\nb\r\nc\r\n";
+  struct Case {
+    const char* name;
+    std::string refill;
+    bool repaints;
+  };
+  const Case cases[] = {
+      {"the same lines", fill, false},
+      {"more lines above the same ones in view", "x\r\ny\r\n" + fill, false},
+      {"another line in view", fill + "d\r\n", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ShownLog shown;
+    const PaintCount paints(*shown.log.viewport());
+    shown.log.AppendUtf8(fill);
+    shown.Refresh();
+    const int painted = paints.paints;
+    ASSERT_GT(painted, 0);
+    ASSERT_GT(shown.log.verticalScrollBar()->maximum(), 0);
+    shown.log.clear();
+    shown.log.AppendUtf8(c.refill);
+    shown.Refresh();
+    EXPECT_EQ(paints.paints > painted, c.repaints);
   }
 }
 
