@@ -9,8 +9,8 @@ namespace qvm::sim {
 
 // One SPI packet as the simulated bridge clocks it out to whatever sits behind it.
 struct SpiPacket {
-  std::uint8_t bridgeCommand = 0;      // 21 single device, 22 daisy chain, 23/24 UPR buffer
-  std::uint8_t header = 0;             // report byte 4
+  std::uint8_t bridgeCommand = 0;       // 21 single device, 22 daisy chain, 23/24 UPR buffer
+  std::uint8_t header = 0;              // report byte 4
   std::span<const std::uint8_t> bytes;  // report bytes 5 .. 4+N
 };
 
