@@ -35,7 +35,7 @@ run exchange_benchmark
 run poll_tick_benchmark --benchmark_enable_random_interleaving=true
 run records_benchmark --benchmark_filter='Export|Floor'
 run console_benchmark
-run chart_window_benchmark --benchmark_filter='AxisMoved|PlainReplot'
+run chart_window_benchmark --benchmark_filter='AxisMoved|PlainReplot' --benchmark_enable_random_interleaving=true
 # The programs as a user runs them: each run polls for 8 s at two intervals, so once is enough.
 reps=1 run console_run_benchmark
 # A 1 GB generated log, decoded once per run; written to the temporary folder and deleted.

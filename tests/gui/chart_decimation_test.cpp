@@ -165,6 +165,8 @@ TEST(ChartDecimationTest, StoreSeriesDecimateAsTheirPointsInMemory) {
     clock.SleepMs(500 + i % 3);
     const bool nearDrop = i >= kChartFullIndex - 2 && i <= kChartFullIndex + 2;
     if (i % 4000 == 0 || nearDrop || (i > kChartFullIndex && i % 97 == 0)) check(10, 300, 400);
+    // The whole store in one column, in one run and in two: longer than one vector scan.
+    if (i == kChartFullIndex - 1 || i == kChartFullIndex + 300) check(0, 400, 1);
   }
   check(0, 60, 800);
 }
