@@ -2,9 +2,9 @@
 // The console as a user runs it, beside qvmctl and a minimal Qt window in the same run; the
 // programs are started as processes, offscreen, on a simulated chain of fourteen devices:
 // - BM_Startup: `qvm-console --screenshot` from start to exit (a connected picture);
-//   BM_Floor_MinimalWindow: a minimal Qt Widgets program that shows one window and saves its
-//   picture; BM_ProtocolWaits: `qvmctl identify` less `qvmctl --help` (what connecting
-//   itself waits for);
+//   BM_Floor_MinimalWindow: a minimal Qt Widgets program that shows one empty window of the
+//   console's size and saves its picture; BM_ProtocolWaits: `qvmctl identify` less `qvmctl --help`
+//   (what connecting itself waits for);
 // - BM_SampleRate/<interval ms>: `qvm-console --poll 8 --poll-interval N --record-csv` and
 //   `qvmctl poll --interval N` with the same actions (scan all; read volts, temps, faults);
 //   counters: samples per second and the period of each, from their own time stamps.
@@ -12,12 +12,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -65,11 +67,20 @@ void BM_Startup(benchmark::State& state, const Programs& programs) {
 
 void BM_FloorMinimalWindow(benchmark::State& state, const Programs& programs) {
   const QTemporaryDir folder;
+  // The console's picture, once, for its size: both programs show and save as many pixels.
+  const QString console = folder.filePath("console.png");
+  RunProgram(programs.console, {"--sim", kChain, "--screenshot", console});
+  const QSize size = QImageReader(console).size();
+  if (!size.isValid()) state.SkipWithError("the console saved no picture");
+  const QStringList args = {"--minimal-window", folder.filePath("min.png"),
+                            QString::number(size.width()), QString::number(size.height())};
   for (auto _ : state) {
-    const Run run = RunProgram(programs.self, {"--minimal-window", folder.filePath("min.png")});
+    const Run run = RunProgram(programs.self, args);
     if (run.status != 0) state.SkipWithError("the minimal window failed");
     state.SetIterationTime(run.ms / 1e3);
   }
+  state.counters["width"] = size.width();
+  state.counters["height"] = size.height();
 }
 
 void BM_ProtocolWaits(benchmark::State& state, const Programs& programs) {
@@ -141,10 +152,10 @@ void BM_SampleRate(benchmark::State& state, const Programs& programs) {
 }
 
 // The floor of the start-up: one window shown and drawn into `file`.
-int MinimalWindow(int argc, char** argv, const char* file) {
+int MinimalWindow(int argc, char** argv, const char* file, int width, int height) {
   QApplication app(argc, argv);
   QWidget window;
-  window.resize(400, 300);
+  window.resize(width, height);
   window.show();
   QCoreApplication::processEvents();
   // As the console saves its pictures.
@@ -155,8 +166,8 @@ int MinimalWindow(int argc, char** argv, const char* file) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (argc == 3 && std::strcmp(argv[1], "--minimal-window") == 0) {
-    return MinimalWindow(argc, argv, argv[2]);
+  if (argc == 5 && std::strcmp(argv[1], "--minimal-window") == 0) {
+    return MinimalWindow(argc, argv, argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
   }
   QCoreApplication app(argc, argv);
   const QString folder = QCoreApplication::applicationDirPath();

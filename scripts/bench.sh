@@ -142,7 +142,7 @@ row("chart axis move against a plain replot of the same drawn points",
 waits = statistics.median(ms("console_run_benchmark:BM_ProtocolWaits") or [0.0])
 row("console start-up to a connected picture, less the protocol's waits (%.0f ms)" % waits,
     [v - waits for v in ms("console_run_benchmark:BM_Startup")], "ms",
-    ms("console_run_benchmark:BM_Floor_MinimalWindow"), "<= 4x a minimal window", 4.0)
+    ms("console_run_benchmark:BM_Floor_MinimalWindow"), "<= 4x an empty window its size", 4.0)
 for name, what in (("BM_DecodeLog", "frame log decode, 1 GB generated log"),
                    ("BM_DecodeLogToJson", "the same printed as JSON (qvmctl decode --json)")):
     rate = counter("decode_benchmark:" + name, "MB_per_s")
