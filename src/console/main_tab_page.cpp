@@ -43,6 +43,7 @@ MainTabPage::MainTabPage(Session& session, TimeOfDay timeOfDay, QWidget* parent)
   layout->addWidget(fraMainTabDaisyChainStatus, 0, Qt::AlignTop);
   layout->addStretch();
   HideDisableMainTabFrames();
+  UseCachedPanels(*this);
 }
 
 QGroupBox* MainTabPage::BuildDeviceStatus() {

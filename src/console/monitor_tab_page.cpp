@@ -24,6 +24,7 @@ MonitorTabPage::MonitorTabPage(TimeOfDay timeOfDay, QWidget* parent)
   }
   layout->addStretch();
   HideDisableMonitorTabFrames();
+  UseCachedPanels(*this);
 }
 
 QGroupBox* MonitorTabPage::BuildFrame(int frame) {
