@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "console/frm_manual_config.h"
 
-#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,6 +8,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include "ui/dialog_buttons.h"
 
 namespace qvm {
 
@@ -48,11 +49,7 @@ FrmManualConfig::FrmManualConfig(QWidget* parent) : QDialog(parent) {
   stackRow->addWidget(updnDevCount);
   layout->addLayout(stackRow);
 
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-  ok->setObjectName("OKButton");
-  QPushButton* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-  cancel->setObjectName("CancelButton");
+  const auto [buttons, ok, cancel] = MakeOkCancelButtons(this);
   layout->addWidget(buttons);
   connect(ok, &QPushButton::clicked, this, [this] {
     hide();

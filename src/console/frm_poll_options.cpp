@@ -2,10 +2,11 @@
 #include "console/frm_poll_options.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "ui/dialog_buttons.h"
 
 namespace qvm {
 
@@ -49,13 +50,9 @@ FrmPollOptions::FrmPollOptions(SharedState& state, QWidget* parent)
   chkReadSetups = AddBox(reads, readLayout, "chkReadSetups", "Read All Setups");
   layout->addWidget(reads);
 
-  auto* buttons = new QDialogButtonBox(this);
+  const auto [buttons, ok, cancel] = MakeOkCancelButtons(this);
   QPushButton* quick = buttons->addButton("Quick Setup", QDialogButtonBox::ActionRole);
   quick->setObjectName("cmdQuickSetup");
-  QPushButton* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-  ok->setObjectName("OKButton");
-  QPushButton* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-  cancel->setObjectName("CancelButton");
   layout->addWidget(buttons);
   connect(quick, &QPushButton::clicked, this, [this] { SetBoxes(QuickSetupBoxes(Boxes())); });
   connect(ok, &QPushButton::clicked, this, &FrmPollOptions::OKButton_Click);

@@ -3,7 +3,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +10,8 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QVBoxLayout>
+
+#include "ui/dialog_buttons.h"
 
 namespace qvm {
 
@@ -102,11 +103,7 @@ FrmPublishMqtt::FrmPublishMqtt(Host& host, QWidget* parent) : QDialog(parent), h
   lblProblem->hide();
   layout->addWidget(lblProblem);
 
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-  ok->setObjectName("OKButton");
-  QPushButton* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-  cancel->setObjectName("CancelButton");
+  const auto [buttons, ok, cancel] = MakeOkCancelButtons(this);
   layout->addWidget(buttons);
   connect(ok, &QPushButton::clicked, this, &FrmPublishMqtt::OKButton_Click);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

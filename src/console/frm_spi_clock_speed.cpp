@@ -3,11 +3,12 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include "ui/dialog_buttons.h"
 
 namespace qvm {
 
@@ -36,11 +37,7 @@ FrmSpiClockSpeed::FrmSpiClockSpeed(Session& session, QWidget* parent)
   });
   layout->addWidget(cboSPICLock);
 
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-  ok->setObjectName("OKButton");
-  QPushButton* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-  cancel->setObjectName("CancelButton");
+  const auto [buttons, ok, cancel] = MakeOkCancelButtons(this);
   connect(ok, &QPushButton::clicked, this, &FrmSpiClockSpeed::OKButton_Click);
   connect(cancel, &QPushButton::clicked, this, &FrmSpiClockSpeed::CancelButton_Click);
   layout->addWidget(buttons);

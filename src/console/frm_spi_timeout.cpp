@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "console/frm_spi_timeout.h"
 
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +12,7 @@
 #include "link/spi_settings.h"
 #include "model/leading_number.h"
 #include "protocol/bridge_setup.h"
+#include "ui/dialog_buttons.h"
 
 namespace qvm {
 
@@ -49,11 +49,7 @@ FrmSpiTimeout::FrmSpiTimeout(Session& session, QWidget* parent)
     UpDownUpdating = false;
   });
 
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-  ok->setObjectName("OKButton");
-  QPushButton* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-  cancel->setObjectName("CancelButton");
+  const auto [buttons, ok, cancel] = MakeOkCancelButtons(this);
   connect(ok, &QPushButton::clicked, this, &FrmSpiTimeout::OKButton_Click);
   connect(cancel, &QPushButton::clicked, this, &FrmSpiTimeout::CancelButton_Click);
   layout->addWidget(buttons);
