@@ -18,10 +18,14 @@ constexpr std::size_t kLanes = Keys::size();
 static_assert((kChartCapacity / kLanes + 1) * kLanes - 1 <= INT16_MAX);
 
 // A key of a raw value moved so that a value never read (the lowest key) lies above every
-// other: the lowest of these is the lowest key read. Wraps, on one value and on vectors alike.
-template <typename Key>
-Key LowOrder(Key key) {
-  return key - 1;
+// other: the lowest of these is the lowest key read. Wraps, on one value and on vectors alike;
+// vectors wrap in unsigned lanes, since a signed lane must not overflow.
+std::int16_t LowOrder(std::int16_t key) {
+  return static_cast<std::int16_t>(key - 1);
+}
+Keys LowOrder(Keys key) {
+  using Unsigned = stdx::rebind_simd_t<std::uint16_t, Keys>;
+  return stdx::static_simd_cast<Keys>(stdx::static_simd_cast<Unsigned>(key) - 1);
 }
 
 // The extremes found so far: the lowest order and the highest key, each at its first point.
@@ -93,10 +97,12 @@ PointExtremes KeyExtremes(const Runs& runs, std::size_t begin, std::size_t end, 
 }
 
 // The keys of each kind, of one raw value or of a vector of them.
+// A masked subtraction still computes every lane, so the offset is chosen per lane instead.
 template <typename Raw>
 Raw CellKey(Raw raw) {
-  stdx::where(raw > 0x1FFF, raw) -= 0x4000;
-  return raw;
+  Raw offset = 0;
+  stdx::where(raw > 0x1FFF, offset) = 0x4000;
+  return static_cast<Raw>(raw - offset);
 }
 template <typename Raw>
 Raw FaultKey(Raw raw) {
