@@ -29,6 +29,7 @@
 #include "model/tab_definitions.h"
 #include "protocol/board_init.h"
 #include "protocol/command_frame.h"
+#include "ui/cached_panel_style.h"
 
 namespace qvm {
 
@@ -56,6 +57,7 @@ GenericVbDiag::GenericVbDiag(const ConsoleDeps& deps, QWidget* parent)
   records_ = std::make_unique<ConsoleRecords>(*session_, this);
   faultRelay_.SetTarget(&records_->faults);
   BuildPageArea();
+  UseCachedPanels(*centralWidget());
   manualConfig_ = new FrmManualConfig(this);
   connect(manualConfig_, &FrmManualConfig::ChoiceAccepted, this, &GenericVbDiag::OnManualConfigOk);
   pollOptions_ = new FrmPollOptions(session_->state, this);

@@ -43,7 +43,6 @@ MainTabPage::MainTabPage(Session& session, TimeOfDay timeOfDay, QWidget* parent)
   layout->addWidget(fraMainTabDaisyChainStatus, 0, Qt::AlignTop);
   layout->addStretch();
   HideDisableMainTabFrames();
-  UseCachedPanels(*this);
 }
 
 QGroupBox* MainTabPage::BuildDeviceStatus() {

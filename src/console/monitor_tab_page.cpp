@@ -24,7 +24,6 @@ MonitorTabPage::MonitorTabPage(TimeOfDay timeOfDay, QWidget* parent)
   }
   layout->addStretch();
   HideDisableMonitorTabFrames();
-  UseCachedPanels(*this);
 }
 
 QGroupBox* MonitorTabPage::BuildFrame(int frame) {

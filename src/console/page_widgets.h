@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/cached_panel_style.h"
 #include "ui/led_indicator.h"
 
 namespace qvm {
@@ -20,14 +19,6 @@ inline QLineEdit* MakeValueBox(QWidget* parent, const QString& name, int index =
   box->setAlignment(Qt::AlignRight);
   box->setFixedWidth(64);
   return box;
-}
-
-// Gives the value boxes of a built status page a style that draws their frames from a picture.
-// The style is the page's last child, so it is deleted after the boxes.
-inline void UseCachedPanels(QWidget& page) {
-  auto* panels = new CachedPanelStyle;
-  panels->setParent(&page);
-  for (QLineEdit* box : page.findChildren<QLineEdit*>()) box->setStyle(panels);
 }
 
 // An indicator of the status pages, named `name` + `index`.
