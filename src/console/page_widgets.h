@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "ui/led_indicator.h"
+#include "ui/value_box.h"
 
 namespace qvm {
 
 // A read-only value box of the status pages, named `name` + `index`.
 inline QLineEdit* MakeValueBox(QWidget* parent, const QString& name, int index = -1) {
-  auto* box = new QLineEdit(parent);
+  auto* box = new ValueBox(parent);
   box->setObjectName(index < 0 ? name : name + QString::number(index));
-  box->setReadOnly(true);
   box->setAlignment(Qt::AlignRight);
   box->setFixedWidth(64);
   return box;

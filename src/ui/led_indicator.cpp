@@ -23,6 +23,7 @@ QColor LedColour(Colour colour) {
 
 LedIndicator::LedIndicator(QWidget* parent) : QWidget(parent), colour_(LedColour(Colour::Grey)) {
   setFixedSize(sizeHint());
+  setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void LedIndicator::SetColour(Colour colour) {
@@ -33,12 +34,34 @@ void LedIndicator::SetColour(Colour colour) {
   update();
 }
 
-void LedIndicator::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
+bool LedIndicator::event(QEvent* event) {
+  backdrop_.Watch(*event);
+  return QWidget::event(event);
+}
+
+const QPixmap& LedIndicator::Lamp() {
+  const QPixmap& backdrop = backdrop_.Picture(*this);
+  if (lampsBackdrop_ != backdrop.cacheKey()) {
+    lamps_.clear();
+    lampsBackdrop_ = backdrop.cacheKey();
+  }
+  const QRgb colour = colour_.rgba();
+  for (const auto& [shown, lamp] : lamps_) {
+    if (shown == colour) return lamp;
+  }
+  QPixmap lamp = backdrop.copy();
+  QPainter painter(&lamp);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(QPen(Qt::black, 1));
   painter.setBrush(colour_);
   painter.drawEllipse(rect().adjusted(1, 1, -1, -1));
+  painter.end();
+  return lamps_.emplace_back(colour, lamp).second;
+}
+
+void LedIndicator::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawPixmap(QPoint(), Lamp());
 }
 
 }  // namespace qvm

@@ -12,15 +12,23 @@
 #include <functional>
 
 #include "console/page_widgets.h"
+#include "ui/led_indicator.h"
 
 namespace qvm::test {
 namespace {
 
-// A value box in a frame, as the status pages hold them.
+// A value box in a frame, as the status pages hold them, or a plain line edit set up alike.
 struct FramedBox {
-  FramedBox() {
+  explicit FramedBox(bool plain) {
     auto* layout = new QVBoxLayout(&frame);
     box = MakeValueBox(&frame, "tbValue");
+    if (plain) {
+      delete box;
+      box = new QLineEdit(&frame);
+      box->setReadOnly(true);
+      box->setAlignment(Qt::AlignRight);
+      box->setFixedWidth(64);
+    }
     layout->addWidget(box);
     box->setText("3.7134");
     frame.resize(120, 80);
@@ -52,10 +60,11 @@ int LargestChannelDifference(const QImage& a, const QImage& b) {
   return largest;
 }
 
-// The value box and its group drawn from pictures look as the style draws them, in each state a
-// value box shows and after the group changed, also once the pictures are reused after the text
-// changed. The group's frame is shaded in part-transparent pixels: blended once into the picture
-// and once onto the window, a channel may round one step apart.
+// The value box, which draws what lies under it itself, and its group drawn from pictures look as
+// a plain line edit and group do, in each state a value box shows and after the group changed,
+// also once the pictures are reused after the text changed. The group's frame is shaded in
+// part-transparent pixels: blended once into the picture and once onto the window, a channel may
+// round one step apart.
 TEST(CachedPanelStyle, DrawsWhatTheStyleDraws) {
   struct Case {
     const char* name;
@@ -82,11 +91,11 @@ TEST(CachedPanelStyle, DrawsWhatTheStyleDraws) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    FramedBox styled;
+    FramedBox styled(true);
     c.state(styled);
     const QImage expected = styled.Picture();
     CachedPanelStyle panels;
-    FramedBox cached;
+    FramedBox cached(false);
     cached.box->setStyle(&panels);
     cached.frame.setStyle(&panels);
     cached.Picture();
@@ -98,6 +107,29 @@ TEST(CachedPanelStyle, DrawsWhatTheStyleDraws) {
     const QImage picture = cached.Picture();
     ASSERT_EQ(picture.size(), expected.size());
     EXPECT_LE(LargestChannelDifference(picture, expected), 1);
+  }
+}
+
+// An indicator paints what its frame draws under it: its corners look as the frame without it
+// does, and its middle shows its colour, also when a colour comes back.
+TEST(LedIndicator, PaintsTheFrameUnderIt) {
+  QGroupBox frame("Link");
+  auto* led = new LedIndicator(&frame);
+  led->move(30, 30);
+  frame.resize(120, 80);
+  frame.show();
+  const QRect at = led->geometry();
+  for (Colour colour : {Colour::Green, Colour::Red, Colour::Green}) {
+    led->SetColour(colour);
+    QCoreApplication::processEvents();
+    const QImage shown = frame.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(at.center()), LedColour(colour));
+    led->hide();
+    const QImage under = frame.grab().toImage();
+    led->show();
+    for (QPoint corner : {at.topLeft(), at.topRight(), at.bottomLeft(), at.bottomRight()}) {
+      EXPECT_EQ(shown.pixel(corner), under.pixel(corner));
+    }
   }
 }
 
