@@ -21,6 +21,22 @@ constexpr std::array<double, 10> kPowersOfTen = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1
 constexpr double kLargestScaled = 1e9;
 constexpr double kHalfWayMargin = 1e-6;
 
+// The exact decimal expansion, for the values the integer path leaves.
+std::string ExactFixed(double value, int decimals, char decimalSeparator) {
+  // Room for the largest double in fixed notation.
+  std::array<char, 400> buffer{};
+  const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                       std::chars_format::fixed, decimals);
+  std::string text = ec == std::errc() ? std::string(buffer.data(), end) : std::string();
+  if (!text.empty() && text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) {
+    text.erase(text.begin());
+  }
+  for (char& c : text) {
+    if (c == '.') c = decimalSeparator;
+  }
+  return text;
+}
+
 }  // namespace
 
 void AppendFixed(std::string& out, double value, int decimals, char decimalSeparator) {
@@ -30,7 +46,7 @@ void AppendFixed(std::string& out, double value, int decimals, char decimalSepar
   const double whole = std::floor(scaled);
   // Near a half-way point only the exact decimal expansion decides the rounding.
   if (!ordinary || std::abs(scaled - whole - 0.5) < kHalfWayMargin) {
-    out += FormatFixed(value, decimals, decimalSeparator);
+    out += ExactFixed(value, decimals, decimalSeparator);
     return;
   }
   auto units = static_cast<std::uint64_t>(whole) + (scaled - whole > 0.5 ? 1 : 0);
@@ -52,17 +68,8 @@ void AppendFixed(std::string& out, double value, int decimals, char decimalSepar
 }
 
 std::string FormatFixed(double value, int decimals, char decimalSeparator) {
-  // Room for the largest double in fixed notation.
-  std::array<char, 400> buffer{};
-  const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                       std::chars_format::fixed, decimals);
-  std::string text = ec == std::errc() ? std::string(buffer.data(), end) : std::string();
-  if (!text.empty() && text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) {
-    text.erase(text.begin());
-  }
-  for (char& c : text) {
-    if (c == '.') c = decimalSeparator;
-  }
+  std::string text;
+  AppendFixed(text, value, decimals, decimalSeparator);
   return text;
 }
 

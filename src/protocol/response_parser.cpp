@@ -80,6 +80,7 @@ void RecordNewFaults(Session& session) {
     for (int type = 0; type < kDeviceTypes; ++type) {
       const std::int16_t previous = session.PrevFaultStatus[type][dev];
       const std::int16_t current = session.image.at(type, dev, kRegFaultStatus);
+      if ((current & ~previous) == 0) continue;
       for (int bit = 0; bit < kBitsPerRegister; ++bit) {
         const std::int16_t mask = BitMask[static_cast<std::size_t>(bit)];
         if ((previous & mask) == 0 && (current & mask) != 0) {

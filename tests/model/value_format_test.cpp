@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <limits>
 #include <locale>
 #include <string>
@@ -60,7 +63,19 @@ TEST(ValueFormat, HostSeparatorFollowsTheGlobalLocaleWithoutGrouping) {
   EXPECT_EQ(FormatVoltage(1234.5), "1234.5000");
 }
 
-TEST(ValueFormat, AppendFixedWritesWhatFormatFixedWrites) {
+// The exact decimal expansion, rounded half to even on the binary value, with no sign on a value
+// that rounds to zero: what both formatting paths must write.
+std::string ExactlyFixed(double value, int decimals, char separator) {
+  std::array<char, 400> buffer{};
+  const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                       std::chars_format::fixed, decimals);
+  std::string text(buffer.data(), end);
+  if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+  std::replace(text.begin(), text.end(), '.', separator);
+  return text;
+}
+
+TEST(ValueFormat, BothPathsWriteTheExactExpansion) {
   std::vector<double> values = {0.0,
                                 -0.0,
                                 0.125,
@@ -90,8 +105,9 @@ TEST(ValueFormat, AppendFixedWritesWhatFormatFixedWrites) {
       for (const char separator : {'.', ','}) {
         appended.resize(1);
         AppendFixed(appended, value, decimals, separator);
-        ASSERT_EQ(appended.substr(1), FormatFixed(value, decimals, separator))
-            << value << " with " << decimals << " decimals";
+        const std::string exact = ExactlyFixed(value, decimals, separator);
+        ASSERT_EQ(appended.substr(1), exact) << value << " with " << decimals << " decimals";
+        ASSERT_EQ(FormatFixed(value, decimals, separator), exact);
       }
     }
   }
