@@ -34,7 +34,8 @@ run exchange_benchmark
 # Repetitions interleaved, so that the tick with and without publishing meet the same machine.
 run poll_tick_benchmark --benchmark_enable_random_interleaving=true
 run records_benchmark --benchmark_filter='Export|Floor'
-run console_benchmark
+# Interleaved too: the console's tick and qvmctl's are compared as they meet the same machine.
+run console_benchmark --benchmark_enable_random_interleaving=true
 run chart_window_benchmark --benchmark_filter='AxisMoved|PlainReplot' --benchmark_enable_random_interleaving=true
 # The programs as a user runs them: each run polls for 8 s at two intervals, so once is enough.
 reps=1 run console_run_benchmark
