@@ -2,6 +2,9 @@
 #include "ui/led_indicator.h"
 
 #include <QPainter>
+#include <QPixmapCache>
+
+#include "ui/picture_key.h"
 
 namespace qvm {
 
@@ -39,29 +42,21 @@ bool LedIndicator::event(QEvent* event) {
   return QWidget::event(event);
 }
 
-const QPixmap& LedIndicator::Lamp() {
-  const QPixmap& backdrop = backdrop_.Picture(*this);
-  if (lampsBackdrop_ != backdrop.cacheKey()) {
-    lamps_.clear();
-    lampsBackdrop_ = backdrop.cacheKey();
-  }
-  const QRgb colour = colour_.rgba();
-  for (const auto& [shown, lamp] : lamps_) {
-    if (shown == colour) return lamp;
-  }
-  QPixmap lamp = backdrop.copy();
-  QPainter painter(&lamp);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(QPen(Qt::black, 1));
-  painter.setBrush(colour_);
-  painter.drawEllipse(rect().adjusted(1, 1, -1, -1));
-  painter.end();
-  return lamps_.emplace_back(colour, lamp).second;
-}
-
 void LedIndicator::paintEvent(QPaintEvent*) {
+  const QPixmap& backdrop = backdrop_.Picture(*this);
+  const QString key = PictureKey(u'D', {static_cast<quint64>(backdrop.cacheKey()), colour_.rgba()});
+  if (!QPixmapCache::find(key, &lamp_)) {
+    lamp_ = backdrop.copy();
+    QPainter lampPainter(&lamp_);
+    lampPainter.setRenderHint(QPainter::Antialiasing);
+    lampPainter.setPen(QPen(Qt::black, 1));
+    lampPainter.setBrush(colour_);
+    lampPainter.drawEllipse(rect().adjusted(1, 1, -1, -1));
+    lampPainter.end();
+    QPixmapCache::insert(key, lamp_);
+  }
   QPainter painter(this);
-  painter.drawPixmap(QPoint(), Lamp());
+  painter.drawPixmap(QPoint(), lamp_);
 }
 
 }  // namespace qvm

@@ -3,8 +3,6 @@
 #include <QColor>
 #include <QPixmap>
 #include <QWidget>
-#include <utility>
-#include <vector>
 
 #include "core/console_view.h"
 #include "ui/parent_backdrop.h"
@@ -15,7 +13,7 @@ namespace qvm {
 QColor LedColour(Colour colour);
 
 // A round indicator lamp. It paints what its parent draws under it first and so is opaque: a
-// change of colour repaints the lamp alone. The lamp of each colour shown is drawn once.
+// change of colour repaints the lamp alone. Lamps alike are drawn once and shared.
 class LedIndicator : public QWidget {
   Q_OBJECT
  public:
@@ -29,13 +27,9 @@ class LedIndicator : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  const QPixmap& Lamp();
-
   QColor colour_;
   ParentBackdrop backdrop_;
-  // The lamps drawn on the backdrop with this cache key, by colour.
-  qint64 lampsBackdrop_ = 0;
-  std::vector<std::pair<QRgb, QPixmap>> lamps_;
+  QPixmap lamp_;
 };
 
 }  // namespace qvm

@@ -7,8 +7,6 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <cstdlib>
 #include <functional>
 
 #include "console/page_widgets.h"
@@ -43,28 +41,9 @@ struct FramedBox {
   QLineEdit* box;
 };
 
-// The largest difference of one colour channel between two pictures of the same size.
-int LargestChannelDifference(const QImage& a, const QImage& b) {
-  const QImage left = a.convertToFormat(QImage::Format_ARGB32);
-  const QImage right = b.convertToFormat(QImage::Format_ARGB32);
-  int largest = 0;
-  for (int y = 0; y < left.height(); ++y) {
-    for (int x = 0; x < left.width(); ++x) {
-      const QRgb l = left.pixel(x, y);
-      const QRgb r = right.pixel(x, y);
-      for (int shift : {0, 8, 16, 24}) {
-        largest = std::max(largest, std::abs(int((l >> shift) & 0xFF) - int((r >> shift) & 0xFF)));
-      }
-    }
-  }
-  return largest;
-}
-
-// The value box, which draws what lies under it itself, and its group drawn from pictures look as
-// a plain line edit and group do, in each state a value box shows and after the group changed,
-// also once the pictures are reused after the text changed. The group's frame is shaded in
-// part-transparent pixels: blended once into the picture and once onto the window, a channel may
-// round one step apart.
+// The value box, which draws what lies under it itself and its panel from a picture, looks as a
+// plain line edit does, in each state a value box shows and after its frame changed, also once
+// the pictures are reused after the text changed.
 TEST(CachedPanelStyle, DrawsWhatTheStyleDraws) {
   struct Case {
     const char* name;
@@ -81,12 +60,6 @@ TEST(CachedPanelStyle, DrawsWhatTheStyleDraws) {
       {"disabled", [](FramedBox& framed) { framed.box->setEnabled(false); }},
       {"focused", [](FramedBox& framed) { framed.box->setFocus(); }},
       {"another title", [](FramedBox& framed) { framed.frame.setTitle("Temperatures"); }},
-      {"a bold title",
-       [](FramedBox& framed) {
-         QFont bold = framed.frame.font();
-         bold.setBold(true);
-         framed.frame.setFont(bold);
-       }},
       {"resized", [](FramedBox& framed) { framed.frame.resize(150, 90); }},
   };
   for (const Case& c : cases) {
@@ -97,16 +70,13 @@ TEST(CachedPanelStyle, DrawsWhatTheStyleDraws) {
     CachedPanelStyle panels;
     FramedBox cached(false);
     cached.box->setStyle(&panels);
-    cached.frame.setStyle(&panels);
     cached.Picture();
     c.state(cached);
     cached.Picture();
     cached.box->setText("3.7135");
     cached.Picture();
     cached.box->setText("3.7134");
-    const QImage picture = cached.Picture();
-    ASSERT_EQ(picture.size(), expected.size());
-    EXPECT_LE(LargestChannelDifference(picture, expected), 1);
+    EXPECT_EQ(cached.Picture(), expected);
   }
 }
 
