@@ -26,7 +26,7 @@ QColor LedColour(Colour colour) {
 
 LedIndicator::LedIndicator(QWidget* parent) : QWidget(parent), colour_(LedColour(Colour::Grey)) {
   setFixedSize(sizeHint());
-  setAttribute(Qt::WA_OpaquePaintEvent);
+  ParentBackdrop::Adopt(*this);
 }
 
 void LedIndicator::SetColour(Colour colour) {
@@ -38,24 +38,32 @@ void LedIndicator::SetColour(Colour colour) {
 }
 
 bool LedIndicator::event(QEvent* event) {
-  backdrop_.Watch(*event);
+  backdrop_.Watch(*this, *event);
   return QWidget::event(event);
 }
 
+void LedIndicator::DrawLamp(QPainter& painter) const {
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(Qt::black, 1));
+  painter.setBrush(colour_);
+  painter.drawEllipse(rect().adjusted(1, 1, -1, -1));
+}
+
 void LedIndicator::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  if (!testAttribute(Qt::WA_OpaquePaintEvent)) {
+    DrawLamp(painter);
+    return;
+  }
   const QPixmap& backdrop = backdrop_.Picture(*this);
   const QString key = PictureKey(u'D', {static_cast<quint64>(backdrop.cacheKey()), colour_.rgba()});
   if (!QPixmapCache::find(key, &lamp_)) {
     lamp_ = backdrop.copy();
     QPainter lampPainter(&lamp_);
-    lampPainter.setRenderHint(QPainter::Antialiasing);
-    lampPainter.setPen(QPen(Qt::black, 1));
-    lampPainter.setBrush(colour_);
-    lampPainter.drawEllipse(rect().adjusted(1, 1, -1, -1));
+    DrawLamp(lampPainter);
     lampPainter.end();
     QPixmapCache::insert(key, lamp_);
   }
-  QPainter painter(this);
   painter.drawPixmap(QPoint(), lamp_);
 }
 

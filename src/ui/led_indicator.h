@@ -7,13 +7,15 @@
 #include "core/console_view.h"
 #include "ui/parent_backdrop.h"
 
+class QPainter;
+
 namespace qvm {
 
 // The fill colour of an indicator.
 QColor LedColour(Colour colour);
 
-// A round indicator lamp. It paints what its parent draws under it first and so is opaque: a
-// change of colour repaints the lamp alone. Lamps alike are drawn once and shared.
+// A round indicator lamp. In a group box it paints what the group draws under it first and so is
+// opaque: a change of colour repaints the lamp alone. Lamps alike are then drawn once and shared.
 class LedIndicator : public QWidget {
   Q_OBJECT
  public:
@@ -27,6 +29,8 @@ class LedIndicator : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void DrawLamp(QPainter& painter) const;
+
   QColor colour_;
   ParentBackdrop backdrop_;
   QPixmap lamp_;

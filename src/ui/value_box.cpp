@@ -7,16 +7,16 @@ namespace qvm {
 
 ValueBox::ValueBox(QWidget* parent) : QLineEdit(parent) {
   setReadOnly(true);
-  setAttribute(Qt::WA_OpaquePaintEvent);
+  ParentBackdrop::Adopt(*this);
 }
 
 bool ValueBox::event(QEvent* event) {
-  backdrop_.Watch(*event);
+  backdrop_.Watch(*this, *event);
   return QLineEdit::event(event);
 }
 
 void ValueBox::paintEvent(QPaintEvent* event) {
-  {
+  if (testAttribute(Qt::WA_OpaquePaintEvent)) {
     QPainter painter(this);
     painter.drawPixmap(QPoint(), backdrop_.Picture(*this));
   }

@@ -6,8 +6,8 @@
 
 namespace qvm {
 
-// A read-only line edit for a reading. It paints what its parent draws under it first and so is
-// opaque: a new reading repaints the box alone, not the frame around it.
+// A read-only line edit for a reading. In a group box it paints what the group draws under it
+// first and so is opaque: a new reading repaints the box alone, not the frame around it.
 class ValueBox : public QLineEdit {
   Q_OBJECT
  public:

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QVBoxLayout>
 #include <functional>
+#include <memory>
 
 #include "console/page_widgets.h"
 #include "ui/led_indicator.h"
@@ -60,6 +61,7 @@ TEST(CachedPanelStyle, DrawsWhatTheStyleDraws) {
       {"disabled", [](FramedBox& framed) { framed.box->setEnabled(false); }},
       {"focused", [](FramedBox& framed) { framed.box->setFocus(); }},
       {"another title", [](FramedBox& framed) { framed.frame.setTitle("Temperatures"); }},
+      {"a disabled frame", [](FramedBox& framed) { framed.frame.setEnabled(false); }},
       {"resized", [](FramedBox& framed) { framed.frame.resize(150, 90); }},
   };
   for (const Case& c : cases) {
@@ -81,24 +83,30 @@ TEST(CachedPanelStyle, DrawsWhatTheStyleDraws) {
 }
 
 // An indicator paints what its frame draws under it: its corners look as the frame without it
-// does, and its middle shows its colour, also when a colour comes back.
+// does, and its middle shows its colour, also when a colour comes back. In a group box it is
+// opaque and draws the group itself; elsewhere the window draws under it.
 TEST(LedIndicator, PaintsTheFrameUnderIt) {
-  QGroupBox frame("Link");
-  auto* led = new LedIndicator(&frame);
-  led->move(30, 30);
-  frame.resize(120, 80);
-  frame.show();
-  const QRect at = led->geometry();
-  for (Colour colour : {Colour::Green, Colour::Red, Colour::Green}) {
-    led->SetColour(colour);
-    QCoreApplication::processEvents();
-    const QImage shown = frame.grab().toImage();
-    EXPECT_EQ(shown.pixelColor(at.center()), LedColour(colour));
-    led->hide();
-    const QImage under = frame.grab().toImage();
-    led->show();
-    for (QPoint corner : {at.topLeft(), at.topRight(), at.bottomLeft(), at.bottomRight()}) {
-      EXPECT_EQ(shown.pixel(corner), under.pixel(corner));
+  for (const bool inGroup : {true, false}) {
+    SCOPED_TRACE(inGroup ? "in a group box" : "on a plain widget");
+    std::unique_ptr<QWidget> frame =
+        inGroup ? std::make_unique<QGroupBox>("Link") : std::make_unique<QWidget>();
+    auto* led = new LedIndicator(frame.get());
+    EXPECT_EQ(led->testAttribute(Qt::WA_OpaquePaintEvent), inGroup);
+    led->move(30, 30);
+    frame->resize(120, 80);
+    frame->show();
+    const QRect at = led->geometry();
+    for (Colour colour : {Colour::Green, Colour::Red, Colour::Green}) {
+      led->SetColour(colour);
+      QCoreApplication::processEvents();
+      const QImage shown = frame->grab().toImage();
+      EXPECT_EQ(shown.pixelColor(at.center()), LedColour(colour));
+      led->hide();
+      const QImage under = frame->grab().toImage();
+      led->show();
+      for (QPoint corner : {at.topLeft(), at.topRight(), at.bottomLeft(), at.bottomRight()}) {
+        EXPECT_EQ(shown.pixel(corner), under.pixel(corner));
+      }
     }
   }
 }
