@@ -57,14 +57,15 @@ void LedIndicator::paintEvent(QPaintEvent*) {
   }
   const QPixmap& backdrop = backdrop_.Picture(*this);
   const QString key = PictureKey(u'D', {static_cast<quint64>(backdrop.cacheKey()), colour_.rgba()});
-  if (!QPixmapCache::find(key, &lamp_)) {
-    lamp_ = backdrop.copy();
-    QPainter lampPainter(&lamp_);
+  QPixmap lamp;
+  if (!QPixmapCache::find(key, &lamp)) {
+    lamp = backdrop.copy();
+    QPainter lampPainter(&lamp);
     DrawLamp(lampPainter);
     lampPainter.end();
-    QPixmapCache::insert(key, lamp_);
+    QPixmapCache::insert(key, lamp);
   }
-  painter.drawPixmap(QPoint(), lamp_);
+  painter.drawPixmap(QPoint(), lamp);
 }
 
 }  // namespace qvm

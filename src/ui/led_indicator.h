@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include <QColor>
-#include <QPixmap>
 #include <QWidget>
 
 #include "core/console_view.h"
@@ -33,7 +32,6 @@ class LedIndicator : public QWidget {
 
   QColor colour_;
   ParentBackdrop backdrop_;
-  QPixmap lamp_;
 };
 
 }  // namespace qvm

@@ -64,8 +64,7 @@ void ParentBackdrop::Watch(QWidget& widget, const QEvent& event) {
   switch (event.type()) {
     case QEvent::ParentChange:
       Adopt(widget);
-      picture_ = QPixmap();
-      break;
+      [[fallthrough]];
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::PaletteChange:
